@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+class DisplayFont;
+
+// One line of text on the overlay, drawn in two passes: a black shadow one
+// pixel right of and below, then the text itself in cyan.
+class Display {
+public:
+    DisplayFont* font = nullptr; // not owned
+    int x = 0;
+    int y = 0;
+    float font_size = 24.0f;
+    float font_spacing = 12.0f;
+    std::string text;
+
+    void set_display_font(DisplayFont* f);
+    void set_position(int new_x, int new_y);
+    void set_font_size(float size);
+    void set_font_spacing(float spacing);
+    int draw();
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// A monospaced bitmap font: one atlas image cut into equal cells, one per
+// character from code 32 upward, uploaded once as an OpenGL texture.
+class DisplayFont {
+public:
+    const char* path = nullptr; // borrowed: the caller's string must outlive the font
+    int width = 0;
+    int height = 0;
+    int glyph_width = 0;
+    int glyph_height = 0;
+    int glyphs_per_row = 0;
+    unsigned int texture = 0;
+
+    // Needs a current OpenGL context. 0 on success, -1 when the image cannot be
+    // decoded; then no texture exists and every character draws as a square.
+    int load_from_file(const char* file_path, int glyph_w, int glyph_h, int per_row);
+    void free();
+};
+
+// Draws text as a row of size x size textured squares, one per character,
+// `spacing` apart, the first with its top-left corner at (x, y). Needs a
+// current context, outside any glBegin/glEnd pair.
+void draw_text(std::string text, DisplayFont* font, int x, int y, float size, float spacing);
+
+// Atlas decoding, kept free of Windows and OpenGL so that it also builds and is
+// fuzzed natively. Both return 8-bit RGBA pixels to release with
+// stbi_image_free, or null; *w and *h are left as the decoder left them.
+// Images beyond kMaxAtlasPixels are refused before any pixel is decoded.
+constexpr long long kMaxAtlasPixels = 1024LL * 1024LL;  // 4 MB of RGBA
+constexpr long long kMaxAtlasFileBytes = 16LL * 1024LL * 1024LL;
+unsigned char* decode_atlas_memory(const unsigned char* data, std::size_t size, int* w, int* h);
+unsigned char* decode_atlas_file(const char* file_path, int* w, int* h);

@@ -1,0 +1,225 @@
+#include "TestSupport.h"
+
+#include <GL/gl.h>
+
+#include <thread>
+#include <vector>
+
+namespace {
+BOOL CALLBACK collect_window(HWND hwnd, LPARAM out)
+{
+    reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+    return TRUE;
+}
+
+// Top-level windows, topmost first.
+std::vector<HWND> z_order()
+{
+    std::vector<HWND> windows;
+    EnumWindows(collect_window, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+int z_index(HWND hwnd)
+{
+    const std::vector<HWND> windows = z_order();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i] == hwnd) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// An ordinary window covering the overlay's corner, as any application's.
+HWND make_ordinary_window()
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrdinaryTestWindow";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, wc.lpszClassName, "ordinary", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                           nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+void pump_for(DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+class Overlay : public OverlayTest {};
+}
+
+TEST_F(Overlay, IsTheNamedStripInTheTopLeftCorner)
+{
+    char text[64] = {};
+    GetClassNameA(window.hwnd, text, sizeof text);
+    EXPECT_STREQ(text, "MAINWINDOW_CLASSNAME");
+    GetWindowTextA(window.hwnd, text, sizeof text);
+    EXPECT_STREQ(text, "Brindlow");
+    RECT r{};
+    GetWindowRect(window.hwnd, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 600);
+    EXPECT_EQ(r.bottom, 100);
+    // Borderless: the client area is the whole window.
+    GetClientRect(window.hwnd, &r);
+    EXPECT_EQ(r.right, 600);
+    EXPECT_EQ(r.bottom, 100);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    EXPECT_EQ(FindWindowA("MAINWINDOW_CLASSNAME", nullptr), window.hwnd);
+}
+
+TEST_F(Overlay, ClicksFallThroughToTheWindowBelow)
+{
+    HWND below = make_ordinary_window();
+    ASSERT_NE(below, nullptr);
+    pump_for(100);
+    const POINT inside_strip{50, 50};
+    EXPECT_EQ(WindowFromPoint(inside_strip), below);
+}
+
+TEST_F(Overlay, StaysAboveOrdinaryWindowsRaisedLater)
+{
+    HWND other = make_ordinary_window();
+    ASSERT_NE(other, nullptr);
+    SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(other);
+    pump_for(100);
+    const int overlay_at = z_index(window.hwnd);
+    const int other_at = z_index(other);
+    ASSERT_GE(overlay_at, 0);
+    ASSERT_GE(other_at, 0);
+    EXPECT_LT(overlay_at, other_at);
+    EXPECT_NE(GetWindowLongA(window.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+TEST_F(Overlay, HasNoTaskbarButton)
+{
+    // The taskbar lists visible unowned windows unless they are tool windows
+    // (and not marked as app windows).
+    const LONG ex = GetWindowLongA(window.hwnd, GWL_EXSTYLE);
+    EXPECT_NE(ex & WS_EX_TOOLWINDOW, 0);
+    EXPECT_EQ(ex & WS_EX_APPWINDOW, 0);
+    EXPECT_EQ(GetWindow(window.hwnd, GW_OWNER), nullptr);
+}
+
+TEST_F(Overlay, FrameIsKeyColourExceptTheLines)
+{
+    ASSERT_EQ(window.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    window.init_displays();
+    window.date_display.update();
+    window.time_display.update();
+    window.battery_display.update();
+    window.draw();
+
+    EXPECT_EQ(read_pixel(9, 9), kKey);
+    EXPECT_EQ(read_pixel(10, 10), kCyan);
+    EXPECT_EQ(read_pixel(9, 10), kKey);
+    EXPECT_EQ(read_pixel(10, 9), kKey);
+    // Every pixel is the key, the text's cyan or the shadow's black, and
+    // everything right of the longest line and above the first is the key.
+    const int right_of_lines = 10 + 12 * 40;
+    const std::vector<Rgb> frame = read_frame();
+    for (int y = 0; y < MainWindow::kHeight; ++y) {
+        for (int x = 0; x < MainWindow::kWidth; ++x) {
+            const Rgb c = frame[static_cast<std::size_t>(y) * MainWindow::kWidth + x];
+            if (y < 10 || x >= right_of_lines || x < 10) {
+                ASSERT_EQ(c, kKey) << x << "," << y;
+            } else {
+                ASSERT_TRUE(c == kKey || c == kCyan || c == kBlack) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(Overlay, LinesStandTwentyTwoPixelsApartDateTimeBattery)
+{
+    window.init_displays();
+    EXPECT_EQ(window.date_display.font, &window.font);
+    EXPECT_EQ(window.time_display.font, &window.font);
+    EXPECT_EQ(window.battery_display.font, &window.font);
+    EXPECT_EQ(window.date_display.y, 10);
+    EXPECT_EQ(window.time_display.y, 32);
+    EXPECT_EQ(window.battery_display.y, 54);
+    EXPECT_EQ(window.date_display.x, 10);
+    EXPECT_EQ(window.time_display.x, 10);
+    EXPECT_EQ(window.battery_display.x, 10);
+}
+
+namespace {
+// How the quit reaches the loop: each way must end run() only after the frame
+// that took it has been completed, then release the window's resources.
+enum class Quit { CloseBeforeRun, QuitFromOtherThreadBeforeRun, CloseFromOtherThreadWhileRunning };
+
+class OverlayRun : public OverlayTest, public ::testing::WithParamInterface<Quit> {};
+}
+
+TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
+{
+    ASSERT_EQ(window.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+    const unsigned int texture = window.font.texture;
+    ASSERT_TRUE(glIsTexture(texture));
+    window.init_displays();
+
+    const DWORD main_thread = GetCurrentThreadId();
+    HWND hwnd = window.hwnd;
+    std::thread poster;
+    switch (GetParam()) {
+    case Quit::CloseBeforeRun:
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        break;
+    case Quit::QuitFromOtherThreadBeforeRun:
+        std::thread([main_thread] { PostThreadMessageA(main_thread, WM_QUIT, 0, 0); }).join();
+        break;
+    case Quit::CloseFromOtherThreadWhileRunning:
+        poster = std::thread([hwnd] {
+            Sleep(300);
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        });
+        break;
+    }
+    // Empty before the loop: only a frame's update fills them again.
+    window.battery_display.text.clear();
+    window.date_display.text.clear();
+    window.time_display.text.clear();
+
+    EXPECT_EQ(window.run(), 0);
+    if (poster.joinable()) {
+        poster.join();
+    }
+
+    EXPECT_FALSE(window.running);
+    EXPECT_FALSE(window.battery_display.text.empty());
+    EXPECT_FALSE(window.date_display.text.empty());
+    EXPECT_FALSE(window.time_display.text.empty());
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(glIsTexture(texture));
+}
+
+INSTANTIATE_TEST_SUITE_P(Quits, OverlayRun,
+                         ::testing::Values(Quit::CloseBeforeRun, Quit::QuitFromOtherThreadBeforeRun,
+                                           Quit::CloseFromOtherThreadWhileRunning));
+
+TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "MAINWINDOW_CLASSNAME";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+
+    MainWindow window;
+    EXPECT_EQ(window.init(), -1);
+    EXPECT_EQ(window.hwnd, nullptr);
+    EXPECT_EQ(window.hglrc, nullptr);
+}

@@ -1,0 +1,135 @@
+#include "TestSupport.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <ostream>
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#endif
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+void PrintTo(const Rgb& c, std::ostream* os)
+{
+    *os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+namespace {
+void remove_tree(const std::string& dir)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string full = dir + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                remove_tree(full);
+            } else {
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+}
+
+std::string fresh_temp_dir(const std::string& name)
+{
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    const std::string dir = std::string(base) + "brindlow-test-" + name;
+    remove_tree(dir);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void write_file(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    if (!bytes.empty()) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+    }
+    std::fclose(f);
+}
+
+std::vector<unsigned char> read_whole_file(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        return bytes;
+    }
+    unsigned char chunk[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    std::fclose(f);
+    return bytes;
+}
+
+void write_png(const std::string& path, int w, int h, const std::vector<unsigned char>& rgba)
+{
+    ASSERT_NE(stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4), 0) << path;
+}
+
+std::string source_path(const std::string& relative)
+{
+    return std::string(BRINDLOW_SOURCE_DIR) + "/" + relative;
+}
+
+Rgb read_pixel(int x, int y)
+{
+    unsigned char p[4] = {0, 0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // OpenGL counts rows from the bottom.
+    glReadPixels(x, MainWindow::kHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    return Rgb{p[0], p[1], p[2]};
+}
+
+std::vector<Rgb> read_frame()
+{
+    const int w = MainWindow::kWidth, h = MainWindow::kHeight;
+    std::vector<unsigned char> raw(static_cast<std::size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
+    std::vector<Rgb> frame(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = &raw[static_cast<std::size_t>(h - 1 - y) * w * 4];
+        for (int x = 0; x < w; ++x) {
+            frame[static_cast<std::size_t>(y) * w + x] = Rgb{row[x * 4], row[x * 4 + 1], row[x * 4 + 2]};
+        }
+    }
+    return frame;
+}
+
+void clear_to(const Rgb& c)
+{
+    glClearColor(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void OverlayTest::SetUp()
+{
+    ASSERT_EQ(window.init(), 0);
+    ASSERT_NE(wglGetCurrentContext(), nullptr);
+}
+
+void OverlayTest::TearDown()
+{
+    if (window.hwnd != nullptr && IsWindow(window.hwnd)) {
+        DestroyWindow(window.hwnd);
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+    bool operator!=(const Rgb& o) const { return !(*this == o); }
+};
+void PrintTo(const Rgb& c, std::ostream* os);
+
+constexpr Rgb kKey{8, 8, 8};
+constexpr Rgb kCyan{0, 255, 255};
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+
+// A fresh, empty directory under the temporary folder, named for the test.
+std::string fresh_temp_dir(const std::string& name);
+void write_file(const std::string& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> read_whole_file(const std::string& path);
+// Writes 8-bit RGBA pixels as a PNG.
+void write_png(const std::string& path, int w, int h, const std::vector<unsigned char>& rgba);
+
+// The path of a file in the source tree, for data the tests read.
+std::string source_path(const std::string& relative);
+
+// A pixel of the back buffer, in window coordinates (y downward).
+Rgb read_pixel(int x, int y);
+// The whole back buffer, row by row from the top.
+std::vector<Rgb> read_frame();
+// Clears the back buffer to one colour.
+void clear_to(const Rgb& c);
+
+// A real overlay window with its context current, for drawing tests.
+class OverlayTest : public ::testing::Test {
+protected:
+    MainWindow window;
+    void SetUp() override;
+    void TearDown() override;
+};
