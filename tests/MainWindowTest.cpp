@@ -208,7 +208,15 @@ TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
 
 INSTANTIATE_TEST_SUITE_P(Quits, OverlayRun,
                          ::testing::Values(Quit::CloseBeforeRun, Quit::QuitFromOtherThreadBeforeRun,
-                                           Quit::CloseFromOtherThreadWhileRunning));
+                                           Quit::CloseFromOtherThreadWhileRunning),
+                         [](const ::testing::TestParamInfo<Quit>& info) {
+                             switch (info.param) {
+                             case Quit::CloseBeforeRun: return "CloseBeforeRun";
+                             case Quit::QuitFromOtherThreadBeforeRun: return "QuitFromOtherThreadBeforeRun";
+                             case Quit::CloseFromOtherThreadWhileRunning: return "CloseFromOtherThreadWhileRunning";
+                             }
+                             return "Unknown";
+                         });
 
 TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 {
