@@ -85,6 +85,12 @@ void write_png(const std::string& path, int w, int h, const std::vector<unsigned
     ASSERT_NE(stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4), 0) << path;
 }
 
+bool running_under_wine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string source_path(const std::string& relative)
 {
     return std::string(BRINDLOW_SOURCE_DIR) + "/" + relative;

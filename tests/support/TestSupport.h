@@ -27,6 +27,9 @@ std::vector<unsigned char> read_whole_file(const std::string& path);
 // Writes 8-bit RGBA pixels as a PNG.
 void write_png(const std::string& path, int w, int h, const std::vector<unsigned char>& rgba);
 
+// Whether the tests run under Wine rather than on Windows itself.
+bool running_under_wine();
+
 // The path of a file in the source tree, for data the tests read.
 std::string source_path(const std::string& relative);
 

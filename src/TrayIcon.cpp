@@ -1,0 +1,170 @@
+#include "TrayIcon.h"
+
+#include "AboutWindow.h"
+#include "MainWindow.h"
+
+static HMENU hMenu = nullptr;
+
+namespace {
+// Explorer broadcasts this to every top-level window when it re-creates the
+// taskbar (after a crash or restart); icons added before are gone by then.
+UINT taskbar_created_message()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+// Shows the menu at the cursor and returns the chosen command, or 0.
+UINT track_menu(HWND owner, int hidden)
+{
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    // Without being the foreground window, the owner never hears that the
+    // user clicked elsewhere, and the menu would stay open.
+    SetForegroundWindow(owner);
+    CheckMenuItem(hMenu, TrayIcon::kCmdHide, MF_BYCOMMAND | (hidden ? MF_CHECKED : MF_UNCHECKED));
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
+    // Forces a task switch to the owner so that the menu works the next time
+    // it is opened, not only every other time.
+    PostMessageA(owner, WM_NULL, 0, 0);
+    return command;
+}
+}
+
+int TrayIcon::init()
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = TrayIcon::WndProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);
+
+    // An ordinary top-level window, never shown: unlike a message-only
+    // window it receives the TaskbarCreated broadcast.
+    hwnd = CreateWindowExA(0, kClassName, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (hwnd != nullptr) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    taskbar_created_message();
+
+    // No size asked for: the file's first image, which is its 16 x 16 one.
+    icon = static_cast<HICON>(LoadImageA(instance, kIconFile, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+    if (icon == nullptr) {
+        return -1;
+    }
+
+    nid.cbSize = sizeof nid;
+    nid.hWnd = hwnd;
+    nid.uID = kIconId;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = kCallbackMessage;
+    nid.hIcon = icon;
+    lstrcpynA(nid.szTip, kTooltip, sizeof nid.szTip);
+    Shell_NotifyIconA(NIM_ADD, &nid);
+
+    hMenu = CreatePopupMenu();
+    AppendMenuA(hMenu, MF_STRING, kCmdAbout, "About Brindlow");
+    AppendMenuA(hMenu, MF_STRING, kCmdCheckForUpdates, "Check For Updates");
+    AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(hMenu, MF_STRING, kCmdHide, "Hide Brindlow");
+    AppendMenuA(hMenu, MF_STRING, kCmdClose, "Close");
+    return 0;
+}
+
+int TrayIcon::run()
+{
+    thread = CreateThread(nullptr, 0, TrayIcon::loop_thread, nullptr, 0, nullptr);
+    return thread != nullptr ? 0 : -1;
+}
+
+int TrayIcon::destroy()
+{
+    if (hwnd != nullptr) {
+        DestroyWindow(hwnd);
+    }
+    if (nid.hWnd != nullptr) {
+        Shell_NotifyIconA(NIM_DELETE, &nid);
+    }
+    if (thread != nullptr) {
+        CloseHandle(thread);
+    }
+    if (icon != nullptr) {
+        DestroyIcon(icon);
+    }
+    if (hMenu != nullptr) {
+        DestroyMenu(hMenu);
+    }
+    hMenu = nullptr;
+    icon = nullptr;
+    thread = nullptr;
+    hwnd = nullptr;
+    nid = NOTIFYICONDATAA{};
+    return 0;
+}
+
+DWORD WINAPI TrayIcon::loop_thread(LPVOID)
+{
+    // Nothing is ever posted here; waiting instead of polling keeps the
+    // thread asleep for the life of the program.
+    MSG msg{};
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    static int brindlow_hidden = 0;
+
+    switch (msg) {
+    case WM_DESTROY: {
+        PostQuitMessage(0);
+        return 0;
+    }
+    case kCallbackMessage: {
+        // Without NIM_SETVERSION the low word of lParam is the mouse message.
+        if (LOWORD(lparam) != WM_LBUTTONUP) {
+            return 0;
+        }
+        switch (track_menu(hwnd, brindlow_hidden)) {
+        case kCmdAbout: {
+            AboutWindow about(hwnd);
+            about.show();
+            break;
+        }
+        case kCmdCheckForUpdates: {
+            ShellExecuteA(nullptr, "open", kUpdatePage, nullptr, nullptr, SW_SHOWNORMAL);
+            break;
+        }
+        case kCmdHide: {
+            brindlow_hidden ^= 1;
+            HWND overlay = FindWindowA(MainWindow::kClassName, nullptr);
+            ShowWindow(overlay, brindlow_hidden ? SW_HIDE : SW_SHOWNORMAL);
+            break;
+        }
+        case kCmdClose: {
+            HWND overlay = FindWindowA(MainWindow::kClassName, nullptr);
+            // With no overlay this lands in the thread's queue addressed to
+            // no window, and the dispatch drops it.
+            PostMessageA(overlay, WM_CLOSE, 0, 0);
+            break;
+        }
+        }
+        return 0;
+    }
+    }
+    if (msg == taskbar_created_message() && msg != 0) {
+        TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (tray != nullptr && tray->icon != nullptr) {
+            Shell_NotifyIconA(NIM_ADD, &tray->nid);
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wparam, lparam);
+}

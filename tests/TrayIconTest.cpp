@@ -1,0 +1,358 @@
+#include "TrayIcon.h"
+
+#include "ModalDriver.h"
+#include "TestSupport.h"
+
+#include <string>
+
+namespace {
+// A working directory of the test's own, holding icon.ico with these bytes
+// (none at all when `icon` is null). Data files never sit beside the test
+// executable: Wine's LoadImageA would find them there too.
+void enter_workdir(const std::string& name, const std::vector<unsigned char>* icon)
+{
+    const std::string dir = fresh_temp_dir("tray-" + name);
+    if (icon != nullptr) {
+        write_file(dir + "\\icon.ico", *icon);
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+}
+
+std::vector<unsigned char> shipped_icon()
+{
+    return read_whole_file(source_path("icon.ico"));
+}
+
+void click(HWND tray_window, UINT mouse_message)
+{
+    PostMessageA(tray_window, TrayIcon::kCallbackMessage, TrayIcon::kIconId, mouse_message);
+}
+
+// Whether the shell still knows an icon with this registration.
+bool icon_exists(const NOTIFYICONDATAA& nid)
+{
+    NOTIFYICONDATAA probe = nid;
+    probe.uFlags = NIF_TIP;
+    return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+SIZE icon_size(HICON icon)
+{
+    SIZE size{0, 0};
+    ICONINFO info{};
+    if (GetIconInfo(icon, &info)) {
+        BITMAP bm{};
+        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+        size.cx = bm.bmWidth;
+        size.cy = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+    return size;
+}
+
+// Opens the menu with a left click, lets `handler` act on it, and waits
+// until the menu has closed again.
+void with_menu(TrayIcon& tray, ModalDriver& driver, ModalDriver::MenuHandler handler)
+{
+    const int before = driver.menus_seen;
+    bool handled = false;
+    driver.on_menu([&handled, handler](HWND w, HMENU m) {
+        handled = true;
+        handler(w, m);
+    });
+    click(tray.hwnd, WM_LBUTTONUP);
+    ASSERT_TRUE(pump_until([&] { return handled; }, 5000)) << "the menu did not open";
+    ASSERT_TRUE(pump_until([] { return FindWindowA("#32768", nullptr) == nullptr ||
+                                       !IsWindowVisible(FindWindowA("#32768", nullptr)); }, 5000));
+    EXPECT_EQ(driver.menus_seen, before + 1);
+}
+
+class Tray : public OverlayTest {
+protected:
+    TrayIcon tray;
+    void SetUp() override
+    {
+        OverlayTest::SetUp();
+        const std::vector<unsigned char> icon = shipped_icon();
+        ASSERT_FALSE(icon.empty());
+        enter_workdir(::testing::UnitTest::GetInstance()->current_test_info()->name(), &icon);
+        ASSERT_EQ(tray.init(), 0);
+    }
+    void TearDown() override
+    {
+        tray.destroy();
+        OverlayTest::TearDown();
+    }
+};
+}
+
+TEST_F(Tray, InitMakesAHiddenWindowAndTheIcon)
+{
+    char cls[64] = {};
+    GetClassNameA(tray.hwnd, cls, sizeof cls);
+    EXPECT_STREQ(cls, "TRAY_ICON_CLASSNAME");
+    EXPECT_FALSE(IsWindowVisible(tray.hwnd));
+    EXPECT_EQ(GetParent(tray.hwnd), nullptr);
+    ASSERT_NE(tray.icon, nullptr);
+    // The file's first image, the one the notification area shows sharply.
+    const SIZE size = icon_size(tray.icon);
+    EXPECT_EQ(size.cx, 16);
+    EXPECT_EQ(size.cy, 16);
+    EXPECT_STREQ(tray.nid.szTip, "Brindlow is Running...");
+    EXPECT_EQ(tray.nid.uCallbackMessage, 1025u);
+    EXPECT_TRUE(icon_exists(tray.nid));
+}
+
+TEST_F(Tray, MenuHasFivePositionsWithTheSeparatorThird)
+{
+    ModalDriver driver;
+    std::vector<MenuItem> items;
+    with_menu(tray, driver, [&items](HWND w, HMENU m) {
+        items = read_menu(m);
+        dismiss_menu(w);
+    });
+    ASSERT_EQ(items.size(), 5u);
+    const MenuItem expected[] = {
+        {"About Brindlow", 10001, false, false},
+        {"Check For Updates", 10002, false, false},
+        {"", 0, true, false},
+        {"Hide Brindlow", 10003, false, false},
+        {"Close", 10004, false, false},
+    };
+    for (std::size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(items[i].separator, expected[i].separator);
+        if (!expected[i].separator) {
+            EXPECT_EQ(items[i].text, expected[i].text);
+            EXPECT_EQ(items[i].id, expected[i].id);
+        }
+    }
+    EXPECT_FALSE(driver.watchdog_fired);
+}
+
+TEST_F(Tray, OnlyALeftButtonReleaseOpensTheMenu)
+{
+    ModalDriver driver;
+    struct Case { UINT message; int menus; };
+    const Case cases[] = {
+        {WM_RBUTTONUP, 0}, {WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0}, {WM_LBUTTONUP, 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.message);
+        const int before = driver.menus_seen;
+        driver.on_menu([](HWND w, HMENU) { dismiss_menu(w); });
+        click(tray.hwnd, k.message);
+        pump_until([&] { return driver.menus_seen > before; }, k.menus ? 5000 : 600);
+        pump_until([] { return false; }, 200);
+        EXPECT_EQ(driver.menus_seen - before, k.menus);
+    }
+    // Dismissing changed nothing: the overlay is still shown, nothing checked.
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    std::vector<MenuItem> items;
+    with_menu(tray, driver, [&items](HWND w, HMENU m) {
+        items = read_menu(m);
+        dismiss_menu(w);
+    });
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_FALSE(items[3].checked);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+}
+
+TEST_F(Tray, HideTogglesTheOverlayAndTheCheckMarkFollows)
+{
+    ModalDriver driver;
+    ASSERT_TRUE(IsWindowVisible(window.hwnd));
+    struct Step { bool checked_before; bool visible_after; };
+    const Step steps[] = {{false, false}, {true, true}, {false, false}, {true, true}};
+    for (const Step& s : steps) {
+        bool checked = !s.checked_before;
+        with_menu(tray, driver, [&checked](HWND w, HMENU m) {
+            checked = read_menu(m)[3].checked;
+            choose_item(w, 3);
+        });
+        EXPECT_EQ(checked, s.checked_before);
+        pump_until([&] { return (IsWindowVisible(window.hwnd) != FALSE) == s.visible_after; }, 2000);
+        EXPECT_EQ(IsWindowVisible(window.hwnd) != FALSE, s.visible_after);
+    }
+    EXPECT_FALSE(driver.watchdog_fired);
+}
+
+TEST_F(Tray, CloseEndsTheOverlayLoop)
+{
+    ASSERT_EQ(window.font.load_from_file("no-such-atlas.png", 24, 24, 19), -1);
+    window.init_displays();
+    HWND overlay = window.hwnd;
+    ModalDriver driver;
+    driver.on_menu([](HWND w, HMENU) { choose_item(w, 4); });
+    click(tray.hwnd, WM_LBUTTONUP);
+    // The loop itself dispatches the click, runs the menu and takes the close.
+    EXPECT_EQ(window.run(), 0);
+    EXPECT_EQ(driver.menus_seen, 1);
+    EXPECT_FALSE(driver.watchdog_fired);
+    EXPECT_FALSE(IsWindow(overlay));
+}
+
+TEST_F(Tray, AboutShowsTheBoxOwnedByTheHiddenWindow)
+{
+    ModalDriver driver;
+    std::string caption, text;
+    HWND owner = nullptr;
+    driver.on_box([&](HWND box) {
+        char buf[512] = {};
+        GetWindowTextA(box, buf, sizeof buf);
+        caption = buf;
+        GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+        text = buf;
+        owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 1); });
+    pump_until([&] { return driver.boxes_seen > 0 && FindWindowA("#32770", "About Brindlow") == nullptr; }, 5000);
+    EXPECT_EQ(driver.boxes_seen, 1);
+    EXPECT_EQ(caption, "About Brindlow");
+    EXPECT_EQ(text.rfind("Brindlow\n\nVersion 1.0.0\n", 0), 0u) << text;
+    EXPECT_EQ(owner, tray.hwnd);
+    EXPECT_FALSE(driver.watchdog_fired);
+}
+
+TEST_F(Tray, CheckForUpdatesOpensTheUpdatePageInTheBrowser)
+{
+    // Wine's browser launcher tries the programs listed here; the stub
+    // records the address it is given.
+    if (!running_under_wine()) {
+        GTEST_SKIP() << "needs Wine's browser launcher";
+    }
+    const std::string log = BRINDLOW_BROWSER_LOG;
+    DeleteFileA(log.c_str());
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0,
+                              KEY_READ | KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+    char previous[1024] = {};
+    DWORD previous_size = sizeof previous;
+    const bool had_previous = RegQueryValueExA(key, "Browsers", nullptr, nullptr,
+                                               reinterpret_cast<BYTE*>(previous), &previous_size) == ERROR_SUCCESS;
+    const std::string stub = BRINDLOW_BROWSER_STUB;
+    RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(stub.c_str()),
+                   static_cast<DWORD>(stub.size() + 1));
+
+    ModalDriver driver;
+    with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 2); });
+    std::string opened;
+    pump_until([&] {
+        const std::vector<unsigned char> bytes = read_whole_file(log);
+        opened.assign(bytes.begin(), bytes.end());
+        return opened.find('\n') != std::string::npos;
+    }, 20000);
+
+    if (had_previous) {
+        RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous), previous_size);
+    } else {
+        RegDeleteValueA(key, "Browsers");
+    }
+    RegCloseKey(key);
+
+    EXPECT_EQ(opened, std::string(TrayIcon::kUpdatePage) + "\n");
+    EXPECT_EQ(opened.rfind("https://", 0), 0u);
+    EXPECT_EQ(std::string(TrayIcon::kUpdatePage).substr(std::string(TrayIcon::kUpdatePage).size() - 9), "/brindlow");
+}
+
+TEST_F(Tray, TaskbarCreatedAddsTheIconAgain)
+{
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &tray.nid));
+    ASSERT_FALSE(icon_exists(tray.nid));
+    SendMessageA(tray.hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(icon_exists(tray.nid));
+}
+
+TEST_F(Tray, DestroyRemovesTheIconAndReleasesEveryHandle)
+{
+    ModalDriver driver;
+    HMENU menu = nullptr;
+    with_menu(tray, driver, [&menu](HWND w, HMENU m) {
+        menu = m;
+        dismiss_menu(w);
+    });
+    ASSERT_TRUE(IsMenu(menu));
+    const NOTIFYICONDATAA nid = tray.nid;
+    HWND hidden = tray.hwnd;
+    HICON icon = tray.icon;
+    ASSERT_TRUE(icon_exists(nid));
+
+    EXPECT_EQ(tray.destroy(), 0);
+    EXPECT_FALSE(icon_exists(nid));
+    EXPECT_FALSE(IsWindow(hidden));
+    EXPECT_FALSE(IsMenu(menu));
+    ICONINFO info{};
+    EXPECT_FALSE(GetIconInfo(icon, &info));
+    // A second destroy finds nothing left to release.
+    EXPECT_EQ(tray.destroy(), 0);
+}
+
+TEST_F(Tray, BackgroundThreadSleepsUntilTold)
+{
+    ASSERT_EQ(tray.run(), 0);
+    ASSERT_NE(tray.thread, nullptr);
+    FILETIME created, exited, kernel0, user0, kernel1, user1;
+    GetThreadTimes(tray.thread, &created, &exited, &kernel0, &user0);
+    Sleep(2000);
+    GetThreadTimes(tray.thread, &created, &exited, &kernel1, &user1);
+    auto ticks = [](const FILETIME& f) {
+        return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
+    const double busy_ms = static_cast<double>(ticks(kernel1) - ticks(kernel0) + ticks(user1) - ticks(user0)) / 1e4;
+    RecordProperty("background_thread_cpu_ms_over_2s", std::to_string(busy_ms));
+    std::printf("background thread: %.1f ms of CPU over 2 s\n", busy_ms);
+    EXPECT_EQ(WaitForSingleObject(tray.thread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    // Its loop ends, with 0, when its own queue is told to quit.
+    ASSERT_TRUE(PostThreadMessageA(GetThreadId(tray.thread), WM_QUIT, 0, 0));
+    ASSERT_EQ(WaitForSingleObject(tray.thread, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 1;
+    GetExitCodeThread(tray.thread, &code);
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(TrayWithoutOverlay, CloseAndHideDoNoHarm)
+{
+    const std::vector<unsigned char> icon = shipped_icon();
+    enter_workdir("no-overlay", &icon);
+    TrayIcon tray;
+    ASSERT_EQ(tray.init(), 0);
+    ModalDriver driver;
+    for (int item : {4, 3, 4}) {
+        with_menu(tray, driver, [item](HWND w, HMENU) { choose_item(w, item); });
+        pump_until([] { return false; }, 200);
+    }
+    // The icon still answers.
+    with_menu(tray, driver, [](HWND w, HMENU) { dismiss_menu(w); });
+    EXPECT_TRUE(IsWindow(tray.hwnd));
+    EXPECT_FALSE(driver.watchdog_fired);
+    tray.destroy();
+}
+
+TEST(TrayInitFailure, UnusableIconFileFailsWithoutMenuAndDestroyIsSafe)
+{
+    const std::string text = "not an icon\n";
+    const std::vector<unsigned char> empty;
+    const std::vector<unsigned char> not_icon(text.begin(), text.end());
+    struct Case { const char* name; const std::vector<unsigned char>* bytes; };
+    const Case cases[] = {{"missing", nullptr}, {"empty", &empty}, {"not-an-icon", &not_icon}};
+    ModalDriver driver;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        enter_workdir(k.name, k.bytes);
+        TrayIcon tray;
+        EXPECT_EQ(tray.init(), -1);
+        EXPECT_EQ(tray.icon, nullptr);
+        EXPECT_FALSE(icon_exists(tray.nid));
+        // No menu exists to open.
+        const int before = driver.menus_seen;
+        click(tray.hwnd, WM_LBUTTONUP);
+        pump_until([] { return false; }, 400);
+        EXPECT_EQ(driver.menus_seen, before);
+        EXPECT_EQ(tray.destroy(), 0);
+        EXPECT_EQ(tray.hwnd, nullptr);
+    }
+    EXPECT_FALSE(driver.watchdog_fired);
+}
