@@ -1,0 +1,408 @@
+// Brindlow.exe as a user meets it: separate processes started from working
+// directories the tests prepare, driven through their windows and menu.
+#include "TestSupport.h"
+#include "TrayIcon.h"
+
+#include <psapi.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr DWORD kStartMs = 20000;
+constexpr DWORD kExitMs = 20000;
+
+// A running copy of the program; whatever a test leaves running is ended.
+class Program {
+public:
+    PROCESS_INFORMATION pi{};
+
+    bool start(const std::string& workdir)
+    {
+        std::string cmd = "\"" + std::string(BRINDLOW_EXE) + "\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        return CreateProcessA(BRINDLOW_EXE, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(),
+                              &si, &pi) != FALSE;
+    }
+    bool running() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+    // The exit code, or -1 if it does not end in time.
+    long wait_exit(DWORD ms) const
+    {
+        if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0) {
+            return -1;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return static_cast<long>(code);
+    }
+    ~Program()
+    {
+        if (pi.hProcess != nullptr) {
+            if (running()) {
+                TerminateProcess(pi.hProcess, 1);
+                WaitForSingleObject(pi.hProcess, 5000);
+            }
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
+};
+
+struct WindowSearch {
+    DWORD pid;
+    const char* class_name;
+    const char* title;
+    bool visible_only;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect(HWND hwnd, LPARAM param)
+{
+    WindowSearch* s = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid) {
+        return TRUE;
+    }
+    char text[128] = {};
+    if (s->class_name != nullptr) {
+        GetClassNameA(hwnd, text, sizeof text);
+        if (lstrcmpA(text, s->class_name) != 0) {
+            return TRUE;
+        }
+    }
+    if (s->title != nullptr) {
+        GetWindowTextA(hwnd, text, sizeof text);
+        if (lstrcmpA(text, s->title) != 0) {
+            return TRUE;
+        }
+    }
+    if (!s->visible_only || IsWindowVisible(hwnd)) {
+        s->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> windows_of(const Program& p, const char* class_name, const char* title = nullptr,
+                             bool visible_only = false)
+{
+    WindowSearch s{p.pi.dwProcessId, class_name, title, visible_only, {}};
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND wait_for_window(const Program& p, const char* class_name, const char* title, DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(end - GetTickCount()) > 0 && p.running()) {
+        const std::vector<HWND> w = windows_of(p, class_name, title, true);
+        if (!w.empty()) {
+            return w.front();
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// The icon's hidden window; it comes a moment after the overlay's.
+HWND tray_window(const Program& p)
+{
+    const DWORD end = GetTickCount() + 5000;
+    while (p.running()) {
+        const std::vector<HWND> w = windows_of(p, TrayIcon::kClassName);
+        if (!w.empty() || static_cast<LONG>(GetTickCount() - end) > 0) {
+            return w.empty() ? nullptr : w.front();
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+bool icon_registered(HWND tray)
+{
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = tray;
+    nid.uID = TrayIcon::kIconId;
+    nid.uFlags = NIF_TIP;
+    lstrcpynA(nid.szTip, TrayIcon::kTooltip, sizeof nid.szTip);
+    return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+}
+
+void post_key(HWND hwnd, UINT vk)
+{
+    PostMessageA(hwnd, WM_KEYDOWN, vk, 1);
+    PostMessageA(hwnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+// Opens the program's menu as a left click on its icon does, then picks the
+// n-th item (1-based, separators skipped) or, with 0, dismisses it; waits
+// until the menu has closed. False if the menu never opened.
+bool use_menu(const Program& p, int item)
+{
+    HWND tray = tray_window(p);
+    if (tray == nullptr) {
+        return false;
+    }
+    PostMessageA(tray, TrayIcon::kCallbackMessage, TrayIcon::kIconId, WM_LBUTTONUP);
+    HWND menu = wait_for_window(p, "#32768", nullptr, 5000);
+    if (menu == nullptr) {
+        return false;
+    }
+    if (item == 0) {
+        post_key(menu, VK_ESCAPE);
+    } else {
+        for (int i = 0; i < item; ++i) {
+            post_key(menu, VK_DOWN);
+        }
+        post_key(menu, VK_RETURN);
+    }
+    const DWORD end = GetTickCount() + 5000;
+    while (IsWindow(menu) && IsWindowVisible(menu) && static_cast<LONG>(end - GetTickCount()) > 0) {
+        Sleep(20);
+    }
+    return true;
+}
+
+// The screen's top-left 600 x 100 pixels, as the user sees them.
+std::vector<Rgb> capture_strip()
+{
+    const int w = MainWindow::kWidth, h = MainWindow::kHeight;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h; // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<Rgb> out(static_cast<std::size_t>(w) * h);
+    const unsigned char* p = static_cast<const unsigned char*>(bits);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = Rgb{p[i * 4 + 2], p[i * 4 + 1], p[i * 4]};
+    }
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+Rgb at(const std::vector<Rgb>& strip, int x, int y)
+{
+    return strip[static_cast<std::size_t>(y) * MainWindow::kWidth + x];
+}
+
+int cyan_like(const std::vector<Rgb>& strip)
+{
+    int n = 0;
+    for (const Rgb& c : strip) {
+        n += (c.r < 80 && c.g > 150 && c.b > 150) ? 1 : 0;
+    }
+    return n;
+}
+
+enum Data { kAtlas = 1, kIcon = 2 };
+
+std::string workdir(const std::string& name, int data)
+{
+    const std::string dir = fresh_temp_dir("e2e-" + name);
+    if (data & kAtlas) {
+        CreateDirectoryA((dir + "\\res").c_str(), nullptr);
+        write_file(dir + "\\res\\fira-code.png", read_whole_file(source_path("res/fira-code.png")));
+    }
+    if (data & kIcon) {
+        write_file(dir + "\\icon.ico", read_whole_file(source_path("icon.ico")));
+    }
+    return dir;
+}
+
+// Whether any message box of the program shows up before it exits.
+bool box_seen_until_exit(const Program& p, DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    bool seen = false;
+    while (p.running() && static_cast<LONG>(end - GetTickCount()) > 0) {
+        const std::vector<HWND> boxes = windows_of(p, "#32770", nullptr, true);
+        for (HWND b : boxes) {
+            seen = true;
+            PostMessageA(b, WM_COMMAND, IDOK, 0);
+        }
+        Sleep(20);
+    }
+    return seen;
+}
+}
+
+TEST(EndToEnd, StartsShowsTheOverlayAndClosesFromTheMenu)
+{
+    Program p;
+    ASSERT_TRUE(p.start(workdir("normal", kAtlas | kIcon)));
+    HWND overlay = wait_for_window(p, MainWindow::kClassName, "Brindlow", kStartMs);
+    ASSERT_NE(overlay, nullptr);
+    HWND tray = tray_window(p);
+    ASSERT_NE(tray, nullptr);
+    EXPECT_TRUE(icon_registered(tray));
+
+    ASSERT_TRUE(use_menu(p, 4)); // Close
+    EXPECT_EQ(p.wait_exit(kExitMs), 0);
+    EXPECT_FALSE(icon_registered(tray));
+}
+
+TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstRunsOn)
+{
+    const std::string dir = workdir("second", kAtlas | kIcon);
+    Program first;
+    ASSERT_TRUE(first.start(dir));
+    ASSERT_NE(wait_for_window(first, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+
+    Program second;
+    ASSERT_TRUE(second.start(dir));
+    HWND box = wait_for_window(second, "#32770", "Brindlow Info", kStartMs);
+    ASSERT_NE(box, nullptr);
+    char text[128] = {};
+    SendMessageA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Brindlow is already running.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.wait_exit(kExitMs), 0);
+    EXPECT_TRUE(windows_of(second, MainWindow::kClassName).empty());
+
+    // The first copy is untouched and still drawing: the clock moves.
+    ASSERT_TRUE(first.running());
+    const std::vector<Rgb> before = capture_strip();
+    Sleep(1500);
+    const std::vector<Rgb> after = capture_strip();
+    EXPECT_GT(cyan_like(after), 200);
+    EXPECT_NE(before, after);
+
+    ASSERT_TRUE(use_menu(first, 4));
+    EXPECT_EQ(first.wait_exit(kExitMs), 0);
+
+    // Once it has gone, a new copy starts normally.
+    Program third;
+    ASSERT_TRUE(third.start(dir));
+    EXPECT_NE(wait_for_window(third, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+    EXPECT_TRUE(windows_of(third, "#32770", nullptr, true).empty());
+    ASSERT_TRUE(use_menu(third, 4));
+    EXPECT_EQ(third.wait_exit(kExitMs), 0);
+}
+
+TEST(EndToEnd, WithoutItsDataItExitsAtOnceWithoutAMessage)
+{
+    struct Case { const char* name; int data; };
+    // No icon.ico; and a working directory holding neither file.
+    const Case cases[] = {{"no-icon", kAtlas}, {"elsewhere", 0}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Program p;
+        ASSERT_TRUE(p.start(workdir(k.name, k.data)));
+        EXPECT_FALSE(box_seen_until_exit(p, kExitMs));
+        EXPECT_EQ(p.wait_exit(0), 0);
+    }
+}
+
+TEST(EndToEnd, WithoutTheAtlasItDrawsSquares)
+{
+    Program p;
+    ASSERT_TRUE(p.start(workdir("no-atlas", kIcon)));
+    ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+    Sleep(1000);
+    const std::vector<Rgb> strip = capture_strip();
+    // "Date YYYY-MM-DD" is 15 squares: one cyan band 10 to 201, its shadow
+    // in column 202; rows 10 to 31 belong to the date line alone.
+    EXPECT_EQ(at(strip, 10, 10), kCyan);
+    EXPECT_EQ(at(strip, 201, 31), kCyan);
+    EXPECT_EQ(at(strip, 202, 15), kBlack);
+    EXPECT_NE(at(strip, 203, 15), kCyan);
+    EXPECT_NE(at(strip, 203, 15), kBlack);
+    ASSERT_TRUE(use_menu(p, 4));
+    EXPECT_EQ(p.wait_exit(kExitMs), 0);
+}
+
+TEST(EndToEnd, ExecutableIsAWindowedProgram)
+{
+    const std::vector<unsigned char> exe = read_whole_file(BRINDLOW_EXE);
+    ASSERT_GT(exe.size(), 1024u);
+    const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(exe.data());
+    ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
+    const IMAGE_NT_HEADERS64* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(exe.data() + dos->e_lfanew);
+    ASSERT_EQ(nt->Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE));
+    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+}
+
+namespace {
+struct Usage {
+    DWORD handles;
+    std::size_t windows;
+    SIZE_T private_bytes;
+};
+
+Usage usage_of(const Program& p)
+{
+    Usage u{};
+    GetProcessHandleCount(p.pi.hProcess, &u.handles);
+    u.windows = windows_of(p, nullptr).size();
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(p.pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    u.private_bytes = pmc.PrivateUsage;
+    return u;
+}
+
+int env_int(const char* name, int fallback)
+{
+    const char* v = std::getenv(name);
+    return v != nullptr ? std::atoi(v) : fallback;
+}
+}
+
+// A short soak by default; BRINDLOW_SOAK_CYCLES and BRINDLOW_SOAK_SECONDS
+// lengthen it (scripts/soak).
+TEST(EndToEnd, SoakKeepsHandlesWindowsAndMemoryFlat)
+{
+    const int cycles = env_int("BRINDLOW_SOAK_CYCLES", 8);
+    const int seconds = env_int("BRINDLOW_SOAK_SECONDS", 6);
+    Program p;
+    ASSERT_TRUE(p.start(workdir("soak", kAtlas | kIcon)));
+    ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+    // Warm up: the first menus and frames allocate what stays allocated.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(use_menu(p, 0));
+        ASSERT_TRUE(use_menu(p, 3));
+        ASSERT_TRUE(use_menu(p, 3));
+    }
+    Sleep(1000);
+    const Usage start = usage_of(p);
+    const DWORD t0 = GetTickCount();
+    for (int i = 0; i < cycles; ++i) {
+        ASSERT_TRUE(use_menu(p, 0)) << "cycle " << i;
+        ASSERT_TRUE(use_menu(p, 3)) << "cycle " << i; // hide
+        ASSERT_TRUE(use_menu(p, 3)) << "cycle " << i; // show
+    }
+    const DWORD driven = GetTickCount() - t0;
+    if (driven < static_cast<DWORD>(seconds) * 1000) {
+        Sleep(static_cast<DWORD>(seconds) * 1000 - driven);
+    }
+    const Usage end = usage_of(p);
+    std::printf("soak: %d menu cycles over %.1f s; handles %lu -> %lu, windows %zu -> %zu, "
+                "private bytes %zu -> %zu\n",
+                cycles, (GetTickCount() - t0) / 1000.0, start.handles, end.handles, start.windows, end.windows,
+                static_cast<std::size_t>(start.private_bytes), static_cast<std::size_t>(end.private_bytes));
+    EXPECT_LE(end.handles, start.handles + 2);
+    EXPECT_EQ(end.windows, start.windows);
+    EXPECT_LT(end.private_bytes, start.private_bytes + 2u * 1024u * 1024u);
+    EXPECT_TRUE(IsWindowVisible(windows_of(p, MainWindow::kClassName).front()));
+
+    ASSERT_TRUE(use_menu(p, 4));
+    EXPECT_EQ(p.wait_exit(kExitMs), 0);
+}
