@@ -292,7 +292,13 @@ TEST_F(DisplayFontDraw, BadAtlasFilesFailWithoutCrashingOrExhaustingMemory)
     }
     CreateDirectoryA((dir + "\\folder.png").c_str(), nullptr);
 
-    std::vector<std::string> names = {"missing.png", "folder.png"};
+    // Inputs that overran the decoder's own buffers before they were checked.
+    for (const char* corpus : {"jpeg-huffman-overflow.jpg", "jpeg-huffman-overflow-fill.jpg"}) {
+        write_file(dir + "\\" + corpus, read_whole_file(source_path(std::string("fuzz/corpus/atlas/") + corpus)));
+    }
+
+    std::vector<std::string> names = {"missing.png", "folder.png", "jpeg-huffman-overflow.jpg",
+                                      "jpeg-huffman-overflow-fill.jpg"};
     for (const Case& k : cases) {
         names.push_back(k.name);
     }
@@ -310,4 +316,75 @@ TEST_F(DisplayFontDraw, BadAtlasFilesFailWithoutCrashingOrExhaustingMemory)
     // The overlay runs on with squares: the good file still loads afterwards.
     DisplayFont ok;
     EXPECT_EQ(ok.load_from_file((dir + "\\good.png").c_str(), 8, 8, 8), 0);
+}
+
+namespace {
+void put_be32(std::vector<unsigned char>& out, uint32_t v)
+{
+    for (int s = 24; s >= 0; s -= 8) {
+        out.push_back(static_cast<unsigned char>(v >> s));
+    }
+}
+
+// A 16-bit RGB PNG of one row, its pixels in a stored (uncompressed) zlib
+// block; the decoder checks neither the CRCs nor the checksum.
+std::vector<unsigned char> png16_row(const std::vector<uint16_t>& samples)
+{
+    std::vector<unsigned char> raw = {0}; // filter: none
+    for (uint16_t v : samples) {
+        raw.push_back(static_cast<unsigned char>(v >> 8));
+        raw.push_back(static_cast<unsigned char>(v));
+    }
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    put_be32(png, 13);
+    png.insert(png.end(), {'I', 'H', 'D', 'R'});
+    put_be32(png, static_cast<uint32_t>(samples.size() / 3));
+    put_be32(png, 1);
+    png.insert(png.end(), {16, 2, 0, 0, 0});
+    put_be32(png, 0);
+    const uint16_t len = static_cast<uint16_t>(raw.size());
+    std::vector<unsigned char> z = {0x78, 0x01, 0x01, static_cast<unsigned char>(len), static_cast<unsigned char>(len >> 8),
+                                    static_cast<unsigned char>(~len), static_cast<unsigned char>((~len) >> 8)};
+    z.insert(z.end(), raw.begin(), raw.end());
+    put_be32(z, 0);
+    put_be32(png, static_cast<uint32_t>(z.size()));
+    png.insert(png.end(), {'I', 'D', 'A', 'T'});
+    png.insert(png.end(), z.begin(), z.end());
+    put_be32(png, 0);
+    put_be32(png, 0);
+    png.insert(png.end(), {'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
+    return png;
+}
+}
+
+TEST(AtlasDecoding, SixteenBitImagesKeepTheirColours)
+{
+    const std::string dir = fresh_temp_dir("sixteen-bit");
+    write_file(dir + "\\wide.png", png16_row({0x1234, 0xABCD, 0xFF00, 0x0001, 0x8000, 0x7FFF}));
+    int w = 0, h = 0;
+    unsigned char* px = decode_atlas_file((dir + "\\wide.png").c_str(), &w, &h);
+    ASSERT_NE(px, nullptr);
+    EXPECT_EQ(w, 2);
+    EXPECT_EQ(h, 1);
+    const unsigned char expected[] = {0x12, 0xAB, 0xFF, 255, 0x00, 0x80, 0x7F, 255};
+    EXPECT_EQ(std::vector<unsigned char>(px, px + 8), std::vector<unsigned char>(expected, expected + 8));
+    stbi_image_free(px);
+}
+
+TEST(AtlasDecoding, SixteenBitPpmDecodesWithinItsBuffer)
+{
+    // The decoder's own conversion of this file overruns its buffer; ours
+    // gives whole, opaque pixels.
+    const std::string dir = fresh_temp_dir("sixteen-bit-ppm");
+    write_file(dir + "\\f.ppm", read_whole_file(source_path("fuzz/corpus/atlas/f.ppm")));
+    int w = 0, h = 0;
+    unsigned char* px = decode_atlas_file((dir + "\\f.ppm").c_str(), &w, &h);
+    ASSERT_NE(px, nullptr);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    for (int i = 0; i < w * h; ++i) {
+        EXPECT_EQ(px[i * 4], 255);
+        EXPECT_EQ(px[i * 4 + 3], 255);
+    }
+    stbi_image_free(px);
 }
