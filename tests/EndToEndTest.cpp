@@ -4,6 +4,7 @@
 #include "TrayIcon.h"
 
 #include <psapi.h>
+#include <stdio.h>
 
 #include <cstdlib>
 #include <functional>
@@ -342,20 +343,70 @@ TEST(EndToEnd, ExecutableIsAWindowedProgram)
 
 namespace {
 struct Usage {
-    DWORD handles;
+    long handles;
     std::size_t windows;
-    SIZE_T private_bytes;
+    SIZE_T commit_bytes;
+    SIZE_T working_set;
 };
 
+// The layout of SystemExtendedHandleInformation (class 64), which lists every
+// handle in the system with its process: unlike GetProcessHandleCount, which
+// Wine answers with 0, Wine fills it from the wineserver's own tables.
+struct HandleEntry {
+    PVOID object;
+    ULONG_PTR process_id;
+    ULONG_PTR handle;
+    ULONG access;
+    USHORT backtrace;
+    USHORT type;
+    ULONG attributes;
+    ULONG reserved;
+};
+struct HandleTable {
+    ULONG_PTR count;
+    ULONG_PTR reserved;
+    HandleEntry entries[1];
+};
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+long handle_count(DWORD pid)
+{
+    auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return -1;
+    }
+    std::vector<char> buffer(1 << 20);
+    ULONG needed = 0;
+    LONG status = 0;
+    const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+    while ((status = query(64, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) == kInfoLengthMismatch) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) {
+        return -1;
+    }
+    const HandleTable* table = reinterpret_cast<const HandleTable*>(buffer.data());
+    long n = 0;
+    for (ULONG_PTR i = 0; i < table->count; ++i) {
+        n += table->entries[i].process_id == pid ? 1 : 0;
+    }
+    return n;
+}
+
+// What Wine reports truthfully: the handles (from the wineserver), the
+// top-level windows, the committed private memory (PagefileUsage; Wine leaves
+// PrivateUsage 0) and the working set.
 Usage usage_of(const Program& p)
 {
     Usage u{};
-    GetProcessHandleCount(p.pi.hProcess, &u.handles);
+    u.handles = handle_count(p.pi.dwProcessId);
     u.windows = windows_of(p, nullptr).size();
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    PROCESS_MEMORY_COUNTERS pmc{};
     pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(p.pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    u.private_bytes = pmc.PrivateUsage;
+    GetProcessMemoryInfo(p.pi.hProcess, &pmc, sizeof pmc);
+    u.commit_bytes = pmc.PagefileUsage;
+    u.working_set = pmc.WorkingSetSize;
     return u;
 }
 
@@ -394,13 +445,19 @@ TEST(EndToEnd, SoakKeepsHandlesWindowsAndMemoryFlat)
         Sleep(static_cast<DWORD>(seconds) * 1000 - driven);
     }
     const Usage end = usage_of(p);
-    std::printf("soak: %d menu cycles over %.1f s; handles %lu -> %lu, windows %zu -> %zu, "
-                "private bytes %zu -> %zu\n",
+    std::printf("soak: %d menu cycles over %.1f s; handles %ld -> %ld, windows %zu -> %zu, "
+                "committed %zu -> %zu KB, working set %zu -> %zu KB\n",
                 cycles, (GetTickCount() - t0) / 1000.0, start.handles, end.handles, start.windows, end.windows,
-                static_cast<std::size_t>(start.private_bytes), static_cast<std::size_t>(end.private_bytes));
+                static_cast<std::size_t>(start.commit_bytes / 1024), static_cast<std::size_t>(end.commit_bytes / 1024),
+                static_cast<std::size_t>(start.working_set / 1024), static_cast<std::size_t>(end.working_set / 1024));
+    // Zeros would be no measurement at all.
+    ASSERT_GT(start.handles, 0);
+    ASSERT_GT(start.commit_bytes, 0u);
+    ASSERT_GT(start.working_set, 0u);
     EXPECT_LE(end.handles, start.handles + 2);
     EXPECT_EQ(end.windows, start.windows);
-    EXPECT_LT(end.private_bytes, start.private_bytes + 2u * 1024u * 1024u);
+    EXPECT_LT(end.commit_bytes, start.commit_bytes + 2u * 1024u * 1024u);
+    EXPECT_LT(end.working_set, start.working_set + 8u * 1024u * 1024u);
     EXPECT_TRUE(IsWindowVisible(windows_of(p, MainWindow::kClassName).front()));
 
     ASSERT_TRUE(use_menu(p, 4));
