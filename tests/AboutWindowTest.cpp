@@ -75,29 +75,24 @@ TEST(AboutWindow, ShowsTheAboutTextWithTheProgramIconAndOneOkButton)
     EXPECT_EQ(driver.boxes_seen, 1);
     EXPECT_EQ(seen.caption, "About Brindlow");
     EXPECT_EQ(seen.text, aboutText);
-    EXPECT_EQ(seen.owner, owner);
-    ASSERT_EQ(seen.buttons.size(), 1u);
-    EXPECT_EQ(seen.buttons[0], "OK");
-    EXPECT_EQ(seen.icon_width, 32);
-    EXPECT_EQ(seen.icon_height, 32);
-    DestroyWindow(owner);
-}
-
-TEST(AboutWindow, TextHasFiveLinesNameBlankVersion)
-{
+    // Five lines: the name, an empty line, the version, a credit, the rights.
     std::vector<std::string> lines;
-    std::string text = aboutText;
-    std::size_t start = 0;
-    for (std::size_t nl = text.find('\n'); nl != std::string::npos; nl = text.find('\n', start)) {
-        lines.push_back(text.substr(start, nl - start));
-        start = nl + 1;
+    std::size_t from = 0;
+    for (std::size_t nl = seen.text.find('\n'); nl != std::string::npos; nl = seen.text.find('\n', from)) {
+        lines.push_back(seen.text.substr(from, nl - from));
+        from = nl + 1;
     }
-    lines.push_back(text.substr(start));
+    lines.push_back(seen.text.substr(from));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], "Brindlow");
     EXPECT_EQ(lines[1], "");
     EXPECT_EQ(lines[2], "Version 1.0.0");
     EXPECT_FALSE(lines[3].empty());
     EXPECT_FALSE(lines[4].empty());
-    EXPECT_NE(text.back(), '\n');
+    EXPECT_EQ(seen.owner, owner);
+    ASSERT_EQ(seen.buttons.size(), 1u);
+    EXPECT_EQ(seen.buttons[0], "OK");
+    EXPECT_EQ(seen.icon_width, 32);
+    EXPECT_EQ(seen.icon_height, 32);
+    DestroyWindow(owner);
 }

@@ -54,18 +54,3 @@ TEST_F(DisplayDraw, SizeAndSpacingShapeTheBand)
     EXPECT_EQ(read_pixel(30, 51), kKey);
 }
 
-TEST(DisplayCopy, AssignmentCopiesTheTextByValue)
-{
-    DisplayFont font;
-    Display a;
-    a.set_display_font(&font);
-    a.set_position(3, 4);
-    a.text = "one";
-    Display b;
-    b = a;
-    a.text = "two";
-    EXPECT_EQ(b.text, "one");
-    EXPECT_EQ(b.font, &font);
-    EXPECT_EQ(b.x, 3);
-    EXPECT_EQ(b.y, 4);
-}

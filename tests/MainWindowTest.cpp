@@ -142,20 +142,6 @@ TEST_F(Overlay, FrameIsKeyColourExceptTheLines)
     }
 }
 
-TEST_F(Overlay, LinesStandTwentyTwoPixelsApartDateTimeBattery)
-{
-    window.init_displays();
-    EXPECT_EQ(window.date_display.font, &window.font);
-    EXPECT_EQ(window.time_display.font, &window.font);
-    EXPECT_EQ(window.battery_display.font, &window.font);
-    EXPECT_EQ(window.date_display.y, 10);
-    EXPECT_EQ(window.time_display.y, 32);
-    EXPECT_EQ(window.battery_display.y, 54);
-    EXPECT_EQ(window.date_display.x, 10);
-    EXPECT_EQ(window.time_display.x, 10);
-    EXPECT_EQ(window.battery_display.x, 10);
-}
-
 namespace {
 // How the quit reaches the loop: each way must end run() only after the frame
 // that took it has been completed, then release the window's resources.
