@@ -4,9 +4,12 @@
 //                                           and of an empty one (clear, swap)
 //   FrameBench steady <atlas.png> [seconds] the real loop with its 16 ms pause:
 //                                           frames a second and process CPU
+//   FrameBench memory <atlas.png> [count]   full frames back to back, with the
+//                                           committed memory after each sixth
 #include "MainWindow.h"
 
 #include <GL/gl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -101,6 +104,28 @@ int frames(MainWindow& w, int count)
     return 0;
 }
 
+int memory(MainWindow& w, int count)
+{
+    std::printf("memory: %d full frames (raise, update, draw, swap) back to back\n", count);
+    for (int part = 1; part <= 6; ++part) {
+        for (int i = 0; i < count / 6; ++i) {
+            drain();
+            BringWindowToTop(w.hwnd);
+            w.battery_display.update();
+            w.date_display.update();
+            w.time_display.update();
+            w.draw();
+            SwapBuffers(w.hdc);
+        }
+        PROCESS_MEMORY_COUNTERS pmc{};
+        pmc.cb = sizeof pmc;
+        GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+        std::printf("  after %6d frames: committed %zu KB\n", part * (count / 6),
+                    static_cast<std::size_t>(pmc.PagefileUsage / 1024));
+    }
+    return 0;
+}
+
 std::atomic<int> g_frames_counted{0};
 void CALLBACK count_frame(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -136,8 +161,10 @@ int steady(MainWindow& w, int seconds)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || (std::strcmp(argv[1], "frames") != 0 && std::strcmp(argv[1], "steady") != 0)) {
-        std::fprintf(stderr, "usage: FrameBench frames|steady <atlas.png> [count|seconds]\n");
+    const bool known = argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
+                                     std::strcmp(argv[1], "memory") == 0);
+    if (!known) {
+        std::fprintf(stderr, "usage: FrameBench frames|steady|memory <atlas.png> [count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
@@ -153,6 +180,9 @@ int main(int argc, char** argv)
     w.init_displays();
     if (std::strcmp(argv[1], "frames") == 0) {
         return frames(w, argc > 3 ? std::atoi(argv[3]) : 2000);
+    }
+    if (std::strcmp(argv[1], "memory") == 0) {
+        return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);
     }
     return steady(w, argc > 3 ? std::atoi(argv[3]) : 12);
 }
