@@ -57,14 +57,12 @@ TEST(AboutWindow, ShowsTheAboutTextWithTheProgramIconAndOneOkButton)
     BoxContents seen;
     ModalDriver driver;
     driver.on_box([&seen](HWND box) {
-        char text[512] = {};
-        GetWindowTextA(box, text, sizeof text);
-        seen.caption = text;
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        seen.text = text;
-        seen.owner = GetWindow(box, GW_OWNER);
+        const BoxText shown = read_box(box);
+        seen.caption = shown.caption;
+        seen.text = shown.text;
+        seen.owner = shown.owner;
         EnumChildWindows(box, read_child, reinterpret_cast<LPARAM>(&seen));
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        press_ok(box);
     });
 
     AboutWindow about(owner);

@@ -56,12 +56,10 @@ TEST(MainEntry, ASecondCopyIsToldAndReturnsWithoutAWindow)
     std::string caption, text;
     ModalDriver driver;
     driver.on_box([&](HWND box) {
-        char buf[256] = {};
-        GetWindowTextA(box, buf, sizeof buf);
-        caption = buf;
-        GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
-        text = buf;
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        const BoxText seen = read_box(box);
+        caption = seen.caption;
+        text = seen.text;
+        press_ok(box);
     });
     char name[] = "Brindlow.exe";
     char* argv[] = {name, nullptr};

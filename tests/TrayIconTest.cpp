@@ -199,13 +199,11 @@ TEST_F(Tray, AboutShowsTheBoxOwnedByTheHiddenWindow)
     std::string caption, text;
     HWND owner = nullptr;
     driver.on_box([&](HWND box) {
-        char buf[512] = {};
-        GetWindowTextA(box, buf, sizeof buf);
-        caption = buf;
-        GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
-        text = buf;
-        owner = GetWindow(box, GW_OWNER);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        const BoxText seen = read_box(box);
+        caption = seen.caption;
+        text = seen.text;
+        owner = seen.owner;
+        press_ok(box);
     });
     with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 1); });
     pump_until([&] { return driver.boxes_seen > 0 && FindWindowA("#32770", "About Brindlow") == nullptr; }, 5000);

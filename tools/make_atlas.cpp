@@ -13,6 +13,8 @@
 #include <stb_image_write.h>
 #include <stb_truetype.h>
 
+#include "read_file.h"
+
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -25,22 +27,6 @@ constexpr int kLast = 126;
 constexpr int kAtlasWidth = 512;
 constexpr int kAtlasHeight = 128;
 constexpr float kAdvancePixels = 12.0f;
-
-std::vector<unsigned char> read_file(const char* path)
-{
-    std::vector<unsigned char> bytes;
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) {
-        return bytes;
-    }
-    unsigned char chunk[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    std::fclose(f);
-    return bytes;
-}
 }
 
 int main(int argc, char** argv)

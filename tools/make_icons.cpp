@@ -11,6 +11,8 @@
 #define STB_TRUETYPE_IMPLEMENTATION
 #include <stb_truetype.h>
 
+#include "read_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -41,22 +43,6 @@ struct Image {
         a[i] = out_a;
     }
 };
-
-std::vector<unsigned char> read_file(const char* path)
-{
-    std::vector<unsigned char> bytes;
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) {
-        return bytes;
-    }
-    unsigned char chunk[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    std::fclose(f);
-    return bytes;
-}
 
 // Coverage of a rounded square filling the image, by 4 x 4 supersampling.
 float tile_coverage(int size, int x, int y)

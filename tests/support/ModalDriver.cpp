@@ -103,7 +103,7 @@ void CALLBACK ModalDriver::tick(HWND, UINT, UINT_PTR, DWORD)
         }
         if (box != nullptr) {
             d->watchdog_fired = true;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            press_ok(box);
         }
     }
 }
@@ -124,6 +124,25 @@ std::vector<MenuItem> read_menu(HMENU menu)
                                  (info.fState & MFS_CHECKED) != 0});
     }
     return items;
+}
+
+BoxText read_box(HWND box)
+{
+    char buf[512] = {};
+    BoxText b;
+    GetWindowTextA(box, buf, sizeof buf);
+    b.caption = buf;
+    buf[0] = '\0';
+    // A message box's text is its static control 0xFFFF.
+    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+    b.text = buf;
+    b.owner = GetWindow(box, GW_OWNER);
+    return b;
+}
+
+void press_ok(HWND box)
+{
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
 void choose_item(HWND menu_window, int n)

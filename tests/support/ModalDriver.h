@@ -46,6 +46,16 @@ struct MenuItem {
 };
 std::vector<MenuItem> read_menu(HMENU menu);
 
+// What a message box shows: its caption, its text and its owner.
+struct BoxText {
+    std::string caption;
+    std::string text;
+    HWND owner;
+};
+BoxText read_box(HWND box);
+// Presses the box's OK button.
+void press_ok(HWND box);
+
 // Picks the n-th selectable item (1-based, separators skipped) with the keyboard.
 void choose_item(HWND menu_window, int n);
 // Closes the menu without a choice.
