@@ -1,7 +1,6 @@
 #include "MainWindow.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 namespace {
 // WS_EX_LAYERED with a colour key makes the cleared background invisible;
@@ -148,7 +147,8 @@ void init_renderer()
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // Bottom 100, top 0: y grows downward like window coordinates.
-    gluOrtho2D(0.0, MainWindow::kWidth, MainWindow::kHeight, 0.0);
+    // Near -1 and far 1 are what a 2-D projection leaves the depth range.
+    glOrtho(0.0, MainWindow::kWidth, MainWindow::kHeight, 0.0, -1.0, 1.0);
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

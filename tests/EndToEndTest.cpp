@@ -20,13 +20,13 @@ class Program {
 public:
     PROCESS_INFORMATION pi{};
 
-    bool start(const std::string& workdir)
+    bool start(const std::string& workdir, const std::string& exe = BRINDLOW_EXE)
     {
-        std::string cmd = "\"" + std::string(BRINDLOW_EXE) + "\"";
+        std::string cmd = "\"" + exe + "\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        return CreateProcessA(BRINDLOW_EXE, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(),
-                              &si, &pi) != FALSE;
+        return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si,
+                              &pi) != FALSE;
     }
     bool running() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
     // The exit code, or -1 if it does not end in time.
@@ -327,6 +327,49 @@ TEST(EndToEnd, WithoutTheAtlasItDrawsSquares)
     EXPECT_NE(at(strip, 203, 15), kBlack);
     ASSERT_TRUE(use_menu(p, 4));
     EXPECT_EQ(p.wait_exit(kExitMs), 0);
+}
+
+// A DLL that is not one of Windows' KnownDLLs is looked for beside the program
+// before the system folder. Wine prefers its builtin copy unless told, for
+// this program, to take the one beside it first, as Windows always does: the
+// override makes this a test of the program's own defence. (An override set
+// with SetEnvironmentVariableA before CreateProcessA reaches the child for
+// glu32 but not for opengl32; Wine's per-program key in the registry reaches
+// it for both.)
+TEST(EndToEnd, APlantedOpenGlDllBesideItIsNeverLoaded)
+{
+    constexpr const char* kOverrides = "Software\\Wine\\AppDefaults\\Brindlow.exe\\DllOverrides";
+    for (const char* dll : {"opengl32", "glu32"}) {
+        SCOPED_TRACE(dll);
+        const std::string dir = workdir(std::string("planted-") + dll, kAtlas | kIcon);
+        const std::string exe = dir + "\\Brindlow.exe";
+        const std::string planted = dir + "\\" + dll + ".dll";
+        ASSERT_TRUE(CopyFileA(BRINDLOW_EXE, exe.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(BRINDLOW_PLANTED_DLL, planted.c_str(), FALSE));
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const char order[] = "native,builtin";
+        RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);
+
+        Program p;
+        const bool started = p.start(dir, exe);
+        const HWND overlay = started ? wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs) : nullptr;
+        Sleep(1000);
+        RegDeleteValueA(key, dll);
+        RegCloseKey(key);
+        ASSERT_TRUE(started);
+        EXPECT_EQ(GetFileAttributesA((planted + ".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+            << "the planted " << dll << ".dll ran inside Brindlow";
+        // Started with a stand-in that has none of the functions, it cannot draw.
+        EXPECT_NE(overlay, nullptr);
+        if (overlay != nullptr) {
+            EXPECT_GT(cyan_like(capture_strip()), 200);
+            ASSERT_TRUE(use_menu(p, 4));
+            EXPECT_EQ(p.wait_exit(kExitMs), 0);
+        }
+    }
 }
 
 TEST(EndToEnd, ExecutableIsAWindowedProgram)
