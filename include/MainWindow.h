@@ -30,7 +30,8 @@ public:
     bool running = false;
 
     // Registers the class, creates and shows the window with its context
-    // current on this thread; -1 when the class or the window cannot be made.
+    // current on this thread; -1 when the class, the window or OpenGL cannot
+    // be made.
     int init();
     int init_opengl();
     // Resets the three lines and places them: date, time, battery.

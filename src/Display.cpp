@@ -2,8 +2,7 @@
 
 #include "DisplayFont.h"
 
-#include <windows.h>
-#include <GL/gl.h>
+#include "OpenGl.h"
 
 void Display::set_display_font(DisplayFont* f)
 {
@@ -29,9 +28,9 @@ void Display::set_font_spacing(float spacing)
 int Display::draw()
 {
     // Shadow first, so the text is blended over it.
-    glColor3f(0.0f, 0.0f, 0.0f);
+    gl.glColor3f(0.0f, 0.0f, 0.0f);
     draw_text(text, font, x + 1, y + 1, font_size, font_spacing);
-    glColor3f(0.0f, 1.0f, 1.0f);
+    gl.glColor3f(0.0f, 1.0f, 1.0f);
     draw_text(text, font, x, y, font_size, font_spacing);
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "DisplayFont.h"
 
-#include <windows.h>
-#include <GL/gl.h>
+#include "OpenGl.h"
 
 #include <stb_image.h>
 
@@ -17,13 +16,13 @@ int DisplayFont::load_from_file(const char* file_path, int glyph_w, int glyph_h,
         return -1;
     }
 
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl.glGenTextures(1, &texture);
+    gl.glBindTexture(GL_TEXTURE_2D, texture);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     // Rows go up top row first, so v = 0 is the image's top edge, which is
     // what the top-down projection wants.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     stbi_image_free(pixels);
     return 0;
 }
@@ -31,7 +30,7 @@ int DisplayFont::load_from_file(const char* file_path, int glyph_w, int glyph_h,
 void DisplayFont::free()
 {
     // Deleting name 0 is a no-op, so a font that never loaded is safe here.
-    glDeleteTextures(1, &texture);
+    gl.glDeleteTextures(1, &texture);
 }
 
 void draw_text(std::string text, DisplayFont* font, int x, int y, float size, float spacing)
@@ -46,9 +45,9 @@ void draw_text(std::string text, DisplayFont* font, int x, int y, float size, fl
 
     // Texture 0 of a font that failed to load is incomplete, so texturing has
     // no effect and each character comes out as a square in the current colour.
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, font->texture);
-    glBegin(GL_QUADS);
+    gl.glEnable(GL_TEXTURE_2D);
+    gl.glBindTexture(GL_TEXTURE_2D, font->texture);
+    gl.glBegin(GL_QUADS);
     for (char c : text) {
         const int i = static_cast<signed char>(c) - 32;
         const int col = i % per_row;
@@ -58,16 +57,16 @@ void draw_text(std::string text, DisplayFont* font, int x, int y, float size, fl
         const float u_right = static_cast<float>((col + 1) * font->glyph_width) / fw;
         const float v_bottom = static_cast<float>((row + 1) * font->glyph_height) / fh;
 
-        glTexCoord2f(u_left, v_top);
-        glVertex2f(pen_x, yf);
-        glTexCoord2f(u_right, v_top);
-        glVertex2f(pen_x + size, yf);
-        glTexCoord2f(u_right, v_bottom);
-        glVertex2f(pen_x + size, yf + size);
-        glTexCoord2f(u_left, v_bottom);
-        glVertex2f(pen_x, yf + size);
+        gl.glTexCoord2f(u_left, v_top);
+        gl.glVertex2f(pen_x, yf);
+        gl.glTexCoord2f(u_right, v_top);
+        gl.glVertex2f(pen_x + size, yf);
+        gl.glTexCoord2f(u_right, v_bottom);
+        gl.glVertex2f(pen_x + size, yf + size);
+        gl.glTexCoord2f(u_left, v_bottom);
+        gl.glVertex2f(pen_x, yf + size);
 
         pen_x += spacing;
     }
-    glEnd();
+    gl.glEnd();
 }

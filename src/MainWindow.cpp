@@ -1,6 +1,6 @@
 #include "MainWindow.h"
 
-#include <GL/gl.h>
+#include "OpenGl.h"
 
 namespace {
 // WS_EX_LAYERED with a colour key makes the cleared background invisible;
@@ -37,7 +37,11 @@ int MainWindow::init()
         return -1;
     }
 
-    init_opengl();
+    if (init_opengl() != 0) {
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+        return -1;
+    }
     SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ShowWindow(hwnd, SW_SHOW);
@@ -46,6 +50,9 @@ int MainWindow::init()
 
 int MainWindow::init_opengl()
 {
+    if (gl.init() != 0) {
+        return -1;
+    }
     // CS_OWNDC: this DC stays valid, with its pixel format, for the window's life.
     hdc = GetDC(hwnd);
 
@@ -61,8 +68,8 @@ int MainWindow::init_opengl()
 
     const int format = ChoosePixelFormat(hdc, &pfd);
     SetPixelFormat(hdc, format, &pfd);
-    hglrc = wglCreateContext(hdc);
-    wglMakeCurrent(hdc, hglrc);
+    hglrc = gl.wglCreateContext(hdc);
+    gl.wglMakeCurrent(hdc, hglrc);
     init_renderer();
     return 0;
 }
@@ -110,6 +117,11 @@ int MainWindow::run()
     }
 
     font.free();
+    if (hglrc != nullptr) {
+        gl.wglMakeCurrent(nullptr, nullptr);
+        gl.wglDeleteContext(hglrc);
+        hglrc = nullptr;
+    }
     if (hdc != nullptr) {
         ReleaseDC(hwnd, hdc);
     }
@@ -119,8 +131,8 @@ int MainWindow::run()
 
 int MainWindow::draw()
 {
-    glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
+    gl.glClear(GL_COLOR_BUFFER_BIT);
     battery_display.draw();
     date_display.draw();
     time_display.draw();
@@ -142,20 +154,20 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
 
 void init_renderer()
 {
-    glViewport(0, 0, MainWindow::kWidth, MainWindow::kHeight);
+    gl.glViewport(0, 0, MainWindow::kWidth, MainWindow::kHeight);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
+    gl.glMatrixMode(GL_PROJECTION);
+    gl.glLoadIdentity();
     // Bottom 100, top 0: y grows downward like window coordinates.
     // Near -1 and far 1 are what a 2-D projection leaves the depth range.
-    glOrtho(0.0, MainWindow::kWidth, MainWindow::kHeight, 0.0, -1.0, 1.0);
+    gl.glOrtho(0.0, MainWindow::kWidth, MainWindow::kHeight, 0.0, -1.0, 1.0);
 
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    gl.glMatrixMode(GL_MODELVIEW);
+    gl.glLoadIdentity();
 
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.glEnable(GL_TEXTURE_2D);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.glEnable(GL_BLEND);
+    gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
