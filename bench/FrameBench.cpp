@@ -3,7 +3,11 @@
 //   FrameBench frames <atlas.png> [count]   per-step medians of a full frame
 //                                           and of an empty one (clear, swap)
 //   FrameBench steady <atlas.png> [seconds] the real loop with its 16 ms pause:
-//                                           frames a second and process CPU
+//                                           passes a second and process CPU
+//   FrameBench every-frame <atlas.png> [seconds]
+//                                           the same for the loop as it was:
+//                                           raise, update, draw and swap on
+//                                           every pass
 //   FrameBench memory <atlas.png> [count]   full frames back to back, with the
 //                                           committed memory after each sixth
 #include "MainWindow.h"
@@ -101,6 +105,24 @@ int frames(MainWindow& w, int count)
     std::printf("  empty frame  %8.1f  = clear %.1f + swap %.1f\n", median(empty), median(empty_clear),
                 median(empty_swap));
     std::printf("  full / empty %8.2f\n", median(full) / median(empty));
+
+    // The real loop's passes when nothing changed: what most of them are.
+    std::vector<double> quiet, on_top;
+    while (static_cast<int>(quiet.size()) < count) {
+        drain();
+        const unsigned long swaps = w.swap_count;
+        const double t0 = now_us();
+        w.frame();
+        const double t1 = now_us();
+        w.keep_on_top();
+        const double t2 = now_us();
+        if (w.swap_count == swaps) {
+            quiet.push_back(t1 - t0);
+            on_top.push_back(t2 - t1);
+        }
+    }
+    std::printf("  quiet pass   %8.1f  (frame() with no line changed; of it, the on-top check %.1f)\n",
+                median(quiet), median(on_top));
     return 0;
 }
 
@@ -132,7 +154,33 @@ void CALLBACK count_frame(HWND, UINT, UINT_PTR, DWORD)
     ++g_frames_counted;
 }
 
-int steady(MainWindow& w, int seconds)
+// The loop as it was before passes drew only on change; kept here alone, to
+// compare against.
+int run_every_frame(MainWindow& w)
+{
+    w.running = true;
+    MSG msg{};
+    while (w.running) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                w.running = false;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        BringWindowToTop(w.hwnd);
+        w.battery_display.update();
+        w.date_display.update();
+        w.time_display.update();
+        w.draw();
+        SwapBuffers(w.hdc);
+        Sleep(MainWindow::kFramePauseMs);
+    }
+    DestroyWindow(w.hwnd);
+    return 0;
+}
+
+int steady(MainWindow& w, int seconds, bool every_frame)
 {
     // A thread timer fires at most once per drain; with 10 ms granularity and
     // frames of 16 ms or more it marks every frame.
@@ -151,10 +199,16 @@ int steady(MainWindow& w, int seconds)
         counted = g_frames_counted;
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     });
-    w.run();
+    const unsigned long swaps0 = w.swap_count;
+    if (every_frame) {
+        run_every_frame(w);
+    } else {
+        w.run();
+    }
     closer.join();
-    std::printf("steady: %d frames in %.2f s = %.1f frames a second; process CPU %.1f%% of one core\n",
-                counted, elapsed, counted / elapsed, 100.0 * cpu / elapsed);
+    std::printf("steady (%s): %d passes in %.2f s = %.1f a second, %lu swaps; process CPU %.1f%% of one core\n",
+                every_frame ? "every frame" : "on change", counted, elapsed, counted / elapsed,
+                every_frame ? static_cast<unsigned long>(counted) : w.swap_count - swaps0, 100.0 * cpu / elapsed);
     return 0;
 }
 }
@@ -162,9 +216,10 @@ int steady(MainWindow& w, int seconds)
 int main(int argc, char** argv)
 {
     const bool known = argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
+                                     std::strcmp(argv[1], "every-frame") == 0 ||
                                      std::strcmp(argv[1], "memory") == 0);
     if (!known) {
-        std::fprintf(stderr, "usage: FrameBench frames|steady|memory <atlas.png> [count|seconds]\n");
+        std::fprintf(stderr, "usage: FrameBench frames|steady|every-frame|memory <atlas.png> [count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
@@ -184,5 +239,5 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "memory") == 0) {
         return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);
     }
-    return steady(w, argc > 3 ? std::atoi(argv[3]) : 12);
+    return steady(w, argc > 3 ? std::atoi(argv[3]) : 12, std::strcmp(argv[1], "every-frame") == 0);
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The overlay: a borderless 600 x 100 strip at the screen's top-left corner,
 // topmost, click-through, absent from the taskbar, whose key-coloured pixels
 // are transparent. It owns the OpenGL context, the font and the three lines,
@@ -19,6 +21,8 @@ public:
     static constexpr int kHeight = 100;
     static constexpr COLORREF kKeyColour = RGB(8, 8, 8);
     static constexpr DWORD kFramePauseMs = 16;
+    // How often the foreground window is examined for hide_over_fullscreen.
+    static constexpr DWORD kFullscreenCheckMs = 250;
 
     HDC hdc = nullptr;
     HWND hwnd = nullptr;
@@ -29,6 +33,22 @@ public:
     DisplayFont font;
     bool running = false;
 
+    // Set when something visible changed (a line's text, the window shown
+    // again, Windows asking for a repaint); the next frame then draws and
+    // swaps, and every other frame leaves the picture as it is.
+    bool needs_draw = true;
+    // The lines as last drawn, to tell when a frame's update changed one.
+    std::string drawn_lines[3];
+    // Buffers swapped since init: what a frame costs is mostly its swap.
+    unsigned long swap_count = 0;
+    // The two reasons the strip is hidden, kept apart so that neither undoes
+    // the other: the menu's Hide, and a full-screen program in the
+    // foreground on the strip's monitor (only with hide_over_fullscreen).
+    bool user_hidden = false;
+    bool fullscreen_hidden = false;
+    bool hide_over_fullscreen = false;
+    DWORD next_fullscreen_check = 0;
+
     // Registers the class, creates and shows the window with its context
     // current on this thread; -1 when the class, the window or OpenGL cannot
     // be made.
@@ -36,12 +56,23 @@ public:
     int init_opengl();
     // Resets the three lines and places them: date, time, battery.
     int init_displays();
-    // Drains the thread's queue, refreshes, draws and swaps, then pauses,
-    // until WM_QUIT; the frame that took it is completed. Afterwards the
-    // texture is deleted and the window destroyed.
+    // Drains the thread's queue, runs a frame, then pauses, until WM_QUIT;
+    // the frame that took it is completed. Afterwards the texture and the
+    // context are deleted and the window destroyed.
     int run();
+    // One pass of the loop after the queue is drained: updates the lines,
+    // keeps the strip on top, follows full-screen programs, and draws and
+    // swaps only when something visible changed.
+    int frame();
     // Draws one frame into the back buffer.
     int draw();
+    // Raises the strip to the top of the topmost band, without activating
+    // it, when a visible window above it in the z-order overlaps it; 1 when
+    // it raised, 0 when nothing covered it.
+    int keep_on_top();
+    // Hides the strip while a full-screen window is in the foreground on its
+    // monitor and shows it again after, unless the menu hid it.
+    int follow_fullscreen();
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 };

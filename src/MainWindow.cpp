@@ -16,6 +16,65 @@ constexpr GLclampf kClearLevel = 0.03125f;
 constexpr int kDateX = 10, kDateY = 10;
 constexpr int kTimeX = 10, kTimeY = 32;
 constexpr int kBatteryX = 10, kBatteryY = 54;
+
+// Windows above the strip that it leaves above it: the menus and tooltips
+// (balloons included) the user is reading are short-lived, and covering them
+// would hide what they say.
+constexpr const char* kTransientClasses[] = {"#32768", "tooltips_class32"};
+
+bool is_transient(HWND w)
+{
+    char name[32] = {};
+    GetClassNameA(w, name, sizeof name);
+    for (const char* transient : kTransientClasses) {
+        if (lstrcmpA(name, transient) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Windows that cover a monitor without being a program shown full-screen.
+constexpr const char* kShellClasses[] = {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd"};
+
+bool is_shell(HWND w)
+{
+    if (w == GetDesktopWindow() || w == GetShellWindow()) {
+        return true;
+    }
+    char name[32] = {};
+    GetClassNameA(w, name, sizeof name);
+    for (const char* shell : kShellClasses) {
+        if (lstrcmpA(name, shell) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the foreground window is a program shown full-screen over the
+// whole monitor the strip is on. A maximized window with a caption is not,
+// even when an auto-hidden taskbar lets it reach the monitor's edges (its
+// frame then hangs over them).
+bool fullscreen_over(HWND strip)
+{
+    HWND fg = GetForegroundWindow();
+    if (fg == nullptr || fg == strip || !IsWindowVisible(fg) || is_shell(fg)) {
+        return false;
+    }
+    const LONG style = GetWindowLongA(fg, GWL_STYLE);
+    if (IsZoomed(fg) && (style & WS_CAPTION) == WS_CAPTION) {
+        return false;
+    }
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    RECT r{};
+    if (!GetMonitorInfoA(MonitorFromWindow(strip, MONITOR_DEFAULTTOPRIMARY), &mi) || !GetWindowRect(fg, &r)) {
+        return false;
+    }
+    return r.left <= mi.rcMonitor.left && r.top <= mi.rcMonitor.top && r.right >= mi.rcMonitor.right &&
+           r.bottom >= mi.rcMonitor.bottom;
+}
 }
 
 int MainWindow::init()
@@ -36,6 +95,7 @@ int MainWindow::init()
     if (hwnd == nullptr) {
         return -1;
     }
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
     if (init_opengl() != 0) {
         DestroyWindow(hwnd);
@@ -44,7 +104,8 @@ int MainWindow::init()
     }
     SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-    ShowWindow(hwnd, SW_SHOW);
+    // SW_SHOW would also activate it, taking the keyboard from whatever had it.
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     return 0;
 }
 
@@ -104,15 +165,7 @@ int MainWindow::run()
             DispatchMessageA(&msg);
         }
 
-        // Windows that become topmost later (and the shell's own) would cover
-        // the strip; raising it every frame keeps it on top of the band.
-        BringWindowToTop(hwnd);
-
-        battery_display.update();
-        date_display.update();
-        time_display.update();
-        draw();
-        SwapBuffers(hdc);
+        frame();
         Sleep(kFramePauseMs);
     }
 
@@ -129,6 +182,74 @@ int MainWindow::run()
     return 0;
 }
 
+int MainWindow::frame()
+{
+    battery_display.update();
+    date_display.update();
+    time_display.update();
+    const std::string* lines[3] = {&battery_display.text, &date_display.text, &time_display.text};
+    for (int i = 0; i < 3; ++i) {
+        if (*lines[i] != drawn_lines[i]) {
+            needs_draw = true;
+        }
+    }
+
+    keep_on_top();
+    if (hide_over_fullscreen || fullscreen_hidden) {
+        follow_fullscreen();
+    }
+
+    // A hidden strip keeps its changes for the frame after it is shown.
+    if (!needs_draw || !IsWindowVisible(hwnd)) {
+        return 0;
+    }
+    draw();
+    SwapBuffers(hdc);
+    ++swap_count;
+    for (int i = 0; i < 3; ++i) {
+        drawn_lines[i] = *lines[i];
+    }
+    needs_draw = false;
+    return 0;
+}
+
+int MainWindow::keep_on_top()
+{
+    RECT strip{};
+    GetWindowRect(hwnd, &strip);
+    for (HWND w = GetWindow(hwnd, GW_HWNDPREV); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
+        RECT r{}, overlap{};
+        if (!IsWindowVisible(w) || !GetWindowRect(w, &r) || !IntersectRect(&overlap, &r, &strip) ||
+            is_transient(w)) {
+            continue;
+        }
+        // BringWindowToTop would also activate the strip, taking the
+        // foreground and the keyboard from the program the user is in.
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return 1;
+    }
+    return 0;
+}
+
+int MainWindow::follow_fullscreen()
+{
+    const DWORD now = GetTickCount();
+    if (static_cast<LONG>(now - next_fullscreen_check) < 0) {
+        return 0;
+    }
+    next_fullscreen_check = now + kFullscreenCheckMs;
+    fullscreen_hidden = hide_over_fullscreen && fullscreen_over(hwnd);
+    const bool visible = IsWindowVisible(hwnd) != FALSE;
+    if (visible == (!fullscreen_hidden && !user_hidden)) {
+        return 0;
+    }
+    // WM_SHOWWINDOW from this call must not be taken for the menu's Hide.
+    const bool user = user_hidden;
+    ShowWindow(hwnd, visible ? SW_HIDE : SW_SHOWNOACTIVATE);
+    user_hidden = user;
+    return 0;
+}
+
 int MainWindow::draw()
 {
     gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
@@ -141,7 +262,32 @@ int MainWindow::draw()
 
 LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     switch (msg) {
+    case WM_PAINT: {
+        // Windows keeps a layered window's picture, but whatever was drawn
+        // over it (or X, under Wine) may still ask for it again.
+        ValidateRect(hwnd, nullptr);
+        if (self != nullptr) {
+            self->needs_draw = true;
+        }
+        return 0;
+    }
+    case WM_DISPLAYCHANGE: {
+        if (self != nullptr) {
+            self->needs_draw = true;
+        }
+        return 0;
+    }
+    case WM_SHOWWINDOW: {
+        // lParam 0: ShowWindow itself, which here is the menu's Hide or its
+        // undoing (or follow_fullscreen, which puts the flag back).
+        if (self != nullptr && lparam == 0) {
+            self->user_hidden = wparam == FALSE;
+            self->needs_draw = self->needs_draw || wparam != FALSE;
+        }
+        break;
+    }
     case WM_CLOSE: {
         // Ends the frame loop rather than destroying the window here: run()
         // releases the window's resources once the current frame is done.

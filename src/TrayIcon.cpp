@@ -145,7 +145,8 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         case kCmdHide: {
             brindlow_hidden ^= 1;
             HWND overlay = FindWindowA(MainWindow::kClassName, nullptr);
-            ShowWindow(overlay, brindlow_hidden ? SW_HIDE : SW_SHOWNORMAL);
+            // Shown without activating: the strip never takes the keyboard.
+            ShowWindow(overlay, brindlow_hidden ? SW_HIDE : SW_SHOWNOACTIVATE);
             break;
         }
         case kCmdClose: {

@@ -171,31 +171,7 @@ bool use_menu(const Program& p, int item)
 // The screen's top-left 600 x 100 pixels, as the user sees them.
 std::vector<Rgb> capture_strip()
 {
-    const int w = MainWindow::kWidth, h = MainWindow::kHeight;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = -h; // top-down
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<Rgb> out(static_cast<std::size_t>(w) * h);
-    const unsigned char* p = static_cast<const unsigned char*>(bits);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = Rgb{p[i * 4 + 2], p[i * 4 + 1], p[i * 4]};
-    }
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return out;
+    return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight);
 }
 
 Rgb at(const std::vector<Rgb>& strip, int x, int y)

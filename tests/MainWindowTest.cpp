@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -216,4 +217,188 @@ TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
     EXPECT_EQ(window.init(), -1);
     EXPECT_EQ(window.hwnd, nullptr);
     EXPECT_EQ(window.hglrc, nullptr);
+}
+
+namespace {
+// The loop's body as run() drives it, for ms milliseconds; `each` runs after
+// every frame.
+void frames_for(MainWindow& w, DWORD ms, const std::function<void()>& each = {})
+{
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+        w.frame();
+        if (each) {
+            each();
+        }
+        Sleep(MainWindow::kFramePauseMs);
+    }
+}
+
+// What the strip shows, read from the screen.
+std::vector<Rgb> shown_frame()
+{
+    return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight);
+}
+
+// A full redraw of the current lines, read back without being shown.
+std::vector<Rgb> full_redraw(MainWindow& w)
+{
+    w.draw();
+    return read_frame();
+}
+
+class Frames : public OverlayTest {
+protected:
+    void SetUp() override
+    {
+        OverlayTest::SetUp();
+        ASSERT_EQ(window.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+        window.init_displays();
+        move_wine_tray_away();
+    }
+};
+}
+
+TEST_F(Frames, SwapOnlyWhenALineChanges)
+{
+    HWND hwnd = window.hwnd;
+    std::thread closer([hwnd] {
+        Sleep(1500);
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    });
+    window.run();
+    closer.join();
+    // Some ninety passes: the first draws, then one for each second that
+    // turned (and perhaps a repaint Windows asked for).
+    EXPECT_GE(window.swap_count, 2u);
+    EXPECT_LE(window.swap_count, 5u);
+}
+
+TEST_F(Frames, TheScreenTurnsWithTheSecondAndMatchesAFullRedraw)
+{
+    std::vector<Rgb> before = shown_frame();
+    std::string time_before = window.time_display.text;
+    int turns = 0;
+    frames_for(window, 2200, [&] {
+        const std::vector<Rgb> now = shown_frame();
+        if (window.time_display.text != time_before) {
+            // The frame that saw the second turn is the one that shows it.
+            EXPECT_NE(now, before) << window.time_display.text;
+            ++turns;
+        }
+        time_before = window.time_display.text;
+        before = now;
+    });
+    EXPECT_GE(turns, 2);
+    EXPECT_EQ(shown_frame(), full_redraw(window));
+}
+
+TEST_F(Frames, AfterHideAndShowTheCurrentTimeShowsAtOnce)
+{
+    frames_for(window, 100);
+    ShowWindow(window.hwnd, SW_HIDE);
+    const unsigned long swaps = window.swap_count;
+    frames_for(window, 1100);
+    EXPECT_EQ(window.swap_count, swaps) << "a hidden strip needs no frames";
+    ShowWindow(window.hwnd, SW_SHOWNOACTIVATE);
+    frames_for(window, 1);
+    EXPECT_EQ(window.drawn_lines[2], window.time_display.text);
+    EXPECT_EQ(shown_frame(), full_redraw(window));
+}
+
+TEST_F(Frames, ATopmostWindowOverTheStripGoesUnderItWhileTheFocusStaysPut)
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "FocusTestWindow";
+    RegisterClassA(&wc);
+    HWND typing = CreateWindowExA(0, wc.lpszClassName, "typing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300,
+                                  200, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(typing, nullptr);
+    SetForegroundWindow(typing);
+    SetFocus(typing);
+    frames_for(window, 100);
+    ASSERT_EQ(GetForegroundWindow(), typing);
+
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "cover", WS_POPUP, 0, 0, 300,
+                                 80, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(cover, nullptr);
+    ShowWindow(cover, SW_SHOWNOACTIVATE);
+    SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_LT(z_index(cover), z_index(window.hwnd));
+    const DWORD start = GetTickCount();
+    DWORD below_after = 0;
+    frames_for(window, 300, [&] {
+        if (below_after == 0 && z_index(window.hwnd) < z_index(cover)) {
+            below_after = GetTickCount() - start + 1;
+        }
+        EXPECT_NE(GetForegroundWindow(), window.hwnd);
+        EXPECT_NE(GetActiveWindow(), window.hwnd);
+    });
+    EXPECT_GT(below_after, 0u);
+    EXPECT_LE(below_after, 100u);
+    EXPECT_EQ(GetForegroundWindow(), typing);
+    EXPECT_EQ(GetFocus(), typing);
+    DestroyWindow(cover);
+    DestroyWindow(typing);
+}
+
+namespace {
+enum class Cover { FullScreenPopup, MaximizedWithCaption };
+struct FullscreenCase {
+    const char* name;
+    bool setting;
+    Cover cover;
+    bool hides;
+};
+}
+
+TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHide)
+{
+    const FullscreenCase cases[] = {
+        {"full-screen, asked", true, Cover::FullScreenPopup, true},
+        {"maximized with caption, asked", true, Cover::MaximizedWithCaption, false},
+        {"full-screen, by default", false, Cover::FullScreenPopup, false},
+    };
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "FullscreenTestWindow";
+    RegisterClassA(&wc);
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    for (const FullscreenCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        window.hide_over_fullscreen = k.setting;
+        HWND big = k.cover == Cover::FullScreenPopup
+                       ? CreateWindowExA(0, wc.lpszClassName, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr,
+                                         nullptr, wc.hInstance, nullptr)
+                       : CreateWindowExA(0, wc.lpszClassName, "editor", WS_OVERLAPPEDWINDOW, 50, 50, 400, 300,
+                                         nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(big, nullptr);
+        if (k.cover == Cover::MaximizedWithCaption) {
+            ShowWindow(big, SW_SHOWMAXIMIZED);
+        }
+        SetForegroundWindow(big);
+        frames_for(window, 600);
+        EXPECT_EQ(IsWindowVisible(window.hwnd) == FALSE, k.hides);
+        DestroyWindow(big);
+        frames_for(window, 600);
+        EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    }
+
+    // Hidden from the menu, it stays hidden when a full-screen program ends.
+    ShowWindow(window.hwnd, SW_HIDE);
+    HWND game = CreateWindowExA(0, wc.lpszClassName, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    SetForegroundWindow(game);
+    frames_for(window, 600);
+    DestroyWindow(game);
+    frames_for(window, 600);
+    EXPECT_FALSE(IsWindowVisible(window.hwnd));
+    EXPECT_TRUE(window.user_hidden);
 }

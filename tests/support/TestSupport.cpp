@@ -121,6 +121,42 @@ std::vector<Rgb> read_frame()
     return frame;
 }
 
+std::vector<Rgb> capture_screen(int x, int y, int w, int h)
+{
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h; // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
+    GdiFlush();
+    std::vector<Rgb> out(static_cast<std::size_t>(w) * h);
+    const unsigned char* p = static_cast<const unsigned char*>(bits);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = Rgb{p[i * 4 + 2], p[i * 4 + 1], p[i * 4]};
+    }
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+void move_wine_tray_away()
+{
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    if (tray != nullptr) {
+        SetWindowPos(tray, HWND_BOTTOM, 2000, 2000, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
 void clear_to(const Rgb& c)
 {
     glClearColor(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 0.0f);

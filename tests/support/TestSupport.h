@@ -37,6 +37,14 @@ std::string source_path(const std::string& relative);
 Rgb read_pixel(int x, int y);
 // The whole back buffer, row by row from the top.
 std::vector<Rgb> read_frame();
+// Pixels of the screen as the user sees them, row by row from the top.
+std::vector<Rgb> capture_screen(int x, int y, int w, int h);
+// Moves Wine's own tray window, which sits at the screen's top-left corner,
+// out of the way of a test that reads the screen there. Without a window
+// manager X does not stack it below a topmost strip that Windows says is
+// above it.
+void move_wine_tray_away();
+
 // Clears the back buffer to one colour.
 void clear_to(const Rgb& c);
 
