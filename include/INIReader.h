@@ -15,6 +15,8 @@ public:
     std::string path; // the file asked for last
 
     IniData parse_file(std::string file_path);
+    // The same rules over text already in memory; the status says "false".
+    IniData parse_text(const std::string& text);
 };
 
 // The text without leading and trailing spaces and tabs.

@@ -36,6 +36,29 @@ std::string trim(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
+IniData INIReader::parse_text(const std::string& text)
+{
+    IniData result;
+    std::string section;
+    std::size_t start = 0;
+    const std::size_t end_of_text = text.find(static_cast<char>(kEndOfText));
+    const std::size_t end = end_of_text == std::string::npos ? text.size() : end_of_text;
+    while (start <= end) {
+        std::size_t stop = text.find('\n', start);
+        if (stop == std::string::npos || stop > end) {
+            stop = end;
+        }
+        std::string line = text.substr(start, stop - start);
+        if (stop < end && !line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        apply_line(line, section, result);
+        start = stop + 1;
+    }
+    result[kStatusSection][kStatusKey] = "false";
+    return result;
+}
+
 IniData INIReader::parse_file(std::string file_path)
 {
     IniData result;

@@ -51,6 +51,8 @@ TEST_P(Parse, ReadsWhatTheLineRulesSay)
     const std::string path = file_with(std::string(c.name) + ".ini", c.bytes);
     EXPECT_EQ(reader.parse_file(path), with_status(c.expected, "false"));
     EXPECT_EQ(reader.path, path);
+    // Text in memory follows the same rules.
+    EXPECT_EQ(reader.parse_text(c.bytes), with_status(c.expected, "false"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,33 @@
+// libFuzzer target: any bytes as a settings file. Whatever the text, the
+// result is settings the program can apply safely.
+#include "Settings.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const SettingsLoad load = parse_settings(std::string(reinterpret_cast<const char*>(data), size));
+    const Settings& s = load.settings;
+    std::vector<LineKind> sorted = s.lines;
+    std::sort(sorted.begin(), sorted.end());
+    const bool sound = s.x >= 0 && s.x <= 10000 && s.y >= 0 && s.y <= 10000 && s.monitor >= 0 &&
+                       s.colour <= 0xFFFFFFu && s.colour != kKeyColourRgb && s.shadow <= 0xFFFFFFu &&
+                       !s.lines.empty() && s.lines.size() <= 3 &&
+                       std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end() &&
+                       check_format(s.date_format, nullptr) && check_format(s.time_format, nullptr);
+    if (!sound) {
+        __builtin_trap();
+    }
+    // Problems quote values printable and short, whatever the input held.
+    for (const std::string& p : load.problems) {
+        for (char c : p) {
+            if (c < 0x20 || c >= 0x7F) {
+                __builtin_trap();
+            }
+        }
+    }
+    summarize_problems(load.problems, 3);
+    return 0;
+}

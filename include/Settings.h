@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the user may change in brindlow.ini, as plain data. Everything here is
+// free of Windows so that it is tested and fuzzed natively; the program only
+// finds, watches and reads the file, and applies the result.
+
+enum class Corner { TopLeft, TopRight, BottomLeft, BottomRight };
+enum class Area { Screen, Work };
+enum class LineKind { Date, Time, Battery };
+
+struct Settings {
+    Corner corner;
+    int x;
+    int y;
+    Area area;
+    int monitor; // 0: the primary; 1, 2, ...: in the order Windows enumerates them
+    unsigned int colour; // 0xRRGGBB
+    unsigned int shadow; // 0xRRGGBB
+    bool shadow_shown;
+    std::vector<LineKind> lines; // top to bottom
+    std::string date_format;
+    std::string time_format;
+    bool hide_over_fullscreen;
+
+    bool operator==(const Settings& o) const;
+    bool operator!=(const Settings& o) const { return !(*this == o); }
+};
+
+// What a load found: the settings (defaults where a value was refused) and
+// one sentence per problem, e.g.
+// "[overlay] corner = middle: use top-left, top-right, bottom-left or bottom-right".
+struct SettingsLoad {
+    Settings settings;
+    std::vector<std::string> problems;
+};
+
+constexpr const char* kSettingsFileName = "brindlow.ini";
+// Larger than any real settings file; beyond it the file is not read.
+constexpr long long kMaxSettingsBytes = 64LL * 1024LL;
+constexpr std::size_t kMaxFormatLength = 64;
+// A line longer than this would make a strip wider than most screens.
+constexpr std::size_t kMaxLineLength = 100;
+// The colour the strip's background is keyed out with: text in it is invisible.
+constexpr unsigned int kKeyColourRgb = 0x080808;
+
+// The built-in settings: today's overlay.
+Settings default_settings();
+// Parses the text of a settings file (a UTF-8 byte-order mark is skipped).
+SettingsLoad parse_settings(const std::string& text);
+// Reads and parses a file: a file that is missing gives the defaults and no
+// problem; one that cannot be read or is over kMaxSettingsBytes gives the
+// defaults and a problem saying so.
+SettingsLoad load_settings_file(const std::string& path);
+// A settings file listing every key with its default and what it accepts,
+// all commented out.
+std::string settings_template();
+// Whether a strftime pattern is accepted; *why is the reason when it is not.
+bool check_format(const std::string& pattern, std::string* why);
+// The problems as the notification shows them: the first few, and how many
+// more there are.
+std::string summarize_problems(const std::vector<std::string>& problems, std::size_t shown);

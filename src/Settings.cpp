@@ -1,0 +1,488 @@
+#include "Settings.h"
+
+#include "INIReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+// Two edits turn "color" into "colour" and "corners" into "corner"; more
+// would suggest unrelated keys.
+constexpr std::size_t kNearMiss = 2;
+constexpr int kMaxOffset = 10000;
+// The conversions every Windows C runtime knows, the old msvcrt.dll that
+// MinGW links included. Any other is passed to the runtime's invalid-
+// parameter handler, which ends the process.
+constexpr char kAllowedConversions[] = "aAbBcdHIjmMpSUwWxXyYzZ%";
+constexpr std::size_t kSampleBufferSize = 512;
+
+// A moment that exercises every field (a two-digit day, an afternoon hour)
+// to check what a pattern yields before it is ever used.
+std::tm sample_time()
+{
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 11;
+    t.tm_mday = 17;
+    t.tm_hour = 21;
+    t.tm_min = 5;
+    t.tm_sec = 3;
+    t.tm_wday = 4;
+    t.tm_yday = 350;
+    return t;
+}
+
+using Parser = bool (*)(const std::string& value, Settings& s);
+
+// One key of the file: where it lives, its default as the file would write
+// it, what it accepts (for the template and for problems), and how to parse
+// it into the settings.
+struct Key {
+    const char* section;
+    const char* name;
+    const char* default_value;
+    const char* accepted;
+    Parser parse;
+};
+
+bool parse_int(const std::string& value, int lo, int hi, int* out)
+{
+    if (value.empty() || value.size() > 5 ||
+        value.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const int n = std::atoi(value.c_str());
+    if (n < lo || n > hi) {
+        return false;
+    }
+    *out = n;
+    return true;
+}
+
+bool parse_rgb(const std::string& value, unsigned int* out)
+{
+    if (value.size() != 7 || value[0] != '#' ||
+        value.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos) {
+        return false;
+    }
+    *out = static_cast<unsigned int>(std::strtoul(value.c_str() + 1, nullptr, 16));
+    return true;
+}
+
+bool parse_corner(const std::string& v, Settings& s)
+{
+    const struct { const char* name; Corner corner; } corners[] = {
+        {"top-left", Corner::TopLeft}, {"top-right", Corner::TopRight},
+        {"bottom-left", Corner::BottomLeft}, {"bottom-right", Corner::BottomRight}};
+    for (const auto& c : corners) {
+        if (v == c.name) {
+            s.corner = c.corner;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool parse_x(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxOffset, &s.x); }
+bool parse_y(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxOffset, &s.y); }
+
+bool parse_area(const std::string& v, Settings& s)
+{
+    if (v == "screen" || v == "work") {
+        s.area = v == "screen" ? Area::Screen : Area::Work;
+        return true;
+    }
+    return false;
+}
+
+bool parse_monitor(const std::string& v, Settings& s)
+{
+    if (v == "primary") {
+        s.monitor = 0;
+        return true;
+    }
+    return parse_int(v, 1, 64, &s.monitor);
+}
+
+bool parse_colour(const std::string& v, Settings& s)
+{
+    unsigned int rgb = 0;
+    if (!parse_rgb(v, &rgb) || rgb == kKeyColourRgb) {
+        return false;
+    }
+    s.colour = rgb;
+    return true;
+}
+
+bool parse_shadow(const std::string& v, Settings& s)
+{
+    if (v == "none") {
+        s.shadow_shown = false;
+        return true;
+    }
+    unsigned int rgb = 0;
+    if (!parse_rgb(v, &rgb) || rgb == kKeyColourRgb) {
+        return false;
+    }
+    s.shadow = rgb;
+    s.shadow_shown = true;
+    return true;
+}
+
+bool parse_show(const std::string& v, Settings& s)
+{
+    std::vector<LineKind> lines;
+    std::size_t start = 0;
+    while (start <= v.size()) {
+        std::size_t comma = v.find(',', start);
+        if (comma == std::string::npos) {
+            comma = v.size();
+        }
+        const std::string word = trim(v.substr(start, comma - start));
+        LineKind kind;
+        if (word == "date") {
+            kind = LineKind::Date;
+        } else if (word == "time") {
+            kind = LineKind::Time;
+        } else if (word == "battery") {
+            kind = LineKind::Battery;
+        } else {
+            return false;
+        }
+        if (std::find(lines.begin(), lines.end(), kind) != lines.end()) {
+            return false;
+        }
+        lines.push_back(kind);
+        start = comma + 1;
+    }
+    s.lines = lines;
+    return true;
+}
+
+bool parse_date_format(const std::string& v, Settings& s)
+{
+    if (!check_format(v, nullptr)) {
+        return false;
+    }
+    s.date_format = v;
+    return true;
+}
+
+bool parse_time_format(const std::string& v, Settings& s)
+{
+    if (!check_format(v, nullptr)) {
+        return false;
+    }
+    s.time_format = v;
+    return true;
+}
+
+bool parse_bool(const std::string& v, bool* out)
+{
+    if (v == "true" || v == "false") {
+        *out = v == "true";
+        return true;
+    }
+    return false;
+}
+
+bool parse_hide_over_fullscreen(const std::string& v, Settings& s)
+{
+    return parse_bool(v, &s.hide_over_fullscreen);
+}
+
+constexpr const char* kFormatAccepted =
+    "a strftime pattern of at most 64 characters, with only %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W "
+    "%x %X %y %Y %z %Z %%, whose text is printable ASCII and not empty";
+
+// The one list of keys: defaults, parsing, unknown-key reports and the
+// template all come from it.
+const Key kKeys[] = {
+    {"overlay", "corner", "top-left", "top-left, top-right, bottom-left or bottom-right", parse_corner},
+    {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x},
+    {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y},
+    {"overlay", "area", "screen",
+     "screen, or work: measured from the monitor's work area, clear of the taskbar", parse_area},
+    {"overlay", "monitor", "primary", "primary, or 1, 2, ... in the order Windows enumerates the monitors",
+     parse_monitor},
+    {"overlay", "hide_over_fullscreen", "false",
+     "true hides the strip while a full-screen program is in front on its monitor, or false", parse_hide_over_fullscreen},
+    {"text", "colour", "#00FFFF", "#RRGGBB, but not #080808 (the strip's see-through background)", parse_colour},
+    {"text", "shadow", "#000000", "#RRGGBB (not #080808), or none", parse_shadow},
+    {"lines", "show", "date, time, battery",
+     "any of date, time and battery, each at most once, top to bottom, at least one", parse_show},
+    {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
+    {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
+};
+
+std::size_t edit_distance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The name in `names` nearest to `name`, if it is a near miss.
+std::string nearest(const std::string& name, const std::vector<std::string>& names)
+{
+    std::string best;
+    std::size_t best_distance = kNearMiss + 1;
+    // Names of any length compare; an enormous one is no near miss.
+    if (name.size() > 64) {
+        return best;
+    }
+    for (const std::string& candidate : names) {
+        const std::size_t d = edit_distance(name, candidate);
+        if (d < best_distance) {
+            best_distance = d;
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+// Values are quoted back as given, but never at length and never with
+// control bytes that a notification would show as garbage.
+std::string shown(const std::string& value)
+{
+    constexpr std::size_t kShownMax = 40;
+    std::string out;
+    for (char c : value.substr(0, kShownMax)) {
+        out += (c >= 0x20 && c < 0x7F) ? c : '?';
+    }
+    return value.size() > kShownMax ? out + "..." : out;
+}
+
+std::vector<std::string> sections()
+{
+    std::vector<std::string> names;
+    for (const Key& k : kKeys) {
+        if (std::find(names.begin(), names.end(), k.section) == names.end()) {
+            names.emplace_back(k.section);
+        }
+    }
+    return names;
+}
+
+std::string unknown_key_problem(const std::string& section, const std::string& key)
+{
+    std::vector<std::string> same_section, all;
+    std::string home;
+    for (const Key& k : kKeys) {
+        all.emplace_back(k.name);
+        if (section == k.section) {
+            same_section.emplace_back(k.name);
+        }
+        if (key == k.name) {
+            home = k.section;
+        }
+    }
+    const std::string where = "[" + shown(section) + "] " + shown(key);
+    if (!home.empty()) {
+        return where + ": belongs in [" + home + "]";
+    }
+    std::string meant = nearest(key, same_section);
+    if (meant.empty()) {
+        meant = nearest(key, all);
+    }
+    return where + ": unknown key" + (meant.empty() ? "" : "; did you mean " + meant + "?");
+}
+}
+
+bool Settings::operator==(const Settings& o) const
+{
+    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor &&
+           colour == o.colour && shadow == o.shadow && shadow_shown == o.shadow_shown && lines == o.lines &&
+           date_format == o.date_format && time_format == o.time_format &&
+           hide_over_fullscreen == o.hide_over_fullscreen;
+}
+
+Settings default_settings()
+{
+    Settings s{};
+    for (const Key& k : kKeys) {
+        k.parse(k.default_value, s);
+    }
+    return s;
+}
+
+bool check_format(const std::string& pattern, std::string* why)
+{
+    auto refuse = [why](const char* reason) {
+        if (why != nullptr) {
+            *why = reason;
+        }
+        return false;
+    };
+    if (pattern.size() > kMaxFormatLength) {
+        return refuse("longer than 64 characters");
+    }
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c < 0x20 || c >= 0x7F) {
+            return refuse("not printable ASCII");
+        }
+        if (c == '%') {
+            // strchr would also find the terminator itself.
+            if (i + 1 == pattern.size() || pattern[i + 1] == '\0' ||
+                std::strchr(kAllowedConversions, pattern[i + 1]) == nullptr) {
+                return refuse("an unsupported % conversion");
+            }
+            ++i;
+        }
+    }
+    char buffer[kSampleBufferSize];
+    const std::tm sample = sample_time();
+    const std::size_t n = std::strftime(buffer, sizeof buffer, pattern.c_str(), &sample);
+    if (n == 0) {
+        return refuse("an empty line");
+    }
+    if (n > kMaxLineLength) {
+        return refuse("a line of over 100 characters");
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (buffer[i] < 0x20 || buffer[i] >= 0x7F) {
+            return refuse("characters outside printable ASCII");
+        }
+    }
+    return true;
+}
+
+SettingsLoad parse_settings(const std::string& text)
+{
+    // Notepad saves UTF-8 with a byte-order mark, which the reader keeps in
+    // the first line.
+    const bool bom = text.compare(0, 3, kByteOrderMark) == 0;
+    INIReader reader;
+    IniData data = reader.parse_text(bom ? text.substr(3) : text);
+    data.erase("return");
+
+    SettingsLoad load{default_settings(), {}};
+    const std::vector<std::string> known_sections = sections();
+    // In the order of the table, so that problems come in the file's
+    // documented order whatever order the map holds them in.
+    for (const Key& k : kKeys) {
+        auto section = data.find(k.section);
+        if (section == data.end()) {
+            continue;
+        }
+        auto kv = section->second.find(k.name);
+        if (kv == section->second.end()) {
+            continue;
+        }
+        std::string why;
+        const bool format = k.parse == parse_date_format || k.parse == parse_time_format;
+        if (!k.parse(kv->second, load.settings)) {
+            if (format) {
+                check_format(kv->second, &why);
+            }
+            load.problems.push_back("[" + std::string(k.section) + "] " + k.name + " = " + shown(kv->second) + ": " +
+                                    (why.empty() ? "" : why + "; ") + "use " + k.accepted);
+        }
+    }
+    std::vector<std::string> names;
+    for (const auto& section : data) {
+        names.push_back(section.first);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const bool keys_without_section = name.empty();
+        if (!keys_without_section &&
+            std::find(known_sections.begin(), known_sections.end(), name) == known_sections.end()) {
+            const std::string meant = nearest(name, known_sections);
+            load.problems.push_back("[" + shown(name) + "]: unknown section" +
+                                    (meant.empty() ? "" : "; did you mean [" + meant + "]?"));
+            continue;
+        }
+        std::vector<std::string> keys;
+        for (const auto& kv : data[name]) {
+            keys.push_back(kv.first);
+        }
+        std::sort(keys.begin(), keys.end());
+        for (const std::string& key : keys) {
+            const bool known = std::any_of(std::begin(kKeys), std::end(kKeys), [&](const Key& k) {
+                return name == k.section && key == k.name;
+            });
+            if (!known) {
+                load.problems.push_back(unknown_key_problem(name, key));
+            }
+        }
+    }
+    return load;
+}
+
+SettingsLoad load_settings_file(const std::string& path)
+{
+    errno = 0;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        // Windows refuses to open a folder (EACCES); only a missing file
+        // means "no settings".
+        if (errno == ENOENT) {
+            return SettingsLoad{default_settings(), {}};
+        }
+        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+    }
+    std::string text;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 &&
+           text.size() <= static_cast<std::size_t>(kMaxSettingsBytes)) {
+        text.append(buffer, n);
+    }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+    }
+    if (text.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
+        return SettingsLoad{default_settings(), {path + ": larger than 64 KB; the built-in settings apply"}};
+    }
+    return parse_settings(text);
+}
+
+std::string settings_template()
+{
+    std::string out =
+        "; Brindlow's settings. Remove the ';' before a key to change it; the\n"
+        "; strip follows within a second of saving. Each line below shows the\n"
+        "; built-in value and what else is accepted.\n";
+    for (const std::string& section : sections()) {
+        out += "\n[" + section + "]\n";
+        for (const Key& k : kKeys) {
+            if (section == k.section) {
+                out += ";" + std::string(k.name) + " = " + k.default_value + "\n";
+                out += ";   " + std::string(k.accepted) + "\n";
+            }
+        }
+    }
+    return out;
+}
+
+std::string summarize_problems(const std::vector<std::string>& problems, std::size_t shown_count)
+{
+    std::string out;
+    for (std::size_t i = 0; i < problems.size() && i < shown_count; ++i) {
+        out += (i > 0 ? "\n" : "") + problems[i];
+    }
+    if (problems.size() > shown_count) {
+        out += "\n(and " + std::to_string(problems.size() - shown_count) + " more)";
+    }
+    return out;
+}

@@ -1,0 +1,217 @@
+// The settings layer: text in, settings and problems out. Portable: built
+// natively with the sanitizers as well as for Windows.
+#include "Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Good {
+    const char* text;
+    std::function<void(Settings&)> expect; // applied to the defaults
+};
+
+void PrintTo(const Good& g, std::ostream* os)
+{
+    *os << g.text;
+}
+
+class GoodValues : public ::testing::TestWithParam<Good> {};
+
+struct Bad {
+    const char* text;
+    const char* problem;
+};
+
+void PrintTo(const Bad& b, std::ostream* os)
+{
+    *os << b.text;
+}
+
+class BadValues : public ::testing::TestWithParam<Bad> {};
+
+std::string temp_path(const std::string& name)
+{
+    const fs::path dir = fs::temp_directory_path() / "brindlow-settings-test";
+    fs::create_directories(dir);
+    return (dir / name).string();
+}
+}
+
+TEST(Settings, DefaultsAreTodaysOverlay)
+{
+    const Settings d = default_settings();
+    EXPECT_EQ(d.corner, Corner::TopLeft);
+    EXPECT_EQ(d.x, 0);
+    EXPECT_EQ(d.y, 0);
+    EXPECT_EQ(d.area, Area::Screen);
+    EXPECT_EQ(d.monitor, 0);
+    EXPECT_EQ(d.colour, 0x00FFFFu);
+    EXPECT_EQ(d.shadow, 0x000000u);
+    EXPECT_TRUE(d.shadow_shown);
+    EXPECT_EQ(d.lines, (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
+    EXPECT_EQ(d.date_format, "Date %Y-%m-%d");
+    EXPECT_EQ(d.time_format, "Time %H:%M:%S");
+    EXPECT_FALSE(d.hide_over_fullscreen);
+    const SettingsLoad empty = parse_settings("");
+    EXPECT_EQ(empty.settings, d);
+    EXPECT_TRUE(empty.problems.empty());
+}
+
+TEST_P(GoodValues, Apply)
+{
+    const SettingsLoad load = parse_settings(GetParam().text);
+    Settings expected = default_settings();
+    GetParam().expect(expected);
+    EXPECT_EQ(load.settings, expected);
+    EXPECT_TRUE(load.problems.empty()) << load.problems.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, GoodValues,
+    ::testing::Values(
+        Good{"[overlay]\ncorner = bottom-right\nx = 10000\ny = 7\n",
+             [](Settings& s) { s.corner = Corner::BottomRight; s.x = 10000; s.y = 7; }},
+        Good{"[overlay]\narea = work\nmonitor = 2\nhide_over_fullscreen = true\n",
+             [](Settings& s) { s.area = Area::Work; s.monitor = 2; s.hide_over_fullscreen = true; }},
+        Good{"[text]\ncolour = #ff8000\nshadow = none\n",
+             [](Settings& s) { s.colour = 0xFF8000; s.shadow_shown = false; }},
+        Good{"[text]\nshadow = #102030\n", [](Settings& s) { s.shadow = 0x102030; }},
+        Good{"[lines]\nshow = time\n", [](Settings& s) { s.lines = {LineKind::Time}; }},
+        Good{"[lines]\nshow=battery,date\n", [](Settings& s) { s.lines = {LineKind::Battery, LineKind::Date}; }},
+        Good{"[lines]\ntime_format = Time %I:%M %p\ndate_format = %A %d %B %Y (%j) %%\n",
+             [](Settings& s) { s.time_format = "Time %I:%M %p"; s.date_format = "%A %d %B %Y (%j) %%"; }},
+        // Notepad's byte-order mark, CR LF endings and comments.
+        Good{"\xEF\xBB\xBF[overlay]\r\n; a comment\r\ncorner = top-right\r\n",
+             [](Settings& s) { s.corner = Corner::TopRight; }}));
+
+TEST_P(BadValues, AreRefusedOneByOneWithWhatIsAccepted)
+{
+    // A good key beside the bad one still applies.
+    const SettingsLoad load = parse_settings(std::string(GetParam().text) + "\n[overlay]\ny = 5\n");
+    Settings expected = default_settings();
+    expected.y = 5;
+    EXPECT_EQ(load.settings, expected);
+    ASSERT_EQ(load.problems.size(), 1u);
+    EXPECT_EQ(load.problems[0], GetParam().problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, BadValues,
+    ::testing::Values(
+        Bad{"[overlay]\ncorner = middle",
+            "[overlay] corner = middle: use top-left, top-right, bottom-left or bottom-right"},
+        Bad{"[overlay]\nx = 10001", "[overlay] x = 10001: use pixels from that corner, inward, 0 to 10000"},
+        Bad{"[overlay]\nx = -1", "[overlay] x = -1: use pixels from that corner, inward, 0 to 10000"},
+        Bad{"[overlay]\nx = 12px", "[overlay] x = 12px: use pixels from that corner, inward, 0 to 10000"},
+        Bad{"[overlay]\nmonitor = 0",
+            "[overlay] monitor = 0: use primary, or 1, 2, ... in the order Windows enumerates the monitors"},
+        Bad{"[overlay]\nhide_over_fullscreen = yes",
+            "[overlay] hide_over_fullscreen = yes: use true hides the strip while a full-screen program is in "
+            "front on its monitor, or false"},
+        Bad{"[text]\ncolour = #080808",
+            "[text] colour = #080808: use #RRGGBB, but not #080808 (the strip's see-through background)"},
+        Bad{"[text]\ncolour = cyan",
+            "[text] colour = cyan: use #RRGGBB, but not #080808 (the strip's see-through background)"},
+        Bad{"[text]\nshadow = #12345", "[text] shadow = #12345: use #RRGGBB (not #080808), or none"},
+        Bad{"[lines]\nshow = time, time",
+            "[lines] show = time, time: use any of date, time and battery, each at most once, top to bottom, "
+            "at least one"},
+        Bad{"[lines]\nshow =",
+            "[lines] show = : use any of date, time and battery, each at most once, top to bottom, at least one"},
+        Bad{"[lines]\ntime_format = %H:%M:%S %e",
+            "[lines] time_format = %H:%M:%S %e: an unsupported % conversion; use a strftime pattern of at most "
+            "64 characters, with only %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W %x %X %y %Y %z %Z %%, "
+            "whose text is printable ASCII and not empty"},
+        Bad{"[colour]\nx=1", "[colour]: unknown section"},
+        Bad{"[txt]\ncolour=#FFFFFF", "[txt]: unknown section; did you mean [text]?"},
+        Bad{"[text]\ncolor = #FFFFFF", "[text] color: unknown key; did you mean colour?"},
+        Bad{"[overlay]\ncorners = top-left", "[overlay] corners: unknown key; did you mean corner?"},
+        Bad{"[overlay]\ncolour = #FFFFFF", "[overlay] colour: belongs in [text]"},
+        Bad{"corner = top-left", "[] corner: belongs in [overlay]"}));
+
+TEST(Settings, FormatsAreCheckedBeforeStrftimeSeesThem)
+{
+    struct Case {
+        std::string pattern;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"Time %H:%M:%S", true},   {"%c", true},  {"100%%", true},       {"%", false},
+        {"%H %", false},           {"%e", false}, {"%F", false},         {"%T", false},
+        {"%n", false},             {"%E", false}, {"%#d", false},        {"", false},
+        {"caf\xC3\xA9 %H", false}, {"%p", true},  {"tab\t%H", false},
+        {std::string(65, 'x'), false},            {std::string(64, 'x'), true},
+        {"%A%A%A%A%A%A%A%A%A%A%A%A%A", false}, // 104 characters of text
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_EQ(check_format(c.pattern, &why), c.accepted) << c.pattern << ": " << why;
+        EXPECT_EQ(why.empty(), c.accepted) << c.pattern;
+    }
+}
+
+TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault)
+{
+    const std::string text = settings_template();
+    const SettingsLoad as_is = parse_settings(text);
+    EXPECT_EQ(as_is.settings, default_settings());
+    EXPECT_TRUE(as_is.problems.empty());
+    // Removing the ';' of every key line gives the defaults, without a problem.
+    std::string uncommented;
+    std::size_t keys = 0, start = 0;
+    while (start < text.size()) {
+        const std::size_t stop = text.find('\n', start);
+        std::string line = text.substr(start, stop - start);
+        if (line.size() > 1 && line[0] == ';' && line[1] != ' ' && line.find(" = ") != std::string::npos) {
+            line.erase(0, 1);
+            ++keys;
+        }
+        uncommented += line + "\n";
+        start = stop + 1;
+    }
+    EXPECT_EQ(keys, 11u);
+    const SettingsLoad all = parse_settings(uncommented);
+    EXPECT_EQ(all.settings, default_settings());
+    EXPECT_TRUE(all.problems.empty()) << all.problems.front();
+}
+
+TEST(Settings, FilesThatCannotBeUsedGiveTheDefaultsAndSaySo)
+{
+    const std::string missing = temp_path("missing.ini");
+    std::remove(missing.c_str());
+    EXPECT_TRUE(load_settings_file(missing).problems.empty());
+
+    const std::string big = temp_path("big.ini");
+    std::FILE* f = std::fopen(big.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const std::string line = "[overlay]\ncorner = top-right\n";
+    for (long long n = 0; n <= kMaxSettingsBytes; n += static_cast<long long>(line.size())) {
+        std::fwrite(line.data(), 1, line.size(), f);
+    }
+    std::fclose(f);
+    const SettingsLoad too_big = load_settings_file(big);
+    EXPECT_EQ(too_big.settings, default_settings());
+    ASSERT_EQ(too_big.problems.size(), 1u);
+    EXPECT_NE(too_big.problems[0].find("larger than 64 KB"), std::string::npos);
+
+    const std::string dir = temp_path("folder.ini");
+    fs::create_directories(dir);
+    const SettingsLoad folder = load_settings_file(dir);
+    EXPECT_EQ(folder.settings, default_settings());
+    ASSERT_EQ(folder.problems.size(), 1u);
+    EXPECT_NE(folder.problems[0].find("cannot be read"), std::string::npos);
+}
+
+TEST(Settings, ManyProblemsShowTheFirstFewAndHowManyMore)
+{
+    const std::vector<std::string> problems = {"a", "b", "c", "d", "e"};
+    EXPECT_EQ(summarize_problems(problems, 3), "a\nb\nc\n(and 2 more)");
+    EXPECT_EQ(summarize_problems({"a"}, 3), "a");
+}
