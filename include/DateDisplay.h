@@ -3,10 +3,15 @@
 #include "Display.h"
 
 #include <ctime>
+#include <string>
 
-// The local date, "Date YYYY-MM-DD".
+// The local date, "Date YYYY-MM-DD" unless the settings give another pattern.
 class DateDisplay : public Display {
 public:
+    // A strftime pattern that the settings layer has checked: the C runtime
+    // ends the process on a conversion it does not know.
+    std::string format = "Date %Y-%m-%d";
+
     // Reads the clock; -1 (text unchanged) when it cannot be made local time.
     int update();
     // Formats a local time already broken down; null stands for a failed

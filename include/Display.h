@@ -4,8 +4,9 @@
 
 class DisplayFont;
 
-// One line of text on the overlay, drawn in two passes: a black shadow one
-// pixel right of and below, then the text itself in cyan.
+// One line of text on the overlay, drawn in two passes: a shadow one pixel
+// right of and below (black unless the settings say otherwise, or none), then
+// the text itself (cyan unless the settings say otherwise).
 class Display {
 public:
     DisplayFont* font = nullptr; // not owned
@@ -14,6 +15,9 @@ public:
     float font_size = 24.0f;
     float font_spacing = 12.0f;
     std::string text;
+    unsigned int colour = 0x00FFFF; // 0xRRGGBB
+    unsigned int shadow = 0x000000;
+    bool shadow_shown = true;
 
     void set_display_font(DisplayFont* f);
     void set_position(int new_x, int new_y);

@@ -3,16 +3,18 @@
 #include "BatteryDisplay.h"
 #include "DateDisplay.h"
 #include "DisplayFont.h"
+#include "Layout.h"
+#include "Settings.h"
 #include "TimeDisplay.h"
 
 #include <windows.h>
 
 #include <string>
 
-// The overlay: a borderless 600 x 100 strip at the screen's top-left corner,
-// topmost, click-through, absent from the taskbar, whose key-coloured pixels
-// are transparent. It owns the OpenGL context, the font and the three lines,
-// and run() is the program's main loop.
+// The overlay: a borderless strip, 600 x 100 at the screen's top-left corner
+// unless the settings place it elsewhere, topmost, click-through, absent from
+// the taskbar, whose key-coloured pixels are transparent. It owns the OpenGL
+// context, the font and the lines, and run() is the program's main loop.
 class MainWindow {
 public:
     static constexpr const char* kClassName = "MAINWINDOW_CLASSNAME";
@@ -39,6 +41,15 @@ public:
     bool needs_draw = true;
     // The lines as last drawn, to tell when a frame's update changed one.
     std::string drawn_lines[3];
+    // The settings in force, the lines they show (top to bottom) and where
+    // the strip went; placed again when a line's length changes, the
+    // settings change or the monitors do.
+    Settings settings = default_settings();
+    Display* shown[3] = {nullptr, nullptr, nullptr};
+    int shown_count = 0;
+    StripLayout layout;
+    std::vector<std::size_t> placed_lengths;
+    bool needs_place = false;
     // Buffers swapped since init: what a frame costs is mostly its swap.
     unsigned long swap_count = 0;
     // The two reasons the strip is hidden, kept apart so that neither undoes
@@ -54,8 +65,14 @@ public:
     // be made.
     int init();
     int init_opengl();
-    // Resets the three lines and places them: date, time, battery.
+    // Resets the three lines and applies the settings in force to them.
     int init_displays();
+    // Takes new settings: formats, colours, the lines shown, placement.
+    int apply_settings(const Settings& s);
+    // Places the strip and its lines on the monitors Windows reports now.
+    int place();
+    // The same over given monitors (tests hand in monitors Wine cannot make).
+    int place_on(const std::vector<MonitorArea>& monitors);
     // Drains the thread's queue, runs a frame, then pauses, until WM_QUIT;
     // the frame that took it is completed. Afterwards the texture and the
     // context are deleted and the window destroyed.
@@ -77,6 +94,9 @@ public:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 };
 
-// The fixed OpenGL state: one unit per pixel with the origin at the top-left
-// corner, modulated textures and alpha blending.
-void init_renderer();
+// The fixed OpenGL state for a strip of this size: one unit per pixel with
+// the origin at the top-left corner, modulated textures and alpha blending.
+void init_renderer(int width = MainWindow::kWidth, int height = MainWindow::kHeight);
+
+// The monitors as Windows enumerates them, with their work areas.
+std::vector<MonitorArea> enumerate_monitors();

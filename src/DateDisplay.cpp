@@ -1,8 +1,8 @@
 #include "DateDisplay.h"
 
 namespace {
-constexpr char kDateFormat[] = "Date %Y-%m-%d";
-constexpr int kDateBufferSize = 32;
+// Room for any line the settings accept (at most 100 characters).
+constexpr int kDateBufferSize = 128;
 }
 
 int DateDisplay::update()
@@ -21,7 +21,7 @@ int DateDisplay::update_from(const std::tm* local)
         return -1;
     }
     char buffer[kDateBufferSize];
-    if (std::strftime(buffer, sizeof buffer, kDateFormat, local) == 0) {
+    if (std::strftime(buffer, sizeof buffer, format.c_str(), local) == 0) {
         return -1;
     }
     text = buffer;

@@ -25,12 +25,23 @@ void Display::set_font_spacing(float spacing)
     font_spacing = spacing;
 }
 
+namespace {
+void set_colour(unsigned int rgb)
+{
+    const float kChannel = 255.0f;
+    gl.glColor3f(static_cast<float>((rgb >> 16) & 0xFF) / kChannel, static_cast<float>((rgb >> 8) & 0xFF) / kChannel,
+                 static_cast<float>(rgb & 0xFF) / kChannel);
+}
+}
+
 int Display::draw()
 {
     // Shadow first, so the text is blended over it.
-    gl.glColor3f(0.0f, 0.0f, 0.0f);
-    draw_text(text, font, x + 1, y + 1, font_size, font_spacing);
-    gl.glColor3f(0.0f, 1.0f, 1.0f);
+    if (shadow_shown) {
+        set_colour(shadow);
+        draw_text(text, font, x + 1, y + 1, font_size, font_spacing);
+    }
+    set_colour(colour);
     draw_text(text, font, x, y, font_size, font_spacing);
     return 0;
 }

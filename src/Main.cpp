@@ -16,7 +16,6 @@ HANDLE hMutex = nullptr;
 namespace {
 constexpr const char* kMutexName = "BrindlowSingleInstance";
 constexpr const char* kAtlasPath = "res/fira-code.png";
-constexpr int kGlyphSize = 24;
 constexpr int kGlyphsPerRow = 19;
 }
 

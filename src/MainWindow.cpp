@@ -13,9 +13,6 @@ constexpr DWORD kStyle = WS_POPUP;
 // is exactly the colour key: every cleared pixel is shown transparent.
 constexpr GLclampf kClearLevel = 0.03125f;
 
-constexpr int kDateX = 10, kDateY = 10;
-constexpr int kTimeX = 10, kTimeY = 32;
-constexpr int kBatteryX = 10, kBatteryY = 54;
 
 // Windows above the strip that it leaves above it: the menus and tooltips
 // (balloons included) the user is reading are short-lived, and covering them
@@ -138,16 +135,68 @@ int MainWindow::init_opengl()
 int MainWindow::init_displays()
 {
     date_display = DateDisplay();
-    date_display.set_display_font(&font);
-    date_display.set_position(kDateX, kDateY);
-
     time_display = TimeDisplay();
-    time_display.set_display_font(&font);
-    time_display.set_position(kTimeX, kTimeY);
-
     battery_display = BatteryDisplay();
-    battery_display.set_display_font(&font);
-    battery_display.set_position(kBatteryX, kBatteryY);
+    for (Display* d : {static_cast<Display*>(&date_display), static_cast<Display*>(&time_display),
+                       static_cast<Display*>(&battery_display)}) {
+        d->set_display_font(&font);
+    }
+    return apply_settings(settings);
+}
+
+int MainWindow::apply_settings(const Settings& s)
+{
+    settings = s;
+    date_display.format = s.date_format;
+    time_display.format = s.time_format;
+    shown_count = 0;
+    for (LineKind kind : s.lines) {
+        Display* d = kind == LineKind::Date   ? static_cast<Display*>(&date_display)
+                     : kind == LineKind::Time ? static_cast<Display*>(&time_display)
+                                              : static_cast<Display*>(&battery_display);
+        if (shown_count < 3) {
+            shown[shown_count++] = d;
+        }
+    }
+    for (Display* d : {static_cast<Display*>(&date_display), static_cast<Display*>(&time_display),
+                       static_cast<Display*>(&battery_display)}) {
+        d->colour = s.colour;
+        d->shadow = s.shadow;
+        d->shadow_shown = s.shadow_shown;
+    }
+    hide_over_fullscreen = s.hide_over_fullscreen;
+    // Lines shown from here on are new: their texts come with the next update.
+    date_display.update();
+    time_display.update();
+    battery_display.update();
+    needs_draw = true;
+    return place();
+}
+
+int MainWindow::place()
+{
+    return place_on(enumerate_monitors());
+}
+
+int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
+{
+    placed_lengths.clear();
+    for (int i = 0; i < shown_count; ++i) {
+        placed_lengths.push_back(shown[i]->text.size());
+    }
+    layout = layout_strip(settings, placed_lengths, monitors);
+    for (int i = 0; i < shown_count; ++i) {
+        shown[i]->set_position(layout.line_x[static_cast<std::size_t>(i)], layout.line_y[static_cast<std::size_t>(i)]);
+    }
+    const Rect& r = layout.window;
+    if (hwnd != nullptr) {
+        SetWindowPos(hwnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+        if (hglrc != nullptr) {
+            init_renderer(r.right - r.left, r.bottom - r.top);
+        }
+    }
+    needs_place = false;
+    needs_draw = true;
     return 0;
 }
 
@@ -187,11 +236,17 @@ int MainWindow::frame()
     battery_display.update();
     date_display.update();
     time_display.update();
-    const std::string* lines[3] = {&battery_display.text, &date_display.text, &time_display.text};
-    for (int i = 0; i < 3; ++i) {
-        if (*lines[i] != drawn_lines[i]) {
+    for (int i = 0; i < shown_count; ++i) {
+        if (shown[i]->text != drawn_lines[i]) {
             needs_draw = true;
         }
+        // A longer line widens the strip; a right-aligned one moves.
+        if (shown[i]->text.size() != placed_lengths[static_cast<std::size_t>(i)]) {
+            needs_place = true;
+        }
+    }
+    if (needs_place) {
+        place();
     }
 
     keep_on_top();
@@ -206,8 +261,8 @@ int MainWindow::frame()
     draw();
     SwapBuffers(hdc);
     ++swap_count;
-    for (int i = 0; i < 3; ++i) {
-        drawn_lines[i] = *lines[i];
+    for (int i = 0; i < shown_count; ++i) {
+        drawn_lines[i] = shown[i]->text;
     }
     needs_draw = false;
     return 0;
@@ -254,9 +309,9 @@ int MainWindow::draw()
 {
     gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
     gl.glClear(GL_COLOR_BUFFER_BIT);
-    battery_display.draw();
-    date_display.draw();
-    time_display.draw();
+    for (int i = 0; i < shown_count; ++i) {
+        shown[i]->draw();
+    }
     return 0;
 }
 
@@ -274,8 +329,9 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_DISPLAYCHANGE: {
+        // Monitors came or went, or a resolution changed: place it again.
         if (self != nullptr) {
-            self->needs_draw = true;
+            self->needs_place = true;
         }
         return 0;
     }
@@ -298,15 +354,15 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     return DefWindowProcA(hwnd, msg, wparam, lparam);
 }
 
-void init_renderer()
+void init_renderer(int width, int height)
 {
-    gl.glViewport(0, 0, MainWindow::kWidth, MainWindow::kHeight);
+    gl.glViewport(0, 0, width, height);
 
     gl.glMatrixMode(GL_PROJECTION);
     gl.glLoadIdentity();
     // Bottom 100, top 0: y grows downward like window coordinates.
     // Near -1 and far 1 are what a 2-D projection leaves the depth range.
-    gl.glOrtho(0.0, MainWindow::kWidth, MainWindow::kHeight, 0.0, -1.0, 1.0);
+    gl.glOrtho(0.0, width, height, 0.0, -1.0, 1.0);
 
     gl.glMatrixMode(GL_MODELVIEW);
     gl.glLoadIdentity();
@@ -316,4 +372,26 @@ void init_renderer()
 
     gl.glEnable(GL_BLEND);
     gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+namespace {
+BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
+{
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoA(monitor, &mi)) {
+        auto* list = reinterpret_cast<std::vector<MonitorArea>*>(param);
+        list->push_back(MonitorArea{Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom},
+                                    Rect{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom},
+                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    }
+    return TRUE;
+}
+}
+
+std::vector<MonitorArea> enumerate_monitors()
+{
+    std::vector<MonitorArea> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
 }

@@ -1,8 +1,8 @@
 #include "TimeDisplay.h"
 
 namespace {
-constexpr char kTimeFormat[] = "Time %H:%M:%S";
-constexpr int kTimeBufferSize = 14; // "Time 09:05:03" and its terminator
+// Room for any line the settings accept (at most 100 characters).
+constexpr int kTimeBufferSize = 128;
 }
 
 int TimeDisplay::update()
@@ -23,7 +23,7 @@ int TimeDisplay::update_from(const std::tm* local)
     char buffer[kTimeBufferSize];
     // strftime answers 0 when the result does not fit, and the buffer is then
     // undefined: keep the last good text instead.
-    if (std::strftime(buffer, sizeof buffer, kTimeFormat, local) == 0) {
+    if (std::strftime(buffer, sizeof buffer, format.c_str(), local) == 0) {
         return -1;
     }
     text = buffer;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Where the strip and its lines go, as arithmetic over plain rectangles: the
+// program hands in the monitors Windows reports and applies the result.
+
+struct Rect {
+    int left, top, right, bottom;
+    bool operator==(const Rect& o) const
+    {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+};
+
+struct MonitorArea {
+    Rect monitor;
+    Rect work; // without the taskbar
+    bool primary;
+};
+
+struct StripLayout {
+    Rect window;                  // in screen coordinates
+    std::vector<int> line_x;      // each shown line's top-left corner, in the strip
+    std::vector<int> line_y;
+    bool monitor_missing = false; // the chosen monitor is not there: the primary was used
+};
+
+constexpr int kMarginX = 10;
+constexpr int kMarginY = 10;
+constexpr int kLineStep = 22;
+constexpr int kGlyphAdvance = 12;
+constexpr int kGlyphSize = 24;
+constexpr int kMinStripWidth = 600;
+constexpr int kStripHeightThreeLines = 100;
+
+// The strip for lines of these lengths (top to bottom) on the chosen monitor:
+// wide enough for the longest line (never under 600), as tall as its lines
+// need (100 for three), hugging the chosen corner. With no monitors at all
+// it is placed as on a primary monitor at the origin.
+StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
+                         const std::vector<MonitorArea>& monitors);
