@@ -10,6 +10,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+class SettingsFile;
+class TrayIcon;
 
 // The overlay: a borderless strip, 600 x 100 at the screen's top-left corner
 // unless the settings place it elsewhere, topmost, click-through, absent from
@@ -50,6 +54,13 @@ public:
     StripLayout layout;
     std::vector<std::size_t> placed_lengths;
     bool needs_place = false;
+    // The settings file, watched on every frame (not owned), the icon that
+    // reports its problems (not owned), those problems, and what was shown
+    // last, so that a save with the same problems stays quiet.
+    SettingsFile* settings_file = nullptr;
+    TrayIcon* tray = nullptr;
+    std::vector<std::string> settings_problems;
+    std::string reported;
     // Buffers swapped since init: what a frame costs is mostly its swap.
     unsigned long swap_count = 0;
     // The two reasons the strip is hidden, kept apart so that neither undoes
@@ -69,6 +80,12 @@ public:
     int init_displays();
     // Takes new settings: formats, colours, the lines shown, placement.
     int apply_settings(const Settings& s);
+    // Reads the settings file again and applies it; every load starts from
+    // the defaults, so a key removed is a key restored.
+    int load_settings();
+    // Shows the problems (the file's, and a monitor that is not there) in a
+    // balloon, once for each time they change.
+    int report();
     // Places the strip and its lines on the monitors Windows reports now.
     int place();
     // The same over given monitors (tests hand in monitors Wine cannot make).

@@ -3,8 +3,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
+class SettingsFile;
+
 // The notification-area icon, the user's only handle on the program: a left
-// click opens the menu (About, Check For Updates, Hide, Close). Its hidden
+// click opens the menu (About, Check For Updates, Settings..., Start with
+// Windows, Hide, Close), and it shows the settings' problems as a balloon. Its hidden
 // window lives on the thread that calls init, whose message loop serves it.
 class TrayIcon {
 public:
@@ -18,11 +23,14 @@ public:
     static constexpr UINT kCmdCheckForUpdates = 10002;
     static constexpr UINT kCmdHide = 10003;
     static constexpr UINT kCmdClose = 10004;
+    static constexpr UINT kCmdSettings = 10005;
+    static constexpr UINT kCmdStartWithWindows = 10006;
 
     NOTIFYICONDATAA nid{};
     HANDLE thread = nullptr;
     HWND hwnd = nullptr;
     HICON icon = nullptr;
+    SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file
 
     // 0, or -1 when "icon.ico" in the working directory cannot be loaded:
     // then neither the notification icon nor the menu exists.
@@ -31,6 +39,12 @@ public:
     int run();
     // Removes the icon and releases every handle; safe after a failed init.
     int destroy();
+    // Every Shell_NotifyIconA call goes through here: 0, or -1 when the
+    // shell refused it (as it does before the taskbar exists at login).
+    int notify(DWORD message);
+    // A warning balloon from the icon that respects the user's quiet time
+    // (it does not come from something the user did); 0, or -1.
+    int show_balloon(const std::string& title, const std::string& text);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     static DWORD WINAPI loop_thread(LPVOID param);

@@ -1,7 +1,8 @@
-// The program's entry: one copy at a time; the overlay, its font and lines,
-// the notification icon, then the frame loop until "Close"; teardown in
-// reverse.
+// The program's entry: one copy at a time; the overlay, its font, its
+// settings and lines, the notification icon, then the frame loop until
+// "Close"; teardown in reverse.
 #include "MainWindow.h"
+#include "SettingsFile.h"
 #include "TrayIcon.h"
 
 #include <windows.h>
@@ -73,14 +74,26 @@ int BRINDLOW_MAIN(int, char**)
     }
     // The texture needs the context that init made current.
     window.font.load_from_file(kAtlasPath, kGlyphSize, kGlyphSize, kGlyphsPerRow);
+    SettingsFile settings_file;
+    settings_file.init();
+    window.settings_file = &settings_file;
+    const SettingsLoad first = settings_file.load();
+    window.settings = first.settings;
+    window.settings_problems = first.problems;
     window.init_displays();
 
     TrayIcon tray;
+    tray.settings_file = &settings_file;
     if (tray.init() >= 0) {
+        // The first load's problems wait for the icon that shows them.
+        window.tray = &tray;
+        window.report();
         tray.run();
         window.run();
     }
+    window.tray = nullptr;
     tray.destroy();
+    settings_file.destroy();
     close_single_instance_check();
     return 0;
 }

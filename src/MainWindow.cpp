@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "OpenGl.h"
+#include "SettingsFile.h"
+#include "TrayIcon.h"
 
 namespace {
 // WS_EX_LAYERED with a colour key makes the cleared background invisible;
@@ -173,6 +175,41 @@ int MainWindow::apply_settings(const Settings& s)
     return place();
 }
 
+int MainWindow::load_settings()
+{
+    if (settings_file == nullptr) {
+        return -1;
+    }
+    const SettingsLoad load = settings_file->load();
+    settings_problems = load.problems;
+    return apply_settings(load.settings);
+}
+
+int MainWindow::report()
+{
+    constexpr std::size_t kProblemsShown = 3;
+    std::vector<std::string> problems = settings_problems;
+    if (layout.monitor_missing) {
+        problems.push_back("[overlay] monitor = " + std::to_string(settings.monitor) +
+                           ": no such monitor now; the strip is on the primary one");
+    }
+    const std::string text = problems.empty() ? std::string() : summarize_problems(problems, kProblemsShown);
+    if (text == reported) {
+        return 0;
+    }
+    if (text.empty()) {
+        reported.clear();
+        return 0;
+    }
+    const std::string file = settings_file != nullptr && !settings_file->path.empty() ? settings_file->path
+                                                                                        : std::string(kSettingsFileName);
+    if (tray == nullptr || tray->show_balloon("Brindlow settings", file + ":\n" + text) != 0) {
+        return -1; // tried again at the next load or placement
+    }
+    reported = text;
+    return 0;
+}
+
 int MainWindow::place()
 {
     return place_on(enumerate_monitors());
@@ -197,7 +234,7 @@ int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
     }
     needs_place = false;
     needs_draw = true;
-    return 0;
+    return report();
 }
 
 int MainWindow::run()
@@ -233,6 +270,9 @@ int MainWindow::run()
 
 int MainWindow::frame()
 {
+    if (settings_file != nullptr && settings_file->poll() == 1) {
+        load_settings();
+    }
     battery_display.update();
     date_display.update();
     time_display.update();

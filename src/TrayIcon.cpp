@@ -2,10 +2,17 @@
 
 #include "AboutWindow.h"
 #include "MainWindow.h"
+#include "SettingsFile.h"
+#include "StartupShortcut.h"
 
 static HMENU hMenu = nullptr;
 
 namespace {
+// Windows 7's flag; older headers lack it.
+#ifndef NIIF_RESPECT_QUIET_TIME
+#define NIIF_RESPECT_QUIET_TIME 0x00000080
+#endif
+
 // Explorer broadcasts this to every top-level window when it re-creates the
 // taskbar (after a crash or restart); icons added before are gone by then.
 UINT taskbar_created_message()
@@ -23,6 +30,8 @@ UINT track_menu(HWND owner, int hidden)
     // user clicked elsewhere, and the menu would stay open.
     SetForegroundWindow(owner);
     CheckMenuItem(hMenu, TrayIcon::kCmdHide, MF_BYCOMMAND | (hidden ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(hMenu, TrayIcon::kCmdStartWithWindows,
+                  MF_BYCOMMAND | (StartupShortcut::exists() ? MF_CHECKED : MF_UNCHECKED));
     const UINT command = static_cast<UINT>(TrackPopupMenu(
         hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
     // Forces a task switch to the owner so that the menu works the next time
@@ -64,11 +73,16 @@ int TrayIcon::init()
     nid.uCallbackMessage = kCallbackMessage;
     nid.hIcon = icon;
     lstrcpynA(nid.szTip, kTooltip, sizeof nid.szTip);
-    Shell_NotifyIconA(NIM_ADD, &nid);
+    // Refused before the taskbar exists (early at login); the TaskbarCreated
+    // broadcast adds it once it does.
+    notify(NIM_ADD);
 
     hMenu = CreatePopupMenu();
     AppendMenuA(hMenu, MF_STRING, kCmdAbout, "About Brindlow");
     AppendMenuA(hMenu, MF_STRING, kCmdCheckForUpdates, "Check For Updates");
+    AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(hMenu, MF_STRING, kCmdSettings, "Settings...");
+    AppendMenuA(hMenu, MF_STRING, kCmdStartWithWindows, "Start with Windows");
     AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(hMenu, MF_STRING, kCmdHide, "Hide Brindlow");
     AppendMenuA(hMenu, MF_STRING, kCmdClose, "Close");
@@ -87,7 +101,7 @@ int TrayIcon::destroy()
         DestroyWindow(hwnd);
     }
     if (nid.hWnd != nullptr) {
-        Shell_NotifyIconA(NIM_DELETE, &nid);
+        notify(NIM_DELETE);
     }
     if (thread != nullptr) {
         CloseHandle(thread);
@@ -104,6 +118,45 @@ int TrayIcon::destroy()
     hwnd = nullptr;
     nid = NOTIFYICONDATAA{};
     return 0;
+}
+
+int TrayIcon::notify(DWORD message)
+{
+    return Shell_NotifyIconA(message, &nid) ? 0 : -1;
+}
+
+int TrayIcon::show_balloon(const std::string& title, const std::string& text)
+{
+    if (icon == nullptr) {
+        return -1;
+    }
+    nid.uFlags |= NIF_INFO;
+    nid.dwInfoFlags = NIIF_WARNING | NIIF_RESPECT_QUIET_TIME;
+    lstrcpynA(nid.szInfoTitle, title.c_str(), sizeof nid.szInfoTitle);
+    lstrcpynA(nid.szInfo, text.c_str(), sizeof nid.szInfo);
+    const int result = notify(NIM_MODIFY);
+    // Later calls (the icon added again after Explorer restarts) must not
+    // show it a second time.
+    nid.uFlags &= ~static_cast<UINT>(NIF_INFO);
+    return result;
+}
+
+namespace {
+// "Start with Windows": this Brindlow.exe, started where its data is now.
+void toggle_start_with_windows()
+{
+    if (StartupShortcut::exists()) {
+        StartupShortcut::remove();
+        return;
+    }
+    char exe[MAX_PATH] = {};
+    char workdir[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const DWORD m = GetCurrentDirectoryA(MAX_PATH, workdir);
+    if (n > 0 && n < MAX_PATH && m > 0 && m < MAX_PATH) {
+        StartupShortcut::create(exe, workdir);
+    }
+}
 }
 
 DWORD WINAPI TrayIcon::loop_thread(LPVOID)
@@ -142,6 +195,20 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             ShellExecuteA(nullptr, "open", kUpdatePage, nullptr, nullptr, SW_SHOWNORMAL);
             break;
         }
+        case kCmdSettings: {
+            TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+            const std::string path =
+                tray != nullptr && tray->settings_file != nullptr ? tray->settings_file->edit_path() : std::string();
+            // .ini opens in Notepad unless the user chose another editor.
+            if (!path.empty()) {
+                ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            }
+            break;
+        }
+        case kCmdStartWithWindows: {
+            toggle_start_with_windows();
+            break;
+        }
         case kCmdHide: {
             brindlow_hidden ^= 1;
             HWND overlay = FindWindowA(MainWindow::kClassName, nullptr);
@@ -163,7 +230,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     if (msg == taskbar_created_message() && msg != 0) {
         TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (tray != nullptr && tray->icon != nullptr) {
-            Shell_NotifyIconA(NIM_ADD, &tray->nid);
+            tray->notify(NIM_ADD);
         }
         return 0;
     }

@@ -139,6 +139,10 @@ void post_key(HWND hwnd, UINT vk)
     PostMessageA(hwnd, WM_KEYUP, vk, 0xC0000001);
 }
 
+// Items by the number of presses of the down key that reach them.
+constexpr int kHide = 5;
+constexpr int kClose = 6;
+
 // Opens the program's menu as a left click on its icon does, then picks the
 // n-th item (1-based, separators skipped) or, with 0, dismisses it; waits
 // until the menu has closed. False if the menu never opened.
@@ -230,7 +234,7 @@ TEST(EndToEnd, StartsShowsTheOverlayAndClosesFromTheMenu)
     ASSERT_NE(tray, nullptr);
     EXPECT_TRUE(icon_registered(tray));
 
-    ASSERT_TRUE(use_menu(p, 4)); // Close
+    ASSERT_TRUE(use_menu(p, kClose));
     EXPECT_EQ(p.wait_exit(kExitMs), 0);
     EXPECT_FALSE(icon_registered(tray));
 }
@@ -261,7 +265,7 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstRunsOn)
     EXPECT_GT(cyan_like(after), 200);
     EXPECT_NE(before, after);
 
-    ASSERT_TRUE(use_menu(first, 4));
+    ASSERT_TRUE(use_menu(first, kClose));
     EXPECT_EQ(first.wait_exit(kExitMs), 0);
 
     // Once it has gone, a new copy starts normally.
@@ -269,7 +273,7 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstRunsOn)
     ASSERT_TRUE(third.start(dir));
     EXPECT_NE(wait_for_window(third, MainWindow::kClassName, nullptr, kStartMs), nullptr);
     EXPECT_TRUE(windows_of(third, "#32770", nullptr, true).empty());
-    ASSERT_TRUE(use_menu(third, 4));
+    ASSERT_TRUE(use_menu(third, kClose));
     EXPECT_EQ(third.wait_exit(kExitMs), 0);
 }
 
@@ -301,7 +305,7 @@ TEST(EndToEnd, WithoutTheAtlasItDrawsSquares)
     EXPECT_EQ(at(strip, 202, 15), kBlack);
     EXPECT_NE(at(strip, 203, 15), kCyan);
     EXPECT_NE(at(strip, 203, 15), kBlack);
-    ASSERT_TRUE(use_menu(p, 4));
+    ASSERT_TRUE(use_menu(p, kClose));
     EXPECT_EQ(p.wait_exit(kExitMs), 0);
 }
 
@@ -342,7 +346,7 @@ TEST(EndToEnd, APlantedOpenGlDllBesideItIsNeverLoaded)
         EXPECT_NE(overlay, nullptr);
         if (overlay != nullptr) {
             EXPECT_GT(cyan_like(capture_strip()), 200);
-            ASSERT_TRUE(use_menu(p, 4));
+            ASSERT_TRUE(use_menu(p, kClose));
             EXPECT_EQ(p.wait_exit(kExitMs), 0);
         }
     }
@@ -452,8 +456,8 @@ TEST(EndToEnd, SoakKeepsHandlesWindowsAndMemoryFlat)
     constexpr DWORD kSettleMs = 12000;
     for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(use_menu(p, 0));
-        ASSERT_TRUE(use_menu(p, 3));
-        ASSERT_TRUE(use_menu(p, 3));
+        ASSERT_TRUE(use_menu(p, kHide));
+        ASSERT_TRUE(use_menu(p, kHide));
     }
     const DWORD warmed = GetTickCount() - started;
     Sleep(warmed < kSettleMs ? kSettleMs - warmed : 0);
@@ -465,8 +469,8 @@ TEST(EndToEnd, SoakKeepsHandlesWindowsAndMemoryFlat)
     for (int i = 0; i < cycles; ++i) {
         const DWORD cycle_start = GetTickCount();
         ASSERT_TRUE(use_menu(p, 0)) << "cycle " << i;
-        ASSERT_TRUE(use_menu(p, 3)) << "cycle " << i; // hide
-        ASSERT_TRUE(use_menu(p, 3)) << "cycle " << i; // show
+        ASSERT_TRUE(use_menu(p, kHide)) << "cycle " << i; // hide
+        ASSERT_TRUE(use_menu(p, kHide)) << "cycle " << i; // show
         const DWORD spent = GetTickCount() - cycle_start;
         if (spent < pause) {
             Sleep(pause - spent);
@@ -499,6 +503,6 @@ TEST(EndToEnd, SoakKeepsHandlesWindowsAndMemoryFlat)
     EXPECT_LT(end.commit_bytes, middle.commit_bytes + 256u * 1024u);
     EXPECT_TRUE(IsWindowVisible(windows_of(p, MainWindow::kClassName).front()));
 
-    ASSERT_TRUE(use_menu(p, 4));
+    ASSERT_TRUE(use_menu(p, kClose));
     EXPECT_EQ(p.wait_exit(kExitMs), 0);
 }

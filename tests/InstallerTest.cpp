@@ -48,39 +48,6 @@ std::string either(const std::string& common, const std::string& own)
     return exists(common) ? common : own;
 }
 
-struct Shortcut {
-    bool loaded = false;
-    std::string target;
-    std::string workdir;
-};
-
-Shortcut read_shortcut(const std::string& path)
-{
-    Shortcut s;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link)))) {
-        return s;
-    }
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH] = {};
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-            char buf[MAX_PATH] = {};
-            link->GetPath(buf, MAX_PATH, nullptr, 0);
-            s.target = buf;
-            buf[0] = '\0';
-            link->GetWorkingDirectory(buf, MAX_PATH);
-            s.workdir = buf;
-            s.loaded = true;
-        }
-        file->Release();
-    }
-    link->Release();
-    return s;
-}
-
 bool uninstall_entry_exists()
 {
     const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlow";

@@ -402,3 +402,88 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
     EXPECT_TRUE(window.user_hidden);
 }
+
+namespace {
+RECT window_rect(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+struct Placed {
+    const char* name;
+    std::function<void(Settings&)> set;
+    RECT expected;
+    bool reported; // a balloon-worthy problem: the monitor is not there
+};
+
+// A 1024 x 768 primary with its taskbar at the bottom and a second monitor to
+// its right: Wine on Xvfb shows one monitor only, so these come through the seam.
+const std::vector<MonitorArea> kTwoMonitors = {
+    {{0, 0, 1024, 768}, {0, 0, 1024, 728}, true},
+    {{1024, 0, 2944, 1080}, {1024, 30, 2944, 1080}, false},
+};
+}
+
+TEST_F(Frames, SettingsMoveAndSizeTheRealWindow)
+{
+    const Placed cases[] = {
+        {"top-right, inward offsets", [](Settings& s) { s.corner = Corner::TopRight; s.x = 8; s.y = 6; },
+         {416, 6, 1016, 106}, false},
+        {"bottom-left of the work area", [](Settings& s) { s.corner = Corner::BottomLeft; s.area = Area::Work; },
+         {0, 628, 600, 728}, false},
+        {"bottom-right, time alone", [](Settings& s) { s.corner = Corner::BottomRight; s.lines = {LineKind::Time}; },
+         {424, 712, 1024, 768}, false},
+        {"second monitor", [](Settings& s) { s.monitor = 2; }, {1024, 0, 1624, 100}, false},
+        {"unplugged monitor", [](Settings& s) { s.monitor = 3; }, {0, 0, 600, 100}, true},
+    };
+    for (const Placed& k : cases) {
+        SCOPED_TRACE(k.name);
+        Settings s = default_settings();
+        k.set(s);
+        window.settings = s;
+        window.apply_settings(s);
+        window.place_on(kTwoMonitors);
+        const RECT r = window_rect(window.hwnd);
+        EXPECT_EQ(r.left, k.expected.left);
+        EXPECT_EQ(r.top, k.expected.top);
+        EXPECT_EQ(r.right, k.expected.right);
+        EXPECT_EQ(r.bottom, k.expected.bottom);
+        EXPECT_EQ(window.layout.monitor_missing, k.reported);
+    }
+    // Back to the built-in settings: where it always was.
+    window.apply_settings(default_settings());
+    const RECT r = window_rect(window.hwnd);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 600);
+    EXPECT_EQ(r.bottom, 100);
+}
+
+TEST_F(Overlay, ColoursShadowsLinesAndFormatsFromTheSettingsReachThePixels)
+{
+    // Without an atlas every character is a solid square: colours are exact.
+    ASSERT_EQ(window.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    window.init_displays();
+    Settings s = default_settings();
+    s.colour = 0xFF8000;
+    s.shadow_shown = false;
+    s.lines = {LineKind::Time};
+    s.time_format = "Time %I:%M %p";
+    window.apply_settings(s);
+    const RECT r = window_rect(window.hwnd);
+    EXPECT_EQ(r.bottom - r.top, 56);
+    window.draw();
+    const std::string& t = window.time_display.text;
+    ASSERT_EQ(t.size(), 13u) << t; // "Time 09:05 PM"
+    EXPECT_TRUE(t.substr(11) == "AM" || t.substr(11) == "PM") << t;
+    const Rgb orange{255, 128, 0};
+    const int h = 56;
+    EXPECT_EQ(read_pixel(10, 10, h), orange);
+    // No shadow: right of and below the squares is the key colour.
+    const int right = 10 + 12 * 12 + 24;
+    EXPECT_EQ(read_pixel(right, 20, h), kKey);
+    EXPECT_EQ(read_pixel(20, 34, h), kKey);
+    EXPECT_EQ(read_pixel(right - 1, 33, h), orange);
+}

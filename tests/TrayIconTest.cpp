@@ -1,7 +1,12 @@
 #include "TrayIcon.h"
 
 #include "ModalDriver.h"
+#include "SettingsFile.h"
+#include "StartupShortcut.h"
 #include "TestSupport.h"
+
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -104,7 +109,7 @@ TEST_F(Tray, InitMakesAHiddenWindowAndTheIcon)
     EXPECT_TRUE(icon_exists(tray.nid));
 }
 
-TEST_F(Tray, MenuHasFivePositionsWithTheSeparatorThird)
+TEST_F(Tray, MenuHasEightPositionsWithTheSettingsBetweenTwoSeparators)
 {
     ModalDriver driver;
     std::vector<MenuItem> items;
@@ -112,15 +117,18 @@ TEST_F(Tray, MenuHasFivePositionsWithTheSeparatorThird)
         items = read_menu(m);
         dismiss_menu(w);
     });
-    ASSERT_EQ(items.size(), 5u);
+    ASSERT_EQ(items.size(), 8u);
     const MenuItem expected[] = {
         {"About Brindlow", 10001, false, false},
         {"Check For Updates", 10002, false, false},
         {"", 0, true, false},
+        {"Settings...", 10005, false, false},
+        {"Start with Windows", 10006, false, false},
+        {"", 0, true, false},
         {"Hide Brindlow", 10003, false, false},
         {"Close", 10004, false, false},
     };
-    for (std::size_t i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(items[i].separator, expected[i].separator);
         if (!expected[i].separator) {
@@ -154,8 +162,8 @@ TEST_F(Tray, OnlyALeftButtonReleaseOpensTheMenu)
         items = read_menu(m);
         dismiss_menu(w);
     });
-    ASSERT_EQ(items.size(), 5u);
-    EXPECT_FALSE(items[3].checked);
+    ASSERT_EQ(items.size(), 8u);
+    EXPECT_FALSE(items[6].checked);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
 }
 
@@ -168,8 +176,8 @@ TEST_F(Tray, HideTogglesTheOverlayAndTheCheckMarkFollows)
     for (const Step& s : steps) {
         bool checked = !s.checked_before;
         with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-            checked = read_menu(m)[3].checked;
-            choose_item(w, 3);
+            checked = read_menu(m)[6].checked;
+            choose_item(w, 5);
         });
         EXPECT_EQ(checked, s.checked_before);
         pump_until([&] { return (IsWindowVisible(window.hwnd) != FALSE) == s.visible_after; }, 2000);
@@ -184,7 +192,7 @@ TEST_F(Tray, CloseEndsTheOverlayLoop)
     window.init_displays();
     HWND overlay = window.hwnd;
     ModalDriver driver;
-    driver.on_menu([](HWND w, HMENU) { choose_item(w, 4); });
+    driver.on_menu([](HWND w, HMENU) { choose_item(w, 6); });
     click(tray.hwnd, WM_LBUTTONUP);
     // The loop itself dispatches the click, runs the menu and takes the close.
     EXPECT_EQ(window.run(), 0);
@@ -318,7 +326,7 @@ TEST(TrayWithoutOverlay, CloseAndHideDoNoHarm)
     TrayIcon tray;
     ASSERT_EQ(tray.init(), 0);
     ModalDriver driver;
-    for (int item : {4, 3, 4}) {
+    for (int item : {6, 5, 6}) {
         with_menu(tray, driver, [item](HWND w, HMENU) { choose_item(w, item); });
         pump_until([] { return false; }, 200);
     }
@@ -353,4 +361,76 @@ TEST(TrayInitFailure, UnusableIconFileFailsWithoutMenuAndDestroyIsSafe)
         EXPECT_EQ(tray.hwnd, nullptr);
     }
     EXPECT_FALSE(driver.watchdog_fired);
+}
+
+namespace {
+std::string appdata_settings()
+{
+    char folder[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
+    return std::string(folder) + "\\Brindlow\\brindlow.ini";
+}
+
+BOOL CALLBACK close_editor(HWND hwnd, LPARAM found)
+{
+    char title[MAX_PATH] = {};
+    GetWindowTextA(hwnd, title, sizeof title);
+    if (IsWindowVisible(hwnd) && std::string(title).find("brindlow") != std::string::npos) {
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        *reinterpret_cast<bool*>(found) = true;
+    }
+    return TRUE;
+}
+}
+
+TEST_F(Tray, StartWithWindowsAddsAndRemovesTheUsersStartupShortcut)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    StartupShortcut::remove();
+    ModalDriver driver;
+    char exe[MAX_PATH] = {}, cwd[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    for (bool present : {true, false}) {
+        bool checked = present;
+        with_menu(tray, driver, [&checked](HWND w, HMENU m) {
+            checked = read_menu(m)[4].checked;
+            choose_item(w, 4);
+        });
+        EXPECT_EQ(checked, !present) << "the check mark shows whether it starts at login";
+        EXPECT_EQ(StartupShortcut::exists(), present);
+        if (present) {
+            const Shortcut s = read_shortcut(StartupShortcut::path());
+            ASSERT_TRUE(s.loaded);
+            EXPECT_EQ(lstrcmpiA(s.target.c_str(), exe), 0) << s.target;
+            EXPECT_EQ(lstrcmpiA(s.workdir.c_str(), cwd), 0) << s.workdir;
+        }
+    }
+    EXPECT_FALSE(driver.watchdog_fired);
+    CoUninitialize();
+}
+
+TEST_F(Tray, SettingsWritesTheCommentedFileFirstAndOpensIt)
+{
+    const std::string path = appdata_settings();
+    DeleteFileA(path.c_str());
+    SettingsFile file;
+    ASSERT_EQ(file.init(), 0);
+    tray.settings_file = &file;
+    ModalDriver driver;
+    with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 3); });
+    const std::vector<unsigned char> bytes = read_whole_file(path);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find(";corner = top-left\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[lines]\r\n"), std::string::npos);
+    // The shell opens it in the editor for .ini files.
+    bool editor = false;
+    pump_until([&] {
+        EnumWindows(close_editor, reinterpret_cast<LPARAM>(&editor));
+        return editor;
+    }, 10000);
+    EXPECT_TRUE(editor);
+    Sleep(500);
+    DeleteFileA(path.c_str());
+    file.destroy();
 }

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <GL/gl.h>
+#include <objbase.h>
+#include <shobjidl.h>
 
 #include <cstdio>
 #include <ostream>
@@ -85,6 +87,33 @@ void write_png(const std::string& path, int w, int h, const std::vector<unsigned
     ASSERT_NE(stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4), 0) << path;
 }
 
+Shortcut read_shortcut(const std::string& path)
+{
+    Shortcut s;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link)))) {
+        return s;
+    }
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            char buf[MAX_PATH] = {};
+            link->GetPath(buf, MAX_PATH, nullptr, 0);
+            s.target = buf;
+            buf[0] = '\0';
+            link->GetWorkingDirectory(buf, MAX_PATH);
+            s.workdir = buf;
+            s.loaded = true;
+        }
+        file->Release();
+    }
+    link->Release();
+    return s;
+}
+
 bool running_under_wine()
 {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -96,12 +125,12 @@ std::string source_path(const std::string& relative)
     return std::string(BRINDLOW_SOURCE_DIR) + "/" + relative;
 }
 
-Rgb read_pixel(int x, int y)
+Rgb read_pixel(int x, int y, int height)
 {
     unsigned char p[4] = {0, 0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     // OpenGL counts rows from the bottom.
-    glReadPixels(x, MainWindow::kHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return Rgb{p[0], p[1], p[2]};
 }
 

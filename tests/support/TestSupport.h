@@ -27,6 +27,14 @@ std::vector<unsigned char> read_whole_file(const std::string& path);
 // Writes 8-bit RGBA pixels as a PNG.
 void write_png(const std::string& path, int w, int h, const std::vector<unsigned char>& rgba);
 
+// A .lnk file read back through IShellLink (COM must be initialised).
+struct Shortcut {
+    bool loaded = false;
+    std::string target;
+    std::string workdir;
+};
+Shortcut read_shortcut(const std::string& path);
+
 // Whether the tests run under Wine rather than on Windows itself.
 bool running_under_wine();
 
@@ -34,7 +42,7 @@ bool running_under_wine();
 std::string source_path(const std::string& relative);
 
 // A pixel of the back buffer, in window coordinates (y downward).
-Rgb read_pixel(int x, int y);
+Rgb read_pixel(int x, int y, int height = MainWindow::kHeight);
 // The whole back buffer, row by row from the top.
 std::vector<Rgb> read_frame();
 // Pixels of the screen as the user sees them, row by row from the top.

@@ -1,0 +1,134 @@
+#include "SettingsFile.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+
+namespace {
+constexpr DWORD kFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
+constexpr char kFolderName[] = "\\Brindlow";
+
+bool is_folder(const std::string& path)
+{
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string file_in(const std::string& folder)
+{
+    return folder + "\\" + kSettingsFileName;
+}
+}
+
+int SettingsFile::init()
+{
+    char buffer[MAX_PATH] = {};
+    const DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
+    folders[0] = n > 0 && n < MAX_PATH ? std::string(buffer) : std::string(".");
+    if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, buffer) == S_OK) {
+        appdata = buffer;
+        folders[1] = appdata + kFolderName;
+    }
+    return watch();
+}
+
+// The folder is watched, not the file: many editors save by writing a
+// temporary file and renaming it over the old one, which a watch on the file
+// itself would miss.
+int SettingsFile::watch()
+{
+    unwatch();
+    watches[0] = FindFirstChangeNotificationA(folders[0].c_str(), FALSE, kFileChanges);
+    if (!folders[1].empty()) {
+        const bool ours = is_folder(folders[1]);
+        // Until Brindlow's folder exists, its creation is what to wait for.
+        watches[1] = FindFirstChangeNotificationA(ours ? folders[1].c_str() : appdata.c_str(), FALSE,
+                                                  ours ? kFileChanges : FILE_NOTIFY_CHANGE_DIR_NAME);
+    }
+    return watches[0] != INVALID_HANDLE_VALUE || watches[1] != INVALID_HANDLE_VALUE ? 0 : -1;
+}
+
+void SettingsFile::unwatch()
+{
+    for (HANDLE& w : watches) {
+        if (w != INVALID_HANDLE_VALUE) {
+            FindCloseChangeNotification(w);
+            w = INVALID_HANDLE_VALUE;
+        }
+    }
+}
+
+int SettingsFile::poll()
+{
+    bool rewatch = false;
+    for (int i = 0; i < 2; ++i) {
+        if (watches[i] != INVALID_HANDLE_VALUE && WaitForSingleObject(watches[i], 0) == WAIT_OBJECT_0) {
+            changed = true;
+            settle_until = GetTickCount() + kSettleMs;
+            FindNextChangeNotification(watches[i]);
+            rewatch = rewatch || (i == 1 && !folders[1].empty() && is_folder(folders[1]));
+        }
+    }
+    if (rewatch) {
+        watch();
+    }
+    if (changed && static_cast<LONG>(GetTickCount() - settle_until) >= 0) {
+        changed = false;
+        return 1;
+    }
+    return 0;
+}
+
+SettingsLoad SettingsFile::load()
+{
+    for (const std::string& folder : folders) {
+        if (!folder.empty() && exists(file_in(folder))) {
+            path = file_in(folder);
+            return load_settings_file(path);
+        }
+    }
+    path.clear();
+    return SettingsLoad{default_settings(), {}};
+}
+
+std::string SettingsFile::edit_path()
+{
+    for (const std::string& folder : folders) {
+        if (!folder.empty() && exists(file_in(folder))) {
+            return file_in(folder);
+        }
+    }
+    if (folders[1].empty()) {
+        return std::string();
+    }
+    CreateDirectoryA(folders[1].c_str(), nullptr);
+    const std::string fresh = file_in(folders[1]);
+    std::FILE* f = std::fopen(fresh.c_str(), "wb");
+    if (f == nullptr) {
+        return std::string();
+    }
+    // Notepad shows line feeds alone on older Windows as one long line.
+    std::string text;
+    for (char c : settings_template()) {
+        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed) {
+        return std::string();
+    }
+    // The folder may be new: watch it from now on.
+    watch();
+    return fresh;
+}
+
+int SettingsFile::destroy()
+{
+    unwatch();
+    return 0;
+}

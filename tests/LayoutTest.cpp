@@ -1,0 +1,75 @@
+// Where the strip and its lines go: portable arithmetic, built natively with
+// the sanitizers as well as for Windows.
+#include "Layout.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+
+void PrintTo(const Rect& r, std::ostream* os)
+{
+    *os << "(" << r.left << ", " << r.top << ") - (" << r.right << ", " << r.bottom << ")";
+}
+
+namespace {
+// A 1024 x 768 primary with a 40-pixel taskbar at the bottom, and a second
+// monitor to its right whose taskbar sits on top.
+const std::vector<MonitorArea> kMonitors = {
+    {{0, 0, 1024, 768}, {0, 0, 1024, 728}, true},
+    {{1024, 0, 2944, 1080}, {1024, 30, 2944, 1080}, false},
+};
+const std::vector<std::size_t> kDefaultLines = {15, 13, 24}; // date, time, battery
+
+struct Case {
+    const char* name;
+    std::function<void(Settings&)> set;
+    std::vector<std::size_t> lengths;
+    Rect window;
+    std::vector<int> line_x, line_y;
+    bool monitor_missing;
+};
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Place : public ::testing::TestWithParam<Case> {};
+}
+
+TEST_P(Place, HugsTheChosenCorner)
+{
+    const Case& c = GetParam();
+    Settings s = default_settings();
+    c.set(s);
+    const StripLayout layout = layout_strip(s, c.lengths, kMonitors);
+    EXPECT_EQ(layout.window, c.window);
+    EXPECT_EQ(layout.line_x, c.line_x);
+    EXPECT_EQ(layout.line_y, c.line_y);
+    EXPECT_EQ(layout.monitor_missing, c.monitor_missing);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, Place,
+    ::testing::Values(
+        Case{"default", [](Settings&) {}, kDefaultLines, {0, 0, 600, 100}, {10, 10, 10}, {10, 32, 54}, false},
+        Case{"top_right_offset", [](Settings& s) { s.corner = Corner::TopRight; s.x = 5; s.y = 7; },
+             kDefaultLines, {419, 7, 1019, 107}, {398, 422, 290}, {10, 32, 54}, false},
+        Case{"bottom_left_work_area", [](Settings& s) { s.corner = Corner::BottomLeft; s.area = Area::Work; },
+             kDefaultLines, {0, 628, 600, 728}, {10, 10, 10}, {22, 44, 66}, false},
+        Case{"bottom_right_screen", [](Settings& s) { s.corner = Corner::BottomRight; }, kDefaultLines,
+             {424, 668, 1024, 768}, {398, 422, 290}, {22, 44, 66}, false},
+        Case{"one_line_is_shorter", [](Settings&) {}, {13}, {0, 0, 600, 56}, {10}, {10}, false},
+        Case{"long_line_widens", [](Settings&) {}, {60}, {0, 0, 753, 56}, {10}, {10}, false},
+        Case{"second_monitor_work_area", [](Settings& s) { s.monitor = 2; s.area = Area::Work; s.x = 4; },
+             kDefaultLines, {1028, 30, 1628, 130}, {10, 10, 10}, {10, 32, 54}, false},
+        Case{"unplugged_monitor_falls_back", [](Settings& s) { s.monitor = 3; }, kDefaultLines, {0, 0, 600, 100},
+             {10, 10, 10}, {10, 32, 54}, true}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST(Place, WithoutMonitorsItSitsAtTheOrigin)
+{
+    const StripLayout layout = layout_strip(default_settings(), kDefaultLines, {});
+    EXPECT_EQ(layout.window, (Rect{0, 0, 600, 100}));
+}

@@ -1,0 +1,109 @@
+// The settings file as the running program meets it: found in the working
+// directory, read with its problems shown in a balloon, and applied again
+// within moments of being saved.
+#include "SettingsFile.h"
+#include "TrayIcon.h"
+
+#include "TestSupport.h"
+
+#include <string>
+
+namespace {
+void save(const std::string& path, const std::string& text)
+{
+    write_file(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+class SettingsInUse : public OverlayTest {
+protected:
+    TrayIcon tray;
+    SettingsFile file;
+    std::string dir;
+    void SetUp() override
+    {
+        OverlayTest::SetUp();
+        dir = fresh_temp_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        write_file(dir + "\\icon.ico", read_whole_file(source_path("icon.ico")));
+        ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+        ASSERT_EQ(tray.init(), 0);
+        window.tray = &tray;
+        window.settings_file = &file;
+    }
+    void TearDown() override
+    {
+        window.tray = nullptr;
+        file.destroy();
+        tray.destroy();
+        OverlayTest::TearDown();
+    }
+    // Runs the loop's passes until `done` or the time is up.
+    bool frames_until(const std::function<bool()>& done, DWORD ms)
+    {
+        const DWORD end = GetTickCount() + ms;
+        MSG msg;
+        while (static_cast<LONG>(end - GetTickCount()) > 0) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageA(&msg);
+            }
+            window.frame();
+            if (done()) {
+                return true;
+            }
+            Sleep(MainWindow::kFramePauseMs);
+        }
+        return false;
+    }
+    RECT where() const
+    {
+        RECT r{};
+        GetWindowRect(window.hwnd, &r);
+        return r;
+    }
+};
+}
+
+TEST_F(SettingsInUse, BadValuesFallBackOneByOneAndABalloonSaysWhichOnce)
+{
+    save(dir + "\\brindlow.ini", "[overlay]\ncorner = middle\ny = 20\n[text]\ncolor = #FF0000\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    EXPECT_EQ(where().left, 0);
+    EXPECT_EQ(where().top, 20);
+    EXPECT_STREQ(tray.nid.szInfoTitle, "Brindlow settings");
+    const std::string text = tray.nid.szInfo;
+    EXPECT_NE(text.find(dir + "\\brindlow.ini"), std::string::npos) << text;
+    EXPECT_NE(text.find("[overlay] corner = middle: use top-left"), std::string::npos) << text;
+    EXPECT_NE(text.find("[text] color: unknown key; did you mean colour?"), std::string::npos) << text;
+    EXPECT_EQ(tray.nid.dwInfoFlags & NIIF_ICON_MASK, static_cast<DWORD>(NIIF_WARNING));
+    // Loaded again with the same problems: no second balloon.
+    tray.nid.szInfo[0] = '\0';
+    window.load_settings();
+    EXPECT_STREQ(tray.nid.szInfo, "");
+}
+
+TEST_F(SettingsInUse, ASavedFileAppliesWithinSecondsAndRemovingItRestoresTheDefaults)
+{
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    move_wine_tray_away();
+    ASSERT_TRUE(frames_until([] { return false; }, 200) == false);
+    ASSERT_EQ(where().left, 0);
+    // Saved the way many editors do: a temporary file renamed over the name.
+    save(dir + "\\brindlow.tmp", "[overlay]\ncorner = bottom-right\n[text]\ncolour = #FF0000\n");
+    ASSERT_TRUE(MoveFileExA((dir + "\\brindlow.tmp").c_str(), (dir + "\\brindlow.ini").c_str(),
+                            MOVEFILE_REPLACE_EXISTING));
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_TRUE(frames_until([&] { return where().right == sw && where().bottom == sh; }, 2000));
+    frames_until([] { return false; }, 100);
+    const RECT r = where();
+    int red = 0;
+    for (const Rgb& c : capture_screen(r.left, r.top, r.right - r.left, r.bottom - r.top)) {
+        red += c.r > 200 && c.g < 60 && c.b < 60 ? 1 : 0;
+    }
+    EXPECT_GT(red, 100);
+
+    ASSERT_TRUE(DeleteFileA((dir + "\\brindlow.ini").c_str()));
+    EXPECT_TRUE(frames_until([&] { return where().left == 0 && where().top == 0; }, 2000));
+    EXPECT_EQ(window.settings, default_settings());
+}
