@@ -42,7 +42,9 @@ set(CPACK_NSIS_MODIFY_PATH OFF)
 # shortcut must start it in the install folder. "File /r" leaves the output
 # path in the last subfolder it wrote, and CreateShortCut takes the output
 # path as the working directory: set it back first. A Run registry entry
-# would start it elsewhere, so start-at-login is a Startup-folder shortcut.
+# would start it elsewhere, so start-at-login is a Startup-folder shortcut:
+# the user's own, the same one the menu's "Start with Windows" makes and
+# shows, whoever the rest was installed for.
 # (NSIS strings in single quotes: CPack's configuration file mangles double ones.)
 set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
   SetOutPath '$INSTDIR'
@@ -62,10 +64,16 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   MessageBox MB_YESNO|MB_ICONQUESTION 'Start Brindlow automatically when you log in?' IDNO brindlow_autostart_done
   brindlow_autostart:
   SetOutPath '$INSTDIR'
+  SetShellVarContext current
   CreateShortCut '$SMSTARTUP\Brindlow.lnk' '$INSTDIR\Brindlow.exe'
+  StrCmp $SV_ALLUSERS 'AllUsers' 0 +2
+  SetShellVarContext all
   brindlow_autostart_done:
 ]=])
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
+  SetShellVarContext current
+  Delete '$SMSTARTUP\Brindlow.lnk'
+  SetShellVarContext all
   Delete '$SMSTARTUP\Brindlow.lnk'
 ]=])
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "")

@@ -79,8 +79,8 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
 
     const std::string menu_link = either(folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow\\Brindlow.lnk",
                                          folder(CSIDL_PROGRAMS) + "\\Brindlow\\Brindlow.lnk");
-    const std::string startup_link = either(folder(CSIDL_COMMON_STARTUP) + "\\Brindlow.lnk",
-                                            folder(CSIDL_STARTUP) + "\\Brindlow.lnk");
+    // The user's own Startup folder: the menu's "Start with Windows" shows it.
+    const std::string startup_link = folder(CSIDL_STARTUP) + "\\Brindlow.lnk";
     for (const std::string& path : {menu_link, startup_link}) {
         SCOPED_TRACE(path);
         const Shortcut s = read_shortcut(path);
