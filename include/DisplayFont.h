@@ -14,6 +14,7 @@ public:
     int glyph_height = 0;
     int glyphs_per_row = 0;
     unsigned int texture = 0;
+    const char* failure = nullptr; // why the last load failed (see decode_atlas_file)
 
     // Needs a current OpenGL context. 0 on success, -1 when the image cannot be
     // decoded; then no texture exists and every character draws as a square.
@@ -33,4 +34,7 @@ void draw_text(std::string text, DisplayFont* font, int x, int y, float size, fl
 constexpr long long kMaxAtlasPixels = 1024LL * 1024LL;  // 4 MB of RGBA
 constexpr long long kMaxAtlasFileBytes = 16LL * 1024LL * 1024LL;
 unsigned char* decode_atlas_memory(const unsigned char* data, std::size_t size, int* w, int* h);
-unsigned char* decode_atlas_file(const char* file_path, int* w, int* h);
+// On failure *why, when given, says what was wrong, as the end of a sentence
+// about the file: "is missing", "cannot be read", "is too large", "is not an
+// image it can use".
+unsigned char* decode_atlas_file(const char* file_path, int* w, int* h, const char** why = nullptr);

@@ -29,6 +29,10 @@ public:
     static constexpr DWORD kFramePauseMs = 16;
     // How often the foreground window is examined for hide_over_fullscreen.
     static constexpr DWORD kFullscreenCheckMs = 250;
+    // Modal loops (the menu, the About box) run instead of the frame loop
+    // but dispatch timer messages: this one keeps the clock going there.
+    static constexpr UINT_PTR kClockTimer = 1;
+    static constexpr UINT kClockTimerMs = 1000;
 
     HDC hdc = nullptr;
     HWND hwnd = nullptr;
@@ -60,6 +64,7 @@ public:
     SettingsFile* settings_file = nullptr;
     TrayIcon* tray = nullptr;
     std::vector<std::string> settings_problems;
+    std::vector<std::string> data_problems; // a data file that could not be used
     std::string reported;
     // Buffers swapped since init: what a frame costs is mostly its swap.
     unsigned long swap_count = 0;

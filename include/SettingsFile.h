@@ -6,19 +6,23 @@
 
 #include <string>
 
-// Where brindlow.ini is looked for (the working directory first, for
-// portable use beside the program's data, then %APPDATA%\Brindlow), and the
-// watch on those folders that tells when it changed.
+// Where brindlow.ini is looked for (the working directory first, then the
+// program's own folder, for portable use beside its data, then
+// %APPDATA%\Brindlow), and the watch on those folders that tells when it
+// changed.
 class SettingsFile {
 public:
     // Editors save in steps (a temporary file, a rename, a second write);
     // the file is read once the changes have stopped for this long.
     static constexpr DWORD kSettleMs = 250;
 
-    std::string folders[2];    // the working directory, %APPDATA%\Brindlow
+    static constexpr int kFolders = 3;
+    static constexpr int kUserFolder = 2;
+
+    std::string folders[kFolders]; // working directory, program folder (empty if the same), %APPDATA%\Brindlow
     std::string appdata;       // watched instead while Brindlow's folder does not exist
     std::string path;          // the file the last load read; empty when none was found
-    HANDLE watches[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+    HANDLE watches[kFolders] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     bool changed = false;
     DWORD settle_until = 0;
 

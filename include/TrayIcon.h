@@ -25,15 +25,19 @@ public:
     static constexpr UINT kCmdClose = 10004;
     static constexpr UINT kCmdSettings = 10005;
     static constexpr UINT kCmdStartWithWindows = 10006;
+    // Sent by a second copy to the first's hidden window: show the strip.
+    static constexpr const char* kShowAgainMessage = "BrindlowShowAgain";
 
     NOTIFYICONDATAA nid{};
     HANDLE thread = nullptr;
     HWND hwnd = nullptr;
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file
+    std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
-    // 0, or -1 when "icon.ico" in the working directory cannot be loaded:
-    // then neither the notification icon nor the menu exists.
+    // 0, or -1 when "icon.ico" (in the working directory, else beside the
+    // program) cannot be loaded: then neither the notification icon nor the
+    // menu exists, and icon_looked_in says where it was looked for.
     int init();
     // Starts the background thread.
     int run();
@@ -49,3 +53,6 @@ public:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     static DWORD WINAPI loop_thread(LPVOID param);
 };
+
+// The registered message named TrayIcon::kShowAgainMessage.
+UINT show_again_message();

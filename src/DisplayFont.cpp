@@ -11,7 +11,8 @@ int DisplayFont::load_from_file(const char* file_path, int glyph_w, int glyph_h,
     glyph_height = glyph_h;
     glyphs_per_row = per_row;
 
-    unsigned char* pixels = decode_atlas_file(file_path, &width, &height);
+    failure = nullptr;
+    unsigned char* pixels = decode_atlas_file(file_path, &width, &height, &failure);
     if (pixels == nullptr) {
         return -1;
     }

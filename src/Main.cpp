@@ -1,11 +1,14 @@
 // The program's entry: one copy at a time; the overlay, its font, its
 // settings and lines, the notification icon, then the frame loop until
 // "Close"; teardown in reverse.
+#include "DataFolders.h"
 #include "MainWindow.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
 
 #include <windows.h>
+
+#include <string>
 
 // Tests build this file a second time with the entry renamed.
 #ifndef BRINDLOW_MAIN
@@ -43,6 +46,11 @@ int single_instance_check()
 {
     hMutex = CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Started again, most likely to get a hidden strip back.
+        HWND first = FindWindowA(TrayIcon::kClassName, nullptr);
+        if (first != nullptr) {
+            PostMessageA(first, show_again_message(), 0, 0);
+        }
         MessageBoxA(nullptr, "Brindlow is already running.", "Brindlow Info", MB_ICONINFORMATION);
         return -1;
     }
@@ -67,13 +75,21 @@ int BRINDLOW_MAIN(int, char**)
 
     MainWindow window;
     // Without its window nothing could ever end the frame loop ("Close" finds
-    // the overlay by its class), so there is nothing to run.
+    // the overlay by its class), so there is nothing to run: a failed start.
     if (window.init() != 0) {
         close_single_instance_check();
-        return 0;
+        return 1;
     }
-    // The texture needs the context that init made current.
-    window.font.load_from_file(kAtlasPath, kGlyphSize, kGlyphSize, kGlyphsPerRow);
+    // The texture needs the context that init made current. Without the
+    // atlas every character is a square; the balloon says why.
+    DataFolders data;
+    data.init();
+    const std::string atlas = data.find(kAtlasPath);
+    if (window.font.load_from_file(atlas.empty() ? kAtlasPath : atlas.c_str(), kGlyphSize, kGlyphSize,
+                                   kGlyphsPerRow) != 0) {
+        window.data_problems.push_back(std::string(kAtlasPath) + " " + window.font.failure + " (looked in " +
+                                       data.describe() + "): the text is drawn as squares");
+    }
     SettingsFile settings_file;
     settings_file.init();
     window.settings_file = &settings_file;
@@ -84,16 +100,24 @@ int BRINDLOW_MAIN(int, char**)
 
     TrayIcon tray;
     tray.settings_file = &settings_file;
+    int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.
         window.tray = &tray;
         window.report();
         tray.run();
         window.run();
+    } else {
+        // Without its icon nobody could reach the menu, not even to close it.
+        const std::string text = std::string("Brindlow cannot start: ") + TrayIcon::kIconFile +
+                                 " is missing or unusable.\n\nLooked in " + tray.icon_looked_in + ".";
+        MessageBoxA(nullptr, text.c_str(), "Brindlow", MB_ICONERROR);
+        code = 1;
+        DestroyWindow(window.hwnd);
     }
     window.tray = nullptr;
     tray.destroy();
     settings_file.destroy();
     close_single_instance_check();
-    return 0;
+    return code;
 }

@@ -105,6 +105,7 @@ int MainWindow::init()
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     // SW_SHOW would also activate it, taking the keyboard from whatever had it.
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    SetTimer(hwnd, kClockTimer, kClockTimerMs, nullptr);
     return 0;
 }
 
@@ -188,7 +189,8 @@ int MainWindow::load_settings()
 int MainWindow::report()
 {
     constexpr std::size_t kProblemsShown = 3;
-    std::vector<std::string> problems = settings_problems;
+    std::vector<std::string> problems = data_problems;
+    problems.insert(problems.end(), settings_problems.begin(), settings_problems.end());
     if (layout.monitor_missing) {
         problems.push_back("[overlay] monitor = " + std::to_string(settings.monitor) +
                            ": no such monitor now; the strip is on the primary one");
@@ -203,7 +205,10 @@ int MainWindow::report()
     }
     const std::string file = settings_file != nullptr && !settings_file->path.empty() ? settings_file->path
                                                                                         : std::string(kSettingsFileName);
-    if (tray == nullptr || tray->show_balloon("Brindlow settings", file + ":\n" + text) != 0) {
+    // The settings' problems name their file; a data file names itself.
+    const std::string title = settings_problems.empty() && !layout.monitor_missing ? "Brindlow" : "Brindlow settings";
+    const std::string body = settings_problems.empty() ? text : file + ":\n" + text;
+    if (tray == nullptr || tray->show_balloon(title, body) != 0) {
         return -1; // tried again at the next load or placement
     }
     reported = text;
@@ -255,6 +260,7 @@ int MainWindow::run()
         Sleep(kFramePauseMs);
     }
 
+    KillTimer(hwnd, kClockTimer);
     font.free();
     if (hglrc != nullptr) {
         gl.wglMakeCurrent(nullptr, nullptr);
@@ -365,6 +371,13 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         ValidateRect(hwnd, nullptr);
         if (self != nullptr) {
             self->needs_draw = true;
+        }
+        return 0;
+    }
+    case WM_TIMER: {
+        // Only the modal loops need it; in the frame loop it finds nothing new.
+        if (self != nullptr && wparam == kClockTimer) {
+            self->frame();
         }
         return 0;
     }

@@ -1,5 +1,7 @@
 #include "SettingsFile.h"
 
+#include "DataFolders.h"
+
 #include <shlobj.h>
 
 #include <cstdio>
@@ -27,12 +29,14 @@ std::string file_in(const std::string& folder)
 
 int SettingsFile::init()
 {
+    DataFolders data;
+    data.init();
+    folders[0] = data.folders[0];
+    folders[1] = data.folders[1];
     char buffer[MAX_PATH] = {};
-    const DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
-    folders[0] = n > 0 && n < MAX_PATH ? std::string(buffer) : std::string(".");
     if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, buffer) == S_OK) {
         appdata = buffer;
-        folders[1] = appdata + kFolderName;
+        folders[kUserFolder] = appdata + kFolderName;
     }
     return watch();
 }
@@ -43,14 +47,23 @@ int SettingsFile::init()
 int SettingsFile::watch()
 {
     unwatch();
-    watches[0] = FindFirstChangeNotificationA(folders[0].c_str(), FALSE, kFileChanges);
-    if (!folders[1].empty()) {
-        const bool ours = is_folder(folders[1]);
-        // Until Brindlow's folder exists, its creation is what to wait for.
-        watches[1] = FindFirstChangeNotificationA(ours ? folders[1].c_str() : appdata.c_str(), FALSE,
-                                                  ours ? kFileChanges : FILE_NOTIFY_CHANGE_DIR_NAME);
+    for (int i = 0; i < kUserFolder; ++i) {
+        if (!folders[i].empty()) {
+            watches[i] = FindFirstChangeNotificationA(folders[i].c_str(), FALSE, kFileChanges);
+        }
     }
-    return watches[0] != INVALID_HANDLE_VALUE || watches[1] != INVALID_HANDLE_VALUE ? 0 : -1;
+    if (!folders[kUserFolder].empty()) {
+        const bool ours = is_folder(folders[kUserFolder]);
+        // Until Brindlow's folder exists, its creation is what to wait for.
+        watches[kUserFolder] = FindFirstChangeNotificationA(ours ? folders[kUserFolder].c_str() : appdata.c_str(),
+                                                            FALSE, ours ? kFileChanges : FILE_NOTIFY_CHANGE_DIR_NAME);
+    }
+    for (HANDLE w : watches) {
+        if (w != INVALID_HANDLE_VALUE) {
+            return 0;
+        }
+    }
+    return -1;
 }
 
 void SettingsFile::unwatch()
@@ -66,12 +79,12 @@ void SettingsFile::unwatch()
 int SettingsFile::poll()
 {
     bool rewatch = false;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kFolders; ++i) {
         if (watches[i] != INVALID_HANDLE_VALUE && WaitForSingleObject(watches[i], 0) == WAIT_OBJECT_0) {
             changed = true;
             settle_until = GetTickCount() + kSettleMs;
             FindNextChangeNotification(watches[i]);
-            rewatch = rewatch || (i == 1 && !folders[1].empty() && is_folder(folders[1]));
+            rewatch = rewatch || (i == kUserFolder && is_folder(folders[kUserFolder]));
         }
     }
     if (rewatch) {
@@ -103,11 +116,11 @@ std::string SettingsFile::edit_path()
             return file_in(folder);
         }
     }
-    if (folders[1].empty()) {
+    if (folders[kUserFolder].empty()) {
         return std::string();
     }
-    CreateDirectoryA(folders[1].c_str(), nullptr);
-    const std::string fresh = file_in(folders[1]);
+    CreateDirectoryA(folders[kUserFolder].c_str(), nullptr);
+    const std::string fresh = file_in(folders[kUserFolder]);
     std::FILE* f = std::fopen(fresh.c_str(), "wb");
     if (f == nullptr) {
         return std::string();

@@ -1,6 +1,7 @@
 #include "TrayIcon.h"
 
 #include "AboutWindow.h"
+#include "DataFolders.h"
 #include "MainWindow.h"
 #include "SettingsFile.h"
 #include "StartupShortcut.h"
@@ -20,7 +21,15 @@ UINT taskbar_created_message()
     static const UINT message = RegisterWindowMessageA("TaskbarCreated");
     return message;
 }
+}
 
+UINT show_again_message()
+{
+    static const UINT message = RegisterWindowMessageA(TrayIcon::kShowAgainMessage);
+    return message;
+}
+
+namespace {
 // Shows the menu at the cursor and returns the chosen command, or 0.
 UINT track_menu(HWND owner, int hidden)
 {
@@ -44,6 +53,7 @@ UINT track_menu(HWND owner, int hidden)
 int TrayIcon::init()
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    show_again_message();
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = TrayIcon::WndProc;
@@ -60,8 +70,14 @@ int TrayIcon::init()
     }
     taskbar_created_message();
 
+    DataFolders data;
+    data.init();
+    icon_looked_in = data.describe();
+    const std::string icon_path = data.find(kIconFile);
     // No size asked for: the file's first image, which is its 16 x 16 one.
-    icon = static_cast<HICON>(LoadImageA(instance, kIconFile, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+    icon = icon_path.empty() ? nullptr
+                             : static_cast<HICON>(LoadImageA(instance, icon_path.c_str(), IMAGE_ICON, 0, 0,
+                                                             LR_LOADFROMFILE));
     if (icon == nullptr) {
         return -1;
     }
@@ -182,7 +198,8 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     }
     case kCallbackMessage: {
         // Without NIM_SETVERSION the low word of lParam is the mouse message.
-        if (LOWORD(lparam) != WM_LBUTTONUP) {
+        // Most users open a notification icon's menu with the right button.
+        if (LOWORD(lparam) != WM_LBUTTONUP && LOWORD(lparam) != WM_RBUTTONUP) {
             return 0;
         }
         switch (track_menu(hwnd, brindlow_hidden)) {
@@ -226,6 +243,14 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         }
         return 0;
     }
+    }
+    if (msg == show_again_message() && msg != 0) {
+        // A second start: the user wants the strip back.
+        if (brindlow_hidden) {
+            brindlow_hidden = 0;
+            ShowWindow(FindWindowA(MainWindow::kClassName, nullptr), SW_SHOWNOACTIVATE);
+        }
+        return 0;
     }
     if (msg == taskbar_created_message() && msg != 0) {
         TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));

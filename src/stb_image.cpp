@@ -2,6 +2,7 @@
 // it knows, and the bounded atlas decoding built on it.
 #include "DisplayFont.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -164,10 +165,14 @@ unsigned char* decode_atlas_memory(const unsigned char* data, std::size_t size, 
     return stbi_load_from_memory(data, len, w, h, &channels, 4);
 }
 
-unsigned char* decode_atlas_file(const char* file_path, int* w, int* h)
+unsigned char* decode_atlas_file(const char* file_path, int* w, int* h, const char** why)
 {
+    const char* ignored = nullptr;
+    const char*& reason = why != nullptr ? *why : ignored;
+    errno = 0;
     std::FILE* f = std::fopen(file_path, "rb");
     if (f == nullptr) {
+        reason = errno == ENOENT ? "is missing" : "cannot be read";
         return nullptr;
     }
     std::vector<unsigned char> bytes;
@@ -184,7 +189,16 @@ unsigned char* decode_atlas_file(const char* file_path, int* w, int* h)
     const bool failed = std::ferror(f) != 0;
     std::fclose(f);
     if (too_big || failed) {
+        reason = too_big ? "is too large" : "cannot be read";
         return nullptr;
     }
-    return decode_atlas_memory(bytes.data(), bytes.size(), w, h);
+    *w = 0;
+    *h = 0;
+    unsigned char* pixels = decode_atlas_memory(bytes.data(), bytes.size(), w, h);
+    if (pixels == nullptr) {
+        // The header was read but its size refused.
+        const bool huge = *w > 0 && *h > 0 && static_cast<long long>(*w) * *h > kMaxAtlasPixels;
+        reason = huge ? "is too large" : "is not an image it can use";
+    }
+    return pixels;
 }

@@ -207,20 +207,30 @@ std::string workdir(const std::string& name, int data)
     return dir;
 }
 
-// Whether any message box of the program shows up before it exits.
-bool box_seen_until_exit(const Program& p, DWORD ms)
+}
+
+namespace {
+BOOL CALLBACK find_balloon(HWND hwnd, LPARAM found)
+{
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    if (IsWindowVisible(hwnd) && lstrcmpA(name, "tooltips_class32") == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+    }
+    return TRUE;
+}
+
+// Whether the shell shows a balloon (under Wine: a visible tooltip window of
+// explorer.exe beside its tray window) within the time given.
+bool balloon_shown_within(DWORD ms)
 {
     const DWORD end = GetTickCount() + ms;
-    bool seen = false;
-    while (p.running() && static_cast<LONG>(end - GetTickCount()) > 0) {
-        const std::vector<HWND> boxes = windows_of(p, "#32770", nullptr, true);
-        for (HWND b : boxes) {
-            seen = true;
-            PostMessageA(b, WM_COMMAND, IDOK, 0);
-        }
-        Sleep(20);
+    bool found = false;
+    while (!found && static_cast<LONG>(end - GetTickCount()) > 0) {
+        EnumWindows(find_balloon, reinterpret_cast<LPARAM>(&found));
+        Sleep(50);
     }
-    return seen;
+    return found;
 }
 }
 
@@ -277,25 +287,74 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstRunsOn)
     EXPECT_EQ(third.wait_exit(kExitMs), 0);
 }
 
-TEST(EndToEnd, WithoutItsDataItExitsAtOnceWithoutAMessage)
+TEST(EndToEnd, WithoutItsIconItSaysWhereItLookedAndFails)
 {
-    struct Case { const char* name; int data; };
-    // No icon.ico; and a working directory holding neither file.
-    const Case cases[] = {{"no-icon", kAtlas}, {"elsewhere", 0}};
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.name);
-        Program p;
-        ASSERT_TRUE(p.start(workdir(k.name, k.data)));
-        EXPECT_FALSE(box_seen_until_exit(p, kExitMs));
-        EXPECT_EQ(p.wait_exit(0), 0);
-    }
+    // No icon.ico in the working directory, and none beside the program.
+    Program p;
+    const std::string dir = workdir("no-icon", kAtlas);
+    ASSERT_TRUE(p.start(dir));
+    HWND box = wait_for_window(p, "#32770", "Brindlow", kStartMs);
+    ASSERT_NE(box, nullptr);
+    char text[512] = {};
+    SendMessageA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    const std::string said = text;
+    EXPECT_NE(said.find("icon.ico"), std::string::npos) << said;
+    EXPECT_NE(said.find(dir), std::string::npos) << said;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(p.wait_exit(kExitMs), 1);
 }
 
-TEST(EndToEnd, WithoutTheAtlasItDrawsSquares)
+TEST(EndToEnd, StartedFromElsewhereItFindsTheDataBesideItself)
+{
+    const std::string home = workdir("beside", kAtlas | kIcon);
+    const std::string exe = home + "\\Brindlow.exe";
+    ASSERT_TRUE(CopyFileA(BRINDLOW_EXE, exe.c_str(), FALSE));
+    Program p;
+    ASSERT_TRUE(p.start(workdir("elsewhere", 0), exe));
+    ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+    // Nothing to report when everything was found.
+    EXPECT_FALSE(balloon_shown_within(1500));
+    move_wine_tray_away();
+    // Glyphs from the atlas, not solid squares: the date's first square is
+    // not solid cyan at its corner.
+    const std::vector<Rgb> strip = capture_strip();
+    EXPECT_GT(cyan_like(strip), 200);
+    EXPECT_NE(at(strip, 10, 10), kCyan);
+    ASSERT_TRUE(use_menu(p, kClose));
+    EXPECT_EQ(p.wait_exit(kExitMs), 0);
+}
+
+TEST(EndToEnd, ASecondStartBringsAHiddenStripBack)
+{
+    const std::string dir = workdir("unhide", kAtlas | kIcon);
+    Program first;
+    ASSERT_TRUE(first.start(dir));
+    HWND overlay = wait_for_window(first, MainWindow::kClassName, nullptr, kStartMs);
+    ASSERT_NE(overlay, nullptr);
+    ASSERT_TRUE(use_menu(first, kHide));
+    ASSERT_FALSE(IsWindowVisible(overlay));
+
+    Program second;
+    ASSERT_TRUE(second.start(dir));
+    HWND box = wait_for_window(second, "#32770", "Brindlow Info", kStartMs);
+    ASSERT_NE(box, nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(second.wait_exit(kExitMs), 0);
+    EXPECT_TRUE(IsWindowVisible(overlay));
+    // The menu's state followed: Hide hides it again rather than showing it.
+    ASSERT_TRUE(use_menu(first, kHide));
+    EXPECT_FALSE(IsWindowVisible(overlay));
+    ASSERT_TRUE(use_menu(first, kClose));
+    EXPECT_EQ(first.wait_exit(kExitMs), 0);
+}
+
+TEST(EndToEnd, WithoutTheAtlasItDrawsSquaresAndSaysWhy)
 {
     Program p;
     ASSERT_TRUE(p.start(workdir("no-atlas", kIcon)));
     ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+    EXPECT_TRUE(balloon_shown_within(3000));
+    move_wine_tray_away();
     Sleep(1000);
     const std::vector<Rgb> strip = capture_strip();
     // "Date YYYY-MM-DD" is 15 squares: one cyan band 10 to 201, its shadow

@@ -38,7 +38,7 @@ TEST(MainEntry, WithoutAnOverlayWindowItReleasesTheGuardAndReturns)
     ModalDriver driver;
     char name[] = "Brindlow.exe";
     char* argv[] = {name, nullptr};
-    EXPECT_EQ(brindlow_main(1, argv), 0);
+    EXPECT_EQ(brindlow_main(1, argv), 1);
 
     EXPECT_EQ(driver.boxes_seen, 0);
     EXPECT_EQ(FindWindowA(TrayIcon::kClassName, nullptr), nullptr);

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <thread>
 
 namespace {
 // A working directory of the test's own, holding icon.ico with these bytes
@@ -139,12 +140,13 @@ TEST_F(Tray, MenuHasEightPositionsWithTheSettingsBetweenTwoSeparators)
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
-TEST_F(Tray, OnlyALeftButtonReleaseOpensTheMenu)
+TEST_F(Tray, ALeftOrRightButtonReleaseOpensTheMenu)
 {
     ModalDriver driver;
     struct Case { UINT message; int menus; };
     const Case cases[] = {
-        {WM_RBUTTONUP, 0}, {WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0}, {WM_LBUTTONUP, 1},
+        {WM_RBUTTONUP, 1}, {WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0},
+        {WM_LBUTTONUP, 1},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.message);
@@ -219,6 +221,39 @@ TEST_F(Tray, AboutShowsTheBoxOwnedByTheHiddenWindow)
     EXPECT_EQ(caption, "About Brindlow");
     EXPECT_EQ(text.rfind("Brindlow\n\nVersion 1.0.0\n", 0), 0u) << text;
     EXPECT_EQ(owner, tray.hwnd);
+    EXPECT_FALSE(driver.watchdog_fired);
+}
+
+TEST_F(Tray, TheClockKeepsRunningWhileTheMenuOrTheAboutBoxIsOpen)
+{
+    window.init_displays();
+    ModalDriver driver(15000);
+    for (bool about : {false, true}) {
+        SCOPED_TRACE(about ? "About box" : "menu");
+        std::string before;
+        unsigned long swaps = 0;
+        std::thread closer;
+        // Held open for 2.5 s by another thread, then closed as the user would.
+        auto hold = [&](HWND target, UINT message, WPARAM wparam) {
+            before = window.time_display.text;
+            swaps = window.swap_count;
+            closer = std::thread([target, message, wparam] {
+                Sleep(2500);
+                PostMessageA(target, message, wparam, 0);
+            });
+        };
+        if (about) {
+            driver.on_box([&](HWND box) { hold(box, WM_COMMAND, IDOK); });
+            with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 1); });
+            pump_until([&] { return closer.joinable() && FindWindowA("#32770", "About Brindlow") == nullptr; }, 8000);
+        } else {
+            with_menu(tray, driver, [&](HWND, HMENU) { hold(tray.hwnd, WM_CANCELMODE, 0); });
+        }
+        ASSERT_TRUE(closer.joinable());
+        closer.join();
+        EXPECT_NE(window.time_display.text, before);
+        EXPECT_GT(window.swap_count, swaps);
+    }
     EXPECT_FALSE(driver.watchdog_fired);
 }
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// Where the program's data files (the atlas, the icon, a portable settings
+// file) are looked for: the working directory first, then the folder that
+// holds Brindlow.exe, so that a start from anywhere (the Run box, a command
+// prompt, a shortcut without "Start in") still finds what lies beside it.
+class DataFolders {
+public:
+    std::string folders[2]; // working directory, the program's folder (empty when the same)
+
+    int init();
+    // The first existing path of a file given relative to a data folder
+    // ("res/fira-code.png"), or empty.
+    std::string find(const std::string& relative) const;
+    // "C:\a and C:\b": the folders looked in, for a report.
+    std::string describe() const;
+};
