@@ -2,8 +2,10 @@
 # CPack from the same install tree (scripts/package).
 
 install(TARGETS Brindlow RUNTIME DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/OFL.txt DESTINATION res)
+install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png DESTINATION res)
 install(FILES ${CMAKE_SOURCE_DIR}/icon.ico ${CMAKE_SOURCE_DIR}/packaging/README.txt DESTINATION .)
+# Brindlow's own licence beside the font's, each once.
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES ${CMAKE_SOURCE_DIR}/res/OFL.txt DESTINATION . RENAME LICENSE-FiraCode.txt)
 # The licences of what is linked into the executable, from the build host's
 # packages (Debian's; on Windows, from wherever the dependencies came).
@@ -37,6 +39,10 @@ set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/icon.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME Brindlow.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+# The finish page offers "Run Brindlow", ticked.
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+set(CPACK_NSIS_MUI_FINISHPAGE_RUN Brindlow.exe)
 
 # The program finds its data relative to its working directory, so every
 # shortcut must start it in the install folder. "File /r" leaves the output
@@ -50,33 +56,84 @@ set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
   SetOutPath '$INSTDIR'
   CreateShortCut '$SMPROGRAMS\$STARTMENU_FOLDER\Brindlow.lnk' '$INSTDIR\Brindlow.exe'
 ]=])
+# Also runs after the vendor's own key went: its empty parent goes too.
 set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
   Delete '$SMPROGRAMS\$MUI_TEMP\Brindlow.lnk'
+  Delete '$SMPROGRAMS\$MUI_TEMP\Uninstall Brindlow.lnk'
+  DeleteRegKey /ifempty SHCTX 'Software\Brindlow'
 ]=])
-# Start at login: asked for in an interactive install; in a silent one only
-# with /AUTOSTART on the command line.
+# The uninstall shortcut, made by CPack as "Uninstall", says what it
+# uninstalls. Start at login: an unticked choice on the finish page of an
+# interactive install; in a silent one only with /AUTOSTART.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
+  IfFileExists '$SMPROGRAMS\$STARTMENU_FOLDER\Uninstall.lnk' 0 +3
+  Delete '$SMPROGRAMS\$STARTMENU_FOLDER\Uninstall Brindlow.lnk'
+  Rename '$SMPROGRAMS\$STARTMENU_FOLDER\Uninstall.lnk' '$SMPROGRAMS\$STARTMENU_FOLDER\Uninstall Brindlow.lnk'
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 '/AUTOSTART' $R1
-  IfErrors 0 brindlow_autostart
-  IfSilent brindlow_autostart_done
-  MessageBox MB_YESNO|MB_ICONQUESTION 'Start Brindlow automatically when you log in?' IDNO brindlow_autostart_done
-  brindlow_autostart:
+  IfErrors +2 0
+  Call brindlow_start_at_login
+]=])
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
+  !insertmacro BRINDLOW_CLOSE_RUNNING
+  SetShellVarContext current
+  Delete '$SMSTARTUP\Brindlow.lnk'
+  SetShellVarContext all
+  Delete '$SMSTARTUP\Brindlow.lnk'
+]=])
+# A running copy holds Brindlow.exe open: close it (WM_CLOSE to its overlay,
+# as its menu's Close does) and wait for the process to end, shown by its
+# single-instance mutex going, before any file is touched.
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
+  !insertmacro BRINDLOW_CLOSE_RUNNING
+]=])
+set(BRINDLOW_NSIS_CODE [=[
+!macro BRINDLOW_CLOSE_RUNNING
+  Push $0
+  Push $1
+  FindWindow $0 'MAINWINDOW_CLASSNAME'
+  StrCmp $0 0 +2 0
+  SendMessage $0 16 0 0 /TIMEOUT=5000
+  StrCpy $1 0
+  brindlow_wait_${__LINE__}:
+  FindWindow $0 'MAINWINDOW_CLASSNAME'
+  StrCmp $0 0 0 brindlow_still_${__LINE__}
+  StrCpy $0 'BrindlowSingleInstance'
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w r0) p.r0'
+  StrCmp $0 0 brindlow_gone_${__LINE__} 0
+  System::Call 'kernel32::CloseHandle(p r0)'
+  brindlow_still_${__LINE__}:
+  IntOp $1 $1 + 1
+  IntCmp $1 100 0 0 brindlow_stuck_${__LINE__}
+  Sleep 100
+  Goto brindlow_wait_${__LINE__}
+  brindlow_stuck_${__LINE__}:
+  MessageBox MB_ICONSTOP|MB_OK 'Brindlow is still running and did not close. Close it from its notification icon, then try again.' /SD IDOK
+  Pop $1
+  Pop $0
+  Abort
+  brindlow_gone_${__LINE__}:
+  ; The process ends a moment after it lets go of its mutex.
+  Sleep 500
+  Pop $1
+  Pop $0
+!macroend
+
+Function brindlow_start_at_login
+  ; The user's own Startup folder: the menu's "Start with Windows" shows it.
   SetOutPath '$INSTDIR'
   SetShellVarContext current
   CreateShortCut '$SMSTARTUP\Brindlow.lnk' '$INSTDIR\Brindlow.exe'
   StrCmp $SV_ALLUSERS 'AllUsers' 0 +2
   SetShellVarContext all
-  brindlow_autostart_done:
+FunctionEnd
+
+!define MUI_FINISHPAGE_SHOWREADME
+!define MUI_FINISHPAGE_SHOWREADME_TEXT 'Start Brindlow when I log in'
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION brindlow_start_at_login
 ]=])
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
-  SetShellVarContext current
-  Delete '$SMSTARTUP\Brindlow.lnk'
-  SetShellVarContext all
-  Delete '$SMSTARTUP\Brindlow.lnk'
-]=])
-set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "")
-set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh")
+set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh\n${BRINDLOW_NSIS_CODE}")
 
 include(CPack)

@@ -48,6 +48,45 @@ std::string either(const std::string& common, const std::string& own)
     return exists(common) ? common : own;
 }
 
+// The installed program, started from its folder as its shortcut does.
+PROCESS_INFORMATION start_installed(const std::string& dir)
+{
+    std::string cmd = "\"" + dir + "\\Brindlow.exe\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi);
+    return pi;
+}
+
+void end_process(PROCESS_INFORMATION& pi)
+{
+    if (pi.hProcess != nullptr) {
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 1);
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    pi = PROCESS_INFORMATION{};
+}
+
+// Whether a window of this class exists (present) or not, within the time.
+bool wait_for_class(const char* name, bool present, DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        if ((FindWindowA(name, nullptr) != nullptr) == present) {
+            return true;
+        }
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) {
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
 bool uninstall_entry_exists()
 {
     const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlow";
@@ -70,15 +109,19 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
 
     ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S /AUTOSTART", 120000), 0);
 
-    const char* files[] = {"Brindlow.exe", "icon.ico", "res\\fira-code.png", "res\\OFL.txt", "README.txt",
-                           "LICENSE-FiraCode.txt", "Uninstall.exe"};
+    const char* files[] = {"Brindlow.exe", "icon.ico", "res\\fira-code.png", "README.txt",
+                           "LICENSE.txt", "LICENSE-FiraCode.txt", "Uninstall.exe"};
     for (const char* f : files) {
         EXPECT_TRUE(exists(dir + "\\" + f)) << f;
     }
     EXPECT_TRUE(uninstall_entry_exists());
 
+    EXPECT_FALSE(exists(dir + "\\res\\OFL.txt")) << "the font's licence once, beside Brindlow's";
     const std::string menu_link = either(folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow\\Brindlow.lnk",
                                          folder(CSIDL_PROGRAMS) + "\\Brindlow\\Brindlow.lnk");
+    const std::string uninstall_link = either(folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow\\Uninstall Brindlow.lnk",
+                                              folder(CSIDL_PROGRAMS) + "\\Brindlow\\Uninstall Brindlow.lnk");
+    EXPECT_TRUE(exists(uninstall_link));
     // The user's own Startup folder: the menu's "Start with Windows" shows it.
     const std::string startup_link = folder(CSIDL_STARTUP) + "\\Brindlow.lnk";
     for (const std::string& path : {menu_link, startup_link}) {
@@ -89,8 +132,28 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
         EXPECT_EQ(lstrcmpiA(s.workdir.c_str(), dir.c_str()), 0) << s.workdir;
     }
 
+    // Installing over a running copy closes it first and replaces its files.
+    PROCESS_INFORMATION running = start_installed(dir);
+    ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the installed copy did not start";
+    ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S", 120000), 0);
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+    end_process(running);
+    EXPECT_TRUE(exists(dir + "\\Brindlow.exe"));
+
+    // Uninstalling under a running copy closes it too, and leaves nothing.
+    running = start_installed(dir);
+    ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000));
     // _?= keeps the uninstaller in place, so that it has finished when it returns.
     ASSERT_EQ(run_and_wait("\"" + dir + "\\Uninstall.exe\" /S _?=" + dir, 120000), 0);
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+    end_process(running);
+    EXPECT_FALSE(wait_for_class(MainWindow::kClassName, true, 0));
+    EXPECT_FALSE(exists(uninstall_link));
+    HKEY vendor = nullptr;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        EXPECT_NE(RegOpenKeyExA(root, "Software\\Brindlow", 0, KEY_READ, &vendor), ERROR_SUCCESS)
+            << "an empty registry key is left";
+    }
     for (const char* f : files) {
         if (std::string(f) != "Uninstall.exe") {
             EXPECT_FALSE(exists(dir + "\\" + f)) << f;
