@@ -25,7 +25,7 @@ public:
 // Draws text as a row of size x size textured squares, one per character,
 // `spacing` apart, the first with its top-left corner at (x, y). Needs a
 // current context, outside any glBegin/glEnd pair.
-void draw_text(std::string text, DisplayFont* font, int x, int y, float size, float spacing);
+void draw_text(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing);
 
 // Atlas decoding, kept free of Windows and OpenGL so that it also builds and is
 // fuzzed natively. Both return 8-bit RGBA pixels to release with

@@ -19,6 +19,7 @@ public:
     static constexpr const char* kDllName = "opengl32.dll";
 
     HMODULE module = nullptr;
+// NOLINTNEXTLINE(bugprone-macro-parentheses): `name` is a declarator here, which parentheses would not allow.
 #define BRINDLOW_GL_FIELD(name) decltype(&::name) name = nullptr;
     BRINDLOW_GL_FUNCTIONS(BRINDLOW_GL_FIELD)
 #undef BRINDLOW_GL_FIELD

@@ -34,10 +34,11 @@ int BatteryDisplay::update_from(bool read_ok, unsigned char ac_line, unsigned ch
         source = "Plugged In";
     }
     char buffer[kBatteryBufferSize];
+    // The buffer holds the longest text these can make, so neither is cut.
     if (charge == kChargeUnknown) {
-        std::snprintf(buffer, sizeof buffer, "Battery N/A (%s)", source);
+        (void)std::snprintf(buffer, sizeof buffer, "Battery N/A (%s)", source);
     } else {
-        std::snprintf(buffer, sizeof buffer, "Battery %u%% (%s)", static_cast<unsigned>(charge), source);
+        (void)std::snprintf(buffer, sizeof buffer, "Battery %u%% (%s)", static_cast<unsigned>(charge), source);
     }
     text = buffer;
     return 0;

@@ -31,7 +31,9 @@ std::string DataFolders::find(const std::string& relative) const
         if (folder.empty()) {
             continue;
         }
-        const std::string path = folder + "\\" + native;
+        std::string path = folder;
+        path += "\\";
+        path += native;
         if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
             return path;
         }

@@ -34,7 +34,7 @@ void DisplayFont::free()
     gl.glDeleteTextures(1, &texture);
 }
 
-void draw_text(std::string text, DisplayFont* font, int x, int y, float size, float spacing)
+void draw_text(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing)
 {
     const float fw = static_cast<float>(font->width);
     const float fh = static_cast<float>(font->height);

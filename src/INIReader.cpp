@@ -1,6 +1,7 @@
 #include "INIReader.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 constexpr char kStatusSection[] = "return";
@@ -64,7 +65,7 @@ IniData INIReader::parse_file(std::string file_path)
     IniData result;
     std::string section;
     result[kStatusSection][kStatusKey] = "true";
-    path = file_path;
+    path = std::move(file_path);
 
     // Bytes, not the platform's text mode: the line rules below are the same
     // everywhere.
@@ -103,7 +104,8 @@ IniData INIReader::parse_file(std::string file_path)
     // A read error (or a directory, which opens but cannot be read) is not
     // the end of the file: keep the lines read whole before it, but say so.
     const bool read_failed = !ended && std::ferror(f) != 0;
-    std::fclose(f);
+    // Closing a file that was only read from cannot lose anything.
+    (void)std::fclose(f);
     if (!read_failed) {
         apply_line(line, section, result); // the last line needs no line feed
     }

@@ -363,6 +363,8 @@ int MainWindow::draw()
 
 LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    // The window keeps its MainWindow in GWLP_USERDATA, an integer by type.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores pointers as integers here.
     MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     switch (msg) {
     case WM_PAINT: {
@@ -433,6 +435,7 @@ BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     if (GetMonitorInfoA(monitor, &mi)) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): EnumDisplayMonitors passes our pointer as an LPARAM.
         auto* list = reinterpret_cast<std::vector<MonitorArea>*>(param);
         list->push_back(MonitorArea{Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom},
                                     Rect{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom},

@@ -56,7 +56,8 @@ bool parse_int(const std::string& value, int lo, int hi, int* out)
         value.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
-    const int n = std::atoi(value.c_str());
+    // At most five digits (checked above): no overflow, nothing left over.
+    const int n = static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
     if (n < lo || n > hi) {
         return false;
     }
@@ -447,7 +448,8 @@ SettingsLoad load_settings_file(const std::string& path)
         text.append(buffer, n);
     }
     const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
+    // Closing a file that was only read from cannot lose anything.
+    (void)std::fclose(f);
     if (failed) {
         return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
     }

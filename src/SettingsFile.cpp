@@ -120,7 +120,7 @@ std::string SettingsFile::edit_path()
         return std::string();
     }
     CreateDirectoryA(folders[kUserFolder].c_str(), nullptr);
-    const std::string fresh = file_in(folders[kUserFolder]);
+    std::string fresh = file_in(folders[kUserFolder]);
     std::FILE* f = std::fopen(fresh.c_str(), "wb");
     if (f == nullptr) {
         return std::string();

@@ -213,6 +213,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             break;
         }
         case kCmdSettings: {
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
             TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
             const std::string path =
                 tray != nullptr && tray->settings_file != nullptr ? tray->settings_file->edit_path() : std::string();
@@ -253,6 +254,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         return 0;
     }
     if (msg == taskbar_created_message() && msg != 0) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
         TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (tray != nullptr && tray->icon != nullptr) {
             tray->notify(NIM_ADD);

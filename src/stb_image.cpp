@@ -187,7 +187,8 @@ unsigned char* decode_atlas_file(const char* file_path, int* w, int* h, const ch
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
     const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
+    // Closing a file that was only read from cannot lose anything.
+    (void)std::fclose(f);
     if (too_big || failed) {
         reason = too_big ? "is too large" : "cannot be read";
         return nullptr;
