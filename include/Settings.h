@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,8 @@ SettingsLoad load_settings_file(const std::string& path);
 // A settings file listing every key with its default and what it accepts,
 // all commented out.
 std::string settings_template();
+// strftime over a pattern from the settings (one check_format accepted).
+std::size_t format_time(char* buffer, std::size_t size, const std::string& pattern, const std::tm* t);
 // Whether a strftime pattern is accepted; *why is the reason when it is not.
 bool check_format(const std::string& pattern, std::string* why);
 // The problems as the notification shows them: the first few, and how many

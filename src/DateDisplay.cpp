@@ -1,5 +1,7 @@
 #include "DateDisplay.h"
 
+#include "Settings.h"
+
 namespace {
 // Room for any line the settings accept (at most 100 characters).
 constexpr int kDateBufferSize = 128;
@@ -21,7 +23,7 @@ int DateDisplay::update_from(const std::tm* local)
         return -1;
     }
     char buffer[kDateBufferSize];
-    if (std::strftime(buffer, sizeof buffer, format.c_str(), local) == 0) {
+    if (format_time(buffer, sizeof buffer, format, local) == 0) {
         return -1;
     }
     text = buffer;

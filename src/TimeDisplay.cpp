@@ -1,5 +1,7 @@
 #include "TimeDisplay.h"
 
+#include "Settings.h"
+
 namespace {
 // Room for any line the settings accept (at most 100 characters).
 constexpr int kTimeBufferSize = 128;
@@ -23,7 +25,7 @@ int TimeDisplay::update_from(const std::tm* local)
     char buffer[kTimeBufferSize];
     // strftime answers 0 when the result does not fit, and the buffer is then
     // undefined: keep the last good text instead.
-    if (std::strftime(buffer, sizeof buffer, format.c_str(), local) == 0) {
+    if (format_time(buffer, sizeof buffer, format, local) == 0) {
         return -1;
     }
     text = buffer;

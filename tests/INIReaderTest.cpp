@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"last_line_without_line_feed", "[s]\nk=v", {{"s", {{"k", "v"}}}}},
         Case{"ctrl_z_ends_the_file", std::string("k=1\nj=2\x1Aq=3\n", 13), {{"", {{"k", "1"}, {"j", "2"}}}}},
         Case{"nul_bytes_are_ordinary", std::string("k=a\0b\n", 6), {{"", {{"k", std::string("a\0b", 3)}}}}}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });
 
 TEST(INIReader, AByteOrderMarkMakesTheFirstLineNeitherHeaderNorComment)
 {

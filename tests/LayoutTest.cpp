@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
              kDefaultLines, {1028, 30, 1628, 130}, {10, 10, 10}, {10, 32, 54}, false},
         Case{"unplugged_monitor_falls_back", [](Settings& s) { s.monitor = 3; }, kDefaultLines, {0, 0, 600, 100},
              {10, 10, 10}, {10, 32, 54}, true}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });
 
 TEST(Place, WithoutMonitorsItSitsAtTheOrigin)
 {

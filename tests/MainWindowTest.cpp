@@ -196,8 +196,8 @@ TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
 INSTANTIATE_TEST_SUITE_P(Quits, OverlayRun,
                          ::testing::Values(Quit::CloseBeforeRun, Quit::QuitFromOtherThreadBeforeRun,
                                            Quit::CloseFromOtherThreadWhileRunning),
-                         [](const ::testing::TestParamInfo<Quit>& info) {
-                             switch (info.param) {
+                         [](const ::testing::TestParamInfo<Quit>& param_info) {
+                             switch (param_info.param) {
                              case Quit::CloseBeforeRun: return "CloseBeforeRun";
                              case Quit::QuitFromOtherThreadBeforeRun: return "QuitFromOtherThreadBeforeRun";
                              case Quit::CloseFromOtherThreadWhileRunning: return "CloseFromOtherThreadWhileRunning";
