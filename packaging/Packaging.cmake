@@ -2,7 +2,8 @@
 # CPack from the same install tree (scripts/package).
 
 install(TARGETS Brindlow RUNTIME DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png DESTINATION res)
+install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/fira-code-36.png
+              ${CMAKE_SOURCE_DIR}/res/fira-code-48.png ${CMAKE_SOURCE_DIR}/res/fira-code-72.png DESTINATION res)
 install(FILES ${CMAKE_SOURCE_DIR}/icon.ico ${CMAKE_SOURCE_DIR}/packaging/README.txt DESTINATION .)
 # Brindlow's own licence beside the font's, each once.
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
