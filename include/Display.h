@@ -18,6 +18,7 @@ public:
     unsigned int colour = 0x00FFFF; // 0xRRGGBB
     unsigned int shadow = 0x000000;
     bool shadow_shown = true;
+    int shadow_offset = 1; // pixels right and down; grows with the text scale
 
     void set_display_font(DisplayFont* f);
     void set_position(int new_x, int new_y);

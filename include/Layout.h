@@ -42,5 +42,10 @@ constexpr int kStripHeightThreeLines = 100;
 // wide enough for the longest line (never under 600), as tall as its lines
 // need (100 for three), hugging the chosen corner. With no monitors at all
 // it is placed as on a primary monitor at the origin.
+// Every length above grows with the text scale, given in halves (2 is 1).
 StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
-                         const std::vector<MonitorArea>& monitors);
+                         const std::vector<MonitorArea>& monitors, int scale_halves = 2);
+
+// The text scale, in halves, for a monitor's DPI: the nearest of 96 (1), 144
+// (1.5), 192 (2) and 288 (3) at or below it, and 1 below 96.
+int scale_halves_for_dpi(int dpi);

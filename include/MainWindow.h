@@ -56,6 +56,13 @@ public:
     Display* shown[3] = {nullptr, nullptr, nullptr};
     int shown_count = 0;
     StripLayout layout;
+    // The text scale in halves (2 is 1): the one in use, the one the font
+    // was loaded for, and whether the process declared itself DPI-aware at
+    // start (only then can "auto" follow the monitor).
+    int scale_halves = 2;
+    int font_halves = 2;
+    bool dpi_aware = false;
+    bool needs_rescale = false;
     std::vector<std::size_t> placed_lengths;
     bool needs_place = false;
     // The settings file, watched on every frame (not owned), the icon that
@@ -91,6 +98,14 @@ public:
     // Shows the problems (the file's, and a monitor that is not there) in a
     // balloon, once for each time they change.
     int report();
+    // Loads the atlas for a text scale (from the working directory or the
+    // program's folder); one that cannot be used falls back to the 24-pixel
+    // atlas, stretched, and then to squares, and says so in data_problems.
+    int load_font(int halves);
+    // The scale the settings ask for now: theirs, or the monitor's DPI's.
+    int wanted_scale() const;
+    // Takes the wanted scale: the font, the lines' sizes and the placement.
+    int rescale();
     // Places the strip and its lines on the monitors Windows reports now.
     int place();
     // The same over given monitors (tests hand in monitors Wine cannot make).

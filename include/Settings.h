@@ -22,6 +22,8 @@ struct Settings {
     unsigned int colour; // 0xRRGGBB
     unsigned int shadow; // 0xRRGGBB
     bool shadow_shown;
+    int scale_halves; // the text scale in halves: 2 (1), 3 (1.5), 4 (2) or 6 (3)
+    bool scale_auto;  // follow the monitor's DPI instead
     std::vector<LineKind> lines; // top to bottom
     std::string date_format;
     std::string time_format;

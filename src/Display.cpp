@@ -39,7 +39,7 @@ int Display::draw()
     // Shadow first, so the text is blended over it.
     if (shadow_shown) {
         set_colour(shadow);
-        draw_text(text, font, x + 1, y + 1, font_size, font_spacing);
+        draw_text(text, font, x + shadow_offset, y + shadow_offset, font_size, font_spacing);
     }
     set_colour(colour);
     draw_text(text, font, x, y, font_size, font_spacing);

@@ -3,16 +3,34 @@
 #include <algorithm>
 
 namespace {
-// The span of a line's glyph squares: each is 24 wide, one advance apart.
-int text_width(std::size_t length)
+// Every length at scale 1, scaled: the halves keep 1.5 exact.
+int scaled(int length, int halves)
 {
-    return length == 0 ? 0 : kGlyphAdvance * (static_cast<int>(length) - 1) + kGlyphSize;
+    return length * halves / 2;
+}
+
+// The span of a line's glyph squares: each a glyph wide, one advance apart.
+int text_width(std::size_t length, int halves)
+{
+    return length == 0 ? 0 : scaled(kGlyphAdvance, halves) * (static_cast<int>(length) - 1) + scaled(kGlyphSize, halves);
 }
 }
 
-StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
-                         const std::vector<MonitorArea>& monitors)
+int scale_halves_for_dpi(int dpi)
 {
+    const struct { int dpi, halves; } steps[] = {{288, 6}, {192, 4}, {144, 3}};
+    for (const auto& step : steps) {
+        if (dpi >= step.dpi) {
+            return step.halves;
+        }
+    }
+    return 2;
+}
+
+StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
+                         const std::vector<MonitorArea>& monitors, int scale_halves)
+{
+    const int h2 = scale_halves;
     StripLayout out;
     const MonitorArea* chosen = nullptr;
     for (const MonitorArea& m : monitors) {
@@ -31,7 +49,7 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
             out.monitor_missing = true;
         }
     }
-    const Rect origin{0, 0, kMinStripWidth, kStripHeightThreeLines};
+    const Rect origin{0, 0, scaled(kMinStripWidth, h2), scaled(kStripHeightThreeLines, h2)};
     const Rect area = chosen == nullptr ? origin : (s.area == Area::Work ? chosen->work : chosen->monitor);
 
     const int lines = static_cast<int>(line_lengths.size());
@@ -40,8 +58,11 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
         longest = std::max(longest, n);
     }
     // The shadow reaches one pixel beyond the squares.
-    const int width = std::max(kMinStripWidth, 2 * kMarginX + text_width(longest) + 1);
-    const int height = kStripHeightThreeLines - kLineStep * (3 - lines);
+    const int margin_x = scaled(kMarginX, h2), margin_y = scaled(kMarginY, h2);
+    const int step = scaled(kLineStep, h2), glyph = scaled(kGlyphSize, h2);
+    const int shadow = std::max(1, scaled(1, h2));
+    const int width = std::max(scaled(kMinStripWidth, h2), 2 * margin_x + text_width(longest, h2) + shadow);
+    const int height = scaled(kStripHeightThreeLines, h2) - step * (3 - lines);
     const bool right = s.corner == Corner::TopRight || s.corner == Corner::BottomRight;
     const bool bottom = s.corner == Corner::BottomLeft || s.corner == Corner::BottomRight;
 
@@ -49,10 +70,9 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
     const int top = bottom ? area.bottom - height - s.y : area.top + s.y;
     out.window = Rect{left, top, left + width, top + height};
     for (int i = 0; i < lines; ++i) {
-        const int w = text_width(line_lengths[static_cast<std::size_t>(i)]);
-        out.line_x.push_back(right ? width - kMarginX - w : kMarginX);
-        out.line_y.push_back(bottom ? height - kMarginY - kGlyphSize - kLineStep * (lines - 1 - i)
-                                    : kMarginY + kLineStep * i);
+        const int w = text_width(line_lengths[static_cast<std::size_t>(i)], h2);
+        out.line_x.push_back(right ? width - margin_x - w : margin_x);
+        out.line_y.push_back(bottom ? height - margin_y - glyph - step * (lines - 1 - i) : margin_y + step * i);
     }
     return out;
 }

@@ -19,8 +19,6 @@ HANDLE hMutex = nullptr;
 
 namespace {
 constexpr const char* kMutexName = "BrindlowSingleInstance";
-constexpr const char* kAtlasPath = "res/fira-code.png";
-constexpr int kGlyphsPerRow = 19;
 }
 
 // Limits where DLLs are loaded by name from to the system folder, before
@@ -39,6 +37,35 @@ int restrict_library_search()
         return 0;
     }
     return SetDllDirectoryA("") ? 0 : -1;
+}
+
+// Per-monitor DPI awareness, for "scale = auto" only: version 2 where
+// Windows 10 (1703) has it, else Windows 8.1's per-monitor awareness, else
+// Vista's system awareness. Otherwise the process stays DPI-unaware, as its
+// manifest says, and Windows scales the strip as it always did. 0, or -1 when
+// none of them could be declared.
+int declare_dpi_awareness()
+{
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto set_context = reinterpret_cast<SetContextFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which older headers lack.
+    const HANDLE kPerMonitorV2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
+    if (set_context != nullptr && set_context(kPerMonitorV2)) {
+        return 0;
+    }
+    // shcore.dll comes from the system folder: the search is limited by now.
+    using SetAwarenessFn = HRESULT(WINAPI*)(int);
+    constexpr int kProcessPerMonitorDpiAware = 2;
+    HMODULE shcore = LoadLibraryA("shcore.dll");
+    auto set_awareness = shcore == nullptr ? nullptr
+                                           : reinterpret_cast<SetAwarenessFn>(reinterpret_cast<void*>(
+                                                 GetProcAddress(shcore, "SetProcessDpiAwareness")));
+    if (set_awareness != nullptr && SUCCEEDED(set_awareness(kProcessPerMonitorDpiAware))) {
+        return 0;
+    }
+    return SetProcessDPIAware() ? 0 : -1;
 }
 
 // 0 when this is the only copy; -1, after telling the user, when another runs.
@@ -73,29 +100,26 @@ int BRINDLOW_MAIN(int, char**)
         return 0;
     }
 
+    // The settings come first: "scale = auto" must make the process
+    // DPI-aware before it creates any window.
+    SettingsFile settings_file;
+    settings_file.init();
+    const SettingsLoad first = settings_file.load();
+
     MainWindow window;
+    window.dpi_aware = first.settings.scale_auto && declare_dpi_awareness() == 0;
     // Without its window nothing could ever end the frame loop ("Close" finds
     // the overlay by its class), so there is nothing to run: a failed start.
     if (window.init() != 0) {
         close_single_instance_check();
         return 1;
     }
-    // The texture needs the context that init made current. Without the
-    // atlas every character is a square; the balloon says why.
-    DataFolders data;
-    data.init();
-    const std::string atlas = data.find(kAtlasPath);
-    if (window.font.load_from_file(atlas.empty() ? kAtlasPath : atlas.c_str(), kGlyphSize, kGlyphSize,
-                                   kGlyphsPerRow) != 0) {
-        window.data_problems.push_back(std::string(kAtlasPath) + " " + window.font.failure + " (looked in " +
-                                       data.describe() + "): the text is drawn as squares");
-    }
-    SettingsFile settings_file;
-    settings_file.init();
     window.settings_file = &settings_file;
-    const SettingsLoad first = settings_file.load();
     window.settings = first.settings;
     window.settings_problems = first.problems;
+    // The texture needs the context that init made current. Without the
+    // atlas every character is a square; the balloon says why.
+    window.load_font(window.wanted_scale());
     window.init_displays();
 
     TrayIcon tray;

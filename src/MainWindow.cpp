@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "DataFolders.h"
 #include "OpenGl.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
@@ -168,6 +169,7 @@ int MainWindow::apply_settings(const Settings& s)
         d->shadow_shown = s.shadow_shown;
     }
     hide_over_fullscreen = s.hide_over_fullscreen;
+    rescale();
     // Lines shown from here on are new: their texts come with the next update.
     date_display.update();
     time_display.update();
@@ -183,6 +185,10 @@ int MainWindow::load_settings()
     }
     const SettingsLoad load = settings_file->load();
     settings_problems = load.problems;
+    // DPI awareness is declared once, before the first window.
+    if (load.settings.scale_auto != dpi_aware) {
+        settings_problems.push_back("[text] scale: a change to or from auto takes effect when Brindlow starts again");
+    }
     return apply_settings(load.settings);
 }
 
@@ -215,6 +221,72 @@ int MainWindow::report()
     return 0;
 }
 
+int MainWindow::load_font(int halves)
+{
+    constexpr const char* kAtlas24 = "res/fira-code.png";
+    constexpr int kPerRow = 19;
+    const int cell = kGlyphSize * halves / 2;
+    const std::string wanted = cell == kGlyphSize ? std::string(kAtlas24)
+                                                  : "res/fira-code-" + std::to_string(cell) + ".png";
+    DataFolders data;
+    data.init();
+    data_problems.clear();
+    font.free();
+    font.texture = 0;
+    font_halves = halves;
+    std::string found = data.find(wanted);
+    if (font.load_from_file(found.empty() ? wanted.c_str() : found.c_str(), cell, cell, kPerRow) == 0) {
+        return 0;
+    }
+    const std::string why = wanted + " " + font.failure + " (looked in " + data.describe() + ")";
+    if (cell != kGlyphSize) {
+        // Drawn larger from the 24-pixel glyphs: blocky, but readable. The
+        // texture samples the nearest texel, so it is not blurred.
+        found = data.find(kAtlas24);
+        if (font.load_from_file(found.empty() ? kAtlas24 : found.c_str(), kGlyphSize, kGlyphSize, kPerRow) == 0) {
+            data_problems.push_back(why + ": the 24-pixel font is stretched instead");
+            return -1;
+        }
+    }
+    data_problems.push_back(why + ": the text is drawn as squares");
+    return -1;
+}
+
+int MainWindow::wanted_scale() const
+{
+    if (!settings.scale_auto || !dpi_aware || hwnd == nullptr) {
+        return settings.scale_auto ? 2 : settings.scale_halves;
+    }
+    // GetDpiForWindow is Windows 10's; before it, the screen's DPI.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    auto dpi_for = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    int dpi = dpi_for != nullptr ? static_cast<int>(dpi_for(hwnd)) : 0;
+    if (dpi <= 0 && hdc != nullptr) {
+        dpi = GetDeviceCaps(hdc, LOGPIXELSX);
+    }
+    return scale_halves_for_dpi(dpi);
+}
+
+int MainWindow::rescale()
+{
+    needs_rescale = false;
+    scale_halves = wanted_scale();
+    // A font another caller loaded (tests, the benchmark) stays unless the
+    // scale really changed.
+    if (scale_halves != font_halves) {
+        load_font(scale_halves);
+    }
+    for (Display* d : {static_cast<Display*>(&date_display), static_cast<Display*>(&time_display),
+                       static_cast<Display*>(&battery_display)}) {
+        d->set_font_size(static_cast<float>(kGlyphSize * scale_halves / 2));
+        d->set_font_spacing(static_cast<float>(kGlyphAdvance * scale_halves / 2));
+        d->shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
+    }
+    needs_place = true;
+    return 0;
+}
+
 int MainWindow::place()
 {
     return place_on(enumerate_monitors());
@@ -226,7 +298,7 @@ int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
     for (int i = 0; i < shown_count; ++i) {
         placed_lengths.push_back(shown[i]->text.size());
     }
-    layout = layout_strip(settings, placed_lengths, monitors);
+    layout = layout_strip(settings, placed_lengths, monitors, scale_halves);
     for (int i = 0; i < shown_count; ++i) {
         shown[i]->set_position(layout.line_x[static_cast<std::size_t>(i)], layout.line_y[static_cast<std::size_t>(i)]);
     }
@@ -290,6 +362,9 @@ int MainWindow::frame()
         if (shown[i]->text.size() != placed_lengths[static_cast<std::size_t>(i)]) {
             needs_place = true;
         }
+    }
+    if (needs_rescale) {
+        rescale();
     }
     if (needs_place) {
         place();
@@ -380,6 +455,14 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // Only the modal loops need it; in the frame loop it finds nothing new.
         if (self != nullptr && wparam == kClockTimer) {
             self->frame();
+        }
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        // Only a DPI-aware process hears it: with scale = auto, the strip
+        // moved to a monitor of another DPI, or the user changed it.
+        if (self != nullptr) {
+            self->needs_rescale = true;
         }
         return 0;
     }

@@ -135,6 +135,24 @@ bool parse_shadow(const std::string& v, Settings& s)
     return true;
 }
 
+bool parse_scale(const std::string& v, Settings& s)
+{
+    const struct { const char* name; int halves; } scales[] = {{"1", 2}, {"1.5", 3}, {"2", 4}, {"3", 6}};
+    for (const auto& k : scales) {
+        if (v == k.name) {
+            s.scale_halves = k.halves;
+            s.scale_auto = false;
+            return true;
+        }
+    }
+    if (v == "auto") {
+        s.scale_halves = 2;
+        s.scale_auto = true;
+        return true;
+    }
+    return false;
+}
+
 bool parse_show(const std::string& v, Settings& s)
 {
     std::vector<LineKind> lines;
@@ -215,6 +233,10 @@ const Key kKeys[] = {
      "true hides the strip while a full-screen program is in front on its monitor, or false", parse_hide_over_fullscreen},
     {"text", "colour", "#00FFFF", "#RRGGBB, but not #080808 (the strip's see-through background)", parse_colour},
     {"text", "shadow", "#000000", "#RRGGBB (not #080808), or none", parse_shadow},
+    {"text", "scale", "1",
+     "1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, 144 1.5, 192 2, 288 3); a change to or from auto "
+     "takes effect at the next start",
+     parse_scale},
     {"lines", "show", "date, time, battery",
      "any of date, time and battery, each at most once, top to bottom, at least one", parse_show},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
@@ -309,7 +331,8 @@ std::string unknown_key_problem(const std::string& section, const std::string& k
 bool Settings::operator==(const Settings& o) const
 {
     return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor &&
-           colour == o.colour && shadow == o.shadow && shadow_shown == o.shadow_shown && lines == o.lines &&
+           colour == o.colour && shadow == o.shadow && shadow_shown == o.shadow_shown &&
+           scale_halves == o.scale_halves && scale_auto == o.scale_auto && lines == o.lines &&
            date_format == o.date_format && time_format == o.time_format &&
            hide_over_fullscreen == o.hide_over_fullscreen;
 }

@@ -28,6 +28,7 @@ struct Case {
     Rect window;
     std::vector<int> line_x, line_y;
     bool monitor_missing;
+    int scale_halves = 2;
 };
 
 void PrintTo(const Case& c, std::ostream* os)
@@ -43,7 +44,7 @@ TEST_P(Place, HugsTheChosenCorner)
     const Case& c = GetParam();
     Settings s = default_settings();
     c.set(s);
-    const StripLayout layout = layout_strip(s, c.lengths, kMonitors);
+    const StripLayout layout = layout_strip(s, c.lengths, kMonitors, c.scale_halves);
     EXPECT_EQ(layout.window, c.window);
     EXPECT_EQ(layout.line_x, c.line_x);
     EXPECT_EQ(layout.line_y, c.line_y);
@@ -65,8 +66,20 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"second_monitor_work_area", [](Settings& s) { s.monitor = 2; s.area = Area::Work; s.x = 4; },
              kDefaultLines, {1028, 30, 1628, 130}, {10, 10, 10}, {10, 32, 54}, false},
         Case{"unplugged_monitor_falls_back", [](Settings& s) { s.monitor = 3; }, kDefaultLines, {0, 0, 600, 100},
-             {10, 10, 10}, {10, 32, 54}, true}),
+             {10, 10, 10}, {10, 32, 54}, true},
+        Case{"scale_2_doubles_everything", [](Settings&) {}, kDefaultLines, {0, 0, 1200, 200}, {20, 20, 20},
+             {20, 64, 108}, false, 4},
+        Case{"scale_1_5_bottom_right", [](Settings& s) { s.corner = Corner::BottomRight; }, kDefaultLines,
+             {124, 618, 1024, 768}, {597, 633, 435}, {33, 66, 99}, false, 3}),
     [](const ::testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });
+
+TEST(Place, TheScaleFollowsTheDpiAtOrBelow)
+{
+    const int table[][2] = {{72, 2}, {96, 2}, {120, 2}, {144, 3}, {168, 3}, {192, 4}, {240, 4}, {288, 6}, {480, 6}};
+    for (const auto& row : table) {
+        EXPECT_EQ(scale_halves_for_dpi(row[0]), row[1]) << row[0];
+    }
+}
 
 TEST(Place, WithoutMonitorsItSitsAtTheOrigin)
 {

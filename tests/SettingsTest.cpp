@@ -83,6 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         Good{"[text]\ncolour = #ff8000\nshadow = none\n",
              [](Settings& s) { s.colour = 0xFF8000; s.shadow_shown = false; }},
         Good{"[text]\nshadow = #102030\n", [](Settings& s) { s.shadow = 0x102030; }},
+        Good{"[text]\nscale = 1.5\n", [](Settings& s) { s.scale_halves = 3; }},
+        Good{"[text]\nscale = auto\n", [](Settings& s) { s.scale_auto = true; }},
         Good{"[lines]\nshow = time\n", [](Settings& s) { s.lines = {LineKind::Time}; }},
         Good{"[lines]\nshow=battery,date\n", [](Settings& s) { s.lines = {LineKind::Battery, LineKind::Date}; }},
         Good{"[lines]\ntime_format = Time %I:%M %p\ndate_format = %A %d %B %Y (%j) %%\n",
@@ -120,6 +122,12 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[text]\ncolour = cyan",
             "[text] colour = cyan: use #RRGGBB, but not #080808 (the strip's see-through background)"},
         Bad{"[text]\nshadow = #12345", "[text] shadow = #12345: use #RRGGBB (not #080808), or none"},
+        Bad{"[text]\nscale = 1.25", "[text] scale = 1.25: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
+                                     "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
+        Bad{"[text]\nscale = big", "[text] scale = big: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
+                                    "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
+        Bad{"[text]\nscale = 0", "[text] scale = 0: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
+                                  "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
         Bad{"[lines]\nshow = time, time",
             "[lines] show = time, time: use any of date, time and battery, each at most once, top to bottom, "
             "at least one"},
@@ -176,7 +184,7 @@ TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault
         uncommented += line + "\n";
         start = stop + 1;
     }
-    EXPECT_EQ(keys, 11u);
+    EXPECT_EQ(keys, 12u);
     const SettingsLoad all = parse_settings(uncommented);
     EXPECT_EQ(all.settings, default_settings());
     EXPECT_TRUE(all.problems.empty()) << all.problems.front();
