@@ -12,6 +12,7 @@
 #include <vector>
 
 namespace {
+int env_int(const char* name, int fallback);
 constexpr DWORD kStartMs = 20000;
 constexpr DWORD kExitMs = 20000;
 
@@ -409,6 +410,39 @@ TEST(EndToEnd, APlantedOpenGlDllBesideItIsNeverLoaded)
             EXPECT_EQ(p.wait_exit(kExitMs), 0);
         }
     }
+}
+
+// Needs a Wine prefix whose DPI is set (Wine reads LogPixels from the
+// registry); scripts/test makes one at 144 and runs this there with
+// BRINDLOW_TEST_DPI=144. Elsewhere it skips itself.
+TEST(EndToEnd, AutoScaleFollowsTheMonitorsDpi)
+{
+    const int dpi = env_int("BRINDLOW_TEST_DPI", 0);
+    if (dpi == 0) {
+        GTEST_SKIP() << "needs a prefix with its DPI set (scripts/test runs it so)";
+    }
+    // Aware itself, so that the strip's rectangle comes in real pixels.
+    SetProcessDPIAware();
+    const std::string dir = workdir("auto-scale", kAtlas | kIcon);
+    write_file(dir + "\\res\\fira-code-36.png", read_whole_file(source_path("res/fira-code-36.png")));
+    const std::string ini = "[text]\nscale = auto\n";
+    write_file(dir + "\\brindlow.ini", std::vector<unsigned char>(ini.begin(), ini.end()));
+    Program p;
+    ASSERT_TRUE(p.start(dir));
+    HWND overlay = wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs);
+    ASSERT_NE(overlay, nullptr);
+    // 144 DPI is scale 1.5: the 600 x 100 strip becomes 900 x 150.
+    const int expected_w = 600 * scale_halves_for_dpi(dpi) / 2, expected_h = 100 * scale_halves_for_dpi(dpi) / 2;
+    RECT r{};
+    const DWORD end = GetTickCount() + 5000;
+    do {
+        Sleep(100);
+        GetWindowRect(overlay, &r);
+    } while ((r.right - r.left != expected_w) && static_cast<LONG>(end - GetTickCount()) > 0);
+    EXPECT_EQ(r.right - r.left, expected_w);
+    EXPECT_EQ(r.bottom - r.top, expected_h);
+    ASSERT_TRUE(use_menu(p, kClose));
+    EXPECT_EQ(p.wait_exit(kExitMs), 0);
 }
 
 TEST(EndToEnd, ExecutableIsAWindowedProgram)

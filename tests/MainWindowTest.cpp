@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <GL/gl.h>
+#include <stb_image.h>
 
 #include <functional>
 #include <thread>
@@ -486,4 +487,75 @@ TEST_F(Overlay, ColoursShadowsLinesAndFormatsFromTheSettingsReachThePixels)
     EXPECT_EQ(read_pixel(right, 20, h), kKey);
     EXPECT_EQ(read_pixel(20, 34, h), kKey);
     EXPECT_EQ(read_pixel(right - 1, 33, h), orange);
+}
+
+namespace {
+// The coverage a cell of an atlas gives a texel: 0 (none), 2 (full) or 1.
+int coverage(const unsigned char* rgba, int atlas_w, int x, int y)
+{
+    const unsigned char a = rgba[(static_cast<std::size_t>(y) * atlas_w + x) * 4 + 3];
+    return a == 0 ? 0 : (a == 255 ? 2 : 1);
+}
+
+struct ScaleCase {
+    const char* name;
+    bool has_48; // res/fira-code-48.png beside the 24-pixel atlas
+};
+}
+
+TEST_F(Overlay, AtScaleTwoGlyphsComeFromThe48PixelAtlasOrAReportedStretch)
+{
+    for (const ScaleCase& k : {ScaleCase{"48-pixel atlas", true}, ScaleCase{"48-pixel atlas missing", false}}) {
+        SCOPED_TRACE(k.name);
+        const std::string dir = fresh_temp_dir(std::string("scale-") + (k.has_48 ? "48" : "24"));
+        CreateDirectoryA((dir + "\\res").c_str(), nullptr);
+        write_file(dir + "\\res\\fira-code.png", read_whole_file(source_path("res/fira-code.png")));
+        if (k.has_48) {
+            write_file(dir + "\\res\\fira-code-48.png", read_whole_file(source_path("res/fira-code-48.png")));
+        }
+        ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+        window.init_displays();
+        window.apply_settings(default_settings()); // back to scale 1 and its atlas
+        Settings s = default_settings();
+        s.scale_halves = 4;
+        s.shadow_shown = false;
+        s.lines = {LineKind::Time};
+        s.time_format = "M";
+        window.apply_settings(s);
+        RECT r{};
+        GetWindowRect(window.hwnd, &r);
+        EXPECT_EQ(r.right - r.left, 1200);
+        EXPECT_EQ(r.bottom - r.top, 112);
+        EXPECT_EQ(window.data_problems.empty(), k.has_48);
+        if (!k.has_48) {
+            ASSERT_EQ(window.data_problems.size(), 1u);
+            EXPECT_NE(window.data_problems[0].find("res/fira-code-48.png is missing"), std::string::npos);
+            EXPECT_NE(window.data_problems[0].find("stretched"), std::string::npos);
+        }
+        window.draw();
+
+        // 'M' is cell 45: column 7, row 2. Each screen pixel of the 48-pixel
+        // square is the 48-pixel atlas's own texel, or, stretched, the
+        // 24-pixel atlas's texel under it.
+        const int atlas_cell = k.has_48 ? 48 : 24;
+        int w = 0, h = 0;
+        unsigned char* atlas = decode_atlas_file(
+            source_path(k.has_48 ? "res/fira-code-48.png" : "res/fira-code.png").c_str(), &w, &h);
+        ASSERT_NE(atlas, nullptr);
+        int full = 0, mismatched = 0;
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 48; ++x) {
+                const int tx = 7 * atlas_cell + x * atlas_cell / 48, ty = 2 * atlas_cell + y * atlas_cell / 48;
+                const int c = coverage(atlas, w, tx, ty);
+                const Rgb p = read_pixel(20 + x, 20 + y, 112);
+                if ((c == 2 && p != kCyan) || (c == 0 && p != kKey)) {
+                    ++mismatched;
+                }
+                full += c == 2 ? 1 : 0;
+            }
+        }
+        stbi_image_free(atlas);
+        EXPECT_GT(full, 40);
+        EXPECT_EQ(mismatched, 0);
+    }
 }
