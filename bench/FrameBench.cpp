@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -123,6 +124,49 @@ int frames(MainWindow& w, int count)
     }
     std::printf("  quiet pass   %8.1f  (frame() with no line changed; of it, the on-top check %.1f)\n",
                 median(quiet), median(on_top));
+    return 0;
+}
+
+// A full frame (update, draw, swap) at scale 1 and at scale 2, where every
+// glyph square covers four times the pixels; the atlases are found from the
+// working directory, which the caller sets to the folder holding res/.
+int frames_by_scale(MainWindow& w, int count)
+{
+    std::printf("full frames by text scale: %d of each; medians in microseconds\n", count);
+    double at_1 = 0.0;
+    for (int halves : {2, 4}) {
+        Settings s = w.settings;
+        s.scale_halves = halves;
+        w.apply_settings(s);
+        if (!w.data_problems.empty()) {
+            std::fprintf(stderr, "FrameBench: %s\n", w.data_problems.front().c_str());
+            return 1;
+        }
+        std::vector<double> update, draw, swap, full;
+        for (int i = 0; i < count; ++i) {
+            drain();
+            const double t0 = now_us();
+            w.battery_display.update();
+            w.date_display.update();
+            w.time_display.update();
+            const double t1 = now_us();
+            w.draw();
+            const double t2 = now_us();
+            SwapBuffers(w.hdc);
+            const double t3 = now_us();
+            update.push_back(t1 - t0);
+            draw.push_back(t2 - t1);
+            swap.push_back(t3 - t2);
+            full.push_back(t3 - t0);
+        }
+        std::printf("  scale %d      %8.1f  = update %.1f + draw %.1f + swap %.1f\n", halves / 2, median(full),
+                    median(update), median(draw), median(swap));
+        if (halves == 2) {
+            at_1 = median(full);
+        } else {
+            std::printf("  scale 2 / 1  %8.2f\n", median(full) / at_1);
+        }
+    }
     return 0;
 }
 
@@ -234,7 +278,18 @@ int main(int argc, char** argv)
     }
     w.init_displays();
     if (std::strcmp(argv[1], "frames") == 0) {
-        return frames(w, argc > 3 ? std::atoi(argv[3]) : 2000);
+        const int count = argc > 3 ? std::atoi(argv[3]) : 2000;
+        if (frames(w, count) != 0) {
+            return 1;
+        }
+        // The atlas's folder is res/ of the folder to work from.
+        std::string root = argv[2];
+        for (int up = 0; up < 2; ++up) {
+            const std::size_t slash = root.find_last_of("\\/");
+            root = slash == std::string::npos ? std::string(".") : root.substr(0, slash);
+        }
+        SetCurrentDirectoryA(root.c_str());
+        return frames_by_scale(w, count);
     }
     if (std::strcmp(argv[1], "memory") == 0) {
         return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);
