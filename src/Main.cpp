@@ -50,9 +50,11 @@ int declare_dpi_awareness()
     HMODULE user32 = GetModuleHandleA("user32.dll");
     auto set_context = reinterpret_cast<SetContextFn>(
         reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
-    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which older headers lack.
-    const HANDLE kPerMonitorV2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
-    if (set_context != nullptr && set_context(kPerMonitorV2)) {
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which older headers lack:
+    // Windows defines these contexts as small negative numbers in a handle.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the handle is that number, not an address.
+    HANDLE per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
+    if (set_context != nullptr && set_context(per_monitor_v2)) {
         return 0;
     }
     // shcore.dll comes from the system folder: the search is limited by now.

@@ -277,10 +277,13 @@ int MainWindow::rescale()
     if (scale_halves != font_halves) {
         load_font(scale_halves);
     }
+    // Whole pixels at every scale: halves of 24 and 12 are exact.
+    const int size = kGlyphSize * scale_halves / 2;
+    const int advance = kGlyphAdvance * scale_halves / 2;
     for (Display* d : {static_cast<Display*>(&date_display), static_cast<Display*>(&time_display),
                        static_cast<Display*>(&battery_display)}) {
-        d->set_font_size(static_cast<float>(kGlyphSize * scale_halves / 2));
-        d->set_font_spacing(static_cast<float>(kGlyphAdvance * scale_halves / 2));
+        d->set_font_size(static_cast<float>(size));
+        d->set_font_spacing(static_cast<float>(advance));
         d->shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
     }
     needs_place = true;
