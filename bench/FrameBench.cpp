@@ -59,20 +59,22 @@ void drain()
     }
 }
 
-int frames(MainWindow& w, int count)
+// Wall-clock times of each step of full frames, in microseconds.
+struct FrameTimes {
+    std::vector<double> raise, update, draw, swap, full;
+};
+
+// Full frames back to back: raise (the old loop's BringWindowToTop, when
+// asked), update the three lines, draw and swap.
+FrameTimes time_full_frames(MainWindow& w, int count, bool raise)
 {
-    std::vector<double> raise, update, draw, swap, full, empty_clear, empty_swap, empty;
-    for (int i = 0; i < 60; ++i) { // warm-up
-        w.battery_display.update();
-        w.date_display.update();
-        w.time_display.update();
-        w.draw();
-        SwapBuffers(w.hdc);
-    }
+    FrameTimes t;
     for (int i = 0; i < count; ++i) {
         drain();
         const double t0 = now_us();
-        BringWindowToTop(w.hwnd);
+        if (raise) {
+            BringWindowToTop(w.hwnd);
+        }
         const double t1 = now_us();
         w.battery_display.update();
         w.date_display.update();
@@ -82,12 +84,26 @@ int frames(MainWindow& w, int count)
         const double t3 = now_us();
         SwapBuffers(w.hdc);
         const double t4 = now_us();
-        raise.push_back(t1 - t0);
-        update.push_back(t2 - t1);
-        draw.push_back(t3 - t2);
-        swap.push_back(t4 - t3);
-        full.push_back(t4 - t0);
+        t.raise.push_back(t1 - t0);
+        t.update.push_back(t2 - t1);
+        t.draw.push_back(t3 - t2);
+        t.swap.push_back(t4 - t3);
+        t.full.push_back(t4 - t0);
     }
+    return t;
+}
+
+int frames(MainWindow& w, int count)
+{
+    std::vector<double> empty_clear, empty_swap, empty;
+    for (int i = 0; i < 60; ++i) { // warm-up
+        w.battery_display.update();
+        w.date_display.update();
+        w.time_display.update();
+        w.draw();
+        SwapBuffers(w.hdc);
+    }
+    const FrameTimes f = time_full_frames(w, count, true);
     for (int i = 0; i < count; ++i) {
         drain();
         const double t0 = now_us();
@@ -102,10 +118,10 @@ int frames(MainWindow& w, int count)
     }
     std::printf("frames: %d of each kind; medians in microseconds (wall clock, one thread)\n", count);
     std::printf("  full frame   %8.1f  = raise %.1f + update (3 lines) %.1f + draw %.1f + swap %.1f\n",
-                median(full), median(raise), median(update), median(draw), median(swap));
+                median(f.full), median(f.raise), median(f.update), median(f.draw), median(f.swap));
     std::printf("  empty frame  %8.1f  = clear %.1f + swap %.1f\n", median(empty), median(empty_clear),
                 median(empty_swap));
-    std::printf("  full / empty %8.2f\n", median(full) / median(empty));
+    std::printf("  full / empty %8.2f\n", median(f.full) / median(empty));
 
     // The real loop's passes when nothing changed: what most of them are.
     std::vector<double> quiet, on_top;
@@ -142,29 +158,13 @@ int frames_by_scale(MainWindow& w, int count)
             std::fprintf(stderr, "FrameBench: %s\n", w.data_problems.front().c_str());
             return 1;
         }
-        std::vector<double> update, draw, swap, full;
-        for (int i = 0; i < count; ++i) {
-            drain();
-            const double t0 = now_us();
-            w.battery_display.update();
-            w.date_display.update();
-            w.time_display.update();
-            const double t1 = now_us();
-            w.draw();
-            const double t2 = now_us();
-            SwapBuffers(w.hdc);
-            const double t3 = now_us();
-            update.push_back(t1 - t0);
-            draw.push_back(t2 - t1);
-            swap.push_back(t3 - t2);
-            full.push_back(t3 - t0);
-        }
-        std::printf("  scale %d      %8.1f  = update %.1f + draw %.1f + swap %.1f\n", halves / 2, median(full),
-                    median(update), median(draw), median(swap));
+        const FrameTimes f = time_full_frames(w, count, false);
+        std::printf("  scale %d      %8.1f  = update %.1f + draw %.1f + swap %.1f\n", halves / 2, median(f.full),
+                    median(f.update), median(f.draw), median(f.swap));
         if (halves == 2) {
-            at_1 = median(full);
+            at_1 = median(f.full);
         } else {
-            std::printf("  scale 2 / 1  %8.2f\n", median(full) / at_1);
+            std::printf("  scale 2 / 1  %8.2f\n", median(f.full) / at_1);
         }
     }
     return 0;

@@ -20,36 +20,27 @@ constexpr GLclampf kClearLevel = 0.03125f;
 // Windows above the strip that it leaves above it: the menus and tooltips
 // (balloons included) the user is reading are short-lived, and covering them
 // would hide what they say.
-constexpr const char* kTransientClasses[] = {"#32768", "tooltips_class32"};
+const char* const kTransientClasses[] = {"#32768", "tooltips_class32", nullptr};
 
-bool is_transient(HWND w)
+// Windows that cover a monitor without being a program shown full-screen.
+const char* const kShellClasses[] = {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd", nullptr};
+
+// Whether the window's class is one of a null-terminated list.
+bool class_in(HWND w, const char* const* classes)
 {
     char name[32] = {};
     GetClassNameA(w, name, sizeof name);
-    for (const char* transient : kTransientClasses) {
-        if (lstrcmpA(name, transient) == 0) {
+    for (; *classes != nullptr; ++classes) {
+        if (lstrcmpA(name, *classes) == 0) {
             return true;
         }
     }
     return false;
 }
 
-// Windows that cover a monitor without being a program shown full-screen.
-constexpr const char* kShellClasses[] = {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd"};
-
 bool is_shell(HWND w)
 {
-    if (w == GetDesktopWindow() || w == GetShellWindow()) {
-        return true;
-    }
-    char name[32] = {};
-    GetClassNameA(w, name, sizeof name);
-    for (const char* shell : kShellClasses) {
-        if (lstrcmpA(name, shell) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses);
 }
 
 // Whether the foreground window is a program shown full-screen over the
@@ -399,7 +390,7 @@ int MainWindow::keep_on_top()
     for (HWND w = GetWindow(hwnd, GW_HWNDPREV); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
         RECT r{}, overlap{};
         if (!IsWindowVisible(w) || !GetWindowRect(w, &r) || !IntersectRect(&overlap, &r, &strip) ||
-            is_transient(w)) {
+            class_in(w, kTransientClasses)) {
             continue;
         }
         // BringWindowToTop would also activate the strip, taking the

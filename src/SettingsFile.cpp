@@ -78,14 +78,28 @@ void SettingsFile::unwatch()
 
 int SettingsFile::poll()
 {
-    bool rewatch = false;
+    // Every frame asks: one wait over all the watches, not one per folder.
+    HANDLE armed[kFolders];
+    int index[kFolders];
+    DWORD n = 0;
     for (int i = 0; i < kFolders; ++i) {
-        if (watches[i] != INVALID_HANDLE_VALUE && WaitForSingleObject(watches[i], 0) == WAIT_OBJECT_0) {
-            changed = true;
-            settle_until = GetTickCount() + kSettleMs;
-            FindNextChangeNotification(watches[i]);
-            rewatch = rewatch || (i == kUserFolder && is_folder(folders[kUserFolder]));
+        if (watches[i] != INVALID_HANDLE_VALUE) {
+            index[n] = i;
+            armed[n++] = watches[i];
         }
+    }
+    bool rewatch = false;
+    DWORD woke = 0;
+    // At most one round per watch: a folder that vanished leaves its handle
+    // signalled for good, and must not keep the frame here.
+    for (DWORD round = 0; round < n && (woke = WaitForMultipleObjects(n, armed, FALSE, 0)) < WAIT_OBJECT_0 + n;
+         ++round) {
+        const int i = index[woke - WAIT_OBJECT_0];
+        changed = true;
+        settle_until = GetTickCount() + kSettleMs;
+        // Re-arms it: the wait above sees the next change, not this one.
+        const bool rearmed = FindNextChangeNotification(watches[i]) != FALSE;
+        rewatch = rewatch || !rearmed || (i == kUserFolder && is_folder(folders[kUserFolder]));
     }
     if (rewatch) {
         watch();

@@ -36,13 +36,8 @@ int z_index(HWND hwnd)
 // An ordinary window covering the overlay's corner, as any application's.
 HWND make_ordinary_window()
 {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "OrdinaryTestWindow";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, wc.lpszClassName, "ordinary", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
-                           nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExA(0, test_window_class(), "ordinary", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 void pump_for(DWORD ms)
@@ -221,24 +216,6 @@ TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 }
 
 namespace {
-// The loop's body as run() drives it, for ms milliseconds; `each` runs after
-// every frame.
-void frames_for(MainWindow& w, DWORD ms, const std::function<void()>& each = {})
-{
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&msg);
-        }
-        w.frame();
-        if (each) {
-            each();
-        }
-        Sleep(MainWindow::kFramePauseMs);
-    }
-}
-
 // What the strip shows, read from the screen.
 std::vector<Rgb> shown_frame()
 {
@@ -284,7 +261,7 @@ TEST_F(Frames, TheScreenTurnsWithTheSecondAndMatchesAFullRedraw)
     std::vector<Rgb> before = shown_frame();
     std::string time_before = window.time_display.text;
     int turns = 0;
-    frames_for(window, 2200, [&] {
+    run_frames(window, 2200, [&] {
         const std::vector<Rgb> now = shown_frame();
         if (window.time_display.text != time_before) {
             // The frame that saw the second turn is the one that shows it.
@@ -293,6 +270,7 @@ TEST_F(Frames, TheScreenTurnsWithTheSecondAndMatchesAFullRedraw)
         }
         time_before = window.time_display.text;
         before = now;
+        return false;
     });
     EXPECT_GE(turns, 2);
     EXPECT_EQ(shown_frame(), full_redraw(window));
@@ -300,46 +278,43 @@ TEST_F(Frames, TheScreenTurnsWithTheSecondAndMatchesAFullRedraw)
 
 TEST_F(Frames, AfterHideAndShowTheCurrentTimeShowsAtOnce)
 {
-    frames_for(window, 100);
+    run_frames(window, 100);
     ShowWindow(window.hwnd, SW_HIDE);
     const unsigned long swaps = window.swap_count;
-    frames_for(window, 1100);
+    run_frames(window, 1100);
     EXPECT_EQ(window.swap_count, swaps) << "a hidden strip needs no frames";
     ShowWindow(window.hwnd, SW_SHOWNOACTIVATE);
-    frames_for(window, 1);
+    run_frames(window, 1);
     EXPECT_EQ(window.drawn_lines[1], window.time_display.text); // date, time, battery
     EXPECT_EQ(shown_frame(), full_redraw(window));
 }
 
 TEST_F(Frames, ATopmostWindowOverTheStripGoesUnderItWhileTheFocusStaysPut)
 {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "FocusTestWindow";
-    RegisterClassA(&wc);
-    HWND typing = CreateWindowExA(0, wc.lpszClassName, "typing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300,
-                                  200, nullptr, nullptr, wc.hInstance, nullptr);
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND typing = CreateWindowExA(0, test_window_class(), "typing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300,
+                                  200, nullptr, nullptr, instance, nullptr);
     ASSERT_NE(typing, nullptr);
     SetForegroundWindow(typing);
     SetFocus(typing);
-    frames_for(window, 100);
+    run_frames(window, 100);
     ASSERT_EQ(GetForegroundWindow(), typing);
 
-    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "cover", WS_POPUP, 0, 0, 300,
-                                 80, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, test_window_class(), "cover", WS_POPUP, 0, 0, 300,
+                                 80, nullptr, nullptr, instance, nullptr);
     ASSERT_NE(cover, nullptr);
     ShowWindow(cover, SW_SHOWNOACTIVATE);
     SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_LT(z_index(cover), z_index(window.hwnd));
     const DWORD start = GetTickCount();
     DWORD below_after = 0;
-    frames_for(window, 300, [&] {
+    run_frames(window, 300, [&] {
         if (below_after == 0 && z_index(window.hwnd) < z_index(cover)) {
             below_after = GetTickCount() - start + 1;
         }
         EXPECT_NE(GetForegroundWindow(), window.hwnd);
         EXPECT_NE(GetActiveWindow(), window.hwnd);
+        return false;
     });
     EXPECT_GT(below_after, 0u);
     EXPECT_LE(below_after, 100u);
@@ -366,45 +341,53 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
         {"maximized with caption, asked", true, Cover::MaximizedWithCaption, false},
         {"full-screen, by default", false, Cover::FullScreenPopup, false},
     };
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "FullscreenTestWindow";
-    RegisterClassA(&wc);
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const char* const cls = test_window_class();
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     for (const FullscreenCase& k : cases) {
         SCOPED_TRACE(k.name);
         window.hide_over_fullscreen = k.setting;
         HWND big = k.cover == Cover::FullScreenPopup
-                       ? CreateWindowExA(0, wc.lpszClassName, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr,
-                                         nullptr, wc.hInstance, nullptr)
-                       : CreateWindowExA(0, wc.lpszClassName, "editor", WS_OVERLAPPEDWINDOW, 50, 50, 400, 300,
-                                         nullptr, nullptr, wc.hInstance, nullptr);
+                       ? CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr,
+                                         instance, nullptr)
+                       : CreateWindowExA(0, cls, "editor", WS_OVERLAPPEDWINDOW, 50, 50, 400, 300, nullptr, nullptr,
+                                         instance, nullptr);
         ASSERT_NE(big, nullptr);
         if (k.cover == Cover::MaximizedWithCaption) {
             ShowWindow(big, SW_SHOWMAXIMIZED);
         }
         SetForegroundWindow(big);
-        frames_for(window, 600);
+        run_frames(window, 600);
         EXPECT_EQ(IsWindowVisible(window.hwnd) == FALSE, k.hides);
         DestroyWindow(big);
-        frames_for(window, 600);
+        run_frames(window, 600);
         EXPECT_TRUE(IsWindowVisible(window.hwnd));
     }
 
     // Hidden from the menu, it stays hidden when a full-screen program ends.
     ShowWindow(window.hwnd, SW_HIDE);
-    HWND game = CreateWindowExA(0, wc.lpszClassName, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+    HWND game = CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr, instance,
+                                nullptr);
     SetForegroundWindow(game);
-    frames_for(window, 600);
+    run_frames(window, 600);
     DestroyWindow(game);
-    frames_for(window, 600);
+    run_frames(window, 600);
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
     EXPECT_TRUE(window.user_hidden);
 }
 
 namespace {
+// One line, the time in this pattern, without a shadow: pixels that are
+// the text's colour or the key and nothing else.
+Settings time_alone(const char* pattern)
+{
+    Settings s = default_settings();
+    s.shadow_shown = false;
+    s.lines = {LineKind::Time};
+    s.time_format = pattern;
+    return s;
+}
+
 RECT window_rect(HWND hwnd)
 {
     RECT r{};
@@ -467,11 +450,8 @@ TEST_F(Overlay, ColoursShadowsLinesAndFormatsFromTheSettingsReachThePixels)
     // Without an atlas every character is a solid square: colours are exact.
     ASSERT_EQ(window.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
-    Settings s = default_settings();
+    Settings s = time_alone("Time %I:%M %p");
     s.colour = 0xFF8000;
-    s.shadow_shown = false;
-    s.lines = {LineKind::Time};
-    s.time_format = "Time %I:%M %p";
     window.apply_settings(s);
     const RECT r = window_rect(window.hwnd);
     EXPECT_EQ(r.bottom - r.top, 56);
@@ -516,11 +496,8 @@ TEST_F(Overlay, AtScaleTwoGlyphsComeFromThe48PixelAtlasOrAReportedStretch)
         ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
         window.init_displays();
         window.apply_settings(default_settings()); // back to scale 1 and its atlas
-        Settings s = default_settings();
+        Settings s = time_alone("M");
         s.scale_halves = 4;
-        s.shadow_shown = false;
-        s.lines = {LineKind::Time};
-        s.time_format = "M";
         window.apply_settings(s);
         RECT r{};
         GetWindowRect(window.hwnd, &r);

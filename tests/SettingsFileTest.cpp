@@ -36,23 +36,6 @@ protected:
         tray.destroy();
         OverlayTest::TearDown();
     }
-    // Runs the loop's passes until `done` or the time is up.
-    bool frames_until(const std::function<bool()>& done, DWORD ms)
-    {
-        const DWORD end = GetTickCount() + ms;
-        MSG msg;
-        while (static_cast<LONG>(end - GetTickCount()) > 0) {
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageA(&msg);
-            }
-            window.frame();
-            if (done()) {
-                return true;
-            }
-            Sleep(MainWindow::kFramePauseMs);
-        }
-        return false;
-    }
     RECT where() const
     {
         RECT r{};
@@ -87,15 +70,15 @@ TEST_F(SettingsInUse, ASavedFileAppliesWithinSecondsAndRemovingItRestoresTheDefa
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     move_wine_tray_away();
-    ASSERT_TRUE(frames_until([] { return false; }, 200) == false);
+    ASSERT_FALSE(run_frames(window, 200));
     ASSERT_EQ(where().left, 0);
     // Saved the way many editors do: a temporary file renamed over the name.
     save(dir + "\\brindlow.tmp", "[overlay]\ncorner = bottom-right\n[text]\ncolour = #FF0000\n");
     ASSERT_TRUE(MoveFileExA((dir + "\\brindlow.tmp").c_str(), (dir + "\\brindlow.ini").c_str(),
                             MOVEFILE_REPLACE_EXISTING));
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_TRUE(frames_until([&] { return where().right == sw && where().bottom == sh; }, 2000));
-    frames_until([] { return false; }, 100);
+    EXPECT_TRUE(run_frames(window, 2000, [&] { return where().right == sw && where().bottom == sh; }));
+    run_frames(window, 100);
     const RECT r = where();
     int red = 0;
     for (const Rgb& c : capture_screen(r.left, r.top, r.right - r.left, r.bottom - r.top)) {
@@ -104,6 +87,6 @@ TEST_F(SettingsInUse, ASavedFileAppliesWithinSecondsAndRemovingItRestoresTheDefa
     EXPECT_GT(red, 100);
 
     ASSERT_TRUE(DeleteFileA((dir + "\\brindlow.ini").c_str()));
-    EXPECT_TRUE(frames_until([&] { return where().left == 0 && where().top == 0; }, 2000));
+    EXPECT_TRUE(run_frames(window, 2000, [&] { return where().left == 0 && where().top == 0; }));
     EXPECT_EQ(window.settings, default_settings());
 }

@@ -192,6 +192,36 @@ void clear_to(const Rgb& c)
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
+bool run_frames(MainWindow& w, DWORD ms, const std::function<bool()>& done)
+{
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+        w.frame();
+        if (done && done()) {
+            return true;
+        }
+        Sleep(MainWindow::kFramePauseMs);
+    }
+    return false;
+}
+
+const char* test_window_class()
+{
+    static const char* const name = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "OrdinaryTestWindow";
+        RegisterClassA(&wc);
+        return wc.lpszClassName;
+    }();
+    return name;
+}
+
 void OverlayTest::SetUp()
 {
     ASSERT_EQ(window.init(), 0);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,13 @@ void move_wine_tray_away();
 
 // Clears the back buffer to one colour.
 void clear_to(const Rgb& c);
+
+// Runs passes of the frame loop as run() does, for up to ms milliseconds;
+// `done`, asked after each pass, may end it early. True when it did.
+bool run_frames(MainWindow& w, DWORD ms, const std::function<bool()>& done = {});
+
+// A plain top-level window class of the tests' own, registered once.
+const char* test_window_class();
 
 // A real overlay window with its context current, for drawing tests.
 class OverlayTest : public ::testing::Test {
