@@ -10,6 +10,32 @@
 // The decoder's default limit (2^24 per side) lets a 40-byte header ask for
 // gigabytes; no atlas is wider or taller than this.
 #define STBI_MAX_DIMENSIONS 8192
+
+namespace {
+// The decoder also sizes blocks from fields it has not checked against the
+// data: a PNG chunk's declared length is allocated before the chunk is read
+// (a 60-byte file asked for 1.1 GB), and compressed pixel data may inflate far
+// past the image's size. No block a usable atlas needs comes near this
+// (the largest, 2048 x 512 at 16 bits per channel, is 8 MB; the compressed
+// data of a 16 MB file, doubled, is 32 MB), so anything larger is refused
+// and the decoder fails with "out of memory".
+constexpr std::size_t kMaxDecoderBlock = 64u * 1024u * 1024u;
+
+void* bounded_malloc(std::size_t size)
+{
+    return size <= kMaxDecoderBlock ? std::malloc(size) : nullptr;
+}
+
+// Like realloc, a refused block leaves the old one to the caller.
+void* bounded_realloc(void* block, std::size_t size)
+{
+    return size <= kMaxDecoderBlock ? std::realloc(block, size) : nullptr;
+}
+}
+
+#define STBI_MALLOC(size) bounded_malloc(size)
+#define STBI_REALLOC(block, size) bounded_realloc(block, size)
+#define STBI_FREE(block) std::free(block)
 #define STB_IMAGE_IMPLEMENTATION
 
 #if defined(__GNUC__)

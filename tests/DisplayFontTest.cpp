@@ -326,8 +326,28 @@ void put_be32(std::vector<unsigned char>& out, uint32_t v)
     }
 }
 
-// A 16-bit RGB PNG of one row, its pixels in a stored (uncompressed) zlib
-// block; the decoder checks neither the CRCs nor the checksum.
+// A PNG of the given header whose one IDAT chunk holds `zlib`; the decoder
+// checks neither the CRCs nor the checksum.
+std::vector<unsigned char> png_file(uint32_t w, uint32_t h, unsigned char depth, unsigned char colour_type,
+                                    const std::vector<unsigned char>& zlib)
+{
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    put_be32(png, 13);
+    png.insert(png.end(), {'I', 'H', 'D', 'R'});
+    put_be32(png, w);
+    put_be32(png, h);
+    png.insert(png.end(), {depth, colour_type, 0, 0, 0});
+    put_be32(png, 0);
+    put_be32(png, static_cast<uint32_t>(zlib.size()));
+    png.insert(png.end(), {'I', 'D', 'A', 'T'});
+    png.insert(png.end(), zlib.begin(), zlib.end());
+    put_be32(png, 0);
+    put_be32(png, 0);
+    png.insert(png.end(), {'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
+    return png;
+}
+
+// A 16-bit RGB PNG of one row, its pixels in a stored (uncompressed) block.
 std::vector<unsigned char> png16_row(const std::vector<uint16_t>& samples)
 {
     std::vector<unsigned char> raw = {0}; // filter: none
@@ -335,26 +355,63 @@ std::vector<unsigned char> png16_row(const std::vector<uint16_t>& samples)
         raw.push_back(static_cast<unsigned char>(v >> 8));
         raw.push_back(static_cast<unsigned char>(v));
     }
-    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    put_be32(png, 13);
-    png.insert(png.end(), {'I', 'H', 'D', 'R'});
-    put_be32(png, static_cast<uint32_t>(samples.size() / 3));
-    put_be32(png, 1);
-    png.insert(png.end(), {16, 2, 0, 0, 0});
-    put_be32(png, 0);
     const uint16_t len = static_cast<uint16_t>(raw.size());
     std::vector<unsigned char> z = {0x78, 0x01, 0x01, static_cast<unsigned char>(len), static_cast<unsigned char>(len >> 8),
                                     static_cast<unsigned char>(~len), static_cast<unsigned char>((~len) >> 8)};
     z.insert(z.end(), raw.begin(), raw.end());
     put_be32(z, 0);
-    put_be32(png, static_cast<uint32_t>(z.size()));
-    png.insert(png.end(), {'I', 'D', 'A', 'T'});
-    png.insert(png.end(), z.begin(), z.end());
-    put_be32(png, 0);
-    put_be32(png, 0);
-    png.insert(png.end(), {'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82});
-    return png;
+    return png_file(static_cast<uint32_t>(samples.size() / 3), 1, 16, 2, z);
 }
+
+// A zlib stream that inflates to 1 + 258 * copies zero bytes: one block of
+// the fixed codes holding a literal zero, then `copies` matches of 258 bytes
+// at distance 1, 13 bits each.
+std::vector<unsigned char> zeros_zlib(std::size_t copies)
+{
+    std::vector<unsigned char> z = {0x78, 0x01};
+    uint32_t bits = 0;
+    int count = 0;
+    // Deflate packs fields from the low bit up, but Huffman codes from their
+    // high bit first.
+    auto code = [&](uint32_t value, int n, bool huffman) {
+        for (int i = 0; i < n; ++i) {
+            const int bit = huffman ? n - 1 - i : i;
+            bits |= ((value >> bit) & 1u) << count;
+            if (++count == 8) {
+                z.push_back(static_cast<unsigned char>(bits));
+                bits = 0;
+                count = 0;
+            }
+        }
+    };
+    code(1, 1, false);      // last block
+    code(1, 2, false);      // fixed codes
+    code(0x30, 8, true);    // literal 0
+    for (std::size_t i = 0; i < copies; ++i) {
+        code(0xC5, 8, true); // length 258
+        code(0, 5, true);    // distance 1
+    }
+    code(0, 7, true);       // end of block
+    code(0, 7, false);      // to a whole byte
+    put_be32(z, 0);
+    return z;
+}
+}
+
+// A 1 x 1 image whose data inflates to 100 MB: the decoder grows its output
+// buffer for as long as the data goes on, and would hand back the first
+// pixel once it had written all of it.
+TEST(AtlasDecoding, DataThatInflatesFarPastTheImageIsRefusedInBoundedMemory)
+{
+    const std::vector<unsigned char> png = png_file(1, 1, 8, 6, zeros_zlib(100u * 1024u * 1024u / 258u));
+    ASSERT_LT(png.size(), static_cast<std::size_t>(kMaxAtlasFileBytes));
+    const SIZE_T before = peak_working_set();
+    int w = 0, h = 0;
+    unsigned char* px = decode_atlas_memory(png.data(), png.size(), &w, &h);
+    const SIZE_T grown = peak_working_set() - before;
+    EXPECT_EQ(px, nullptr);
+    stbi_image_free(px);
+    EXPECT_LT(grown, static_cast<SIZE_T>(80 * 1024 * 1024)) << "peak working set grew by " << grown;
 }
 
 TEST(AtlasDecoding, SixteenBitImagesKeepTheirColours)
