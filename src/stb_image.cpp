@@ -21,9 +21,13 @@ namespace {
 // and the decoder fails with "out of memory".
 constexpr std::size_t kMaxDecoderBlock = 64u * 1024u * 1024u;
 
+// Zeroed, because the JPEG decoder lets a scan name a Huffman table that no
+// DHT segment defined and then decodes with whatever its block held, reading
+// far outside the table's arrays. A zeroed table has no codes: it decodes
+// every code as symbol 0 and never indexes past anything.
 void* bounded_malloc(std::size_t size)
 {
-    return size <= kMaxDecoderBlock ? std::malloc(size) : nullptr;
+    return size <= kMaxDecoderBlock ? std::calloc(1, size) : nullptr;
 }
 
 // Like realloc, a refused block leaves the old one to the caller.

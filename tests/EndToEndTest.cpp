@@ -221,17 +221,28 @@ BOOL CALLBACK find_balloon(HWND hwnd, LPARAM found)
     return TRUE;
 }
 
+// Whether `holds` comes true within the time given, asked every 50 ms.
+bool within(DWORD ms, const std::function<bool()>& holds)
+{
+    const DWORD end = GetTickCount() + ms;
+    while (!holds()) {
+        if (static_cast<LONG>(end - GetTickCount()) <= 0) {
+            return false;
+        }
+        Sleep(50);
+    }
+    return true;
+}
+
 // Whether the shell shows a balloon (under Wine: a visible tooltip window of
 // explorer.exe beside its tray window) within the time given.
 bool balloon_shown_within(DWORD ms)
 {
-    const DWORD end = GetTickCount() + ms;
-    bool found = false;
-    while (!found && static_cast<LONG>(end - GetTickCount()) > 0) {
+    return within(ms, [] {
+        bool found = false;
         EnumWindows(find_balloon, reinterpret_cast<LPARAM>(&found));
-        Sleep(50);
-    }
-    return found;
+        return found;
+    });
 }
 }
 
@@ -243,7 +254,8 @@ TEST(EndToEnd, StartsShowsTheOverlayAndClosesFromTheMenu)
     ASSERT_NE(overlay, nullptr);
     HWND tray = tray_window(p);
     ASSERT_NE(tray, nullptr);
-    EXPECT_TRUE(icon_registered(tray));
+    // The icon is added a moment after its window is made.
+    EXPECT_TRUE(within(kStartMs, [tray] { return icon_registered(tray); }));
 
     ASSERT_TRUE(use_menu(p, kClose));
     EXPECT_EQ(p.wait_exit(kExitMs), 0);
