@@ -59,6 +59,16 @@ void drain()
     }
 }
 
+// What every pass of the loop did before it drew only on change: raise (which
+// also activated the strip), update the three lines, draw and swap.
+void old_full_frame(MainWindow& w)
+{
+    BringWindowToTop(w.hwnd);
+    w.update_lines();
+    w.draw();
+    SwapBuffers(w.hdc);
+}
+
 // Wall-clock times of each step of full frames, in microseconds.
 struct FrameTimes {
     std::vector<double> raise, update, draw, swap, full;
@@ -76,9 +86,7 @@ FrameTimes time_full_frames(MainWindow& w, int count, bool raise)
             BringWindowToTop(w.hwnd);
         }
         const double t1 = now_us();
-        w.battery_display.update();
-        w.date_display.update();
-        w.time_display.update();
+        w.update_lines();
         const double t2 = now_us();
         w.draw();
         const double t3 = now_us();
@@ -97,11 +105,7 @@ int frames(MainWindow& w, int count)
 {
     std::vector<double> empty_clear, empty_swap, empty;
     for (int i = 0; i < 60; ++i) { // warm-up
-        w.battery_display.update();
-        w.date_display.update();
-        w.time_display.update();
-        w.draw();
-        SwapBuffers(w.hdc);
+        old_full_frame(w);
     }
     const FrameTimes f = time_full_frames(w, count, true);
     for (int i = 0; i < count; ++i) {
@@ -176,12 +180,7 @@ int memory(MainWindow& w, int count)
     for (int part = 1; part <= 6; ++part) {
         for (int i = 0; i < count / 6; ++i) {
             drain();
-            BringWindowToTop(w.hwnd);
-            w.battery_display.update();
-            w.date_display.update();
-            w.time_display.update();
-            w.draw();
-            SwapBuffers(w.hdc);
+            old_full_frame(w);
         }
         PROCESS_MEMORY_COUNTERS pmc{};
         pmc.cb = sizeof pmc;
@@ -212,12 +211,7 @@ int run_every_frame(MainWindow& w)
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        BringWindowToTop(w.hwnd);
-        w.battery_display.update();
-        w.date_display.update();
-        w.time_display.update();
-        w.draw();
-        SwapBuffers(w.hdc);
+        old_full_frame(w);
         Sleep(MainWindow::kFramePauseMs);
     }
     DestroyWindow(w.hwnd);

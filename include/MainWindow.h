@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,10 @@ public:
     int init_opengl();
     // Resets the three lines and applies the settings in force to them.
     int init_displays();
+    // The three lines, shown or not, in a fixed order.
+    std::array<Display*, 3> lines();
+    // Reads the clock and the battery into the three lines' texts.
+    int update_lines();
     // Takes new settings: formats, colours, the lines shown, placement.
     int apply_settings(const Settings& s);
     // Reads the settings file again and applies it; every load starts from

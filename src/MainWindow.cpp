@@ -132,11 +132,23 @@ int MainWindow::init_displays()
     date_display = DateDisplay();
     time_display = TimeDisplay();
     battery_display = BatteryDisplay();
-    for (Display* d : {static_cast<Display*>(&date_display), static_cast<Display*>(&time_display),
-                       static_cast<Display*>(&battery_display)}) {
+    for (Display* d : lines()) {
         d->set_display_font(&font);
     }
     return apply_settings(settings);
+}
+
+std::array<Display*, 3> MainWindow::lines()
+{
+    return {&date_display, &time_display, &battery_display};
+}
+
+int MainWindow::update_lines()
+{
+    date_display.update();
+    time_display.update();
+    battery_display.update();
+    return 0;
 }
 
 int MainWindow::apply_settings(const Settings& s)
@@ -153,8 +165,7 @@ int MainWindow::apply_settings(const Settings& s)
             shown[shown_count++] = d;
         }
     }
-    for (Display* d : {static_cast<Display*>(&date_display), static_cast<Display*>(&time_display),
-                       static_cast<Display*>(&battery_display)}) {
+    for (Display* d : lines()) {
         d->colour = s.colour;
         d->shadow = s.shadow;
         d->shadow_shown = s.shadow_shown;
@@ -162,9 +173,7 @@ int MainWindow::apply_settings(const Settings& s)
     hide_over_fullscreen = s.hide_over_fullscreen;
     rescale();
     // Lines shown from here on are new: their texts come with the next update.
-    date_display.update();
-    time_display.update();
-    battery_display.update();
+    update_lines();
     needs_draw = true;
     return place();
 }
@@ -271,8 +280,7 @@ int MainWindow::rescale()
     // Whole pixels at every scale: halves of 24 and 12 are exact.
     const int size = kGlyphSize * scale_halves / 2;
     const int advance = kGlyphAdvance * scale_halves / 2;
-    for (Display* d : {static_cast<Display*>(&date_display), static_cast<Display*>(&time_display),
-                       static_cast<Display*>(&battery_display)}) {
+    for (Display* d : lines()) {
         d->set_font_size(static_cast<float>(size));
         d->set_font_spacing(static_cast<float>(advance));
         d->shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
@@ -345,9 +353,7 @@ int MainWindow::frame()
     if (settings_file != nullptr && settings_file->poll() == 1) {
         load_settings();
     }
-    battery_display.update();
-    date_display.update();
-    time_display.update();
+    update_lines();
     for (int i = 0; i < shown_count; ++i) {
         if (shown[i]->text != drawn_lines[i]) {
             needs_draw = true;

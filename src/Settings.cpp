@@ -110,15 +110,18 @@ bool parse_monitor(const std::string& v, Settings& s)
     return parse_int(v, 1, 64, &s.monitor);
 }
 
-bool parse_colour(const std::string& v, Settings& s)
+// A colour that shows: the key colour would be drawn see-through.
+bool parse_shown_rgb(const std::string& value, unsigned int* out)
 {
     unsigned int rgb = 0;
-    if (!parse_rgb(v, &rgb) || rgb == kKeyColourRgb) {
+    if (!parse_rgb(value, &rgb) || rgb == kKeyColourRgb) {
         return false;
     }
-    s.colour = rgb;
+    *out = rgb;
     return true;
 }
+
+bool parse_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.colour); }
 
 bool parse_shadow(const std::string& v, Settings& s)
 {
@@ -126,11 +129,9 @@ bool parse_shadow(const std::string& v, Settings& s)
         s.shadow_shown = false;
         return true;
     }
-    unsigned int rgb = 0;
-    if (!parse_rgb(v, &rgb) || rgb == kKeyColourRgb) {
+    if (!parse_shown_rgb(v, &s.shadow)) {
         return false;
     }
-    s.shadow = rgb;
     s.shadow_shown = true;
     return true;
 }
@@ -183,23 +184,17 @@ bool parse_show(const std::string& v, Settings& s)
     return true;
 }
 
-bool parse_date_format(const std::string& v, Settings& s)
+bool parse_format(const std::string& value, std::string* out)
 {
-    if (!check_format(v, nullptr)) {
+    if (!check_format(value, nullptr)) {
         return false;
     }
-    s.date_format = v;
+    *out = value;
     return true;
 }
 
-bool parse_time_format(const std::string& v, Settings& s)
-{
-    if (!check_format(v, nullptr)) {
-        return false;
-    }
-    s.time_format = v;
-    return true;
-}
+bool parse_date_format(const std::string& v, Settings& s) { return parse_format(v, &s.date_format); }
+bool parse_time_format(const std::string& v, Settings& s) { return parse_format(v, &s.time_format); }
 
 bool parse_bool(const std::string& v, bool* out)
 {
@@ -470,13 +465,13 @@ SettingsLoad load_settings_file(const std::string& path)
 {
     errno = 0;
     std::FILE* f = std::fopen(path.c_str(), "rb");
+    auto unreadable = [&path] {
+        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+    };
     if (f == nullptr) {
         // Windows refuses to open a folder (EACCES); only a missing file
         // means "no settings".
-        if (errno == ENOENT) {
-            return SettingsLoad{default_settings(), {}};
-        }
-        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+        return errno == ENOENT ? SettingsLoad{default_settings(), {}} : unreadable();
     }
     std::string text;
     char buffer[4096];
@@ -489,7 +484,7 @@ SettingsLoad load_settings_file(const std::string& path)
     // Closing a file that was only read from cannot lose anything.
     (void)std::fclose(f);
     if (failed) {
-        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+        return unreadable();
     }
     if (text.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
         return SettingsLoad{default_settings(), {path + ": larger than 64 KB; the built-in settings apply"}};

@@ -25,6 +25,17 @@ std::string file_in(const std::string& folder)
 {
     return folder + "\\" + kSettingsFileName;
 }
+
+// The file in the first folder that has one, in the order they win.
+std::string first_existing(const std::string* folders, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!folders[i].empty() && exists(file_in(folders[i]))) {
+            return file_in(folders[i]);
+        }
+    }
+    return std::string();
+}
 }
 
 int SettingsFile::init()
@@ -113,25 +124,15 @@ int SettingsFile::poll()
 
 SettingsLoad SettingsFile::load()
 {
-    for (const std::string& folder : folders) {
-        if (!folder.empty() && exists(file_in(folder))) {
-            path = file_in(folder);
-            return load_settings_file(path);
-        }
-    }
-    path.clear();
-    return SettingsLoad{default_settings(), {}};
+    path = first_existing(folders, kFolders);
+    return path.empty() ? SettingsLoad{default_settings(), {}} : load_settings_file(path);
 }
 
 std::string SettingsFile::edit_path()
 {
-    for (const std::string& folder : folders) {
-        if (!folder.empty() && exists(file_in(folder))) {
-            return file_in(folder);
-        }
-    }
-    if (folders[kUserFolder].empty()) {
-        return std::string();
+    std::string existing = first_existing(folders, kFolders);
+    if (!existing.empty() || folders[kUserFolder].empty()) {
+        return existing;
     }
     CreateDirectoryA(folders[kUserFolder].c_str(), nullptr);
     std::string fresh = file_in(folders[kUserFolder]);
