@@ -11,6 +11,7 @@
 //   FrameBench memory <atlas.png> [count]   full frames back to back, with the
 //                                           committed memory after each sixth
 #include "MainWindow.h"
+#include "SettingsFile.h"
 
 #include <GL/gl.h>
 #include <psapi.h>
@@ -59,14 +60,38 @@ void drain()
     }
 }
 
+constexpr DWORD kFramePauseMs = 16;
+
+// Reads the clock and the battery into the three lines, as every pass of
+// the older loops did.
+void update_lines(MainWindow& w)
+{
+    w.date_display.update();
+    w.time_display.update();
+    w.battery_display.update();
+}
+
+// One pass of the polling loop before the thread slept between events: the
+// settings watch polled, the lines read, the z-order and the foreground
+// looked at, and a frame drawn only when something changed.
+void polling_pass(MainWindow& w)
+{
+    if (w.settings_file != nullptr && w.settings_file->poll() == 1) {
+        w.load_settings();
+    }
+    w.refresh();
+    w.check_stacking();
+    w.present();
+}
+
 // What every pass of the loop did before it drew only on change: raise (which
 // also activated the strip), update the three lines, draw and swap.
 void old_full_frame(MainWindow& w)
 {
-    BringWindowToTop(w.hwnd);
-    w.update_lines();
+    BringWindowToTop(w.strip.hwnd);
+    update_lines(w);
     w.draw();
-    SwapBuffers(w.hdc);
+    SwapBuffers(w.renderer.hdc);
 }
 
 // Wall-clock times of each step of full frames, in microseconds.
@@ -83,14 +108,14 @@ FrameTimes time_full_frames(MainWindow& w, int count, bool raise)
         drain();
         const double t0 = now_us();
         if (raise) {
-            BringWindowToTop(w.hwnd);
+            BringWindowToTop(w.strip.hwnd);
         }
         const double t1 = now_us();
-        w.update_lines();
+        update_lines(w);
         const double t2 = now_us();
         w.draw();
         const double t3 = now_us();
-        SwapBuffers(w.hdc);
+        SwapBuffers(w.renderer.hdc);
         const double t4 = now_us();
         t.raise.push_back(t1 - t0);
         t.update.push_back(t2 - t1);
@@ -114,7 +139,7 @@ int frames(MainWindow& w, int count)
         glClearColor(0.03125f, 0.03125f, 0.03125f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         const double t1 = now_us();
-        SwapBuffers(w.hdc);
+        SwapBuffers(w.renderer.hdc);
         const double t2 = now_us();
         empty_clear.push_back(t1 - t0);
         empty_swap.push_back(t2 - t1);
@@ -131,13 +156,13 @@ int frames(MainWindow& w, int count)
     std::vector<double> quiet, on_top;
     while (static_cast<int>(quiet.size()) < count) {
         drain();
-        const unsigned long swaps = w.swap_count;
+        const unsigned long swaps = w.renderer.swap_count;
         const double t0 = now_us();
-        w.frame();
+        polling_pass(w);
         const double t1 = now_us();
-        w.keep_on_top();
+        w.strip.keep_on_top();
         const double t2 = now_us();
-        if (w.swap_count == swaps) {
+        if (w.renderer.swap_count == swaps) {
             quiet.push_back(t1 - t0);
             on_top.push_back(t2 - t1);
         }
@@ -155,7 +180,7 @@ int frames_by_scale(MainWindow& w, int count)
     std::printf("full frames by text scale: %d of each; medians in microseconds\n", count);
     double at_1 = 0.0;
     for (int halves : {2, 4}) {
-        Settings s = w.settings;
+        Settings s = w.model.settings;
         s.scale_halves = halves;
         w.apply_settings(s);
         if (!w.data_problems.empty()) {
@@ -212,9 +237,9 @@ int run_every_frame(MainWindow& w)
             DispatchMessageA(&msg);
         }
         old_full_frame(w);
-        Sleep(MainWindow::kFramePauseMs);
+        Sleep(kFramePauseMs);
     }
-    DestroyWindow(w.hwnd);
+    DestroyWindow(w.strip.hwnd);
     return 0;
 }
 
@@ -223,7 +248,7 @@ int steady(MainWindow& w, int seconds, bool every_frame)
     // A thread timer fires at most once per drain; with 10 ms granularity and
     // frames of 16 ms or more it marks every frame.
     SetTimer(nullptr, 0, 1, count_frame);
-    HWND hwnd = w.hwnd;
+    HWND hwnd = w.strip.hwnd;
     // Measured up to the close: destroying the window afterwards can stall
     // for seconds under Wine without a window manager.
     double elapsed = 0.0, cpu = 0.0;
@@ -237,7 +262,7 @@ int steady(MainWindow& w, int seconds, bool every_frame)
         counted = g_frames_counted;
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     });
-    const unsigned long swaps0 = w.swap_count;
+    const unsigned long swaps0 = w.renderer.swap_count;
     if (every_frame) {
         run_every_frame(w);
     } else {
@@ -246,7 +271,7 @@ int steady(MainWindow& w, int seconds, bool every_frame)
     closer.join();
     std::printf("steady (%s): %d passes in %.2f s = %.1f a second, %lu swaps; process CPU %.1f%% of one core\n",
                 every_frame ? "every frame" : "on change", counted, elapsed, counted / elapsed,
-                every_frame ? static_cast<unsigned long>(counted) : w.swap_count - swaps0, 100.0 * cpu / elapsed);
+                every_frame ? static_cast<unsigned long>(counted) : w.renderer.swap_count - swaps0, 100.0 * cpu / elapsed);
     return 0;
 }
 }
@@ -266,7 +291,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "FrameBench: the overlay window could not be created\n");
         return 1;
     }
-    if (w.font.load_from_file(argv[2], 24, 24, 19) != 0) {
+    if (w.renderer.font.load_from_file(argv[2], 24, 24, 19) != 0) {
         std::fprintf(stderr, "FrameBench: cannot load %s\n", argv[2]);
         return 1;
     }

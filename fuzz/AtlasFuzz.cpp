@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes as a font atlas, decoded exactly as the font
 // loads it (bounded before decoding).
-#include "DisplayFont.h"
+#include "AtlasDecoding.h"
 
 #include <stb_image.h>
 

@@ -5,7 +5,7 @@
 #include "../tools/atlas_render.h"
 #include "../tools/read_file.h"
 
-#include "DisplayFont.h"
+#include "AtlasDecoding.h"
 
 #include <stb_image.h>
 

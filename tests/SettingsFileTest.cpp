@@ -39,7 +39,7 @@ protected:
     RECT where() const
     {
         RECT r{};
-        GetWindowRect(window.hwnd, &r);
+        GetWindowRect(window.strip.hwnd, &r);
         return r;
     }
 };
@@ -88,5 +88,50 @@ TEST_F(SettingsInUse, ASavedFileAppliesWithinSecondsAndRemovingItRestoresTheDefa
 
     ASSERT_TRUE(DeleteFileA((dir + "\\brindlow.ini").c_str()));
     EXPECT_TRUE(run_frames(window, 2000, [&] { return where().left == 0 && where().top == 0; }));
-    EXPECT_EQ(window.settings, default_settings());
+    EXPECT_EQ(window.model.settings, default_settings());
+}
+
+TEST_F(SettingsInUse, TheUserFolderDeletedMadeAgainOrRenamedAwayIsFollowedWithoutPolling)
+{
+    // %APPDATA%\Brindlow stood in for by a folder of the test's own.
+    ASSERT_EQ(file.init(), 0);
+    const std::string parent = fresh_temp_dir(std::string("appdata-") + "folder");
+    const std::string user = parent + "\\Brindlow";
+    file.appdata = parent;
+    file.folders[SettingsFile::kUserFolder] = user;
+    ASSERT_EQ(file.watch(), 0);
+    window.init_displays();
+    run_frames(window, 100);
+    // Without seconds the clock wakes once a minute: what wakes the thread
+    // here is the folders' notifications and the settle delay.
+    auto make = [&](const char* corner) {
+        CreateDirectoryA(user.c_str(), nullptr);
+        save(user + "\\brindlow.ini", std::string("[overlay]\ncorner = ") + corner +
+                                          "\n[lines]\ntime_format = Time %H:%M\n");
+    };
+    auto remove = [&] {
+        DeleteFileA((user + "\\brindlow.ini").c_str());
+        return RemoveDirectoryA(user.c_str()) != FALSE;
+    };
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    struct Step {
+        const char* name;
+        std::function<bool()> act;
+        int left; // where the strip ends up
+    };
+    const Step steps[] = {
+        {"created", [&] { make("top-right"); return true; }, sw - 600},
+        {"deleted", remove, 0},
+        {"made again", [&] { make("top-right"); return true; }, sw - 600},
+        {"renamed away", [&] { return MoveFileA(user.c_str(), (parent + "\\Brindlow-old").c_str()) != FALSE; }, 0},
+    };
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.name);
+        const unsigned long wakes = window.events.wakes;
+        ASSERT_TRUE(k.act());
+        EXPECT_TRUE(run_frames(window, 3000, [&] { return where().left == k.left; }));
+        if (k.left != 0) {
+            EXPECT_LE(window.events.wakes - wakes, 8u) << "woken by the change, not by polling";
+        }
+    }
 }

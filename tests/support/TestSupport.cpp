@@ -134,9 +134,8 @@ Rgb read_pixel(int x, int y, int height)
     return Rgb{p[0], p[1], p[2]};
 }
 
-std::vector<Rgb> read_frame()
+std::vector<Rgb> read_frame(int w, int h)
 {
-    const int w = MainWindow::kWidth, h = MainWindow::kHeight;
     std::vector<unsigned char> raw(static_cast<std::size_t>(w) * h * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
@@ -195,16 +194,11 @@ void clear_to(const Rgb& c)
 bool run_frames(MainWindow& w, DWORD ms, const std::function<bool()>& done)
 {
     const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&msg);
-        }
-        w.frame();
+    for (LONG left = static_cast<LONG>(ms); left > 0; left = static_cast<LONG>(end - GetTickCount())) {
+        w.pass(static_cast<DWORD>(left));
         if (done && done()) {
             return true;
         }
-        Sleep(MainWindow::kFramePauseMs);
     }
     return false;
 }
@@ -230,7 +224,7 @@ void OverlayTest::SetUp()
 
 void OverlayTest::TearDown()
 {
-    if (window.hwnd != nullptr && IsWindow(window.hwnd)) {
-        DestroyWindow(window.hwnd);
+    if (window.strip.hwnd != nullptr && IsWindow(window.strip.hwnd)) {
+        window.destroy();
     }
 }

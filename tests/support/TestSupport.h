@@ -45,7 +45,7 @@ std::string source_path(const std::string& relative);
 // A pixel of the back buffer, in window coordinates (y downward).
 Rgb read_pixel(int x, int y, int height = MainWindow::kHeight);
 // The whole back buffer, row by row from the top.
-std::vector<Rgb> read_frame();
+std::vector<Rgb> read_frame(int w = MainWindow::kWidth, int h = MainWindow::kHeight);
 // Pixels of the screen as the user sees them, row by row from the top.
 std::vector<Rgb> capture_screen(int x, int y, int w, int h);
 // Moves Wine's own tray window, which sits at the screen's top-left corner,
@@ -57,8 +57,8 @@ void move_wine_tray_away();
 // Clears the back buffer to one colour.
 void clear_to(const Rgb& c);
 
-// Runs passes of the frame loop as run() does, for up to ms milliseconds;
-// `done`, asked after each pass, may end it early. True when it did.
+// Runs passes of the loop as run() does, each a wake, for up to ms
+// milliseconds; `done`, asked after each pass, may end it early. True when it did.
 bool run_frames(MainWindow& w, DWORD ms, const std::function<bool()>& done = {});
 
 // A plain top-level window class of the tests' own, registered once.

@@ -18,6 +18,7 @@ public:
 
     static constexpr int kFolders = 3;
     static constexpr int kUserFolder = 2;
+    static constexpr int kHandles = kFolders + 1; // the folders and %APPDATA%
 
     std::string folders[kFolders]; // working directory, program folder (empty if the same), %APPDATA%\Brindlow
     std::string appdata;       // watched instead while Brindlow's folder does not exist
@@ -25,21 +26,31 @@ public:
     HANDLE watches[kFolders] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     bool changed = false;
     DWORD settle_until = 0;
+    // %APPDATA% itself, for Brindlow's folder being created, deleted or
+    // renamed, and whether that folder existed when last looked at.
+    HANDLE parent_watch = INVALID_HANDLE_VALUE;
+    bool watching_user_folder = false;
 
     // Finds the folders and watches them; 0, or -1 when no watch could be
     // set (the file is then read once, at start).
     int init();
     // 1 when a change has settled and the file should be read again, else 0.
-    // Looks only at the watch handles: no disk access.
+    // Looks only at the watch handles, and at the disk only when one fired.
     int poll();
+    // The watch handles to wait on, into out[kHandles]; how many there are.
+    int armed(HANDLE* out) const;
+    // Milliseconds until a change in progress has settled, or INFINITE.
+    DWORD settle_wait() const;
     // Reads the file that wins now (defaults when there is none).
     SettingsLoad load();
     // The file a user should edit: the one in use, or a new one in
     // %APPDATA%\Brindlow listing every key, written first. Empty on failure.
     std::string edit_path();
+    // Watches the folders as they are now (Brindlow's own, or %APPDATA%
+    // until it exists); 0, or -1 when no watch could be set.
+    int watch();
     int destroy();
 
 private:
-    int watch();
     void unwatch();
 };

@@ -63,11 +63,20 @@ int SettingsFile::watch()
             watches[i] = FindFirstChangeNotificationA(folders[i].c_str(), FALSE, kFileChanges);
         }
     }
+    watching_user_folder = false;
     if (!folders[kUserFolder].empty()) {
-        const bool ours = is_folder(folders[kUserFolder]);
-        // Until Brindlow's folder exists, its creation is what to wait for.
-        watches[kUserFolder] = FindFirstChangeNotificationA(ours ? folders[kUserFolder].c_str() : appdata.c_str(),
-                                                            FALSE, ours ? kFileChanges : FILE_NOTIFY_CHANGE_DIR_NAME);
+        // A watch on a folder that is deleted may never fire again, and on
+        // Windows it keeps the deleted folder pending, so that creating it
+        // again fails: its parent says when it comes and goes, and its own
+        // watch is closed as soon as it is gone.
+        watching_user_folder = is_folder(folders[kUserFolder]);
+        if (watching_user_folder) {
+            watches[kUserFolder] = FindFirstChangeNotificationA(folders[kUserFolder].c_str(), FALSE, kFileChanges);
+        }
+        parent_watch = FindFirstChangeNotificationA(appdata.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
+    }
+    if (parent_watch != INVALID_HANDLE_VALUE) {
+        return 0;
     }
     for (HANDLE w : watches) {
         if (w != INVALID_HANDLE_VALUE) {
@@ -85,32 +94,73 @@ void SettingsFile::unwatch()
             w = INVALID_HANDLE_VALUE;
         }
     }
+    if (parent_watch != INVALID_HANDLE_VALUE) {
+        FindCloseChangeNotification(parent_watch);
+        parent_watch = INVALID_HANDLE_VALUE;
+    }
+}
+
+int SettingsFile::armed(HANDLE* out) const
+{
+    int n = 0;
+    for (HANDLE w : watches) {
+        if (w != INVALID_HANDLE_VALUE) {
+            out[n++] = w;
+        }
+    }
+    if (parent_watch != INVALID_HANDLE_VALUE) {
+        out[n++] = parent_watch;
+    }
+    return n;
+}
+
+DWORD SettingsFile::settle_wait() const
+{
+    if (!changed) {
+        return INFINITE;
+    }
+    const LONG left = static_cast<LONG>(settle_until - GetTickCount());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
 int SettingsFile::poll()
 {
-    // Every frame asks: one wait over all the watches, not one per folder.
-    HANDLE armed[kFolders];
-    int index[kFolders];
+    // One wait over all the watches, not one per folder.
+    HANDLE ready[kHandles];
+    int index[kHandles];
     DWORD n = 0;
     for (int i = 0; i < kFolders; ++i) {
         if (watches[i] != INVALID_HANDLE_VALUE) {
             index[n] = i;
-            armed[n++] = watches[i];
+            ready[n++] = watches[i];
         }
+    }
+    if (parent_watch != INVALID_HANDLE_VALUE) {
+        index[n] = kFolders;
+        ready[n++] = parent_watch;
     }
     bool rewatch = false;
     DWORD woke = 0;
-    // At most one round per watch: a folder that vanished leaves its handle
-    // signalled for good, and must not keep the frame here.
-    for (DWORD round = 0; round < n && (woke = WaitForMultipleObjects(n, armed, FALSE, 0)) < WAIT_OBJECT_0 + n;
+    // At most one round per watch: a folder that vanished can leave its
+    // handle signalled for good, and must not keep the thread here.
+    for (DWORD round = 0; round < n && (woke = WaitForMultipleObjects(n, ready, FALSE, 0)) < WAIT_OBJECT_0 + n;
          ++round) {
         const int i = index[woke - WAIT_OBJECT_0];
+        HANDLE& w = i == kFolders ? parent_watch : watches[i];
+        // Re-arms it: the wait above sees the next change, not this one.
+        const bool rearmed = FindNextChangeNotification(w) != FALSE;
+        rewatch = rewatch || !rearmed;
+        if (i == kFolders) {
+            // Some folder in %APPDATA% came or went: only Brindlow's matters.
+            if (is_folder(folders[kUserFolder]) == watching_user_folder) {
+                continue;
+            }
+            rewatch = true;
+        } else if (!is_folder(folders[i])) {
+            rewatch = true;
+        }
         changed = true;
         settle_until = GetTickCount() + kSettleMs;
-        // Re-arms it: the wait above sees the next change, not this one.
-        const bool rearmed = FindNextChangeNotification(watches[i]) != FALSE;
-        rewatch = rewatch || !rearmed || (i == kUserFolder && is_folder(folders[kUserFolder]));
     }
     if (rewatch) {
         watch();

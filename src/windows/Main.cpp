@@ -70,6 +70,34 @@ int declare_dpi_awareness()
     return SetProcessDPIAware() ? 0 : -1;
 }
 
+// Makes the strip and its OpenGL context. At login, when autostart runs, the
+// display driver may not be ready yet: a failure is tried again for a few
+// seconds, then reported with the call that failed and the system's reason.
+int start_window(MainWindow& window)
+{
+    constexpr DWORD kRetryForMs = 3000;
+    constexpr DWORD kRetryEveryMs = 250;
+    const DWORD start = GetTickCount();
+    while (window.init() != 0) {
+        if (GetTickCount() - start >= kRetryForMs) {
+            char reason[512] = {};
+            const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                           window.failed_error, 0, reason, sizeof reason, nullptr);
+            std::string why = n > 0 ? std::string(reason, n) : "error " + std::to_string(window.failed_error);
+            while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ')) {
+                why.pop_back();
+            }
+            const std::string text = std::string("Brindlow cannot start: ") +
+                                     (window.failed_call != nullptr ? window.failed_call : "a Windows call") +
+                                     " failed.\n\n" + why;
+            MessageBoxA(nullptr, text.c_str(), "Brindlow", MB_ICONERROR);
+            return -1;
+        }
+        Sleep(kRetryEveryMs);
+    }
+    return 0;
+}
+
 // 0 when this is the only copy; -1, after telling the user, when another runs.
 int single_instance_check()
 {
@@ -110,14 +138,14 @@ int BRINDLOW_MAIN(int, char**)
 
     MainWindow window;
     window.dpi_aware = first.settings.scale_auto && declare_dpi_awareness() == 0;
-    // Without its window nothing could ever end the frame loop ("Close" finds
-    // the overlay by its class), so there is nothing to run: a failed start.
-    if (window.init() != 0) {
+    // Without its window nothing could ever end the loop ("Close" finds the
+    // overlay by its class), so there is nothing to run: a failed start.
+    if (start_window(window) != 0) {
         close_single_instance_check();
         return 1;
     }
     window.settings_file = &settings_file;
-    window.settings = first.settings;
+    window.model.settings = first.settings;
     window.settings_problems = first.problems;
     // The texture needs the context that init made current. Without the
     // atlas every character is a square; the balloon says why.
@@ -139,7 +167,7 @@ int BRINDLOW_MAIN(int, char**)
                                  " is missing or unusable.\n\nLooked in " + tray.icon_looked_in + ".";
         MessageBoxA(nullptr, text.c_str(), "Brindlow", MB_ICONERROR);
         code = 1;
-        DestroyWindow(window.hwnd);
+        window.destroy();
     }
     window.tray = nullptr;
     tray.destroy();

@@ -1,6 +1,6 @@
 // The one translation unit that compiles the image decoder, with every format
 // it knows, and the bounded atlas decoding built on it.
-#include "DisplayFont.h"
+#include "AtlasDecoding.h"
 
 #include <cerrno>
 #include <cstdio>

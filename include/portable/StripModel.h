@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <array>
+#include <ctime>
+#include <string>
+#include <vector>
+
+// What the strip shows and when it next has to look again, as plain data:
+// the settings, a clock reading and a power reading go in; the lines' texts,
+// whether the picture or the placement changed, and the milliseconds to the
+// next moment a shown text can change come out. The Windows side reads the
+// clock and the battery, applies the answers and sleeps in between.
+
+// The local time, broken down, and the milliseconds into its second.
+struct ClockReading {
+    bool ok = false;
+    std::tm local{};
+    int ms = 0;
+};
+
+// The system power status as Windows reports it: the AC-line byte (0
+// off-line, 1 on-line, else unknown) and the charge byte (0-100, 255 unknown).
+struct PowerReading {
+    bool ok = false;
+    unsigned char ac_line = 255;
+    unsigned char charge = 255;
+};
+
+constexpr int kLineKinds = 3;
+// The lines' slots, indexed by LineKind.
+constexpr int line_index(LineKind kind) { return static_cast<int>(kind); }
+
+// What an update changed: the picture (a shown text), the placement (a
+// shown line's length, which sizes the strip and moves right-aligned lines).
+constexpr unsigned kPictureChanged = 1;
+constexpr unsigned kPlacementChanged = 2;
+
+// A wake this long after the boundary, not at it: a timer that fires a
+// millisecond early would find the old second still showing.
+constexpr int kWakeGuardMs = 1;
+
+class StripModel {
+public:
+    Settings settings = default_settings();
+    std::array<std::string, kLineKinds> texts; // by LineKind, shown or not
+
+    // Takes new settings: everything is drawn and placed again.
+    unsigned apply(const Settings& s);
+    // Formats the readings into the texts; a failed clock or power read keeps
+    // the text it would have changed (the battery says "Battery N/A").
+    unsigned update(const ClockReading& clock, const PowerReading& power);
+    // Whether a shown line changes every second (a seconds conversion).
+    bool shows_seconds() const;
+    // Milliseconds from this reading to the next moment a shown text can
+    // change: the next second boundary when a shown format has seconds, else
+    // the next minute's.
+    int next_wake_ms(const ClockReading& clock) const;
+    bool shown(LineKind kind) const;
+    // The shown lines in the order they are drawn: battery, date, time,
+    // whatever order they are shown in. Lines overlap by two rows, so the
+    // order decides whose shadow lies over whose text.
+    std::vector<LineKind> draw_order() const;
+};
+
+// "Battery 87% (On Battery)", "Battery N/A (Plugged In)", or "Battery N/A"
+// when the status could not be read.
+std::string battery_text(const PowerReading& power);
+// Whether a strftime pattern shows seconds (%S, or %c and %X, which include them).
+bool format_has_seconds(const std::string& pattern);

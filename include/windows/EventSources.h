@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+class SettingsFile;
+
+// What wakes the strip's thread, and nothing else: one clock timer re-armed
+// for the next moment a shown text can change, the settings folders' change
+// notifications, the window manager's events (a window shown, raised or made
+// foreground), the session's unlock and the thread's own messages (power,
+// time and display changes arrive as those). The thread sleeps in wait()
+// until one of them happens.
+class EventSources {
+public:
+    // Timers on the strip's window. Modal loops (the menu, the About box)
+    // dispatch WM_TIMER too, so the clock needs no other mechanism there.
+    static constexpr UINT_PTR kClockTimer = 1;
+    // Looks at the z-order again a little after a window event: a window is
+    // created before it is shown, and moved on top after that.
+    static constexpr UINT_PTR kRecheckTimer = 2;
+    // Draws again once a new size has reached the window system.
+    static constexpr UINT_PTR kResizeTimer = 3;
+    static constexpr UINT kResizeDrawMs = 100;
+    // Posted to the strip by a window event; one at a time.
+    static constexpr UINT kWindowEventMessage = WM_APP + 1;
+
+    HWND target = nullptr;
+    HWINEVENTHOOK hooks[6] = {};
+    HMODULE wtsapi = nullptr;
+    bool session_registered = false;
+    int recheck_step = 0;
+    // Times the thread woke from wait(): the seam the tests and the benchmark count.
+    unsigned long wakes = 0;
+
+    // Subscribes to the window events and the session's changes, for `strip`.
+    int init(HWND strip);
+    // The clock timer, due in `ms` milliseconds; it replaces the one armed before.
+    int arm_clock(int ms);
+    // After a window event: a look now (the caller's), and again after a
+    // short series of delays; 1 while more are due.
+    int next_recheck();
+    // Sleeps until a message arrives, a settings folder changes, the settings
+    // have settled or `max_ms` passes; 1 when the settings file should be
+    // read again, else 0.
+    int wait(SettingsFile* settings, DWORD max_ms);
+    int destroy();
+};

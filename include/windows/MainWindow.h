@@ -1,0 +1,129 @@
+#pragma once
+
+#include "BatteryDisplay.h"
+#include "DateDisplay.h"
+#include "EventSources.h"
+#include "Layout.h"
+#include "OverlayWindow.h"
+#include "Renderer.h"
+#include "Settings.h"
+#include "StripModel.h"
+#include "TimeDisplay.h"
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class SettingsFile;
+class TrayIcon;
+
+// The clock and the power status as Windows reports them.
+ClockReading read_local_clock();
+PowerReading read_power_status();
+
+// The overlay's thread: it ties the strip's window, its renderer, its model
+// and what wakes it together, and run() is the program's main loop. Every
+// message to the strip comes to WndProc here and goes on to the part it
+// concerns; the thread sleeps in between.
+class MainWindow {
+public:
+    static constexpr const char* kClassName = OverlayWindow::kClassName;
+    static constexpr int kWidth = OverlayWindow::kWidth;
+    static constexpr int kHeight = OverlayWindow::kHeight;
+
+    OverlayWindow strip;
+    Renderer renderer;
+    EventSources events;
+    StripModel model;
+    DateDisplay date_display;
+    TimeDisplay time_display;
+    BatteryDisplay battery_display;
+    // Where the clock and the battery are read: Windows, unless a test
+    // hands in readings of its own.
+    ClockReading (*read_clock)() = read_local_clock;
+    PowerReading (*read_power)() = read_power_status;
+    bool running = false;
+
+    // Set when something visible changed (a line's text, the window shown
+    // again or resized, Windows asking for a repaint); the next present()
+    // then draws and swaps, and otherwise the picture stays as it is.
+    bool needs_draw = true;
+    bool needs_place = false;
+    bool needs_rescale = false;
+    StripLayout layout;
+    // The text scale in halves (2 is 1), and whether the process declared
+    // itself DPI-aware at start (only then can "auto" follow the monitor).
+    int scale_halves = 2;
+    bool dpi_aware = false;
+    // The settings file, watched while the thread sleeps (not owned), the
+    // icon that reports its problems (not owned), those problems, and what
+    // was shown last, so that a save with the same problems stays quiet.
+    SettingsFile* settings_file = nullptr;
+    TrayIcon* tray = nullptr;
+    std::vector<std::string> settings_problems;
+    std::vector<std::string> data_problems; // a data file that could not be used
+    std::string reported;
+    // Called after every swap (the benchmark times the clock's lateness).
+    std::function<void()> on_swap;
+    // Which call failed in init, and the system's error, for the report.
+    const char* failed_call = nullptr;
+    DWORD failed_error = 0;
+
+    // Creates the strip with its context current on this thread and
+    // subscribes to what wakes it; -1 (nothing left behind) on failure.
+    int init();
+    // Resets the three lines and applies the settings in force to them.
+    int init_displays();
+    // The line of a kind.
+    Display* display_for(LineKind kind);
+    // Takes new settings: formats, colours, the lines shown, placement.
+    int apply_settings(const Settings& s);
+    // Reads the settings file again and applies it; every load starts from
+    // the defaults, so a key removed is a key restored.
+    int load_settings();
+    // Shows the problems (the file's, a data file's, and a monitor that is
+    // not there) in a balloon, once for each time they change.
+    int report();
+    // Loads the atlas for a text scale; data_problems says why one failed.
+    int load_font(int halves);
+    // The scale the settings ask for now: theirs, or the monitor's DPI's.
+    int wanted_scale() const;
+    // Takes the wanted scale: the font, the lines' sizes and the placement.
+    int rescale();
+    // Places the strip and its lines on the monitors Windows reports now.
+    int place();
+    // The same over given monitors (tests hand in monitors Wine cannot make).
+    int place_on(const std::vector<MonitorArea>& monitors);
+    // Sleeps and handles what woke it, until WM_QUIT; the pass that took it
+    // is completed. Afterwards everything init made is released.
+    int run();
+    // One wake of the loop: waits at most max_ms, reads the settings if they
+    // changed, dispatches the queue, then draws if something changed; 1 once
+    // WM_QUIT was taken.
+    int pass(DWORD max_ms);
+    // The clock's wake: reads the clock and the battery, re-arms the timer
+    // for the next change, looks at the z-order and the settings, draws.
+    int tick();
+    // Reads the clock and the battery into the lines; the milliseconds to
+    // the next moment a shown text can change.
+    int refresh();
+    // Keeps the strip on top and follows full-screen programs.
+    int check_stacking();
+    // Places and draws what changed, and swaps; nothing when nothing did.
+    int present();
+    // Draws one frame into the back buffer.
+    int draw();
+    int destroy();
+
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+private:
+    // Takes what an update of the model changed into the lines and flags.
+    void take(unsigned changed);
+};
+
+// The monitors as Windows enumerates them, with their work areas.
+std::vector<MonitorArea> enumerate_monitors();

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Layout.h"
+
+#include <windows.h>
+
+// The strip's window: borderless, topmost, click-through, absent from the
+// taskbar, its key-coloured pixels transparent. It knows where it is and
+// why it is hidden; its messages go to the procedure its owner gives it.
+class OverlayWindow {
+public:
+    static constexpr const char* kClassName = "MAINWINDOW_CLASSNAME";
+    static constexpr const char* kTitle = "Brindlow";
+    static constexpr int kWidth = 600;
+    static constexpr int kHeight = 100;
+    static constexpr COLORREF kKeyColour = RGB(8, 8, 8);
+
+    HWND hwnd = nullptr;
+    bool registered = false; // the class is ours to unregister
+    // The two reasons the strip is hidden, kept apart so that neither undoes
+    // the other: the menu's Hide, and a full-screen program in the
+    // foreground on the strip's monitor (only with hide_over_fullscreen).
+    bool user_hidden = false;
+    bool fullscreen_hidden = false;
+    bool hide_over_fullscreen = false;
+    // The Windows call that failed in init, and its error, for the report.
+    const char* failed_call = nullptr;
+    DWORD failed_error = 0;
+
+    // Registers the class and creates the window, not yet shown, with
+    // `owner` in its GWLP_USERDATA; -1 (nothing left behind) on failure.
+    int init(WNDPROC procedure, void* owner);
+    // Makes the key colour transparent and shows it on top, not activated.
+    int show();
+    // Moves and sizes it, staying topmost; 1 when its size changed.
+    int move_to(const Rect& r);
+    // Raises the strip to the top of the topmost band, without activating
+    // it, when a visible window above it in the z-order overlaps it; 1 when
+    // it raised, 0 when nothing covered it.
+    int keep_on_top();
+    // Hides the strip while a full-screen window is in the foreground on its
+    // monitor and shows it again after, unless the menu hid it.
+    int follow_fullscreen();
+    // Records the menu's Hide or its undoing from WM_SHOWWINDOW; 1 when the
+    // strip was shown again.
+    int shown_by_user(WPARAM shown, LPARAM reason);
+    int destroy();
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Display.h"
+#include "DisplayFont.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Draws the strip with OpenGL: the window's pixel format and context, the
+// font's texture, and frames of lines over the key colour.
+class Renderer {
+public:
+    static constexpr int kPerRow = 19; // atlas cells to a row
+    HDC hdc = nullptr;
+    HGLRC hglrc = nullptr;
+    DisplayFont font;
+    int font_halves = 2; // the text scale, in halves, the font was loaded for
+    // Buffers swapped since init: what a frame costs is mostly its swap.
+    unsigned long swap_count = 0;
+    const char* failed_call = nullptr;
+    DWORD failed_error = 0;
+
+    // A double-buffered RGBA context on the window's own DC, made current on
+    // this thread; -1 (nothing left behind) when OpenGL cannot be had.
+    int init(HWND hwnd, int width, int height);
+    // The projection for a strip of this size.
+    int resize(int width, int height);
+    // Loads the atlas for a text scale from the data folders; one that
+    // cannot be used falls back to the 24-pixel atlas, stretched, and then
+    // to squares, and says why in *problems.
+    int load_font(int halves, std::vector<std::string>* problems);
+    // Clears to the key colour and draws the lines in the order given.
+    int draw(Display* const* lines, int count);
+    int swap();
+    int destroy(HWND hwnd);
+};
+
+// The fixed OpenGL state for a strip of this size: one unit per pixel with
+// the origin at the top-left corner, modulated textures and alpha blending.
+void init_renderer(int width, int height);

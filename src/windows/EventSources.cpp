@@ -1,0 +1,116 @@
+#include "EventSources.h"
+
+#include "SettingsFile.h"
+
+namespace {
+// WinEvent callbacks carry no context: the one strip of the process.
+HWND g_strip = nullptr;
+bool g_event_pending = false;
+
+// The events that can put a window over the strip or a program in front of
+// it full-screen. Not EVENT_OBJECT_LOCATIONCHANGE: it fires on every mouse
+// move. Under Wine 8 only EVENT_OBJECT_CREATE arrives out of context.
+const DWORD kWindowEvents[] = {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MINIMIZEEND, EVENT_SYSTEM_MOVESIZEEND,
+                               EVENT_OBJECT_CREATE,     EVENT_OBJECT_SHOW,        EVENT_OBJECT_REORDER};
+
+// After a window event: look again after these delays (ms), then stop.
+const UINT kRecheckDelays[] = {100, 400, 1000};
+
+constexpr DWORD kNotifyForThisSession = 0;
+
+void CALLBACK on_window_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
+{
+    if (hwnd == nullptr || hwnd == g_strip || object != OBJID_WINDOW || child != CHILDID_SELF ||
+        g_strip == nullptr || g_event_pending) {
+        return;
+    }
+    // Handled in the strip's loop, not here: an event the strip's own
+    // SetWindowPos raises may be delivered inside that call.
+    if (GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow()) {
+        g_event_pending = PostMessageA(g_strip, EventSources::kWindowEventMessage, 0, 0) != FALSE;
+    }
+}
+}
+
+int EventSources::init(HWND strip)
+{
+    target = strip;
+    g_strip = strip;
+    g_event_pending = false;
+    int i = 0;
+    for (DWORD event : kWindowEvents) {
+        hooks[i++] = SetWinEventHook(event, event, nullptr, on_window_event, 0, 0, WINEVENT_OUTOFCONTEXT);
+    }
+    // wtsapi32 is not a KnownDLL: the search is limited to the system folder by now.
+    using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
+    wtsapi = LoadLibraryA("wtsapi32.dll");
+    auto register_session = wtsapi == nullptr ? nullptr
+                                              : reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(
+                                                    GetProcAddress(wtsapi, "WTSRegisterSessionNotification")));
+    session_registered = register_session != nullptr && register_session(strip, kNotifyForThisSession);
+    return 0;
+}
+
+int EventSources::arm_clock(int ms)
+{
+    return SetTimer(target, kClockTimer, static_cast<UINT>(ms > 0 ? ms : 1), nullptr) != 0 ? 0 : -1;
+}
+
+int EventSources::next_recheck()
+{
+    g_event_pending = false;
+    if (recheck_step >= static_cast<int>(sizeof kRecheckDelays / sizeof kRecheckDelays[0])) {
+        recheck_step = 0;
+        KillTimer(target, kRecheckTimer);
+        return 0;
+    }
+    SetTimer(target, kRecheckTimer, kRecheckDelays[recheck_step++], nullptr);
+    return 1;
+}
+
+int EventSources::wait(SettingsFile* settings, DWORD max_ms)
+{
+    HANDLE handles[SettingsFile::kHandles] = {};
+    const DWORD n = settings != nullptr ? static_cast<DWORD>(settings->armed(handles)) : 0;
+    DWORD timeout = max_ms;
+    const DWORD settle = settings != nullptr ? settings->settle_wait() : INFINITE;
+    if (settle < timeout) {
+        timeout = settle;
+    }
+    // MWMO_INPUTAVAILABLE: messages already in the queue but not yet looked
+    // at (a PeekMessage saw them) wake it too, instead of waiting for more.
+    MsgWaitForMultipleObjectsEx(n, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    ++wakes;
+    return settings != nullptr && settings->poll() == 1 ? 1 : 0;
+}
+
+int EventSources::destroy()
+{
+    if (session_registered) {
+        using UnregisterFn = BOOL(WINAPI*)(HWND);
+        auto unregister_session = reinterpret_cast<UnregisterFn>(
+            reinterpret_cast<void*>(GetProcAddress(wtsapi, "WTSUnRegisterSessionNotification")));
+        if (unregister_session != nullptr) {
+            unregister_session(target);
+        }
+        session_registered = false;
+    }
+    if (wtsapi != nullptr) {
+        FreeLibrary(wtsapi);
+        wtsapi = nullptr;
+    }
+    for (HWINEVENTHOOK& hook : hooks) {
+        if (hook != nullptr) {
+            UnhookWinEvent(hook);
+            hook = nullptr;
+        }
+    }
+    if (target != nullptr) {
+        KillTimer(target, kRecheckTimer);
+        KillTimer(target, kResizeTimer);
+        KillTimer(target, kClockTimer);
+    }
+    g_strip = nullptr;
+    target = nullptr;
+    return 0;
+}

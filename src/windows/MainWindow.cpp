@@ -1,0 +1,447 @@
+#include "MainWindow.h"
+
+#include "SettingsFile.h"
+#include "TrayIcon.h"
+
+#include <ctime>
+
+namespace {
+// 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
+constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
+constexpr unsigned long long kTicksPerMs = 10000ULL;
+constexpr unsigned long long kMsPerSecond = 1000ULL;
+
+// The session's notification, from wtsapi32.h, which MinGW's headers hide.
+#ifndef WM_WTSSESSION_CHANGE
+#define WM_WTSSESSION_CHANGE 0x02B1
+#endif
+#ifndef WTS_SESSION_UNLOCK
+#define WTS_SESSION_UNLOCK 0x8
+#endif
+}
+
+ClockReading read_local_clock()
+{
+    // One reading gives both the second shown and how far into it we are,
+    // so that the next wake is timed from the same instant that was drawn.
+    FILETIME ft{};
+    GetSystemTimeAsFileTime(&ft);
+    const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    const unsigned long long ms = (ticks - kEpochDifference) / kTicksPerMs;
+    ClockReading reading;
+    const std::time_t now = static_cast<std::time_t>(ms / kMsPerSecond);
+    reading.ms = static_cast<int>(ms % kMsPerSecond);
+    reading.ok = localtime_s(&reading.local, &now) == 0;
+    return reading;
+}
+
+PowerReading read_power_status()
+{
+    SYSTEM_POWER_STATUS status{};
+    PowerReading reading;
+    reading.ok = GetSystemPowerStatus(&status) != 0;
+    reading.ac_line = status.ACLineStatus;
+    reading.charge = status.BatteryLifePercent;
+    return reading;
+}
+
+int MainWindow::init()
+{
+    failed_call = nullptr;
+    if (strip.init(MainWindow::WndProc, this) != 0) {
+        failed_call = strip.failed_call;
+        failed_error = strip.failed_error;
+        return -1;
+    }
+    if (renderer.init(strip.hwnd, kWidth, kHeight) != 0) {
+        failed_call = renderer.failed_call;
+        failed_error = renderer.failed_error;
+        strip.destroy();
+        return -1;
+    }
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+        display_for(kind)->set_display_font(&renderer.font);
+    }
+    strip.show();
+    events.init(strip.hwnd);
+    return 0;
+}
+
+int MainWindow::init_displays()
+{
+    date_display = DateDisplay();
+    time_display = TimeDisplay();
+    battery_display = BatteryDisplay();
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+        display_for(kind)->set_display_font(&renderer.font);
+    }
+    return apply_settings(model.settings);
+}
+
+Display* MainWindow::display_for(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::Date: return &date_display;
+    case LineKind::Time: return &time_display;
+    case LineKind::Battery: return &battery_display;
+    }
+    return &battery_display;
+}
+
+void MainWindow::take(unsigned changed)
+{
+    date_display.text = model.texts[line_index(LineKind::Date)];
+    time_display.text = model.texts[line_index(LineKind::Time)];
+    battery_display.text = model.texts[line_index(LineKind::Battery)];
+    needs_draw = needs_draw || (changed & kPictureChanged) != 0;
+    needs_place = needs_place || (changed & kPlacementChanged) != 0;
+}
+
+int MainWindow::apply_settings(const Settings& s)
+{
+    model.apply(s);
+    date_display.format = s.date_format;
+    time_display.format = s.time_format;
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+        Display* d = display_for(kind);
+        d->colour = s.colour;
+        d->shadow = s.shadow;
+        d->shadow_shown = s.shadow_shown;
+    }
+    strip.hide_over_fullscreen = s.hide_over_fullscreen;
+    rescale();
+    // Lines shown from here on are new, and the next change may come sooner.
+    events.arm_clock(refresh());
+    needs_draw = true;
+    return place();
+}
+
+int MainWindow::load_settings()
+{
+    if (settings_file == nullptr) {
+        return -1;
+    }
+    const SettingsLoad load = settings_file->load();
+    settings_problems = load.problems;
+    // DPI awareness is declared once, before the first window.
+    if (load.settings.scale_auto != dpi_aware) {
+        settings_problems.push_back("[text] scale: a change to or from auto takes effect when Brindlow starts again");
+    }
+    return apply_settings(load.settings);
+}
+
+int MainWindow::report()
+{
+    constexpr std::size_t kProblemsShown = 3;
+    std::vector<std::string> problems = data_problems;
+    problems.insert(problems.end(), settings_problems.begin(), settings_problems.end());
+    if (layout.monitor_missing) {
+        problems.push_back("[overlay] monitor = " + std::to_string(model.settings.monitor) +
+                           ": no such monitor now; the strip is on the primary one");
+    }
+    const std::string text = problems.empty() ? std::string() : summarize_problems(problems, kProblemsShown);
+    if (text == reported) {
+        return 0;
+    }
+    if (text.empty()) {
+        reported.clear();
+        return 0;
+    }
+    const std::string file = settings_file != nullptr && !settings_file->path.empty() ? settings_file->path
+                                                                                        : std::string(kSettingsFileName);
+    // The settings' problems name their file; a data file names itself.
+    const std::string title = settings_problems.empty() && !layout.monitor_missing ? "Brindlow" : "Brindlow settings";
+    const std::string body = settings_problems.empty() ? text : file + ":\n" + text;
+    if (tray == nullptr || tray->show_balloon(title, body) != 0) {
+        return -1; // tried again at the next load or placement
+    }
+    reported = text;
+    return 0;
+}
+
+int MainWindow::load_font(int halves)
+{
+    data_problems.clear();
+    return renderer.load_font(halves, &data_problems);
+}
+
+int MainWindow::wanted_scale() const
+{
+    const Settings& s = model.settings;
+    if (!s.scale_auto || !dpi_aware || strip.hwnd == nullptr) {
+        return s.scale_auto ? 2 : s.scale_halves;
+    }
+    // GetDpiForWindow is Windows 10's; before it, the screen's DPI.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    auto dpi_for = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    int dpi = dpi_for != nullptr ? static_cast<int>(dpi_for(strip.hwnd)) : 0;
+    if (dpi <= 0 && renderer.hdc != nullptr) {
+        dpi = GetDeviceCaps(renderer.hdc, LOGPIXELSX);
+    }
+    return scale_halves_for_dpi(dpi);
+}
+
+int MainWindow::rescale()
+{
+    needs_rescale = false;
+    scale_halves = wanted_scale();
+    // A font another caller loaded (tests, the benchmark) stays unless the
+    // scale really changed.
+    if (scale_halves != renderer.font_halves) {
+        load_font(scale_halves);
+    }
+    // Whole pixels at every scale: halves of 24 and 12 are exact.
+    const int size = kGlyphSize * scale_halves / 2;
+    const int advance = kGlyphAdvance * scale_halves / 2;
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+        Display* d = display_for(kind);
+        d->set_font_size(static_cast<float>(size));
+        d->set_font_spacing(static_cast<float>(advance));
+        d->shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
+    }
+    needs_place = true;
+    return 0;
+}
+
+int MainWindow::place()
+{
+    return place_on(enumerate_monitors());
+}
+
+int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
+{
+    const std::vector<LineKind>& shown = model.settings.lines;
+    std::vector<std::size_t> lengths;
+    for (LineKind kind : shown) {
+        lengths.push_back(display_for(kind)->text.size());
+    }
+    layout = layout_strip(model.settings, lengths, monitors, scale_halves);
+    for (std::size_t i = 0; i < shown.size() && i < layout.line_x.size(); ++i) {
+        display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
+    }
+    const Rect& r = layout.window;
+    if (strip.hwnd != nullptr) {
+        // A frame drawn at once may still land in a buffer of the old size
+        // (under Wine the X window follows later), and nothing else would
+        // draw until a text changes: draw again a moment later.
+        if (strip.move_to(r) == 1) {
+            SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
+        }
+        renderer.resize(r.right - r.left, r.bottom - r.top);
+    }
+    needs_place = false;
+    needs_draw = true;
+    return report();
+}
+
+int MainWindow::run()
+{
+    running = true;
+    tick();
+    while (pass(INFINITE) == 0) {
+    }
+    return destroy();
+}
+
+int MainWindow::pass(DWORD max_ms)
+{
+    if (events.wait(settings_file, max_ms) == 1) {
+        load_settings();
+    }
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // WM_QUIT has no window; the pass it arrived in still completes.
+        if (msg.message == WM_QUIT) {
+            running = false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    present();
+    return running ? 0 : 1;
+}
+
+int MainWindow::tick()
+{
+    // Modal loops (the menu, the About box) never reach pass(): the
+    // settings are looked at here too.
+    if (settings_file != nullptr && settings_file->poll() == 1) {
+        load_settings();
+    }
+    events.arm_clock(refresh());
+    // The backstop for window events Windows did not report (or Wine does
+    // not deliver).
+    check_stacking();
+    return present();
+}
+
+int MainWindow::refresh()
+{
+    const ClockReading clock = read_clock();
+    take(model.update(clock, read_power()));
+    return model.next_wake_ms(clock);
+}
+
+int MainWindow::check_stacking()
+{
+    strip.keep_on_top();
+    return strip.follow_fullscreen();
+}
+
+int MainWindow::present()
+{
+    if (needs_rescale) {
+        rescale();
+    }
+    if (needs_place) {
+        place();
+    }
+    // A hidden strip keeps its changes for the frame after it is shown.
+    if (!needs_draw || strip.hwnd == nullptr || !IsWindowVisible(strip.hwnd)) {
+        return 0;
+    }
+    draw();
+    renderer.swap();
+    needs_draw = false;
+    if (on_swap) {
+        on_swap();
+    }
+    return 0;
+}
+
+int MainWindow::draw()
+{
+    Display* lines[kLineKinds];
+    int count = 0;
+    for (LineKind kind : model.draw_order()) {
+        lines[count++] = display_for(kind);
+    }
+    return renderer.draw(lines, count);
+}
+
+int MainWindow::destroy()
+{
+    running = false;
+    if (strip.hwnd == nullptr) {
+        return 0;
+    }
+    events.destroy();
+    renderer.destroy(strip.hwnd);
+    strip.destroy();
+    return 0;
+}
+
+LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    // The window keeps its MainWindow in GWLP_USERDATA, an integer by type.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores pointers as integers here.
+    MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcA(hwnd, msg, wparam, lparam);
+    }
+    switch (msg) {
+    case WM_PAINT: {
+        // Windows keeps a layered window's picture, but whatever was drawn
+        // over it (or X, under Wine) may still ask for it again.
+        ValidateRect(hwnd, nullptr);
+        self->needs_draw = true;
+        self->present();
+        return 0;
+    }
+    case WM_TIMER: {
+        if (wparam == EventSources::kClockTimer) {
+            self->tick();
+        } else if (wparam == EventSources::kRecheckTimer) {
+            self->check_stacking();
+            self->events.next_recheck();
+            self->present();
+        } else if (wparam == EventSources::kResizeTimer) {
+            KillTimer(hwnd, EventSources::kResizeTimer);
+            self->needs_draw = true;
+            self->present();
+        }
+        return 0;
+    }
+    case EventSources::kWindowEventMessage: {
+        // A window was created, shown, raised or made foreground somewhere.
+        self->check_stacking();
+        self->events.recheck_step = 0;
+        self->events.next_recheck();
+        self->present();
+        return 0;
+    }
+    case WM_POWERBROADCAST: {
+        // The power source or the charge changed, or the machine resumed
+        // (timers do not run in sleep): read both now and re-arm.
+        self->tick();
+        return TRUE;
+    }
+    case WM_TIMECHANGE: {
+        // The clock was set or the time zone changed. The C runtime reads
+        // the zone once and keeps it: read it again.
+        _tzset();
+        self->tick();
+        return 0;
+    }
+    case WM_WTSSESSION_CHANGE: {
+        if (wparam == WTS_SESSION_UNLOCK) {
+            self->needs_draw = true;
+            self->tick();
+        }
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        // Only a DPI-aware process hears it: with scale = auto, the strip
+        // moved to a monitor of another DPI, or the user changed it.
+        self->needs_rescale = true;
+        return 0;
+    }
+    case WM_DISPLAYCHANGE: {
+        // Monitors came or went, or a resolution changed: place it again.
+        self->needs_place = true;
+        return 0;
+    }
+    case WM_SIZE: {
+        // Sent from inside SetWindowPos: drawn once the call has returned.
+        self->needs_draw = true;
+        return 0;
+    }
+    case WM_SHOWWINDOW: {
+        if (self->strip.shown_by_user(wparam, lparam) == 1) {
+            self->needs_draw = true;
+        }
+        break;
+    }
+    case WM_CLOSE: {
+        // Ends the loop rather than destroying the window here: run()
+        // releases the window's resources once the current pass is done.
+        PostQuitMessage(0);
+        return 0;
+    }
+    }
+    return DefWindowProcA(hwnd, msg, wparam, lparam);
+}
+
+namespace {
+BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
+{
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoA(monitor, &mi)) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): EnumDisplayMonitors passes our pointer as an LPARAM.
+        auto* list = reinterpret_cast<std::vector<MonitorArea>*>(param);
+        list->push_back(MonitorArea{Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom},
+                                    Rect{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom},
+                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    }
+    return TRUE;
+}
+}
+
+std::vector<MonitorArea> enumerate_monitors()
+{
+    std::vector<MonitorArea> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}

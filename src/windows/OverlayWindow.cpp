@@ -1,0 +1,166 @@
+#include "OverlayWindow.h"
+
+namespace {
+// WS_EX_LAYERED with a colour key makes the cleared background invisible;
+// WS_EX_TRANSPARENT together with it lets clicks fall through to what is
+// below; WS_EX_TOOLWINDOW keeps the strip off the taskbar and Alt+Tab.
+constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST;
+constexpr DWORD kStyle = WS_POPUP;
+
+// Windows above the strip that it leaves above it: the menus and tooltips
+// (balloons included) the user is reading are short-lived, and covering them
+// would hide what they say.
+const char* const kTransientClasses[] = {"#32768", "tooltips_class32", nullptr};
+
+// Windows that cover a monitor without being a program shown full-screen.
+const char* const kShellClasses[] = {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd", nullptr};
+
+// Whether the window's class is one of a null-terminated list.
+bool class_in(HWND w, const char* const* classes)
+{
+    char name[32] = {};
+    GetClassNameA(w, name, sizeof name);
+    for (; *classes != nullptr; ++classes) {
+        if (lstrcmpA(name, *classes) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool is_shell(HWND w)
+{
+    return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses);
+}
+
+// Whether the foreground window is a program shown full-screen over the
+// whole monitor the strip is on. A maximized window with a caption is not,
+// even when an auto-hidden taskbar lets it reach the monitor's edges (its
+// frame then hangs over them).
+bool fullscreen_over(HWND strip)
+{
+    HWND fg = GetForegroundWindow();
+    if (fg == nullptr || fg == strip || !IsWindowVisible(fg) || is_shell(fg)) {
+        return false;
+    }
+    const LONG style = GetWindowLongA(fg, GWL_STYLE);
+    if (IsZoomed(fg) && (style & WS_CAPTION) == WS_CAPTION) {
+        return false;
+    }
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    RECT r{};
+    if (!GetMonitorInfoA(MonitorFromWindow(strip, MONITOR_DEFAULTTOPRIMARY), &mi) || !GetWindowRect(fg, &r)) {
+        return false;
+    }
+    return r.left <= mi.rcMonitor.left && r.top <= mi.rcMonitor.top && r.right >= mi.rcMonitor.right &&
+           r.bottom >= mi.rcMonitor.bottom;
+}
+}
+
+int OverlayWindow::init(WNDPROC procedure, void* owner)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    failed_call = nullptr;
+    failed_error = 0;
+
+    WNDCLASSA wc{};
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassA(&wc)) {
+        failed_call = "RegisterClassA";
+        failed_error = GetLastError();
+        return -1;
+    }
+    registered = true;
+
+    hwnd = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, kWidth, kHeight, nullptr, nullptr, instance,
+                           nullptr);
+    if (hwnd == nullptr) {
+        failed_call = "CreateWindowExA";
+        failed_error = GetLastError();
+        UnregisterClassA(kClassName, instance);
+        registered = false;
+        return -1;
+    }
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    return 0;
+}
+
+int OverlayWindow::show()
+{
+    SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    // SW_SHOW would also activate it, taking the keyboard from whatever had it.
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    return 0;
+}
+
+int OverlayWindow::move_to(const Rect& r)
+{
+    RECT before{};
+    GetWindowRect(hwnd, &before);
+    SetWindowPos(hwnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+    return before.right - before.left != r.right - r.left || before.bottom - before.top != r.bottom - r.top ? 1 : 0;
+}
+
+int OverlayWindow::keep_on_top()
+{
+    RECT strip{};
+    GetWindowRect(hwnd, &strip);
+    for (HWND w = GetWindow(hwnd, GW_HWNDPREV); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
+        RECT r{}, overlap{};
+        if (!IsWindowVisible(w) || !GetWindowRect(w, &r) || !IntersectRect(&overlap, &r, &strip) ||
+            class_in(w, kTransientClasses)) {
+            continue;
+        }
+        // BringWindowToTop would also activate the strip, taking the
+        // foreground and the keyboard from the program the user is in.
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return 1;
+    }
+    return 0;
+}
+
+int OverlayWindow::follow_fullscreen()
+{
+    if (!hide_over_fullscreen && !fullscreen_hidden) {
+        return 0;
+    }
+    fullscreen_hidden = hide_over_fullscreen && fullscreen_over(hwnd);
+    const bool visible = IsWindowVisible(hwnd) != FALSE;
+    if (visible == (!fullscreen_hidden && !user_hidden)) {
+        return 0;
+    }
+    // WM_SHOWWINDOW from this call must not be taken for the menu's Hide.
+    const bool user = user_hidden;
+    ShowWindow(hwnd, visible ? SW_HIDE : SW_SHOWNOACTIVATE);
+    user_hidden = user;
+    return 0;
+}
+
+int OverlayWindow::shown_by_user(WPARAM shown, LPARAM reason)
+{
+    // lParam 0: ShowWindow itself, which here is the menu's Hide or its
+    // undoing (or follow_fullscreen, which puts the flag back).
+    if (reason != 0) {
+        return 0;
+    }
+    user_hidden = shown == FALSE;
+    return shown != FALSE ? 1 : 0;
+}
+
+int OverlayWindow::destroy()
+{
+    if (hwnd != nullptr) {
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+    }
+    if (registered) {
+        UnregisterClassA(kClassName, GetModuleHandleA(nullptr));
+        registered = false;
+    }
+    return 0;
+}
