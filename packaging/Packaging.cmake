@@ -137,4 +137,11 @@ FunctionEnd
 ]=])
 set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh\n${BRINDLOW_NSIS_CODE}")
 
+# The package fails rather than ship an exe with debug sections or one that
+# has grown past 1 MB.
+find_program(BRINDLOW_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump llvm-objdump)
+set(CPACK_BRINDLOW_OBJDUMP "${BRINDLOW_OBJDUMP}")
+set(CPACK_BRINDLOW_MAX_EXE_BYTES 1048576)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake)
+
 include(CPack)
