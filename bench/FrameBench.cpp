@@ -2,10 +2,14 @@
 //
 //   FrameBench frames <atlas.png> [count]   per-step medians of a full frame
 //                                           and of an empty one (clear, swap)
-//   FrameBench steady <atlas.png> [seconds] the real loop with its 16 ms pause:
-//                                           passes a second and process CPU
+//   FrameBench steady <atlas.png> [seconds] the real loop, asleep between
+//                                           events: wake-ups, swaps, CPU and
+//                                           how late each second shows
+//   FrameBench polling <atlas.png> [seconds]
+//                                           the same for the loop that woke
+//                                           every 16 ms to poll
 //   FrameBench every-frame <atlas.png> [seconds]
-//                                           the same for the loop as it was:
+//                                           the same for the loop before it:
 //                                           raise, update, draw and swap on
 //                                           every pass
 //   FrameBench memory <atlas.png> [count]   full frames back to back, with the
@@ -216,15 +220,26 @@ int memory(MainWindow& w, int count)
     return 0;
 }
 
-std::atomic<int> g_frames_counted{0};
-void CALLBACK count_frame(HWND, UINT, UINT_PTR, DWORD)
-{
-    ++g_frames_counted;
-}
+// Records, for each second turning on screen, how many milliseconds after
+// its boundary the swap that shows it came.
+struct Lateness {
+    std::string last;
+    std::vector<double> ms;
+    void watch(MainWindow& w)
+    {
+        last = w.time_display.text;
+        w.on_swap = [this, &w] {
+            if (w.time_display.text != last) {
+                ms.push_back(read_local_clock().ms);
+                last = w.time_display.text;
+            }
+        };
+    }
+};
 
-// The loop as it was before passes drew only on change; kept here alone, to
-// compare against.
-int run_every_frame(MainWindow& w)
+// The loop as it was before passes drew only on change: raise, update, draw
+// and swap on every pass, then a 16 ms pause.
+void run_every_frame(MainWindow& w, unsigned long& passes)
 {
     w.running = true;
     MSG msg{};
@@ -237,41 +252,79 @@ int run_every_frame(MainWindow& w)
             DispatchMessageA(&msg);
         }
         old_full_frame(w);
+        ++w.renderer.swap_count;
+        if (w.on_swap) {
+            w.on_swap();
+        }
+        ++passes;
         Sleep(kFramePauseMs);
     }
-    DestroyWindow(w.strip.hwnd);
-    return 0;
 }
 
-int steady(MainWindow& w, int seconds, bool every_frame)
+// The loop as it was before the thread slept between events: a 16 ms pause,
+// then the queue drained and a polling pass.
+void run_polling(MainWindow& w, unsigned long& passes)
 {
-    // A thread timer fires at most once per drain; with 10 ms granularity and
-    // frames of 16 ms or more it marks every frame.
-    SetTimer(nullptr, 0, 1, count_frame);
+    w.running = true;
+    MSG msg{};
+    while (w.running) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                w.running = false;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        polling_pass(w);
+        ++passes;
+        Sleep(kFramePauseMs);
+    }
+}
+
+// One loop for `seconds`: wake-ups (the loop's own count: a pass of the old
+// loops, a return from the wait of the new one), swaps, the process's CPU and
+// how late each second showed.
+int steady(MainWindow& w, int seconds, const char* mode)
+{
     HWND hwnd = w.strip.hwnd;
+    const bool every_frame = std::strcmp(mode, "every-frame") == 0;
+    const bool polling = std::strcmp(mode, "polling") == 0;
+    if (every_frame || polling) {
+        // The old loops read the clock on every pass, not on a timer.
+        KillTimer(hwnd, EventSources::kClockTimer);
+        w.events.destroy();
+    }
+    Lateness late;
+    late.watch(w);
     // Measured up to the close: destroying the window afterwards can stall
     // for seconds under Wine without a window manager.
     double elapsed = 0.0, cpu = 0.0;
-    int counted = 0;
+    unsigned long passes = 0, wakes = 0, swaps = 0;
+    const unsigned long swaps0 = w.renderer.swap_count, wakes0 = w.events.wakes;
     const double cpu0 = process_cpu_seconds();
     const double t0 = now_us();
     std::thread closer([&, hwnd, seconds] {
         Sleep(static_cast<DWORD>(seconds) * 1000);
         elapsed = (now_us() - t0) / 1e6;
         cpu = process_cpu_seconds() - cpu0;
-        counted = g_frames_counted;
+        wakes = every_frame || polling ? passes : w.events.wakes - wakes0;
+        swaps = w.renderer.swap_count - swaps0;
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     });
-    const unsigned long swaps0 = w.renderer.swap_count;
     if (every_frame) {
-        run_every_frame(w);
+        run_every_frame(w, passes);
+    } else if (polling) {
+        run_polling(w, passes);
     } else {
         w.run();
     }
     closer.join();
-    std::printf("steady (%s): %d passes in %.2f s = %.1f a second, %lu swaps; process CPU %.1f%% of one core\n",
-                every_frame ? "every frame" : "on change", counted, elapsed, counted / elapsed,
-                every_frame ? static_cast<unsigned long>(counted) : w.renderer.swap_count - swaps0, 100.0 * cpu / elapsed);
+    std::vector<double> ms = late.ms;
+    std::sort(ms.begin(), ms.end());
+    std::printf("steady %s: %.2f s, %lu wake-ups = %.2f a second, %lu swaps, process CPU %.2f%% of one core, "
+                "second shown %.0f ms after its boundary (median), %.0f ms (worst of %zu)\n",
+                mode, elapsed, wakes, static_cast<double>(wakes) / elapsed, swaps, 100.0 * cpu / elapsed, median(ms),
+                ms.empty() ? 0.0 : ms.back(), ms.size());
     return 0;
 }
 }
@@ -279,10 +332,11 @@ int steady(MainWindow& w, int seconds, bool every_frame)
 int main(int argc, char** argv)
 {
     const bool known = argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
+                                     std::strcmp(argv[1], "polling") == 0 ||
                                      std::strcmp(argv[1], "every-frame") == 0 ||
                                      std::strcmp(argv[1], "memory") == 0);
     if (!known) {
-        std::fprintf(stderr, "usage: FrameBench frames|steady|every-frame|memory <atlas.png> [count|seconds]\n");
+        std::fprintf(stderr, "usage: FrameBench frames|steady|polling|every-frame|memory <atlas.png> [count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
@@ -313,5 +367,5 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "memory") == 0) {
         return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);
     }
-    return steady(w, argc > 3 ? std::atoi(argv[3]) : 12, std::strcmp(argv[1], "every-frame") == 0);
+    return steady(w, argc > 3 ? std::atoi(argv[3]) : 33, argv[1]);
 }

@@ -213,6 +213,7 @@ int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {
     const std::vector<LineKind>& shown = model.settings.lines;
     std::vector<std::size_t> lengths;
+    lengths.reserve(shown.size());
     for (LineKind kind : shown) {
         lengths.push_back(display_for(kind)->text.size());
     }
