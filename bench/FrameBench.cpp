@@ -237,33 +237,19 @@ struct Lateness {
     }
 };
 
-// The loop as it was before passes drew only on change: raise, update, draw
-// and swap on every pass, then a 16 ms pause.
-void run_every_frame(MainWindow& w, unsigned long& passes)
+// The loop before it drew only on change: raise, update, draw and swap on
+// every pass.
+void every_frame_pass(MainWindow& w)
 {
-    w.running = true;
-    MSG msg{};
-    while (w.running) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                w.running = false;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        old_full_frame(w);
-        ++w.renderer.swap_count;
-        if (w.on_swap) {
-            w.on_swap();
-        }
-        ++passes;
-        Sleep(kFramePauseMs);
+    old_full_frame(w);
+    ++w.renderer.swap_count;
+    if (w.on_swap) {
+        w.on_swap();
     }
 }
 
-// The loop as it was before the thread slept between events: a 16 ms pause,
-// then the queue drained and a polling pass.
-void run_polling(MainWindow& w, unsigned long& passes)
+// The two older loops: drain the queue, make a pass, pause 16 ms, until WM_QUIT.
+void run_paced(MainWindow& w, void (*pass)(MainWindow&), unsigned long& passes)
 {
     w.running = true;
     MSG msg{};
@@ -275,7 +261,7 @@ void run_polling(MainWindow& w, unsigned long& passes)
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        polling_pass(w);
+        pass(w);
         ++passes;
         Sleep(kFramePauseMs);
     }
@@ -311,10 +297,8 @@ int steady(MainWindow& w, int seconds, const char* mode)
         swaps = w.renderer.swap_count - swaps0;
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     });
-    if (every_frame) {
-        run_every_frame(w, passes);
-    } else if (polling) {
-        run_polling(w, passes);
+    if (every_frame || polling) {
+        run_paced(w, every_frame ? every_frame_pass : polling_pass, passes);
     } else {
         w.run();
     }
