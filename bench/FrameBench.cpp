@@ -5,6 +5,9 @@
 //   FrameBench steady <atlas.png> [seconds] the real loop, asleep between
 //                                           events: wake-ups, swaps, CPU and
 //                                           how late each second shows
+//   FrameBench minutes <atlas.png> [seconds]
+//                                           the real loop with a time line
+//                                           without seconds
 //   FrameBench polling <atlas.png> [seconds]
 //                                           the same for the loop that woke
 //                                           every 16 ms to poll
@@ -275,6 +278,11 @@ int steady(MainWindow& w, int seconds, const char* mode)
     HWND hwnd = w.strip.hwnd;
     const bool every_frame = std::strcmp(mode, "every-frame") == 0;
     const bool polling = std::strcmp(mode, "polling") == 0;
+    if (std::strcmp(mode, "minutes") == 0) {
+        Settings s = w.model.settings;
+        s.time_format = "Time %H:%M";
+        w.apply_settings(s);
+    }
     if (every_frame || polling) {
         // The old loops read the clock on every pass, not on a timer.
         KillTimer(hwnd, EventSources::kClockTimer);
@@ -316,11 +324,11 @@ int steady(MainWindow& w, int seconds, const char* mode)
 int main(int argc, char** argv)
 {
     const bool known = argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
-                                     std::strcmp(argv[1], "polling") == 0 ||
+                                     std::strcmp(argv[1], "polling") == 0 || std::strcmp(argv[1], "minutes") == 0 ||
                                      std::strcmp(argv[1], "every-frame") == 0 ||
                                      std::strcmp(argv[1], "memory") == 0);
     if (!known) {
-        std::fprintf(stderr, "usage: FrameBench frames|steady|polling|every-frame|memory <atlas.png> [count|seconds]\n");
+        std::fprintf(stderr, "usage: FrameBench frames|steady|minutes|polling|every-frame|memory <atlas.png> [count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
