@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes as a settings file. Whatever the text, the
 // result is settings the program can apply safely.
+#include "ProblemReport.h"
 #include "Settings.h"
 
 #include <algorithm>
@@ -28,6 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
         }
     }
-    summarize_problems(load.problems, 3);
+    // The balloon always fits Windows' limits, whatever the problems.
+    const Balloon b = build_report("Brindlow settings", "C:\\brindlow.ini", load.problems);
+    if (b.title.size() > kBalloonTitleMax || b.text.size() > kBalloonTextMax) {
+        __builtin_trap();
+    }
     return 0;
 }

@@ -4,19 +4,37 @@
 install(TARGETS Brindlow RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/fira-code-36.png
               ${CMAKE_SOURCE_DIR}/res/fira-code-48.png ${CMAKE_SOURCE_DIR}/res/fira-code-72.png DESTINATION res)
-install(FILES ${CMAKE_SOURCE_DIR}/icon.ico ${CMAKE_SOURCE_DIR}/packaging/README.txt DESTINATION .)
+# Text files ship with CR LF line endings, as Notepad on older Windows needs
+# them; they are written into the build tree from the sources at configure time.
+function(brindlow_ship_text source name)
+  file(READ "${source}" text)
+  string(REPLACE "\r\n" "\n" text "${text}")
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE "${CMAKE_BINARY_DIR}/shipped/${name}" "${text}")
+  install(FILES "${CMAKE_BINARY_DIR}/shipped/${name}" DESTINATION .)
+endfunction()
+
+install(FILES ${CMAKE_SOURCE_DIR}/icon.ico DESTINATION .)
+brindlow_ship_text(${CMAKE_SOURCE_DIR}/packaging/README.txt README.txt)
 # Brindlow's own licence beside the font's, each once.
-install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-install(FILES ${CMAKE_SOURCE_DIR}/res/OFL.txt DESTINATION . RENAME LICENSE-FiraCode.txt)
-# The licences of what is linked into the executable, from the build host's
-# packages (Debian's; on Windows, from wherever the dependencies came).
-set(BRINDLOW_STB_LICENSE /usr/share/doc/libstb-dev/copyright CACHE FILEPATH "stb's licence text")
-set(BRINDLOW_RUNTIME_LICENSE /usr/share/doc/mingw-w64-common/copyright CACHE FILEPATH "MinGW-w64 runtime licence text")
-if(EXISTS ${BRINDLOW_STB_LICENSE})
-  install(FILES ${BRINDLOW_STB_LICENSE} DESTINATION . RENAME LICENSE-stb.txt)
+brindlow_ship_text(${CMAKE_SOURCE_DIR}/LICENSE LICENSE.txt)
+brindlow_ship_text(${CMAKE_SOURCE_DIR}/res/OFL.txt LICENSE-FiraCode.txt)
+# The licences of what is linked into the executable: the image decoder's own
+# notice (MIT or public domain, the user's choice), from the end of its header,
+# and the MinGW-w64 runtime's, from the build host's packages.
+file(READ "${STB_INCLUDE_DIR}/stb_image.h" stb_header)
+string(FIND "${stb_header}" "This software is available under 2 licenses" stb_start REVERSE)
+if(stb_start GREATER -1)
+  string(SUBSTRING "${stb_header}" ${stb_start} -1 stb_licence)
+  string(FIND "${stb_licence}" "*/" stb_end)
+  string(SUBSTRING "${stb_licence}" 0 ${stb_end} stb_licence)
+  file(WRITE "${CMAKE_BINARY_DIR}/shipped/stb-licence.txt"
+       "stb_image (the image decoder in Brindlow.exe), by Sean Barrett and contributors:\n\n${stb_licence}")
+  brindlow_ship_text("${CMAKE_BINARY_DIR}/shipped/stb-licence.txt" LICENSE-stb.txt)
 endif()
+set(BRINDLOW_RUNTIME_LICENSE /usr/share/doc/mingw-w64-common/copyright CACHE FILEPATH "MinGW-w64 runtime licence text")
 if(MINGW AND EXISTS ${BRINDLOW_RUNTIME_LICENSE})
-  install(FILES ${BRINDLOW_RUNTIME_LICENSE} DESTINATION . RENAME LICENSE-mingw-w64.txt)
+  brindlow_ship_text(${BRINDLOW_RUNTIME_LICENSE} LICENSE-mingw-w64.txt)
 endif()
 
 set(CPACK_PACKAGE_NAME Brindlow)
@@ -38,9 +56,14 @@ set(CPACK_NSIS_DISPLAY_NAME Brindlow)
 set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/icon.ico)
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/icon.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME Brindlow.exe)
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# Installing over an installed copy upgrades it in place: its files are
+# replaced and the user's Startup shortcut and settings stay.
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL OFF)
+# Values reach CPack's configuration file escaped: the NSIS paths below hold
+# backslashes that it would otherwise read as escape sequences.
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
-set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_BINARY_DIR}/shipped/LICENSE.txt)
 # The finish page offers "Run Brindlow", ticked.
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN Brindlow.exe)
@@ -76,10 +99,22 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   IfErrors +2 0
   Call brindlow_start_at_login
 ]=])
+# The settings in %APPDATA%\Brindlow are the user's: the uninstaller asks
+# before removing them (No by default); a silent uninstall keeps them unless
+# given /REMOVESETTINGS.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   !insertmacro BRINDLOW_CLOSE_RUNNING
   SetShellVarContext current
   Delete '$SMSTARTUP\Brindlow.lnk'
+  IfFileExists '$APPDATA\Brindlow\*.*' 0 brindlow_settings_done
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 '/REMOVESETTINGS' $R1
+  IfErrors 0 brindlow_settings_remove
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 'Also remove your Brindlow settings in $APPDATA\Brindlow?' /SD IDNO IDNO brindlow_settings_done
+  brindlow_settings_remove:
+  RMDir /r '$APPDATA\Brindlow'
+  brindlow_settings_done:
   SetShellVarContext all
   Delete '$SMSTARTUP\Brindlow.lnk'
 ]=])
@@ -97,24 +132,24 @@ set(BRINDLOW_NSIS_CODE [=[
   StrCmp $0 0 +2 0
   SendMessage $0 16 0 0 /TIMEOUT=5000
   StrCpy $1 0
-  brindlow_wait_${__LINE__}:
+  brindlow_wait:
   FindWindow $0 'MAINWINDOW_CLASSNAME'
-  StrCmp $0 0 0 brindlow_still_${__LINE__}
+  StrCmp $0 0 0 brindlow_still
   StrCpy $0 'BrindlowSingleInstance'
   System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w r0) p.r0'
-  StrCmp $0 0 brindlow_gone_${__LINE__} 0
+  StrCmp $0 0 brindlow_gone 0
   System::Call 'kernel32::CloseHandle(p r0)'
-  brindlow_still_${__LINE__}:
+  brindlow_still:
   IntOp $1 $1 + 1
-  IntCmp $1 100 0 0 brindlow_stuck_${__LINE__}
+  IntCmp $1 100 0 0 brindlow_stuck
   Sleep 100
-  Goto brindlow_wait_${__LINE__}
-  brindlow_stuck_${__LINE__}:
+  Goto brindlow_wait
+  brindlow_stuck:
   MessageBox MB_ICONSTOP|MB_OK 'Brindlow is still running and did not close. Close it from its notification icon, then try again.' /SD IDOK
   Pop $1
   Pop $0
   Abort
-  brindlow_gone_${__LINE__}:
+  brindlow_gone:
   ; The process ends a moment after it lets go of its mutex.
   Sleep 500
   Pop $1
@@ -135,7 +170,18 @@ FunctionEnd
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !define MUI_FINISHPAGE_SHOWREADME_FUNCTION brindlow_start_at_login
 ]=])
-set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh\n${BRINDLOW_NSIS_CODE}")
+# Titles that name the version, with nothing after it, and a licence page
+# that informs rather than asks: the MIT licence needs no acceptance.
+# (BrandingText here, not through CPack, whose /TRIM option makensis refuses
+# off Windows.)
+set(BRINDLOW_NSIS_PAGES "Caption 'Brindlow ${PROJECT_VERSION} Setup'
+BrandingText 'Brindlow ${PROJECT_VERSION}'
+UninstallCaption 'Brindlow ${PROJECT_VERSION} Uninstall'
+!define MUI_LICENSEPAGE_TEXT_TOP 'Brindlow is free software under the MIT licence.'
+!define MUI_LICENSEPAGE_TEXT_BOTTOM 'You may use, copy and share Brindlow under these terms. Click Next to continue.'
+!define MUI_LICENSEPAGE_BUTTON '$(^NextBtn)'
+")
+set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh\n${BRINDLOW_NSIS_PAGES}${BRINDLOW_NSIS_CODE}")
 
 # The package fails rather than ship an exe with debug sections or one that
 # has grown past 1 MB.

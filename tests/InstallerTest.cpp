@@ -132,13 +132,20 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
         EXPECT_EQ(lstrcmpiA(s.workdir.c_str(), dir.c_str()), 0) << s.workdir;
     }
 
-    // Installing over a running copy closes it first and replaces its files.
+    // Installing over a running copy closes it first and upgrades in place:
+    // its files are replaced, the Startup shortcut stays.
     PROCESS_INFORMATION running = start_installed(dir);
     ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the installed copy did not start";
     ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S", 120000), 0);
     EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
     end_process(running);
     EXPECT_TRUE(exists(dir + "\\Brindlow.exe"));
+    EXPECT_TRUE(exists(startup_link)) << "an upgrade keeps the user's Startup shortcut";
+
+    // The user's settings, which a silent uninstall keeps.
+    const std::string settings = folder(CSIDL_APPDATA) + "\\Brindlow";
+    CreateDirectoryA(settings.c_str(), nullptr);
+    write_file(settings + "\\brindlow.ini", std::vector<unsigned char>{'[', 'x', ']', '\n'});
 
     // Uninstalling under a running copy closes it too, and leaves nothing.
     running = start_installed(dir);
@@ -165,6 +172,14 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
     EXPECT_FALSE(uninstall_entry_exists());
 
     // What _?= leaves: the uninstaller itself and its folder.
+    DeleteFileA((dir + "\\Uninstall.exe").c_str());
+    RemoveDirectoryA(dir.c_str());
+    EXPECT_TRUE(exists(settings + "\\brindlow.ini")) << "kept unless the user asks";
+
+    // Installed again, then removed with the settings, as asked.
+    ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S", 120000), 0);
+    ASSERT_EQ(run_and_wait("\"" + dir + "\\Uninstall.exe\" /S /REMOVESETTINGS _?=" + dir, 120000), 0);
+    EXPECT_FALSE(exists(settings));
     DeleteFileA((dir + "\\Uninstall.exe").c_str());
     RemoveDirectoryA(dir.c_str());
     CoUninitialize();

@@ -29,6 +29,7 @@ struct Case {
     std::vector<int> line_x, line_y;
     bool monitor_missing;
     int scale_halves = 2;
+    std::vector<std::string> problems = {};
 };
 
 void PrintTo(const Case& c, std::ostream* os)
@@ -49,6 +50,7 @@ TEST_P(Place, HugsTheChosenCorner)
     EXPECT_EQ(layout.line_x, c.line_x);
     EXPECT_EQ(layout.line_y, c.line_y);
     EXPECT_EQ(layout.monitor_missing, c.monitor_missing);
+    EXPECT_EQ(layout_problems(s, layout), c.problems);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,7 +70,22 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"unplugged_monitor_falls_back", [](Settings& s) { s.monitor = 3; }, kDefaultLines, {0, 0, 600, 100},
              {10, 10, 10}, {10, 32, 54}, true},
         Case{"scale_2_doubles_everything", [](Settings&) {}, kDefaultLines, {0, 0, 1200, 200}, {20, 20, 20},
-             {20, 64, 108}, false, 4},
+             {20, 64, 108}, false, 4,
+             {"[overlay] the strip (1200 x 200) is larger than the screen (1024 x 768); placed at its corner"}},
+        Case{"x_beyond_the_screen_is_reduced", [](Settings& s) { s.x = 5000; }, kDefaultLines, {424, 0, 1024, 100},
+             {10, 10, 10}, {10, 32, 54}, false, 2,
+             {"[overlay] x = 5000: the strip would leave the screen; placed at 424"}},
+        Case{"bottom_right_y_beyond_the_work_area",
+             [](Settings& s) { s.corner = Corner::BottomRight; s.area = Area::Work; s.y = 700; }, kDefaultLines,
+             {424, 0, 1024, 100}, {398, 422, 290}, {22, 44, 66}, false, 2,
+             {"[overlay] y = 700: the strip would leave the work area; placed at 628"}},
+        Case{"both_offsets_on_the_second_monitor", [](Settings& s) { s.monitor = 2; s.x = 9999; s.y = 9999; },
+             kDefaultLines, {2344, 980, 2944, 1080}, {10, 10, 10}, {10, 32, 54}, false, 2,
+             {"[overlay] x = 9999: the strip would leave the screen; placed at 1320",
+              "[overlay] y = 9999: the strip would leave the screen; placed at 980"}},
+        Case{"scale_3_right_is_larger_than_the_screen", [](Settings& s) { s.corner = Corner::TopRight; s.x = 50; },
+             kDefaultLines, {-776, 0, 1024, 300}, {1194, 1266, 870}, {30, 96, 162}, false, 6,
+             {"[overlay] the strip (1800 x 300) is larger than the screen (1024 x 768); placed at its corner"}},
         Case{"scale_1_5_bottom_right", [](Settings& s) { s.corner = Corner::BottomRight; }, kDefaultLines,
              {124, 618, 1024, 768}, {597, 633, 435}, {33, 66, 99}, false, 3}),
     [](const ::testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });

@@ -1,6 +1,7 @@
 // The settings file as the running program meets it: found in the working
 // directory, read with its problems shown in a balloon, and applied again
 // within moments of being saved.
+#include "ProblemReport.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
 
@@ -55,7 +56,8 @@ TEST_F(SettingsInUse, BadValuesFallBackOneByOneAndABalloonSaysWhichOnce)
     EXPECT_EQ(where().top, 20);
     EXPECT_STREQ(tray.nid.szInfoTitle, "Brindlow settings");
     const std::string text = tray.nid.szInfo;
-    EXPECT_NE(text.find(dir + "\\brindlow.ini"), std::string::npos) << text;
+    // A long path is shortened in the middle, keeping the file's name.
+    EXPECT_EQ(text.rfind(shorten_middle(dir + "\\brindlow.ini", kReportPathMax) + ":\n", 0), 0u) << text;
     EXPECT_NE(text.find("[overlay] corner = middle: use top-left"), std::string::npos) << text;
     EXPECT_NE(text.find("[text] color: unknown key; did you mean colour?"), std::string::npos) << text;
     EXPECT_EQ(tray.nid.dwInfoFlags & NIIF_ICON_MASK, static_cast<DWORD>(NIIF_WARNING));
@@ -134,4 +136,31 @@ TEST_F(SettingsInUse, TheUserFolderDeletedMadeAgainOrRenamedAwayIsFollowedWithou
             EXPECT_LE(window.events.wakes - wakes, 8u) << "woken by the change, not by polling";
         }
     }
+}
+
+TEST_F(SettingsInUse, AnOffsetOffTheScreenIsReducedAndMoreProblemsThanFitAreCounted)
+{
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    save(dir + "\\brindlow.ini", "[overlay]\nx = 5000\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    EXPECT_EQ(where().right, sw);
+    EXPECT_EQ(where().left, sw - 600);
+    EXPECT_NE(std::string(tray.nid.szInfo).find("[overlay] x = 5000: the strip would leave the screen; placed at " +
+                                                 std::to_string(sw - 600)),
+              std::string::npos)
+        << tray.nid.szInfo;
+
+    std::string many = "[overlay]\n";
+    for (int i = 0; i < 12; ++i) {
+        many += "unknown" + std::to_string(i) + " = 1\n";
+    }
+    save(dir + "\\brindlow.ini", many);
+    window.load_settings();
+    const std::string text = tray.nid.szInfo;
+    const std::string note = " more \xE2\x80\x94 Settings... opens the file)";
+    ASSERT_GT(text.size(), note.size());
+    EXPECT_EQ(text.substr(text.size() - note.size()), note) << text;
+    EXPECT_LT(text.size(), sizeof tray.nid.szInfo);
 }

@@ -217,9 +217,14 @@ TEST(Settings, FilesThatCannotBeUsedGiveTheDefaultsAndSaySo)
     EXPECT_NE(folder.problems[0].find("cannot be read"), std::string::npos);
 }
 
-TEST(Settings, ManyProblemsShowTheFirstFewAndHowManyMore)
+TEST(Settings, ProblemsComeInTheFilesOrder)
 {
-    const std::vector<std::string> problems = {"a", "b", "c", "d", "e"};
-    EXPECT_EQ(summarize_problems(problems, 3), "a\nb\nc\n(and 2 more)");
-    EXPECT_EQ(summarize_problems({"a"}, 3), "a");
+    const SettingsLoad load = parse_settings("[lines]\nshow = nothing\n[text]\ncolour = red\n[overlay]\n"
+                                             "corner = middle\ncolr = x\n[extra]\nk = v\n");
+    ASSERT_EQ(load.problems.size(), 5u);
+    const char* const starts[] = {"[lines] show = nothing", "[text] colour = red", "[overlay] corner = middle",
+                                  "[overlay] colr", "[extra]"};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(load.problems[i].rfind(starts[i], 0), 0u) << load.problems[i];
+    }
 }

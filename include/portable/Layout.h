@@ -28,6 +28,17 @@ struct StripLayout {
     std::vector<int> line_x;      // each shown line's top-left corner, in the strip
     std::vector<int> line_y;
     bool monitor_missing = false; // the chosen monitor is not there: the primary was used
+    // The offsets used, when the settings' would have put part of the strip
+    // off its monitor (or work area): reduced so that it just fits.
+    int placed_x = 0;
+    int placed_y = 0;
+    bool x_reduced = false;
+    bool y_reduced = false;
+    // Wider or taller than the area: placed at the corner, offsets ignored.
+    bool too_wide = false;
+    bool too_tall = false;
+    int area_width = 0;
+    int area_height = 0;
 };
 
 constexpr int kMarginX = 10;
@@ -41,10 +52,15 @@ constexpr int kStripHeightThreeLines = 100;
 // The strip for lines of these lengths (top to bottom) on the chosen monitor:
 // wide enough for the longest line (never under 600), as tall as its lines
 // need (100 for three), hugging the chosen corner. With no monitors at all
-// it is placed as on a primary monitor at the origin.
+// it is placed as on a primary monitor at the origin. Offsets that would put
+// part of it off the area are reduced so that it just fits.
 // Every length above grows with the text scale, given in halves (2 is 1).
 StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
                          const std::vector<MonitorArea>& monitors, int scale_halves = 2);
+
+// What a placement has to tell the user: offsets reduced to keep the strip
+// on screen, a strip larger than its monitor.
+std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout);
 
 // The text scale, in halves, for a monitor's DPI: the nearest of 96 (1), 144
 // (1.5), 192 (2) and 288 (3) at or below it, and 1 below 96.

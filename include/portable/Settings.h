@@ -65,6 +65,3 @@ std::string settings_template();
 std::size_t format_time(char* buffer, std::size_t size, const std::string& pattern, const std::tm* t);
 // Whether a strftime pattern is accepted; *why is the reason when it is not.
 bool check_format(const std::string& pattern, std::string* why);
-// The problems as the notification shows them: the first few, and how many
-// more there are.
-std::string summarize_problems(const std::vector<std::string>& problems, std::size_t shown);

@@ -66,8 +66,18 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
     const bool right = s.corner == Corner::TopRight || s.corner == Corner::BottomRight;
     const bool bottom = s.corner == Corner::BottomLeft || s.corner == Corner::BottomRight;
 
-    const int left = right ? area.right - width - s.x : area.left + s.x;
-    const int top = bottom ? area.bottom - height - s.y : area.top + s.y;
+    // An offset is reduced so that the strip just fits: x = 5000 must not
+    // put it where nobody can see it. Larger than the area, it hugs the corner.
+    out.area_width = area.right - area.left;
+    out.area_height = area.bottom - area.top;
+    out.too_wide = width > out.area_width;
+    out.too_tall = height > out.area_height;
+    out.placed_x = out.too_wide ? 0 : std::min(s.x, out.area_width - width);
+    out.placed_y = out.too_tall ? 0 : std::min(s.y, out.area_height - height);
+    out.x_reduced = !out.too_wide && out.placed_x != s.x;
+    out.y_reduced = !out.too_tall && out.placed_y != s.y;
+    const int left = right ? area.right - width - out.placed_x : area.left + out.placed_x;
+    const int top = bottom ? area.bottom - height - out.placed_y : area.top + out.placed_y;
     out.window = Rect{left, top, left + width, top + height};
     for (int i = 0; i < lines; ++i) {
         const int w = text_width(line_lengths[static_cast<std::size_t>(i)], h2);
@@ -75,4 +85,26 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
         out.line_y.push_back(bottom ? height - margin_y - glyph - step * (lines - 1 - i) : margin_y + step * i);
     }
     return out;
+}
+
+std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout)
+{
+    std::vector<std::string> problems;
+    const std::string where = s.area == Area::Work ? "the work area" : "the screen";
+    if (layout.x_reduced) {
+        problems.push_back("[overlay] x = " + std::to_string(s.x) + ": the strip would leave " + where +
+                           "; placed at " + std::to_string(layout.placed_x));
+    }
+    if (layout.y_reduced) {
+        problems.push_back("[overlay] y = " + std::to_string(s.y) + ": the strip would leave " + where +
+                           "; placed at " + std::to_string(layout.placed_y));
+    }
+    if (layout.too_wide || layout.too_tall) {
+        const Rect& w = layout.window;
+        problems.push_back("[overlay] the strip (" + std::to_string(w.right - w.left) + " x " +
+                           std::to_string(w.bottom - w.top) + ") is larger than " + where + " (" +
+                           std::to_string(layout.area_width) + " x " + std::to_string(layout.area_height) +
+                           "); placed at its corner");
+    }
+    return problems;
 }

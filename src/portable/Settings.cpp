@@ -398,6 +398,40 @@ bool check_format(const std::string& pattern, std::string* why)
     return true;
 }
 
+namespace {
+// The line (from 1) where a key, or with an empty key the section's header,
+// stands in the text; a very large number when it is not found, so that such
+// problems come last.
+std::size_t line_of(const std::string& text, const std::string& section, const std::string& key)
+{
+    std::string current;
+    std::size_t number = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = trim(text.substr(start, end - start));
+        ++number;
+        if (!line.empty() && line[0] == '[') {
+            const std::size_t close = line.find(']');
+            current = trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            if (key.empty() && current == section) {
+                return number;
+            }
+        } else if (!key.empty() && current == section) {
+            const std::size_t eq = line.find_first_of("=:");
+            if (eq != std::string::npos && trim(line.substr(0, eq)) == key) {
+                return number;
+            }
+        }
+        start = end + 1;
+    }
+    return static_cast<std::size_t>(-1);
+}
+}
+
 SettingsLoad parse_settings(const std::string& text)
 {
     // Notepad saves UTF-8 with a byte-order mark, which the reader keeps in
@@ -408,6 +442,9 @@ SettingsLoad parse_settings(const std::string& text)
     data.erase("return");
 
     SettingsLoad load{default_settings(), {}};
+    // Each problem with the line it is about, to be reported in the file's order.
+    std::vector<std::pair<std::size_t, std::string>> found;
+    const std::string body = bom ? text.substr(3) : text;
     const std::vector<std::string> known_sections = sections();
     // In the order of the table, so that problems come in the file's
     // documented order whatever order the map holds them in.
@@ -426,8 +463,9 @@ SettingsLoad parse_settings(const std::string& text)
             if (format) {
                 check_format(kv->second, &why);
             }
-            load.problems.push_back("[" + std::string(k.section) + "] " + k.name + " = " + shown(kv->second) + ": " +
-                                    (why.empty() ? "" : why + "; ") + "use " + k.accepted);
+            found.emplace_back(line_of(body, k.section, k.name),
+                               "[" + std::string(k.section) + "] " + k.name + " = " + shown(kv->second) + ": " +
+                                   (why.empty() ? "" : why + "; ") + "use " + k.accepted);
         }
     }
     std::vector<std::string> names;
@@ -440,8 +478,8 @@ SettingsLoad parse_settings(const std::string& text)
         if (!keys_without_section &&
             std::find(known_sections.begin(), known_sections.end(), name) == known_sections.end()) {
             const std::string meant = nearest(name, known_sections);
-            load.problems.push_back("[" + shown(name) + "]: unknown section" +
-                                    (meant.empty() ? "" : "; did you mean [" + meant + "]?"));
+            found.emplace_back(line_of(body, name, ""), "[" + shown(name) + "]: unknown section" +
+                                                            (meant.empty() ? "" : "; did you mean [" + meant + "]?"));
             continue;
         }
         std::vector<std::string> keys;
@@ -454,9 +492,14 @@ SettingsLoad parse_settings(const std::string& text)
                 return name == k.section && key == k.name;
             });
             if (!known) {
-                load.problems.push_back(unknown_key_problem(name, key));
+                found.emplace_back(line_of(body, name, key), unknown_key_problem(name, key));
             }
         }
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& problem : found) {
+        load.problems.push_back(std::move(problem.second));
     }
     return load;
 }
@@ -506,18 +549,6 @@ std::string settings_template()
                 out += ";   " + std::string(k.accepted) + "\n";
             }
         }
-    }
-    return out;
-}
-
-std::string summarize_problems(const std::vector<std::string>& problems, std::size_t shown_count)
-{
-    std::string out;
-    for (std::size_t i = 0; i < problems.size() && i < shown_count; ++i) {
-        out += (i > 0 ? "\n" : "") + problems[i];
-    }
-    if (problems.size() > shown_count) {
-        out += "\n(and " + std::to_string(problems.size() - shown_count) + " more)";
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "ProblemReport.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
 
@@ -132,30 +133,31 @@ int MainWindow::load_settings()
 
 int MainWindow::report()
 {
-    constexpr std::size_t kProblemsShown = 3;
-    std::vector<std::string> problems = data_problems;
-    problems.insert(problems.end(), settings_problems.begin(), settings_problems.end());
+    std::vector<std::string> problems = settings_problems;
     if (layout.monitor_missing) {
         problems.push_back("[overlay] monitor = " + std::to_string(model.settings.monitor) +
                            ": no such monitor now; the strip is on the primary one");
     }
-    const std::string text = problems.empty() ? std::string() : summarize_problems(problems, kProblemsShown);
-    if (text == reported) {
+    const std::vector<std::string> placing = layout_problems(model.settings, layout);
+    problems.insert(problems.end(), placing.begin(), placing.end());
+    // The settings' problems name their file; a data file names itself.
+    const bool about_settings = !problems.empty();
+    problems.insert(problems.begin(), data_problems.begin(), data_problems.end());
+    const std::string file = settings_file != nullptr && !settings_file->path.empty() ? settings_file->path
+                                                                                        : std::string(kSettingsFileName);
+    const Balloon balloon =
+        build_report(about_settings ? "Brindlow settings" : "Brindlow", about_settings ? file : "", problems);
+    if (balloon.text == reported) {
         return 0;
     }
-    if (text.empty()) {
+    if (balloon.text.empty()) {
         reported.clear();
         return 0;
     }
-    const std::string file = settings_file != nullptr && !settings_file->path.empty() ? settings_file->path
-                                                                                        : std::string(kSettingsFileName);
-    // The settings' problems name their file; a data file names itself.
-    const std::string title = settings_problems.empty() && !layout.monitor_missing ? "Brindlow" : "Brindlow settings";
-    const std::string body = settings_problems.empty() ? text : file + ":\n" + text;
-    if (tray == nullptr || tray->show_balloon(title, body) != 0) {
+    if (tray == nullptr || tray->show_balloon(balloon.title, balloon.text) != 0) {
         return -1; // tried again at the next load or placement
     }
-    reported = text;
+    reported = balloon.text;
     return 0;
 }
 
