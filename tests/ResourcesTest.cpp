@@ -39,6 +39,8 @@ TEST(Resources, ManifestAsksForNothingButInvokerRightsAndKnownWindows)
     const std::string manifest = resource_text(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    // Text beyond ASCII (the reports' "…") reaches the A functions as UTF-8.
+    EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string::npos);
     const char* known[] = {
         "{e2011457-1546-43c5-a5fe-008deee3d3f0}", // Vista
         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
