@@ -1,0 +1,190 @@
+#include "IniEdit.h"
+
+#include "INIReader.h"
+
+#include <vector>
+
+namespace {
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// One line of the text, with the bytes that end it ("\r\n", "\n" or none).
+struct Line {
+    std::string body;
+    std::string end;
+};
+
+std::vector<Line> split(const std::string& text)
+{
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t nl = text.find('\n', start);
+        if (nl == std::string::npos) {
+            lines.push_back(Line{text.substr(start), ""});
+            break;
+        }
+        const bool cr = nl > start && text[nl - 1] == '\r';
+        lines.push_back(Line{text.substr(start, nl - start - (cr ? 1 : 0)), cr ? "\r\n" : "\n"});
+        start = nl + 1;
+    }
+    return lines;
+}
+
+std::string join(const std::vector<Line>& lines)
+{
+    std::string out;
+    for (const Line& l : lines) {
+        out += l.body + l.end;
+    }
+    return out;
+}
+
+// The section a header line opens, as the reader names it; false for any other line.
+bool header(const std::string& body, std::string* name)
+{
+    const std::string line = trim(body);
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+        *name = line.substr(1, line.size() - 2);
+        return true;
+    }
+    return false;
+}
+
+// Whether the line sets the key (active), or is a comment that would ("; key = ...").
+bool sets_key(const std::string& body, const std::string& key, bool* commented)
+{
+    std::string line = trim(body);
+    *commented = !line.empty() && (line[0] == ';' || line[0] == '#');
+    if (*commented) {
+        line = trim(line.substr(1));
+    }
+    const std::size_t eq = line.find('=');
+    return eq != std::string::npos && trim(line.substr(0, eq)) == key;
+}
+
+// Where a key stands in the text: its last active line, else the first
+// commented-out one in its section; the section's last line that is not
+// blank; whether the section exists at all.
+struct Found {
+    int active = -1;
+    int commented = -1;
+    int section_end = -1;
+    bool section = false;
+};
+
+Found find_key(const std::vector<Line>& lines, const std::string& section, const std::string& key)
+{
+    Found f;
+    // Keys before any header belong to the section without a name.
+    std::string current;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string body = lines[i].body;
+        if (i == 0 && body.compare(0, 3, kByteOrderMark) == 0) {
+            body = body.substr(3);
+        }
+        std::string name;
+        if (header(body, &name)) {
+            current = name;
+            if (current == section) {
+                f.section = true;
+                f.section_end = static_cast<int>(i);
+            }
+            continue;
+        }
+        if (current != section) {
+            continue;
+        }
+        if (!trim(body).empty()) {
+            f.section_end = static_cast<int>(i);
+        }
+        bool commented = false;
+        if (sets_key(body, key, &commented)) {
+            if (!commented) {
+                f.active = static_cast<int>(i);
+            } else if (f.commented < 0) {
+                f.commented = static_cast<int>(i);
+            }
+        }
+    }
+    if (section.empty()) {
+        f.section = true;
+    }
+    return f;
+}
+
+// The line ending the text already uses, for lines it did not have.
+std::string line_end(const std::string& text)
+{
+    return text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+}
+
+// The ending for a last line that had none. A lone CR at its very end is
+// part of its value to the reader, which drops a CR only before a newline:
+// "\r\n" after it keeps it there.
+std::string end_for(const std::string& body, const std::string& eol)
+{
+    return !body.empty() && body.back() == '\r' ? "\r\n" : eol;
+}
+
+// The line at i, keeping any byte-order mark it starts with.
+void replace_line(std::vector<Line>& lines, int i, const std::string& body)
+{
+    Line& l = lines[static_cast<std::size_t>(i)];
+    const bool bom = i == 0 && l.body.compare(0, 3, kByteOrderMark) == 0;
+    l.body = (bom ? std::string(kByteOrderMark) : std::string()) + body;
+}
+}
+
+std::string set_ini_key(const std::string& text, const std::string& section, const std::string& key,
+                        const std::string& value)
+{
+    std::vector<Line> lines = split(text);
+    const Found f = find_key(lines, section, key);
+    const std::string setting = key + " = " + value;
+    const std::string eol = line_end(text);
+    if (f.active >= 0 || f.commented >= 0) {
+        replace_line(lines, f.active >= 0 ? f.active : f.commented, setting);
+        return join(lines);
+    }
+    if (f.section && f.section_end >= 0) {
+        Line& last = lines[static_cast<std::size_t>(f.section_end)];
+        if (last.end.empty()) {
+            last.end = end_for(last.body, eol);
+        }
+        lines.insert(lines.begin() + f.section_end + 1, Line{setting, eol});
+        return join(lines);
+    }
+    if (f.section) {
+        // Keys without a section go first, before any header (after the mark).
+        const bool bom = !lines.empty() && lines[0].body.compare(0, 3, kByteOrderMark) == 0;
+        if (bom) {
+            lines[0].body = lines[0].body.substr(3);
+        }
+        lines.insert(lines.begin(), Line{(bom ? std::string(kByteOrderMark) : std::string()) + setting, eol});
+        return join(lines);
+    }
+    std::string out = text;
+    if (!out.empty() && out.back() != '\n') {
+        out += end_for(out, eol);
+    }
+    if (!out.empty() && out != kByteOrderMark) {
+        out += eol;
+    }
+    return out + "[" + section + "]" + eol + setting + eol;
+}
+
+std::string remove_ini_key(const std::string& text, const std::string& section, const std::string& key)
+{
+    std::vector<Line> lines = split(text);
+    for (Found f = find_key(lines, section, key); f.active >= 0; f = find_key(lines, section, key)) {
+        const bool bom = f.active == 0 && lines[0].body.compare(0, 3, kByteOrderMark) == 0;
+        lines.erase(lines.begin() + f.active);
+        if (bom) {
+            if (lines.empty()) {
+                return kByteOrderMark;
+            }
+            lines[0].body = std::string(kByteOrderMark) + lines[0].body;
+        }
+    }
+    return join(lines);
+}
