@@ -141,8 +141,8 @@ void post_key(HWND hwnd, UINT vk)
 }
 
 // Items by the number of presses of the down key that reach them.
-constexpr int kHide = 5;
-constexpr int kClose = 6;
+constexpr int kHide = 11;
+constexpr int kClose = 12;
 
 // Opens the program's menu as a left click on its icon does, then picks the
 // n-th item (1-based, separators skipped) or, with 0, dismisses it; waits

@@ -164,3 +164,48 @@ TEST_F(SettingsInUse, AnOffsetOffTheScreenIsReducedAndMoreProblemsThanFitAreCoun
     EXPECT_EQ(text.substr(text.size() - note.size()), note) << text;
     EXPECT_LT(text.size(), sizeof tray.nid.szInfo);
 }
+
+TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    const std::string mine = "; my own notes\r\n[overlay]\r\n;corner = top-left\r\n[mine]\r\nkeep = this\r\n";
+    save(path, mine);
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    tray.settings_file = &file;
+    tray.settings = &window.model.settings;
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    struct Step {
+        const char* name;
+        UINT command;
+        std::function<bool()> followed;
+    };
+    const Step steps[] = {
+        {"Top right", TrayIcon::kCmdCornerFirst + 1, [&] { return where().right == sw && where().top == 0; }},
+        {"200 %", TrayIcon::kCmdScaleFirst + 2, [&] { return where().right - where().left == 1200; }},
+        {"Normal", TrayIcon::kCmdScaleFirst, [&] { return where().right - where().left == 600; }},
+        {"Battery off", TrayIcon::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 78; }},
+        {"Battery on", TrayIcon::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 100; }},
+        {"Hide over full-screen", TrayIcon::kCmdHideOverFullscreen,
+         [&] { return window.model.settings.hide_over_fullscreen; }},
+    };
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(tray.change_setting(k.command), 0);
+        EXPECT_TRUE(run_frames(window, 3000, k.followed));
+    }
+    const std::vector<unsigned char> bytes = read_whole_file(path);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text, "; my own notes\r\n[overlay]\r\ncorner = top-right\r\nhide_over_fullscreen = true\r\n[mine]\r\n"
+                    "keep = this\r\n\r\n[text]\r\nscale = 1\r\n\r\n[lines]\r\nshow = date, time, battery\r\n");
+    EXPECT_EQ(window.model.settings.lines,
+              (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
+
+    // A file that cannot be written is reported, and stays as it was.
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 3), -1);
+    EXPECT_NE(std::string(tray.nid.szInfo).find("read-only"), std::string::npos) << tray.nid.szInfo;
+    EXPECT_EQ(read_whole_file(path), bytes);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}

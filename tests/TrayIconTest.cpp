@@ -110,33 +110,75 @@ TEST_F(Tray, InitMakesAHiddenWindowAndTheIcon)
     EXPECT_TRUE(icon_exists(tray.nid));
 }
 
-TEST_F(Tray, MenuHasEightPositionsWithTheSettingsBetweenTwoSeparators)
+TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsInForce)
 {
+    Settings in_force = default_settings();
+    in_force.corner = Corner::BottomRight;
+    in_force.scale_halves = 3;
+    in_force.lines = {LineKind::Time};
+    in_force.hide_over_fullscreen = true;
+    tray.settings = &in_force;
     ModalDriver driver;
     std::vector<MenuItem> items;
-    with_menu(tray, driver, [&items](HWND w, HMENU m) {
+    std::vector<std::vector<MenuItem>> submenus;
+    std::vector<bool> lines_enabled;
+    with_menu(tray, driver, [&](HWND w, HMENU m) {
         items = read_menu(m);
+        for (int i : {4, 5, 6}) {
+            submenus.push_back(read_menu(GetSubMenu(m, i)));
+        }
+        for (UINT id = TrayIcon::kCmdLineFirst; id < TrayIcon::kCmdLineFirst + 3; ++id) {
+            lines_enabled.push_back((GetMenuState(GetSubMenu(m, 6), id, MF_BYCOMMAND) & MF_GRAYED) == 0);
+        }
         dismiss_menu(w);
     });
-    ASSERT_EQ(items.size(), 8u);
+    tray.settings = nullptr;
+    ASSERT_EQ(items.size(), 14u);
     const MenuItem expected[] = {
         {"About Brindlow", 10001, false, false},
         {"Check For Updates", 10002, false, false},
         {"", 0, true, false},
         {"Settings...", 10005, false, false},
+        {"Position", 0, false, false},
+        {"Text size", 0, false, false},
+        {"Lines", 0, false, false},
+        {"Text colour...", 10020, false, false},
+        {"Shadow colour...", 10021, false, false},
+        {"Hide over full-screen programs", 10022, false, true},
         {"Start with Windows", 10006, false, false},
         {"", 0, true, false},
         {"Hide Brindlow", 10003, false, false},
         {"Close", 10004, false, false},
     };
-    for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(items[i].separator, expected[i].separator);
         if (!expected[i].separator) {
             EXPECT_EQ(items[i].text, expected[i].text);
-            EXPECT_EQ(items[i].id, expected[i].id);
+            EXPECT_EQ(items[i].checked, expected[i].checked);
+            if (expected[i].id != 0) {
+                EXPECT_EQ(items[i].id, expected[i].id);
+            }
         }
     }
+    // Each submenu's items, and which one is marked: the settings in force.
+    const std::vector<std::vector<std::string>> texts = {
+        {"Top left", "Top right", "Bottom left", "Bottom right"},
+        {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"},
+        {"Date", "Time", "Battery"},
+    };
+    const std::vector<std::vector<bool>> marked = {
+        {false, false, false, true}, {false, true, false, false, false}, {false, true, false}};
+    ASSERT_EQ(submenus.size(), 3u);
+    for (std::size_t m = 0; m < 3; ++m) {
+        ASSERT_EQ(submenus[m].size(), texts[m].size());
+        for (std::size_t i = 0; i < texts[m].size(); ++i) {
+            EXPECT_EQ(submenus[m][i].text, texts[m][i]);
+            EXPECT_EQ(submenus[m][i].checked, marked[m][i]) << texts[m][i];
+        }
+    }
+    // The only line shown cannot be turned off.
+    EXPECT_EQ(lines_enabled, (std::vector<bool>{true, false, true}));
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
@@ -164,8 +206,8 @@ TEST_F(Tray, ALeftOrRightButtonReleaseOpensTheMenu)
         items = read_menu(m);
         dismiss_menu(w);
     });
-    ASSERT_EQ(items.size(), 8u);
-    EXPECT_FALSE(items[6].checked);
+    ASSERT_EQ(items.size(), 14u);
+    EXPECT_FALSE(items[12].checked);
     EXPECT_TRUE(IsWindowVisible(window.strip.hwnd));
 }
 
@@ -178,8 +220,8 @@ TEST_F(Tray, HideTogglesTheOverlayAndTheCheckMarkFollows)
     for (const Step& s : steps) {
         bool checked = !s.checked_before;
         with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-            checked = read_menu(m)[6].checked;
-            choose_item(w, 5);
+            checked = read_menu(m)[12].checked;
+            choose_item(w, 11);
         });
         EXPECT_EQ(checked, s.checked_before);
         pump_until([&] { return (IsWindowVisible(window.strip.hwnd) != FALSE) == s.visible_after; }, 2000);
@@ -194,7 +236,7 @@ TEST_F(Tray, CloseEndsTheOverlayLoop)
     window.init_displays();
     HWND overlay = window.strip.hwnd;
     ModalDriver driver;
-    driver.on_menu([](HWND w, HMENU) { choose_item(w, 6); });
+    driver.on_menu([](HWND w, HMENU) { choose_item(w, 12); });
     click(tray.hwnd, WM_LBUTTONUP);
     // The loop itself dispatches the click, runs the menu and takes the close.
     EXPECT_EQ(window.run(), 0);
@@ -377,7 +419,7 @@ TEST(TrayWithoutOverlay, CloseAndHideDoNoHarm)
     TrayIcon tray;
     ASSERT_EQ(tray.init(), 0);
     ModalDriver driver;
-    for (int item : {6, 5, 6}) {
+    for (int item : {12, 11, 12}) {
         with_menu(tray, driver, [item](HWND w, HMENU) { choose_item(w, item); });
         pump_until([] { return false; }, 200);
     }
@@ -445,8 +487,8 @@ TEST_F(Tray, StartWithWindowsAddsAndRemovesTheUsersStartupShortcut)
     for (bool present : {true, false}) {
         bool checked = present;
         with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-            checked = read_menu(m)[4].checked;
-            choose_item(w, 4);
+            checked = read_menu(m)[10].checked;
+            choose_item(w, 10);
         });
         EXPECT_EQ(checked, !present) << "the check mark shows whether it starts at login";
         EXPECT_EQ(StartupShortcut::exists(), present);

@@ -46,6 +46,13 @@ public:
     // The file a user should edit: the one in use, or a new one in
     // %APPDATA%\Brindlow listing every key, written first. Empty on failure.
     std::string edit_path();
+    // Sets one key in the file a user should edit (see edit_path), or removes
+    // it when `remove` is true, leaving every other byte of the file as it
+    // was. The file is written whole to a temporary file beside it and
+    // renamed over it, so that a crash or a full disk never leaves half a
+    // file. 0, or -1 with *why saying what failed; the file is then as it was.
+    int set_key(const std::string& section, const std::string& key, const std::string& value, bool remove,
+                std::string* why);
     // Watches the folders as they are now (Brindlow's own, or %APPDATA%
     // until it exists); 0, or -1 when no watch could be set.
     int watch();

@@ -6,6 +6,7 @@
 #include <string>
 
 class SettingsFile;
+struct Settings;
 
 // The notification-area icon, the user's only handle on the program: a left
 // click opens the menu (About, Check For Updates, Settings..., Start with
@@ -25,6 +26,13 @@ public:
     static constexpr UINT kCmdClose = 10004;
     static constexpr UINT kCmdSettings = 10005;
     static constexpr UINT kCmdStartWithWindows = 10006;
+    // Settings from the menu, each one key of the settings file.
+    static constexpr UINT kCmdCornerFirst = 10007;  // top-left, top-right, bottom-left, bottom-right
+    static constexpr UINT kCmdScaleFirst = 10012;   // 1, 1.5, 2, 3, auto
+    static constexpr UINT kCmdLineFirst = 10017;    // date, time, battery
+    static constexpr UINT kCmdTextColour = 10020;
+    static constexpr UINT kCmdShadowColour = 10021;
+    static constexpr UINT kCmdHideOverFullscreen = 10022;
     // Sent by a second copy to the first's hidden window: show the strip.
     static constexpr const char* kShowAgainMessage = "BrindlowShowAgain";
 
@@ -32,7 +40,8 @@ public:
     HANDLE thread = nullptr;
     HWND hwnd = nullptr;
     HICON icon = nullptr;
-    SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file
+    SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
+    const Settings* settings = nullptr;    // not owned: the settings in force, for the menu's marks
     std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
     // 0, or -1 when "icon.ico" (in the working directory, else beside the
@@ -49,6 +58,10 @@ public:
     // A warning balloon from the icon that respects the user's quiet time
     // (it does not come from something the user did); 0, or -1.
     int show_balloon(const std::string& title, const std::string& text);
+
+    // Carries out one of the menu's settings commands: one key of the
+    // settings file changed, which the live reload then applies.
+    int change_setting(UINT command);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
     static DWORD WINAPI loop_thread(LPVOID param);

@@ -178,6 +178,12 @@ std::string remove_ini_key(const std::string& text, const std::string& section, 
     std::vector<Line> lines = split(text);
     for (Found f = find_key(lines, section, key); f.active >= 0; f = find_key(lines, section, key)) {
         const bool bom = f.active == 0 && lines[0].body.compare(0, 3, kByteOrderMark) == 0;
+        if (f.active == 0 && !bom && lines.size() > 1 && lines[1].body.compare(0, 3, kByteOrderMark) == 0) {
+            // Those bytes mid-file are part of a key; first, they would be
+            // taken for a byte-order mark. The line stays, empty.
+            lines[0].body.clear();
+            continue;
+        }
         lines.erase(lines.begin() + f.active);
         if (bom) {
             if (lines.empty()) {

@@ -154,6 +154,7 @@ int BRINDLOW_MAIN(int, char**)
 
     TrayIcon tray;
     tray.settings_file = &settings_file;
+    tray.settings = &window.model.settings;
     int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.

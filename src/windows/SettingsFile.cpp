@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include "DataFolders.h"
+#include "IniEdit.h"
 
 #include <shlobj.h>
 
@@ -203,6 +204,74 @@ std::string SettingsFile::edit_path()
     // The folder may be new: watch it from now on.
     watch();
     return fresh;
+}
+
+namespace {
+// The system's reason for the last failure, as one line.
+std::string last_error_text()
+{
+    const DWORD code = GetLastError();
+    char text[256] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) {
+        --n;
+    }
+    return n > 0 ? std::string(text, n) : "error " + std::to_string(code);
+}
+
+// The whole file, or false when it cannot be read or is too large to be ours.
+bool read_text(const std::string& path, std::string* text)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        return false;
+    }
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        text->append(buffer, n);
+    }
+    const bool ok = std::ferror(f) == 0 && text->size() <= static_cast<std::size_t>(kMaxSettingsBytes);
+    return std::fclose(f) == 0 && ok;
+}
+}
+
+int SettingsFile::set_key(const std::string& section, const std::string& key, const std::string& value,
+                          bool remove, std::string* why)
+{
+    const std::string target = edit_path();
+    if (target.empty()) {
+        *why = std::string(kSettingsFileName) + " cannot be made in " + folders[kUserFolder];
+        return -1;
+    }
+    std::string text;
+    if (!read_text(target, &text)) {
+        *why = target + ": cannot be read";
+        return -1;
+    }
+    const std::string edited = remove ? remove_ini_key(text, section, key) : set_ini_key(text, section, key, value);
+    if (edited == text) {
+        return 0;
+    }
+    // A read-only file stays as it is: renaming over it would replace it.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        *why = target + ": cannot be changed: it is read-only";
+        return -1;
+    }
+    const std::string temporary = target + ".new";
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    bool written = f != nullptr && std::fwrite(edited.data(), 1, edited.size(), f) == edited.size();
+    written = f != nullptr && std::fclose(f) == 0 && written;
+    // MOVEFILE_WRITE_THROUGH: the rename is on the disk before it returns.
+    if (!written ||
+        !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *why = target + ": cannot be written (" + last_error_text() + ")";
+        DeleteFileA(temporary.c_str());
+        return -1;
+    }
+    return 0;
 }
 
 int SettingsFile::destroy()

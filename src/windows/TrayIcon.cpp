@@ -6,6 +6,14 @@
 #include "SettingsFile.h"
 #include "StartupShortcut.h"
 
+#include "Settings.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
 static HMENU hMenu = nullptr;
 
 namespace {
@@ -30,8 +38,115 @@ UINT show_again_message()
 }
 
 namespace {
+const char* const kCornerNames[] = {"top-left", "top-right", "bottom-left", "bottom-right"};
+const char* const kCornerItems[] = {"Top left", "Top right", "Bottom left", "Bottom right"};
+const char* const kScaleValues[] = {"1", "1.5", "2", "3", "auto"};
+const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"};
+const int kScaleHalves[] = {2, 3, 4, 6, 0};
+const LineKind kMenuLines[] = {LineKind::Date, LineKind::Time, LineKind::Battery};
+const char* const kLineNames[] = {"date", "time", "battery"};
+const char* const kLineItems[] = {"Date", "Time", "Battery"};
+constexpr int kCorners = 4;
+constexpr int kScales = 5;
+constexpr int kLines = 3;
+
+bool shows(const Settings& s, LineKind kind)
+{
+    for (LineKind k : s.lines) {
+        if (k == kind) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The marks show the settings in force, whoever changed them last.
+void mark_settings(const Settings& s)
+{
+    CheckMenuRadioItem(hMenu, TrayIcon::kCmdCornerFirst, TrayIcon::kCmdCornerFirst + kCorners - 1,
+                       TrayIcon::kCmdCornerFirst + static_cast<UINT>(s.corner), MF_BYCOMMAND);
+    int scale = kScales - 1;
+    for (int i = 0; !s.scale_auto && i < kScales - 1; ++i) {
+        if (kScaleHalves[i] == s.scale_halves) {
+            scale = i;
+        }
+    }
+    CheckMenuRadioItem(hMenu, TrayIcon::kCmdScaleFirst, TrayIcon::kCmdScaleFirst + kScales - 1,
+                       TrayIcon::kCmdScaleFirst + static_cast<UINT>(scale), MF_BYCOMMAND);
+    for (int i = 0; i < kLines; ++i) {
+        const UINT id = TrayIcon::kCmdLineFirst + static_cast<UINT>(i);
+        const bool shown = shows(s, kMenuLines[i]);
+        CheckMenuItem(hMenu, id, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
+        // The last line shown cannot go: a strip with nothing on it could not be found again.
+        EnableMenuItem(hMenu, id, MF_BYCOMMAND | (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED));
+    }
+    CheckMenuItem(hMenu, TrayIcon::kCmdHideOverFullscreen,
+                  MF_BYCOMMAND | (s.hide_over_fullscreen ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// "#RRGGBB" for a colour the settings hold as 0xRRGGBB.
+std::string colour_text(unsigned int rgb)
+{
+    char text[8];
+    (void)std::snprintf(text, sizeof text, "#%06X", rgb & 0xFFFFFFu);
+    return text;
+}
+
+// Windows' colour dialog on the colour in force; false when cancelled. The
+// strip's see-through key colour is refused, as it is in the file.
+bool choose_colour(HWND owner, unsigned int* rgb)
+{
+    static COLORREF custom[16] = {};
+    CHOOSECOLORA cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = owner;
+    cc.lpCustColors = custom;
+    // COLORREF keeps red in its low byte.
+    cc.rgbResult = RGB((*rgb >> 16) & 0xFF, (*rgb >> 8) & 0xFF, *rgb & 0xFF);
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    for (;;) {
+        if (!ChooseColorA(&cc)) {
+            return false;
+        }
+        const unsigned int chosen = (static_cast<unsigned int>(GetRValue(cc.rgbResult)) << 16) |
+                                    (static_cast<unsigned int>(GetGValue(cc.rgbResult)) << 8) |
+                                    GetBValue(cc.rgbResult);
+        if (chosen != kKeyColourRgb) {
+            *rgb = chosen;
+            return true;
+        }
+        MessageBoxA(owner, "#080808 is the strip's see-through background: text in it would be invisible. "
+                           "Choose another colour.", "Brindlow", MB_ICONWARNING);
+    }
+}
+
+// The lines to show with one turned on or off, in the order they are shown;
+// a line turned on takes its place among them in the default order.
+std::string lines_with(const Settings& s, LineKind kind, bool on)
+{
+    // The user's order for the lines already shown.
+    std::vector<LineKind> ordered;
+    for (LineKind k : s.lines) {
+        if (k != kind || on) {
+            ordered.push_back(k);
+        }
+    }
+    if (on && !shows(s, kind)) {
+        std::size_t at = 0;
+        while (at < ordered.size() && static_cast<int>(ordered[at]) < static_cast<int>(kind)) {
+            ++at;
+        }
+        ordered.insert(ordered.begin() + static_cast<std::ptrdiff_t>(at), kind);
+    }
+    std::string text;
+    for (LineKind k : ordered) {
+        text += (text.empty() ? "" : ", ") + std::string(kLineNames[static_cast<int>(k)]);
+    }
+    return text;
+}
+
 // Shows the menu at the cursor and returns the chosen command, or 0.
-UINT track_menu(HWND owner, int hidden)
+UINT track_menu(HWND owner, int hidden, const Settings* settings)
 {
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -41,6 +156,7 @@ UINT track_menu(HWND owner, int hidden)
     CheckMenuItem(hMenu, TrayIcon::kCmdHide, MF_BYCOMMAND | (hidden ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(hMenu, TrayIcon::kCmdStartWithWindows,
                   MF_BYCOMMAND | (StartupShortcut::exists() ? MF_CHECKED : MF_UNCHECKED));
+    mark_settings(settings != nullptr ? *settings : default_settings());
     const UINT command = static_cast<UINT>(TrackPopupMenu(
         hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
     // Forces a task switch to the owner so that the menu works the next time
@@ -98,6 +214,24 @@ int TrayIcon::init()
     AppendMenuA(hMenu, MF_STRING, kCmdCheckForUpdates, "Check For Updates");
     AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(hMenu, MF_STRING, kCmdSettings, "Settings...");
+    HMENU position = CreatePopupMenu();
+    for (int i = 0; i < kCorners; ++i) {
+        AppendMenuA(position, MF_STRING, kCmdCornerFirst + static_cast<UINT>(i), kCornerItems[i]);
+    }
+    AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(position), "Position");
+    HMENU size = CreatePopupMenu();
+    for (int i = 0; i < kScales; ++i) {
+        AppendMenuA(size, MF_STRING, kCmdScaleFirst + static_cast<UINT>(i), kScaleItems[i]);
+    }
+    AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(size), "Text size");
+    HMENU lines = CreatePopupMenu();
+    for (int i = 0; i < kLines; ++i) {
+        AppendMenuA(lines, MF_STRING, kCmdLineFirst + static_cast<UINT>(i), kLineItems[i]);
+    }
+    AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(lines), "Lines");
+    AppendMenuA(hMenu, MF_STRING, kCmdTextColour, "Text colour...");
+    AppendMenuA(hMenu, MF_STRING, kCmdShadowColour, "Shadow colour...");
+    AppendMenuA(hMenu, MF_STRING, kCmdHideOverFullscreen, "Hide over full-screen programs");
     AppendMenuA(hMenu, MF_STRING, kCmdStartWithWindows, "Start with Windows");
     AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(hMenu, MF_STRING, kCmdHide, "Hide Brindlow");
@@ -175,6 +309,53 @@ void toggle_start_with_windows()
 }
 }
 
+int TrayIcon::change_setting(UINT command)
+{
+    if (settings_file == nullptr) {
+        return -1;
+    }
+    const Settings current = settings != nullptr ? *settings : default_settings();
+    const char* section = "overlay";
+    const char* key = nullptr;
+    std::string value;
+    if (command >= kCmdCornerFirst && command < kCmdCornerFirst + kCorners) {
+        key = "corner";
+        value = kCornerNames[command - kCmdCornerFirst];
+    } else if (command >= kCmdScaleFirst && command < kCmdScaleFirst + kScales) {
+        section = "text";
+        key = "scale";
+        value = kScaleValues[command - kCmdScaleFirst];
+    } else if (command >= kCmdLineFirst && command < kCmdLineFirst + kLines) {
+        const LineKind kind = kMenuLines[command - kCmdLineFirst];
+        const bool on = !shows(current, kind);
+        if (!on && current.lines.size() <= 1) {
+            return 0;
+        }
+        section = "lines";
+        key = "show";
+        value = lines_with(current, kind, on);
+    } else if (command == kCmdTextColour || command == kCmdShadowColour) {
+        unsigned int rgb = command == kCmdTextColour ? current.colour : current.shadow;
+        if (!choose_colour(hwnd, &rgb)) {
+            return 0;
+        }
+        section = "text";
+        key = command == kCmdTextColour ? "colour" : "shadow";
+        value = colour_text(rgb);
+    } else if (command == kCmdHideOverFullscreen) {
+        key = "hide_over_fullscreen";
+        value = current.hide_over_fullscreen ? "false" : "true";
+    } else {
+        return -1;
+    }
+    std::string why;
+    if (settings_file->set_key(section, key, value, false, &why) != 0) {
+        show_balloon("Brindlow settings", why);
+        return -1;
+    }
+    return 0;
+}
+
 DWORD WINAPI TrayIcon::loop_thread(LPVOID)
 {
     // Nothing is ever posted here; waiting instead of polling keeps the
@@ -202,7 +383,14 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         if (LOWORD(lparam) != WM_LBUTTONUP && LOWORD(lparam) != WM_RBUTTONUP) {
             return 0;
         }
-        switch (track_menu(hwnd, brindlow_hidden)) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
+        TrayIcon* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        const UINT command = track_menu(hwnd, brindlow_hidden, self != nullptr ? self->settings : nullptr);
+        if (self != nullptr && command >= kCmdCornerFirst && command <= kCmdHideOverFullscreen) {
+            self->change_setting(command);
+            return 0;
+        }
+        switch (command) {
         case kCmdAbout: {
             AboutWindow about(hwnd);
             about.show();
