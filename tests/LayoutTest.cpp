@@ -103,3 +103,42 @@ TEST(Place, WithoutMonitorsItSitsAtTheOrigin)
     const StripLayout layout = layout_strip(default_settings(), kDefaultLines, {});
     EXPECT_EQ(layout.window, (Rect{0, 0, 600, 100}));
 }
+
+TEST(Place, ADroppedStripIsDescribedFromItsNearestCorner)
+{
+    struct Drop {
+        const char* name;
+        Rect dropped;
+        Area area;
+        Corner corner;
+        int x, y, monitor;
+    };
+    const Drop drops[] = {
+        {"top left", {20, 30, 620, 130}, Area::Screen, Corner::TopLeft, 20, 30, 0},
+        {"top right", {400, 5, 1000, 105}, Area::Screen, Corner::TopRight, 24, 5, 0},
+        {"bottom left of the work area", {0, 600, 600, 700}, Area::Work, Corner::BottomLeft, 0, 28, 0},
+        {"bottom right", {424, 668, 1024, 768}, Area::Screen, Corner::BottomRight, 0, 0, 0},
+        {"just past the middle goes by its centre", {213, 335, 813, 435}, Area::Screen, Corner::BottomRight, 211, 333, 0},
+        {"partly off the screen", {-50, -20, 550, 80}, Area::Screen, Corner::TopLeft, 0, 0, 0},
+        {"on the second monitor", {2300, 900, 2900, 1000}, Area::Screen, Corner::BottomRight, 44, 80, 2},
+        {"off every monitor: the primary", {5000, 5000, 5600, 5100}, Area::Screen, Corner::BottomRight, 0, 0, 0},
+    };
+    for (const Drop& d : drops) {
+        SCOPED_TRACE(d.name);
+        const Placement p = placement_for(d.dropped, kMonitors, d.area);
+        EXPECT_EQ(p.corner, d.corner);
+        EXPECT_EQ(p.x, d.x);
+        EXPECT_EQ(p.y, d.y);
+        EXPECT_EQ(p.monitor, d.monitor);
+        // Placed by the layout again, it lands where it was dropped (when it fits).
+        if (d.dropped.left >= 0 && d.dropped.top >= 0 && d.dropped.right <= 2944 && d.dropped.bottom <= 1080) {
+            Settings s = default_settings();
+            s.corner = p.corner;
+            s.x = p.x;
+            s.y = p.y;
+            s.monitor = p.monitor;
+            s.area = d.area;
+            EXPECT_EQ(layout_strip(s, kDefaultLines, kMonitors).window, d.dropped);
+        }
+    }
+}

@@ -7,6 +7,8 @@
 
 #include "TestSupport.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -208,4 +210,121 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     EXPECT_NE(std::string(tray.nid.szInfo).find("read-only"), std::string::npos) << tray.nid.szInfo;
     EXPECT_EQ(read_whole_file(path), bytes);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+namespace {
+// Mouse input as the user's hand gives it, in screen pixels.
+void mouse(DWORD flags, int x, int y)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+}
+
+void key(HWND hwnd, UINT vk)
+{
+    PostMessageA(hwnd, WM_KEYDOWN, vk, 1);
+    PostMessageA(hwnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+bool click_through(HWND strip)
+{
+    RECT r{};
+    GetWindowRect(strip, &r);
+    const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    return (GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0 && WindowFromPoint(middle) != strip;
+}
+}
+
+TEST_F(SettingsInUse, MoveLetsTheStripBeDraggedThenKeepsOrPutsBackItsPlace)
+{
+    ASSERT_EQ(file.init(), 0);
+    save(dir + "\\brindlow.ini", "[overlay]\n;corner = top-left\n");
+    window.init_displays();
+    window.load_settings();
+    HWND strip = window.strip.hwnd;
+    HWND below = CreateWindowExA(0, test_window_class(), "below", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(below);
+    run_frames(window, 200);
+    ASSERT_TRUE(click_through(strip));
+
+    // Dragged by the mouse from its middle, 200 right and 300 down.
+    PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
+    EXPECT_EQ(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+    EXPECT_EQ(GetForegroundWindow(), strip) << "moving is the one time it takes the keyboard";
+    // BRINDLOW_MOVE_SHOT names a PNG to save the strip into as it is being
+    // moved (the README's picture).
+    if (const char* shot = std::getenv("BRINDLOW_MOVE_SHOT")) {
+        window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
+        window.needs_draw = true;
+        move_wine_tray_away();
+        run_frames(window, 300);
+        const std::vector<Rgb> pixels = capture_screen(0, 0, 600, 100);
+        std::vector<unsigned char> rgba;
+        for (const Rgb& c : pixels) {
+            rgba.insert(rgba.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                                     static_cast<unsigned char>(c.b), 255});
+        }
+        write_png(shot, 600, 100, rgba);
+    }
+    mouse(0, 300, 50);
+    run_frames(window, 100);
+    mouse(MOUSEEVENTF_LEFTDOWN, 300, 50);
+    run_frames(window, 100);
+    for (int step = 1; step <= 10; ++step) {
+        mouse(0, 300 + 20 * step, 50 + 30 * step);
+        run_frames(window, 30);
+    }
+    mouse(MOUSEEVENTF_LEFTUP, 500, 350);
+    run_frames(window, 300);
+    RECT r{};
+    GetWindowRect(strip, &r);
+    const bool dragged = r.left == 200 && r.top == 300;
+    // One pixel short (or, if no drag arrived, wherever it is), then the
+    // right arrow key's pixel.
+    window.strip.nudge(199 - r.left, 300 - r.top);
+    key(strip, VK_RIGHT);
+    run_frames(window, 200);
+    GetWindowRect(strip, &r);
+    EXPECT_EQ(r.left, 200);
+    key(strip, VK_RETURN);
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    // Written to the file, applied by the reload: the strip stays there.
+    EXPECT_TRUE(run_frames(window, 3000, [&] { return window.model.settings.x == 200 && window.model.settings.y == 300; }));
+    run_frames(window, 300);
+    GetWindowRect(strip, &r);
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.top, 300);
+    const std::vector<unsigned char> bytes = read_whole_file(dir + "\\brindlow.ini");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              "[overlay]\ncorner = top-left\nx = 200\ny = 300\nmonitor = primary\n");
+    EXPECT_TRUE(click_through(strip));
+    EXPECT_NE(GetForegroundWindow(), strip);
+
+    // Moved again, then Esc: back where it was, and the file as it was.
+    PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
+    key(strip, VK_DOWN);
+    run_frames(window, 200);
+    key(strip, VK_ESCAPE);
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    GetWindowRect(strip, &r);
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.top, 300);
+    EXPECT_EQ(read_whole_file(dir + "\\brindlow.ini"), bytes);
+    EXPECT_TRUE(click_through(strip));
+    EXPECT_NE(GetForegroundWindow(), strip);
+    // The icon's "Done" keeps the place too.
+    PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
+    PostMessageA(strip, OverlayWindow::kMoveMessage, 1, 0);
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    EXPECT_TRUE(click_through(strip));
+    std::printf("[ INFO     ] the strip was %s\n", dragged ? "dragged by the mouse" : "moved by the keys");
+    DestroyWindow(below);
 }

@@ -163,12 +163,12 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     }
     // Each submenu's items, and which one is marked: the settings in force.
     const std::vector<std::vector<std::string>> texts = {
-        {"Top left", "Top right", "Bottom left", "Bottom right"},
+        {"Top left", "Top right", "Bottom left", "Bottom right", "", "Move..."},
         {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"},
         {"Date", "Time", "Battery"},
     };
     const std::vector<std::vector<bool>> marked = {
-        {false, false, false, true}, {false, true, false, false, false}, {false, true, false}};
+        {false, false, false, true, false, false}, {false, true, false, false, false}, {false, true, false}};
     ASSERT_EQ(submenus.size(), 3u);
     for (std::size_t m = 0; m < 3; ++m) {
         ASSERT_EQ(submenus[m].size(), texts[m].size());

@@ -58,6 +58,19 @@ constexpr int kStripHeightThreeLines = 100;
 StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
                          const std::vector<MonitorArea>& monitors, int scale_halves = 2);
 
+// Where a strip dropped at a rectangle is, in the settings' terms: the
+// monitor that holds its centre (the primary when none does), the corner
+// nearest to it and the offsets inward from that corner (never negative), so
+// that it lands in the same place after a restart and follows its corner when
+// the screen's size changes.
+struct Placement {
+    Corner corner;
+    int x;
+    int y;
+    int monitor; // 0: the primary; 1, 2, ...: in the order Windows enumerates them
+};
+Placement placement_for(const Rect& dropped, const std::vector<MonitorArea>& monitors, Area area);
+
 // What a placement has to tell the user: offsets reduced to keep the strip
 // on screen, a strip larger than its monitor.
 std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout);

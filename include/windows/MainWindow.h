@@ -41,6 +41,8 @@ public:
     DateDisplay date_display;
     TimeDisplay time_display;
     BatteryDisplay battery_display;
+    // The line shown instead of the others while the strip is being moved.
+    Display move_hint;
     // Where the clock and the battery are read: Windows, unless a test
     // hands in readings of its own.
     ClockReading (*read_clock)() = read_local_clock;
@@ -116,6 +118,11 @@ public:
     int present();
     // Draws one frame into the back buffer.
     int draw();
+    // "Move...": the strip grabbable until Enter, a double click or Esc.
+    int begin_move();
+    // Ends moving: kept, the place is written to the settings file as its
+    // corner, offsets and monitor; otherwise the strip goes back.
+    int finish_move(bool keep);
     int destroy();
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

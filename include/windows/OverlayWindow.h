@@ -14,6 +14,10 @@ public:
     static constexpr int kWidth = 600;
     static constexpr int kHeight = 100;
     static constexpr COLORREF kKeyColour = RGB(8, 8, 8);
+    // Posted by the icon's "Move...": the strip becomes grabbable.
+    static constexpr UINT kMoveMessage = WM_APP + 2;
+    // How opaque the strip is while it is being moved (of 255).
+    static constexpr BYTE kMovingAlpha = 210;
 
     HWND hwnd = nullptr;
     bool registered = false; // the class is ours to unregister
@@ -23,6 +27,10 @@ public:
     bool user_hidden = false;
     bool fullscreen_hidden = false;
     bool hide_over_fullscreen = false;
+    // While "Move..." is on: where the strip was, and who had the foreground.
+    bool moving = false;
+    RECT before_move{};
+    HWND foreground_before = nullptr;
     // The Windows call that failed in init, and its error, for the report.
     const char* failed_call = nullptr;
     DWORD failed_error = 0;
@@ -44,5 +52,14 @@ public:
     // Records the menu's Hide or its undoing from WM_SHOWWINDOW; 1 when the
     // strip was shown again.
     int shown_by_user(WPARAM shown, LPARAM reason);
+    // Makes the strip grabbable: clicks reach it, it shows whole and
+    // half-transparent instead of key-coloured, and it takes the keyboard
+    // (the only time it does).
+    int begin_move();
+    // Moves it by a few pixels (the arrow keys).
+    int nudge(int dx, int dy);
+    // Click-through, key-coloured and without the keyboard again; put back
+    // where it was unless `keep`.
+    int end_move(bool keep);
     int destroy();
 };

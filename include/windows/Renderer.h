@@ -31,8 +31,10 @@ public:
     // cannot be used falls back to the 24-pixel atlas, stretched, and then
     // to squares, and says why in *problems.
     int load_font(int halves, std::vector<std::string>* problems);
-    // Clears to the key colour and draws the lines in the order given.
-    int draw(Display* const* lines, int count);
+    // Clears to the key colour (or another backdrop, 0xRRGGBB) and draws
+    // the lines in the order given.
+    int draw(Display* const* lines, int count, unsigned int backdrop = kKeyBackdrop);
+    static constexpr unsigned int kKeyBackdrop = 0x080808;
     int swap();
     int destroy(HWND hwnd);
 };

@@ -28,6 +28,7 @@ public:
     static constexpr UINT kCmdStartWithWindows = 10006;
     // Settings from the menu, each one key of the settings file.
     static constexpr UINT kCmdCornerFirst = 10007;  // top-left, top-right, bottom-left, bottom-right
+    static constexpr UINT kCmdMove = 10011;
     static constexpr UINT kCmdScaleFirst = 10012;   // 1, 1.5, 2, 3, auto
     static constexpr UINT kCmdLineFirst = 10017;    // date, time, battery
     static constexpr UINT kCmdTextColour = 10020;
@@ -42,6 +43,7 @@ public:
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
     const Settings* settings = nullptr;    // not owned: the settings in force, for the menu's marks
+    const bool* strip_moving = nullptr;    // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
     // 0, or -1 when "icon.ico" (in the working directory, else beside the

@@ -108,3 +108,36 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
     }
     return problems;
 }
+
+Placement placement_for(const Rect& dropped, const std::vector<MonitorArea>& monitors, Area area)
+{
+    const int cx = (dropped.left + dropped.right) / 2, cy = (dropped.top + dropped.bottom) / 2;
+    std::size_t chosen = monitors.size();
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const Rect& m = monitors[i].monitor;
+        if (cx >= m.left && cx < m.right && cy >= m.top && cy < m.bottom) {
+            chosen = i;
+            break;
+        }
+    }
+    for (std::size_t i = 0; chosen == monitors.size() && i < monitors.size(); ++i) {
+        if (monitors[i].primary) {
+            chosen = i;
+        }
+    }
+    Placement p{Corner::TopLeft, 0, 0, 0};
+    if (chosen == monitors.size()) {
+        p.x = std::max(0, dropped.left);
+        p.y = std::max(0, dropped.top);
+        return p;
+    }
+    const MonitorArea& m = monitors[chosen];
+    const Rect& a = area == Area::Work ? m.work : m.monitor;
+    const bool right = cx > (a.left + a.right) / 2;
+    const bool bottom = cy > (a.top + a.bottom) / 2;
+    p.corner = bottom ? (right ? Corner::BottomRight : Corner::BottomLeft) : (right ? Corner::TopRight : Corner::TopLeft);
+    p.x = std::max(0, right ? a.right - dropped.right : dropped.left - a.left);
+    p.y = std::max(0, bottom ? a.bottom - dropped.bottom : dropped.top - a.top);
+    p.monitor = m.primary ? 0 : static_cast<int>(chosen) + 1;
+    return p;
+}

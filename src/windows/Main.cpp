@@ -155,6 +155,7 @@ int BRINDLOW_MAIN(int, char**)
     TrayIcon tray;
     tray.settings_file = &settings_file;
     tray.settings = &window.model.settings;
+    tray.strip_moving = &window.strip.moving;
     int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.

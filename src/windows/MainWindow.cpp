@@ -7,6 +7,11 @@
 #include <ctime>
 
 namespace {
+constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
+// The backdrop while moving: dark, so that the strip can be seen and grabbed.
+constexpr unsigned int kMovingBackdrop = 0x303030;
+constexpr int kNudgeFast = 10;
+
 // 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
 constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
 constexpr unsigned long long kTicksPerMs = 10000ULL;
@@ -63,6 +68,8 @@ int MainWindow::init()
     for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
         display_for(kind)->set_display_font(&renderer.font);
     }
+    move_hint.set_display_font(&renderer.font);
+    move_hint.text = kMoveHint;
     strip.show();
     events.init(strip.hwnd);
     return 0;
@@ -315,12 +322,61 @@ int MainWindow::present()
 
 int MainWindow::draw()
 {
+    if (strip.moving) {
+        move_hint.set_position(kMarginX * scale_halves / 2, kMarginY * scale_halves / 2);
+        move_hint.set_font_size(time_display.font_size);
+        move_hint.set_font_spacing(time_display.font_spacing);
+        move_hint.colour = model.settings.colour;
+        Display* hint = &move_hint;
+        return renderer.draw(&hint, 1, kMovingBackdrop);
+    }
     Display* lines[kLineKinds];
     int count = 0;
     for (LineKind kind : model.draw_order()) {
         lines[count++] = display_for(kind);
     }
     return renderer.draw(lines, count);
+}
+
+int MainWindow::begin_move()
+{
+    strip.begin_move();
+    needs_draw = true;
+    return present();
+}
+
+int MainWindow::finish_move(bool keep)
+{
+    if (!strip.moving) {
+        return 0;
+    }
+    RECT r{};
+    GetWindowRect(strip.hwnd, &r);
+    strip.end_move(keep);
+    needs_draw = true;
+    if (keep && settings_file != nullptr) {
+        const Placement p = placement_for(Rect{r.left, r.top, r.right, r.bottom}, enumerate_monitors(),
+                                          model.settings.area);
+        const char* const corners[] = {"top-left", "top-right", "bottom-left", "bottom-right"};
+        const std::pair<const char*, std::string> keys[] = {
+            {"corner", corners[static_cast<int>(p.corner)]},
+            {"x", std::to_string(p.x)},
+            {"y", std::to_string(p.y)},
+            {"monitor", p.monitor == 0 ? std::string("primary") : std::to_string(p.monitor)},
+        };
+        std::string why;
+        for (const auto& k : keys) {
+            if (settings_file->set_key("overlay", k.first, k.second, false, &why) != 0) {
+                if (tray != nullptr) {
+                    tray->show_balloon("Brindlow settings", why);
+                }
+                // Where the settings still say: the file is as it was.
+                place();
+                break;
+            }
+        }
+    }
+    return present();
 }
 
 int MainWindow::destroy()
@@ -401,8 +457,50 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_DISPLAYCHANGE: {
-        // Monitors came or went, or a resolution changed: place it again.
+        // Monitors came or went, or a resolution changed: place it again
+        // (a move in progress is undone: its monitor may be gone).
+        self->finish_move(false);
         self->needs_place = true;
+        return 0;
+    }
+    case OverlayWindow::kMoveMessage: {
+        // wParam 1: the icon's "Done".
+        if (wparam == 1) {
+            self->finish_move(true);
+        } else {
+            self->begin_move();
+        }
+        return 0;
+    }
+    case WM_NCHITTEST: {
+        // While moving, the whole strip is a caption: dragging it moves it
+        // through the system's own move loop.
+        if (self->strip.moving) {
+            return HTCAPTION;
+        }
+        break;
+    }
+    case WM_NCLBUTTONDBLCLK: {
+        if (self->strip.moving) {
+            self->finish_move(true);
+            return 0;
+        }
+        break;
+    }
+    case WM_KEYDOWN: {
+        if (!self->strip.moving) {
+            break;
+        }
+        const int step = GetKeyState(VK_SHIFT) < 0 ? kNudgeFast : 1;
+        switch (wparam) {
+        case VK_LEFT: self->strip.nudge(-step, 0); break;
+        case VK_RIGHT: self->strip.nudge(step, 0); break;
+        case VK_UP: self->strip.nudge(0, -step); break;
+        case VK_DOWN: self->strip.nudge(0, step); break;
+        case VK_RETURN: self->finish_move(true); break;
+        case VK_ESCAPE: self->finish_move(false); break;
+        default: break;
+        }
         return 0;
     }
     case WM_SIZE: {

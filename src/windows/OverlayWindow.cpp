@@ -65,7 +65,8 @@ int OverlayWindow::init(WNDPROC procedure, void* owner)
     failed_error = 0;
 
     WNDCLASSA wc{};
-    wc.style = CS_OWNDC;
+    // CS_DBLCLKS: a double click keeps the place while the strip is moved.
+    wc.style = CS_OWNDC | CS_DBLCLKS;
     wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
     wc.lpszClassName = kClassName;
@@ -150,6 +151,51 @@ int OverlayWindow::shown_by_user(WPARAM shown, LPARAM reason)
     }
     user_hidden = shown == FALSE;
     return shown != FALSE ? 1 : 0;
+}
+
+int OverlayWindow::begin_move()
+{
+    if (moving) {
+        return 0;
+    }
+    moving = true;
+    GetWindowRect(hwnd, &before_move);
+    foreground_before = GetForegroundWindow();
+    SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle & ~static_cast<DWORD>(WS_EX_TRANSPARENT)));
+    SetLayeredWindowAttributes(hwnd, 0, kMovingAlpha, LWA_ALPHA);
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+    return 0;
+}
+
+int OverlayWindow::nudge(int dx, int dy)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    SetWindowPos(hwnd, HWND_TOPMOST, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    return 0;
+}
+
+int OverlayWindow::end_move(bool keep)
+{
+    if (!moving) {
+        return 0;
+    }
+    moving = false;
+    if (!keep) {
+        SetWindowPos(hwnd, HWND_TOPMOST, before_move.left, before_move.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle));
+    SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
+    // The keyboard goes back where it was.
+    if (foreground_before != nullptr && IsWindow(foreground_before) && foreground_before != hwnd) {
+        SetForegroundWindow(foreground_before);
+    } else if (GetForegroundWindow() == hwnd) {
+        SetForegroundWindow(GetDesktopWindow());
+    }
+    foreground_before = nullptr;
+    return 0;
 }
 
 int OverlayWindow::destroy()

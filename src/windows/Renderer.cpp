@@ -86,9 +86,16 @@ int Renderer::load_font(int halves, std::vector<std::string>* problems)
     return -1;
 }
 
-int Renderer::draw(Display* const* lines, int count)
+int Renderer::draw(Display* const* lines, int count, unsigned int backdrop)
 {
-    gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
+    if (backdrop == kKeyBackdrop) {
+        gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
+    } else {
+        const float kChannel = 255.0f;
+        gl.glClearColor(static_cast<float>((backdrop >> 16) & 0xFF) / kChannel,
+                        static_cast<float>((backdrop >> 8) & 0xFF) / kChannel,
+                        static_cast<float>(backdrop & 0xFF) / kChannel, 0.0f);
+    }
     gl.glClear(GL_COLOR_BUFFER_BIT);
     for (int i = 0; i < count; ++i) {
         lines[i]->draw();

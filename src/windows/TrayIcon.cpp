@@ -146,7 +146,7 @@ std::string lines_with(const Settings& s, LineKind kind, bool on)
 }
 
 // Shows the menu at the cursor and returns the chosen command, or 0.
-UINT track_menu(HWND owner, int hidden, const Settings* settings)
+UINT track_menu(HWND owner, int hidden, const Settings* settings, bool moving)
 {
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -157,6 +157,7 @@ UINT track_menu(HWND owner, int hidden, const Settings* settings)
     CheckMenuItem(hMenu, TrayIcon::kCmdStartWithWindows,
                   MF_BYCOMMAND | (StartupShortcut::exists() ? MF_CHECKED : MF_UNCHECKED));
     mark_settings(settings != nullptr ? *settings : default_settings());
+    ModifyMenuA(hMenu, TrayIcon::kCmdMove, MF_BYCOMMAND | MF_STRING, TrayIcon::kCmdMove, moving ? "Done" : "Move...");
     const UINT command = static_cast<UINT>(TrackPopupMenu(
         hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
     // Forces a task switch to the owner so that the menu works the next time
@@ -218,6 +219,8 @@ int TrayIcon::init()
     for (int i = 0; i < kCorners; ++i) {
         AppendMenuA(position, MF_STRING, kCmdCornerFirst + static_cast<UINT>(i), kCornerItems[i]);
     }
+    AppendMenuA(position, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(position, MF_STRING, kCmdMove, "Move...");
     AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(position), "Position");
     HMENU size = CreatePopupMenu();
     for (int i = 0; i < kScales; ++i) {
@@ -385,7 +388,14 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         }
         // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
         TrayIcon* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        const UINT command = track_menu(hwnd, brindlow_hidden, self != nullptr ? self->settings : nullptr);
+        const bool moving = self != nullptr && self->strip_moving != nullptr && *self->strip_moving;
+        const UINT command = track_menu(hwnd, brindlow_hidden, self != nullptr ? self->settings : nullptr, moving);
+        if (command == kCmdMove) {
+            // The strip's own thread is this one: posted, it starts (or,
+            // with 1, is done) once the menu has closed.
+            PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), OverlayWindow::kMoveMessage, moving ? 1 : 0, 0);
+            return 0;
+        }
         if (self != nullptr && command >= kCmdCornerFirst && command <= kCmdHideOverFullscreen) {
             self->change_setting(command);
             return 0;
