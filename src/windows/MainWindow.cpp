@@ -231,7 +231,8 @@ int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
         display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
     }
     const Rect& r = layout.window;
-    if (strip.hwnd != nullptr) {
+    // While the user moves it, the strip stays where the hand puts it.
+    if (strip.hwnd != nullptr && !strip.moving) {
         // A frame drawn at once may still land in a buffer of the old size
         // (under Wine the X window follows later), and nothing else would
         // draw until a text changes: draw again a moment later.
