@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 namespace {
 void save(const std::string& path, const std::string& text)
@@ -214,17 +213,6 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
 }
 
 namespace {
-// Mouse input as the user's hand gives it, in screen pixels.
-void mouse(DWORD flags, int x, int y)
-{
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &in, sizeof in);
-}
-
 void key(HWND hwnd, UINT vk)
 {
     PostMessageA(hwnd, WM_KEYDOWN, vk, 1);
@@ -240,7 +228,7 @@ bool click_through(HWND strip)
 }
 }
 
-TEST_F(SettingsInUse, MoveLetsTheStripBeDraggedThenKeepsOrPutsBackItsPlace)
+TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
 {
     ASSERT_EQ(file.init(), 0);
     save(dir + "\\brindlow.ini", "[overlay]\n;corner = top-left\n");
@@ -253,7 +241,7 @@ TEST_F(SettingsInUse, MoveLetsTheStripBeDraggedThenKeepsOrPutsBackItsPlace)
     run_frames(window, 200);
     ASSERT_TRUE(click_through(strip));
 
-    // Dragged by the mouse from its middle, 200 right and 300 down.
+    // Made grabbable, then moved 200 right and 300 down.
     PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
     EXPECT_EQ(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
@@ -273,29 +261,14 @@ TEST_F(SettingsInUse, MoveLetsTheStripBeDraggedThenKeepsOrPutsBackItsPlace)
         }
         write_png(shot, 600, 100, rgba);
     }
-    // From another thread: the drag runs the system's modal move loop on
-    // this one, which must keep pumping while the hand moves.
-    std::thread hand([] {
-        mouse(0, 300, 50);
-        Sleep(150);
-        mouse(MOUSEEVENTF_LEFTDOWN, 300, 50);
-        Sleep(150);
-        for (int step = 1; step <= 10; ++step) {
-            mouse(0, 300 + 20 * step, 50 + 30 * step);
-            Sleep(40);
-        }
-        Sleep(100);
-        mouse(MOUSEEVENTF_LEFTUP, 500, 350);
-    });
-    run_frames(window, 1500);
-    hand.join();
-    run_frames(window, 200);
+    // The whole strip answers as a caption: a drag there is the system's
+    // own move loop. (Synthetic mouse input to that modal loop did not move
+    // the strip under Wine, and once left it waiting for good, so the test
+    // moves it as the keys do.)
+    EXPECT_EQ(SendMessageA(strip, WM_NCHITTEST, 0, MAKELPARAM(300, 50)), HTCAPTION);
     RECT r{};
     GetWindowRect(strip, &r);
-    const bool dragged = r.left != 0 || r.top != 0;
-    std::printf("[ INFO     ] after the drag the strip is at %ld, %ld\n", r.left, r.top);
-    // One pixel short (or, if no drag arrived, wherever it is), then the
-    // right arrow key's pixel.
+    // One pixel short, then the right arrow key's pixel.
     window.strip.nudge(199 - r.left, 300 - r.top);
     key(strip, VK_RIGHT);
     run_frames(window, 200);
@@ -334,6 +307,5 @@ TEST_F(SettingsInUse, MoveLetsTheStripBeDraggedThenKeepsOrPutsBackItsPlace)
     PostMessageA(strip, OverlayWindow::kMoveMessage, 1, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
     EXPECT_TRUE(click_through(strip));
-    std::printf("[ INFO     ] the strip was %s\n", dragged ? "dragged by the mouse" : "moved by the keys");
     DestroyWindow(below);
 }
