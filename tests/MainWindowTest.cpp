@@ -687,3 +687,38 @@ TEST_F(Overlay, LinesAreDrawnBatteryDateTimeWhateverTheOrderShown)
         EXPECT_EQ(drawn, frame_of({battery, date, time}));
     }
 }
+
+TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
+{
+    // Squares: the battery line, alone below the user's own line, is one colour.
+    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    window.init_displays();
+    window.read_power = fake_power;
+    Settings s = default_settings();
+    s.lines = {LineKind::Text, LineKind::Battery};
+    s.text = "Desk 4";
+    s.low_battery = 20;
+    s.shadow_shown = false;
+    g_power = PowerReading{true, 0, 50, 0, false, -1};
+    window.apply_settings(s);
+    EXPECT_EQ(window.text_display.text, "Desk 4");
+    const Rgb red{255, 64, 64};
+    const int h = 78;
+    struct Step {
+        PowerReading power;
+        Rgb battery;
+    };
+    const Step steps[] = {
+        {{true, 0, 50, 0, false, -1}, kCyan},
+        {{true, 0, 20, 0, false, -1}, red},
+        {{true, 1, 20, 8, false, -1}, kCyan},
+        {{true, 0, 60, 4, false, -1}, red}, // Windows calls it critical
+    };
+    for (const Step& k : steps) {
+        g_power = k.power;
+        SendMessageA(window.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+        window.draw();
+        EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.battery_display.text;
+        EXPECT_EQ(read_pixel(12, 12, h), kCyan) << "the user's own line keeps the text colour";
+    }
+}

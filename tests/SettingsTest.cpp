@@ -129,10 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[text]\nscale = 0", "[text] scale = 0: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
                                   "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
         Bad{"[lines]\nshow = time, time",
-            "[lines] show = time, time: use any of date, time and battery, each at most once, top to bottom, "
+            "[lines] show = time, time: use any of date, time, battery and text, each at most once, top to bottom, "
             "at least one"},
         Bad{"[lines]\nshow =",
-            "[lines] show = : use any of date, time and battery, each at most once, top to bottom, at least one"},
+            "[lines] show = : use any of date, time, battery and text, each at most once, top to bottom, at least one"},
         Bad{"[lines]\ntime_format = %H:%M:%S %e",
             "[lines] time_format = %H:%M:%S %e: an unsupported % conversion; use a strftime pattern of at most "
             "64 characters, with only %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W %x %X %y %Y %z %Z %%, "
@@ -184,7 +184,7 @@ TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault
         uncommented += line + "\n";
         start = stop + 1;
     }
-    EXPECT_EQ(keys, 12u);
+    EXPECT_EQ(keys, 16u);
     const SettingsLoad all = parse_settings(uncommented);
     EXPECT_EQ(all.settings, default_settings());
     EXPECT_TRUE(all.problems.empty()) << all.problems.front();
@@ -227,4 +227,23 @@ TEST(Settings, ProblemsComeInTheFilesOrder)
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(load.problems[i].rfind(starts[i], 0), 0u) << load.problems[i];
     }
+}
+
+TEST(Settings, TheBatteryPatternTheLowColourAndTheUsersOwnLine)
+{
+    const SettingsLoad good = parse_settings("[lines]\nshow = text, battery\nbattery_format = {percent} {state}\n"
+                                             "low_battery = 15\nlow_colour = #FF0000\ntext = Desk 4\n");
+    EXPECT_TRUE(good.problems.empty());
+    EXPECT_EQ(good.settings.lines, (std::vector<LineKind>{LineKind::Text, LineKind::Battery}));
+    EXPECT_EQ(good.settings.battery_format, "{percent} {state}");
+    EXPECT_EQ(good.settings.low_battery, 15);
+    EXPECT_EQ(good.settings.low_colour, 0xFF0000u);
+    EXPECT_EQ(good.settings.text, "Desk 4");
+    const SettingsLoad bad = parse_settings("[lines]\nbattery_format = {percent} {charge}\nlow_battery = 100\n"
+                                            "low_colour = #080808\n");
+    ASSERT_EQ(bad.problems.size(), 3u);
+    EXPECT_EQ(bad.problems[0].rfind("[lines] battery_format = {percent} {charge}: an unknown {field}; use", 0), 0u)
+        << bad.problems[0];
+    EXPECT_EQ(bad.settings.battery_format, default_settings().battery_format);
+    EXPECT_EQ(bad.settings.low_battery, 0);
 }

@@ -158,3 +158,64 @@ TEST(StripModel, DrawsBatteryThenDateThenTimeWhateverTheShownOrder)
         EXPECT_EQ(m.draw_order(), drawn[i]) << i;
     }
 }
+
+namespace {
+struct BatteryCase {
+    const char* name;
+    PowerReading power;
+    const char* pattern;
+    const char* text;
+    int threshold;
+    bool low;
+};
+}
+
+TEST(StripModel, TheBatteryLineForEachReadingAndPatternAndWhenItIsLow)
+{
+    const char* kDefault = "Battery {percent} ({source})";
+    const char* kAll = "Battery {percent} {state} ({left}) [{saver}]";
+    const BatteryCase cases[] = {
+        {"today's: on battery", {true, 0, 87, 0, false, -1}, kDefault, "Battery 87% (On Battery)", 0, false},
+        {"today's: no battery", {true, 1, 255, 128, false, -1}, kDefault, "Battery N/A (Plugged In)", 0, false},
+        {"today's: unreadable", {false, 0, 0, 0, false, -1}, kDefault, "Battery N/A", 20, false},
+        {"today's: source unknown", {true, 255, 50, 255, false, -1}, kDefault, "Battery 50% (Unknown)", 0, false},
+        {"discharging with time left", {true, 0, 64, 0, false, 7500}, kAll, "Battery 64% Discharging (2 h 05 min)",
+         0, false},
+        {"charging: no time left shown", {true, 1, 40, 8, false, 7500}, kAll, "Battery 40% Charging", 0, false},
+        {"full", {true, 1, 100, 0, false, -1}, kAll, "Battery 100% Full", 0, false},
+        {"saver on, time unknown", {true, 0, 30, 0, true, -1}, kAll, "Battery 30% Discharging [Battery saver]", 0,
+         false},
+        {"no battery", {true, 1, 255, 128, false, -1}, kAll, "Battery N/A No battery", 0, false},
+        {"at the threshold", {true, 0, 20, 0, false, -1}, kDefault, "Battery 20% (On Battery)", 20, true},
+        {"one above it", {true, 0, 21, 0, false, -1}, kDefault, "Battery 21% (On Battery)", 20, false},
+        {"plugged in under it", {true, 1, 10, 8, false, -1}, kDefault, "Battery 10% (Plugged In)", 20, false},
+        {"critical with the threshold off", {true, 0, 4, 4, false, 600}, "{left}", "0 h 10 min", 0, true},
+        {"percentage unknown", {true, 0, 255, 0, false, -1}, kDefault, "Battery N/A (On Battery)", 20, false},
+    };
+    for (const BatteryCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(battery_text(k.power, k.pattern), k.text);
+        EXPECT_EQ(battery_is_low(k.power, k.threshold), k.low);
+    }
+    EXPECT_EQ(battery_text(cases[0].power), "Battery 87% (On Battery)");
+}
+
+TEST(StripModel, TheLowColourAndTheUsersOwnLineChangeThePicture)
+{
+    StripModel m;
+    Settings s = default_settings();
+    s.low_battery = 20;
+    s.text = "Desk 4";
+    s.lines = {LineKind::Text, LineKind::Battery};
+    EXPECT_EQ(m.apply(s), kPictureChanged | kPlacementChanged);
+    const ClockReading clock = at(2026, 12, 7, 9, 5, 3, 0);
+    m.update(clock, PowerReading{true, 0, 50, 0, false, -1});
+    EXPECT_EQ(shown_texts(m), "Desk 4 | Battery 50% (On Battery)");
+    EXPECT_FALSE(m.battery_low);
+    // Same length, so only the picture: the colour.
+    EXPECT_EQ(m.update(clock, PowerReading{true, 0, 19, 0, false, -1}), kPictureChanged);
+    EXPECT_TRUE(m.battery_low);
+    EXPECT_EQ(m.update(clock, PowerReading{true, 1, 19, 8, false, -1}), kPictureChanged);
+    EXPECT_FALSE(m.battery_low);
+    EXPECT_EQ(m.draw_order(), (std::vector<LineKind>{LineKind::Battery, LineKind::Text}));
+}

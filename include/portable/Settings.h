@@ -11,7 +11,7 @@
 
 enum class Corner { TopLeft, TopRight, BottomLeft, BottomRight };
 enum class Area { Screen, Work };
-enum class LineKind { Date, Time, Battery };
+enum class LineKind { Date, Time, Battery, Text };
 
 struct Settings {
     Corner corner;
@@ -28,6 +28,10 @@ struct Settings {
     std::string date_format;
     std::string time_format;
     bool hide_over_fullscreen;
+    std::string battery_format; // fields in braces: {percent} {source} {state} {left} {saver}
+    int low_battery;            // 0: off; 1-99: on battery at or below this, the low colour
+    unsigned int low_colour;    // 0xRRGGBB
+    std::string text;           // the user's own line, as it stands
 
     bool operator==(const Settings& o) const;
     bool operator!=(const Settings& o) const { return !(*this == o); }
@@ -63,5 +67,8 @@ SettingsLoad load_settings_file(const std::string& path);
 std::string settings_template();
 // strftime over a pattern from the settings (one check_format accepted).
 std::size_t format_time(char* buffer, std::size_t size, const std::string& pattern, const std::tm* t);
+// Whether a battery pattern is accepted: only its known {fields}, printable
+// ASCII, at most 64 characters; *why is the reason when it is not.
+bool check_battery_format(const std::string& pattern, std::string* why);
 // Whether a strftime pattern is accepted; *why is the reason when it is not.
 bool check_format(const std::string& pattern, std::string* why);

@@ -21,14 +21,19 @@ struct ClockReading {
 };
 
 // The system power status as Windows reports it: the AC-line byte (0
-// off-line, 1 on-line, else unknown) and the charge byte (0-100, 255 unknown).
+// off-line, 1 on-line, else unknown), the charge byte (0-100, 255 unknown),
+// the battery flags (4 critical, 8 charging, 128 no battery, 255 unknown),
+// battery saver, and the seconds of charge left (-1 unknown).
 struct PowerReading {
     bool ok = false;
     unsigned char ac_line = 255;
     unsigned char charge = 255;
+    unsigned char flags = 255;
+    bool saver = false;
+    long seconds_left = -1;
 };
 
-constexpr int kLineKinds = 3;
+constexpr int kLineKinds = 4;
 // The lines' slots, indexed by LineKind.
 constexpr int line_index(LineKind kind) { return static_cast<int>(kind); }
 
@@ -45,6 +50,9 @@ class StripModel {
 public:
     Settings settings = default_settings();
     std::array<std::string, kLineKinds> texts; // by LineKind, shown or not
+    // The battery line in the low colour: on battery at or below the
+    // threshold, or critical.
+    bool battery_low = false;
 
     // Takes new settings: everything is drawn and placed again.
     unsigned apply(const Settings& s);
@@ -67,5 +75,10 @@ public:
 // "Battery 87% (On Battery)", "Battery N/A (Plugged In)", or "Battery N/A"
 // when the status could not be read.
 std::string battery_text(const PowerReading& power);
+// The same through a battery pattern ("Battery {percent} ({source})" gives
+// the texts above); fields left empty take their brackets and spaces along.
+std::string battery_text(const PowerReading& power, const std::string& pattern);
+// Whether the battery line takes the low colour for this reading.
+bool battery_is_low(const PowerReading& power, int threshold);
 // Whether a strftime pattern shows seconds (%S, or %c and %X, which include them).
 bool format_has_seconds(const std::string& pattern);

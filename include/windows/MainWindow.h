@@ -41,6 +41,7 @@ public:
     DateDisplay date_display;
     TimeDisplay time_display;
     BatteryDisplay battery_display;
+    Display text_display; // the user's own line
     // The line shown instead of the others while the strip is being moved.
     Display move_hint;
     // Where the clock and the battery are read: Windows, unless a test

@@ -34,6 +34,7 @@ public:
     static constexpr UINT kCmdTextColour = 10020;
     static constexpr UINT kCmdShadowColour = 10021;
     static constexpr UINT kCmdHideOverFullscreen = 10022;
+    static constexpr UINT kCmdLineText = 10023; // listed once a text of one's own is set
     // Sent by a second copy to the first's hidden window: show the strip.
     static constexpr const char* kShowAgainMessage = "BrindlowShowAgain";
 

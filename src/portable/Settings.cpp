@@ -171,6 +171,8 @@ bool parse_show(const std::string& v, Settings& s)
             kind = LineKind::Time;
         } else if (word == "battery") {
             kind = LineKind::Battery;
+        } else if (word == "text") {
+            kind = LineKind::Text;
         } else {
             return false;
         }
@@ -195,6 +197,32 @@ bool parse_format(const std::string& value, std::string* out)
 
 bool parse_date_format(const std::string& v, Settings& s) { return parse_format(v, &s.date_format); }
 bool parse_time_format(const std::string& v, Settings& s) { return parse_format(v, &s.time_format); }
+
+bool parse_battery_format(const std::string& v, Settings& s)
+{
+    if (!check_battery_format(v, nullptr)) {
+        return false;
+    }
+    s.battery_format = v;
+    return true;
+}
+
+bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, 99, &s.low_battery); }
+bool parse_low_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.low_colour); }
+
+bool parse_text(const std::string& v, Settings& s)
+{
+    if (v.size() > kMaxLineLength) {
+        return false;
+    }
+    for (char c : v) {
+        if (c < 0x20 || c >= 0x7F) {
+            return false;
+        }
+    }
+    s.text = v;
+    return true;
+}
 
 bool parse_bool(const std::string& v, bool* out)
 {
@@ -233,9 +261,22 @@ const Key kKeys[] = {
      "takes effect at the next start",
      parse_scale},
     {"lines", "show", "date, time, battery",
-     "any of date, time and battery, each at most once, top to bottom, at least one", parse_show},
+     "any of date, time, battery and text, each at most once, top to bottom, at least one", parse_show},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
+    {"lines", "battery_format", "Battery {percent} ({source})",
+     "at most 64 printable ASCII characters with any of {percent} (87% or N/A), {source} (On Battery, Plugged In "
+     "or Unknown), {state} (Charging, Discharging, Full or No battery), {left} (the time Windows estimates, "
+     "e.g. 2 h 05 min; empty while charging or unknown) and {saver} (Battery saver when on); brackets and spaces "
+     "left empty are tidied away",
+     parse_battery_format},
+    {"lines", "low_battery", "0",
+     "0 (off), or 1 to 99: on battery at or below this percentage (or when Windows calls it critical) the battery "
+     "line is drawn in low_colour",
+     parse_low_battery},
+    {"lines", "low_colour", "#FF4040", "#RRGGBB (not #080808)", parse_low_colour},
+    {"lines", "text", "", "a line of your own, at most 100 printable ASCII characters, shown where show lists text",
+     parse_text},
 };
 
 std::size_t edit_distance(const std::string& a, const std::string& b)
@@ -329,7 +370,8 @@ bool Settings::operator==(const Settings& o) const
            colour == o.colour && shadow == o.shadow && shadow_shown == o.shadow_shown &&
            scale_halves == o.scale_halves && scale_auto == o.scale_auto && lines == o.lines &&
            date_format == o.date_format && time_format == o.time_format &&
-           hide_over_fullscreen == o.hide_over_fullscreen;
+           hide_over_fullscreen == o.hide_over_fullscreen && battery_format == o.battery_format &&
+           low_battery == o.low_battery && low_colour == o.low_colour && text == o.text;
 }
 
 Settings default_settings()
@@ -355,6 +397,36 @@ std::size_t format_time(char* buffer, std::size_t size, const std::string& patte
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
+
+bool check_battery_format(const std::string& pattern, std::string* why)
+{
+    auto refuse = [why](const char* reason) {
+        if (why != nullptr) {
+            *why = reason;
+        }
+        return false;
+    };
+    if (pattern.size() > kMaxFormatLength) {
+        return refuse("longer than 64 characters");
+    }
+    static const char* const kFields[] = {"percent", "source", "state", "left", "saver"};
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c < 0x20 || c >= 0x7F) {
+            return refuse("not printable ASCII");
+        }
+        if (c != '{') {
+            continue;
+        }
+        const std::size_t close = pattern.find('}', i);
+        const std::string field = close == std::string::npos ? std::string() : pattern.substr(i + 1, close - i - 1);
+        if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
+            return refuse("an unknown {field}");
+        }
+        i = close;
+    }
+    return true;
+}
 
 bool check_format(const std::string& pattern, std::string* why)
 {
@@ -462,6 +534,8 @@ SettingsLoad parse_settings(const std::string& text)
         if (!k.parse(kv->second, load.settings)) {
             if (format) {
                 check_format(kv->second, &why);
+            } else if (k.parse == parse_battery_format) {
+                check_battery_format(kv->second, &why);
             }
             found.emplace_back(line_of(body, k.section, k.name),
                                "[" + std::string(k.section) + "] " + k.name + " = " + shown(kv->second) + ": " +

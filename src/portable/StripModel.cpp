@@ -9,36 +9,135 @@ constexpr unsigned char kAcOnline = 1;
 // The platform's "don't know" for the charge; every PC without a battery
 // reports it, and printing it as 255% would be a lie.
 constexpr unsigned char kChargeUnknown = 255;
-// "Battery 254% (On Battery)" and its terminator fit.
-constexpr int kBatteryBufferSize = 32;
 // Room for any line the settings accept (at most 100 characters).
 constexpr int kLineBufferSize = 128;
 constexpr int kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
 constexpr char kSecondsConversions[] = "ScX";
 
-const LineKind kDrawOrder[] = {LineKind::Battery, LineKind::Date, LineKind::Time};
+const LineKind kDrawOrder[] = {LineKind::Battery, LineKind::Date, LineKind::Time, LineKind::Text};
+}
+
+namespace {
+constexpr unsigned char kFlagCritical = 4;
+constexpr unsigned char kFlagCharging = 8;
+constexpr unsigned char kFlagNoBattery = 128;
+constexpr unsigned char kFlagsUnknown = 255;
+constexpr long kSecondsPerHour = 3600;
+constexpr long kSecondsPerMinuteLong = 60;
+constexpr unsigned char kFull = 100;
+
+const char* source_of(const PowerReading& p)
+{
+    return p.ac_line == kAcOffline ? "On Battery" : (p.ac_line == kAcOnline ? "Plugged In" : "Unknown");
+}
+
+bool flag(const PowerReading& p, unsigned char f)
+{
+    return p.flags != kFlagsUnknown && (p.flags & f) != 0;
+}
+
+std::string state_of(const PowerReading& p)
+{
+    if (flag(p, kFlagNoBattery)) {
+        return "No battery";
+    }
+    if (flag(p, kFlagCharging)) {
+        return "Charging";
+    }
+    if (p.ac_line == kAcOnline && p.charge == kFull) {
+        return "Full";
+    }
+    return p.ac_line == kAcOffline ? "Discharging" : "";
+}
+
+std::string left_of(const PowerReading& p)
+{
+    if (p.seconds_left < 0 || p.ac_line != kAcOffline || flag(p, kFlagCharging)) {
+        return "";
+    }
+    const long hours = p.seconds_left / kSecondsPerHour;
+    const long minutes = (p.seconds_left % kSecondsPerHour) / kSecondsPerMinuteLong;
+    char buffer[32];
+    (void)std::snprintf(buffer, sizeof buffer, "%ld h %02ld min", hours, minutes);
+    return buffer;
+}
+
+// Runs of spaces become one, brackets left empty go with the space before
+// them, and the ends are trimmed: "Battery N/A ()" reads "Battery N/A".
+std::string tidy(const std::string& line)
+{
+    std::string out;
+    for (char c : line) {
+        if (c == ' ' && (out.empty() || out.back() == ' ')) {
+            continue;
+        }
+        const bool closes = c == ')' || c == ']';
+        const char opener = c == ')' ? '(' : '[';
+        std::string trimmed = out;
+        while (closes && !trimmed.empty() && trimmed.back() == ' ') {
+            trimmed.pop_back();
+        }
+        if (closes && !trimmed.empty() && trimmed.back() == opener) {
+            trimmed.pop_back();
+            while (!trimmed.empty() && trimmed.back() == ' ') {
+                trimmed.pop_back();
+            }
+            out = trimmed;
+            continue;
+        }
+        out += c;
+    }
+    while (!out.empty() && out.back() == ' ') {
+        out.pop_back();
+    }
+    return out;
+}
 }
 
 std::string battery_text(const PowerReading& power)
 {
-    if (!power.ok) {
-        return "Battery N/A";
-    }
-    const char* source = "Unknown";
-    if (power.ac_line == kAcOffline) {
-        source = "On Battery";
-    } else if (power.ac_line == kAcOnline) {
-        source = "Plugged In";
-    }
-    char buffer[kBatteryBufferSize];
-    // The buffer holds the longest text these can make, so neither is cut.
-    if (power.charge == kChargeUnknown) {
-        (void)std::snprintf(buffer, sizeof buffer, "Battery N/A (%s)", source);
+    return battery_text(power, "Battery {percent} ({source})");
+}
+
+std::string battery_text(const PowerReading& power, const std::string& pattern)
+{
+    char percent[8];
+    if (power.ok && power.charge != kChargeUnknown) {
+        (void)std::snprintf(percent, sizeof percent, "%u%%", static_cast<unsigned>(power.charge));
     } else {
-        (void)std::snprintf(buffer, sizeof buffer, "Battery %u%% (%s)", static_cast<unsigned>(power.charge), source);
+        (void)std::snprintf(percent, sizeof percent, "N/A");
     }
-    return buffer;
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const std::size_t close = pattern[i] == '{' ? pattern.find('}', i) : std::string::npos;
+        if (close == std::string::npos) {
+            out += pattern[i];
+            continue;
+        }
+        const std::string field = pattern.substr(i + 1, close - i - 1);
+        // A status that cannot be read leaves only the percentage, "N/A".
+        if (field == "percent") {
+            out += percent;
+        } else if (power.ok) {
+            out += field == "source" ? std::string(source_of(power))
+                   : field == "state" ? state_of(power)
+                   : field == "left"  ? left_of(power)
+                   : field == "saver" ? std::string(power.saver ? "Battery saver" : "")
+                                      : pattern.substr(i, close - i + 1);
+        }
+        i = close;
+    }
+    return tidy(out);
+}
+
+bool battery_is_low(const PowerReading& power, int threshold)
+{
+    if (!power.ok || power.ac_line != kAcOffline) {
+        return false;
+    }
+    const bool under = threshold > 0 && power.charge != kChargeUnknown && power.charge <= threshold;
+    return under || flag(power, kFlagCritical);
 }
 
 bool format_has_seconds(const std::string& pattern)
@@ -75,8 +174,14 @@ unsigned StripModel::update(const ClockReading& clock, const PowerReading& power
             next[line_index(LineKind::Time)] = buffer;
         }
     }
-    next[line_index(LineKind::Battery)] = battery_text(power);
+    next[line_index(LineKind::Battery)] = battery_text(power, settings.battery_format);
+    next[line_index(LineKind::Text)] = settings.text;
     unsigned changed = 0;
+    const bool low = shown(LineKind::Battery) && battery_is_low(power, settings.low_battery);
+    if (low != battery_low) {
+        changed |= kPictureChanged;
+        battery_low = low;
+    }
     for (LineKind kind : settings.lines) {
         const std::string& before = texts[static_cast<std::size_t>(line_index(kind))];
         const std::string& after = next[static_cast<std::size_t>(line_index(kind))];

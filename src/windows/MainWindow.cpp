@@ -4,9 +4,11 @@
 #include "SettingsFile.h"
 #include "TrayIcon.h"
 
+#include <cstring>
 #include <ctime>
 
 namespace {
+constexpr std::size_t kSystemStatusByte = 3;
 constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
@@ -48,6 +50,15 @@ PowerReading read_power_status()
     reading.ok = GetSystemPowerStatus(&status) != 0;
     reading.ac_line = status.ACLineStatus;
     reading.charge = status.BatteryLifePercent;
+    reading.flags = status.BatteryFlag;
+    // The fourth byte is SystemStatusFlag since Windows 10 (1: battery saver
+    // on); older headers, MinGW's among them, still call it Reserved1.
+    unsigned char bytes[sizeof status];
+    std::memcpy(bytes, &status, sizeof status);
+    reading.saver = (bytes[kSystemStatusByte] & 1) != 0;
+    // (DWORD)-1: Windows does not know.
+    reading.seconds_left = status.BatteryLifeTime == static_cast<DWORD>(-1) ? -1L
+                                                                             : static_cast<long>(status.BatteryLifeTime);
     return reading;
 }
 
@@ -65,7 +76,7 @@ int MainWindow::init()
         strip.destroy();
         return -1;
     }
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
         display_for(kind)->set_display_font(&renderer.font);
     }
     move_hint.set_display_font(&renderer.font);
@@ -80,7 +91,8 @@ int MainWindow::init_displays()
     date_display = DateDisplay();
     time_display = TimeDisplay();
     battery_display = BatteryDisplay();
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+    text_display = Display();
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
         display_for(kind)->set_display_font(&renderer.font);
     }
     return apply_settings(model.settings);
@@ -92,6 +104,7 @@ Display* MainWindow::display_for(LineKind kind)
     case LineKind::Date: return &date_display;
     case LineKind::Time: return &time_display;
     case LineKind::Battery: return &battery_display;
+    case LineKind::Text: return &text_display;
     }
     return &battery_display;
 }
@@ -101,6 +114,9 @@ void MainWindow::take(unsigned changed)
     date_display.text = model.texts[line_index(LineKind::Date)];
     time_display.text = model.texts[line_index(LineKind::Time)];
     battery_display.text = model.texts[line_index(LineKind::Battery)];
+    text_display.text = model.texts[line_index(LineKind::Text)];
+    // Only the text changes colour when the battery runs low: its shadow stays.
+    battery_display.colour = model.battery_low ? model.settings.low_colour : model.settings.colour;
     needs_draw = needs_draw || (changed & kPictureChanged) != 0;
     needs_place = needs_place || (changed & kPlacementChanged) != 0;
 }
@@ -110,7 +126,7 @@ int MainWindow::apply_settings(const Settings& s)
     model.apply(s);
     date_display.format = s.date_format;
     time_display.format = s.time_format;
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
         Display* d = display_for(kind);
         d->colour = s.colour;
         d->shadow = s.shadow;
@@ -203,7 +219,7 @@ int MainWindow::rescale()
     // Whole pixels at every scale: halves of 24 and 12 are exact.
     const int size = kGlyphSize * scale_halves / 2;
     const int advance = kGlyphAdvance * scale_halves / 2;
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery}) {
+    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
         Display* d = display_for(kind);
         d->set_font_size(static_cast<float>(size));
         d->set_font_spacing(static_cast<float>(advance));

@@ -15,6 +15,7 @@
 #include <vector>
 
 static HMENU hMenu = nullptr;
+static HMENU hLines = nullptr;
 
 namespace {
 // Windows 7's flag; older headers lack it.
@@ -44,7 +45,7 @@ const char* const kScaleValues[] = {"1", "1.5", "2", "3", "auto"};
 const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"};
 const int kScaleHalves[] = {2, 3, 4, 6, 0};
 const LineKind kMenuLines[] = {LineKind::Date, LineKind::Time, LineKind::Battery};
-const char* const kLineNames[] = {"date", "time", "battery"};
+const char* const kLineNames[] = {"date", "time", "battery", "text"}; // by LineKind
 const char* const kLineItems[] = {"Date", "Time", "Battery"};
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
@@ -79,6 +80,14 @@ void mark_settings(const Settings& s)
         CheckMenuItem(hMenu, id, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
         // The last line shown cannot go: a strip with nothing on it could not be found again.
         EnableMenuItem(hMenu, id, MF_BYCOMMAND | (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED));
+    }
+    // The user's own line is listed once there is one.
+    DeleteMenu(hLines, TrayIcon::kCmdLineText, MF_BYCOMMAND);
+    if (!s.text.empty()) {
+        const bool shown = shows(s, LineKind::Text);
+        AppendMenuA(hLines, MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
+                                (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
+                    TrayIcon::kCmdLineText, "Text");
     }
     CheckMenuItem(hMenu, TrayIcon::kCmdHideOverFullscreen,
                   MF_BYCOMMAND | (s.hide_over_fullscreen ? MF_CHECKED : MF_UNCHECKED));
@@ -227,11 +236,11 @@ int TrayIcon::init()
         AppendMenuA(size, MF_STRING, kCmdScaleFirst + static_cast<UINT>(i), kScaleItems[i]);
     }
     AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(size), "Text size");
-    HMENU lines = CreatePopupMenu();
+    hLines = CreatePopupMenu();
     for (int i = 0; i < kLines; ++i) {
-        AppendMenuA(lines, MF_STRING, kCmdLineFirst + static_cast<UINT>(i), kLineItems[i]);
+        AppendMenuA(hLines, MF_STRING, kCmdLineFirst + static_cast<UINT>(i), kLineItems[i]);
     }
-    AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(lines), "Lines");
+    AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(hLines), "Lines");
     AppendMenuA(hMenu, MF_STRING, kCmdTextColour, "Text colour...");
     AppendMenuA(hMenu, MF_STRING, kCmdShadowColour, "Shadow colour...");
     AppendMenuA(hMenu, MF_STRING, kCmdHideOverFullscreen, "Hide over full-screen programs");
@@ -266,6 +275,7 @@ int TrayIcon::destroy()
         DestroyMenu(hMenu);
     }
     hMenu = nullptr;
+    hLines = nullptr;
     icon = nullptr;
     thread = nullptr;
     hwnd = nullptr;
@@ -328,8 +338,8 @@ int TrayIcon::change_setting(UINT command)
         section = "text";
         key = "scale";
         value = kScaleValues[command - kCmdScaleFirst];
-    } else if (command >= kCmdLineFirst && command < kCmdLineFirst + kLines) {
-        const LineKind kind = kMenuLines[command - kCmdLineFirst];
+    } else if ((command >= kCmdLineFirst && command < kCmdLineFirst + kLines) || command == kCmdLineText) {
+        const LineKind kind = command == kCmdLineText ? LineKind::Text : kMenuLines[command - kCmdLineFirst];
         const bool on = !shows(current, kind);
         if (!on && current.lines.size() <= 1) {
             return 0;
@@ -396,7 +406,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), OverlayWindow::kMoveMessage, moving ? 1 : 0, 0);
             return 0;
         }
-        if (self != nullptr && command >= kCmdCornerFirst && command <= kCmdHideOverFullscreen) {
+        if (self != nullptr && command >= kCmdCornerFirst && command <= kCmdLineText) {
             self->change_setting(command);
             return 0;
         }
