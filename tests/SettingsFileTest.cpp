@@ -17,6 +17,19 @@ void save(const std::string& path, const std::string& text)
     write_file(path, std::vector<unsigned char>(text.begin(), text.end()));
 }
 
+// Saves the strip as the screen shows it.
+void save_strip(const std::string& path, int w, int h)
+{
+    move_wine_tray_away();
+    const std::vector<Rgb> pixels = capture_screen(0, 0, w, h);
+    std::vector<unsigned char> rgba;
+    for (const Rgb& c : pixels) {
+        rgba.insert(rgba.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                                 static_cast<unsigned char>(c.b), 255});
+    }
+    write_png(path, w, h, rgba);
+}
+
 class SettingsInUse : public OverlayTest {
 protected:
     TrayIcon tray;
@@ -251,15 +264,8 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     if (const char* shot = std::getenv("BRINDLOW_MOVE_SHOT")) {
         window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
         window.needs_draw = true;
-        move_wine_tray_away();
         run_frames(window, 300);
-        const std::vector<Rgb> pixels = capture_screen(0, 0, 600, 100);
-        std::vector<unsigned char> rgba;
-        for (const Rgb& c : pixels) {
-            rgba.insert(rgba.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
-                                     static_cast<unsigned char>(c.b), 255});
-        }
-        write_png(shot, 600, 100, rgba);
+        save_strip(shot, 600, 100);
     }
     // The whole strip answers as a caption: a drag there is the system's
     // own move loop. (Synthetic mouse input to that modal loop did not move
@@ -308,4 +314,52 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
     EXPECT_TRUE(click_through(strip));
     DestroyWindow(below);
+}
+
+namespace {
+ClockReading g_zone_test_clock;
+ClockReading zone_test_clock() { return g_zone_test_clock; }
+PowerReading low_power() { return PowerReading{true, 0, 12, 0, false, 2700}; }
+
+}
+
+TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
+{
+    // 2026-12-31 15:30:00 UTC: 00:30 the next day in Tokyo, as Windows' rules give it.
+    g_zone_test_clock = read_local_clock();
+    g_zone_test_clock.utc_seconds = 1798731000;
+    window.read_clock = zone_test_clock;
+    save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokyo Standard Time\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    ASSERT_TRUE(window.zone_known[0]);
+    EXPECT_EQ(window.zone_displays[0].text, "Tokyo 00:30");
+    EXPECT_EQ(window.model.settings.lines.size(), 3u);
+    EXPECT_EQ(where().bottom - where().top, 100) << "three lines";
+    // BRINDLOW_LINES_SHOT names a PNG for the README: a zone line and a low
+    // battery (a reading through the seam: Wine reports no battery).
+    if (const char* shot = std::getenv("BRINDLOW_LINES_SHOT")) {
+        save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\nlow_battery = 20\n"
+                                      "battery_format = Battery {percent} {state} ({left})\n"
+                                      "[zones]\nzone1 = Tokyo Standard Time\n");
+        window.read_power = low_power;
+        window.read_clock = read_local_clock;
+        window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
+        window.load_settings();
+        run_frames(window, 300);
+        save_strip(shot, 600, 100);
+        window.read_power = read_power_status;
+        window.read_clock = zone_test_clock;
+        save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokyo Standard Time\n");
+        window.load_settings();
+    }
+
+    save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokio Standard Time\n");
+    window.load_settings();
+    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Battery}));
+    EXPECT_NE(std::string(tray.nid.szInfo)
+                  .find("[zones] zone1 = Tokio Standard Time: no such time zone; did you mean Tokyo Standard Time?"),
+              std::string::npos)
+        << tray.nid.szInfo;
 }

@@ -129,10 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[text]\nscale = 0", "[text] scale = 0: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
                                   "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
         Bad{"[lines]\nshow = time, time",
-            "[lines] show = time, time: use any of date, time, battery and text, each at most once, top to bottom, "
+            "[lines] show = time, time: use any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, "
             "at least one"},
         Bad{"[lines]\nshow =",
-            "[lines] show = : use any of date, time, battery and text, each at most once, top to bottom, at least one"},
+            "[lines] show = : use any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one"},
         Bad{"[lines]\ntime_format = %H:%M:%S %e",
             "[lines] time_format = %H:%M:%S %e: an unsupported % conversion; use a strftime pattern of at most "
             "64 characters, with only %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W %x %X %y %Y %z %Z %%, "
@@ -184,7 +184,7 @@ TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault
         uncommented += line + "\n";
         start = stop + 1;
     }
-    EXPECT_EQ(keys, 16u);
+    EXPECT_EQ(keys, 22u);
     const SettingsLoad all = parse_settings(uncommented);
     EXPECT_EQ(all.settings, default_settings());
     EXPECT_TRUE(all.problems.empty()) << all.problems.front();

@@ -179,6 +179,24 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     }
     // The only line shown cannot be turned off.
     EXPECT_EQ(lines_enabled, (std::vector<bool>{true, false, true}));
+
+    // A line of one's own and a zone are listed once they are set.
+    in_force.text = "Desk 4";
+    in_force.zones[1] = "Tokyo Standard Time";
+    in_force.lines = {LineKind::Time, LineKind::Zone2};
+    tray.settings = &in_force;
+    std::vector<MenuItem> lines;
+    with_menu(tray, driver, [&](HWND w, HMENU m) {
+        lines = read_menu(GetSubMenu(m, 6));
+        dismiss_menu(w);
+    });
+    tray.settings = nullptr;
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[3].text, "Text");
+    EXPECT_FALSE(lines[3].checked);
+    EXPECT_EQ(lines[4].text, "Tokyo");
+    EXPECT_EQ(lines[4].id, TrayIcon::kCmdLineZoneFirst + 1);
+    EXPECT_TRUE(lines[4].checked);
     EXPECT_FALSE(driver.watchdog_fired);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <ctime>
 #include <string>
@@ -11,7 +12,8 @@
 
 enum class Corner { TopLeft, TopRight, BottomLeft, BottomRight };
 enum class Area { Screen, Work };
-enum class LineKind { Date, Time, Battery, Text };
+enum class LineKind { Date, Time, Battery, Text, Zone1, Zone2, Zone3 };
+constexpr int kZones = 3;
 
 struct Settings {
     Corner corner;
@@ -32,6 +34,8 @@ struct Settings {
     int low_battery;            // 0: off; 1-99: on battery at or below this, the low colour
     unsigned int low_colour;    // 0xRRGGBB
     std::string text;           // the user's own line, as it stands
+    std::array<std::string, kZones> zones;        // Windows time-zone names; empty: none
+    std::array<std::string, kZones> zone_formats; // strftime patterns; empty: the zone's label and " %H:%M"
 
     bool operator==(const Settings& o) const;
     bool operator!=(const Settings& o) const { return !(*this == o); }
@@ -67,6 +71,8 @@ SettingsLoad load_settings_file(const std::string& path);
 std::string settings_template();
 // strftime over a pattern from the settings (one check_format accepted).
 std::size_t format_time(char* buffer, std::size_t size, const std::string& pattern, const std::tm* t);
+// The name in `names` nearest to `name` if it is a near miss, else empty.
+std::string near_miss(const std::string& name, const std::vector<std::string>& names);
 // Whether a battery pattern is accepted: only its known {fields}, printable
 // ASCII, at most 64 characters; *why is the reason when it is not.
 bool check_battery_format(const std::string& pattern, std::string* why);

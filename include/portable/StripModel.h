@@ -18,6 +18,7 @@ struct ClockReading {
     bool ok = false;
     std::tm local{};
     int ms = 0;
+    long long utc_seconds = 0; // the same instant, seconds since 1970
 };
 
 // The system power status as Windows reports it: the AC-line byte (0
@@ -33,7 +34,7 @@ struct PowerReading {
     long seconds_left = -1;
 };
 
-constexpr int kLineKinds = 4;
+constexpr int kLineKinds = 7;
 // The lines' slots, indexed by LineKind.
 constexpr int line_index(LineKind kind) { return static_cast<int>(kind); }
 
@@ -53,6 +54,9 @@ public:
     // The battery line in the low colour: on battery at or below the
     // threshold, or critical.
     bool battery_low = false;
+    // The time in each zone line's zone, read by the caller for the same
+    // instant as the clock; a zone that is not ok keeps its text.
+    std::array<ClockReading, kZones> zone_clocks;
 
     // Takes new settings: everything is drawn and placed again.
     unsigned apply(const Settings& s);
@@ -80,5 +84,8 @@ std::string battery_text(const PowerReading& power);
 std::string battery_text(const PowerReading& power, const std::string& pattern);
 // Whether the battery line takes the low colour for this reading.
 bool battery_is_low(const PowerReading& power, int threshold);
+// The pattern a zone line is drawn with: its own, or the zone's short name
+// and " %H:%M".
+std::string zone_pattern(const Settings& s, int zone);
 // Whether a strftime pattern shows seconds (%S, or %c and %X, which include them).
 bool format_has_seconds(const std::string& pattern);

@@ -8,6 +8,7 @@
 #include "Renderer.h"
 #include "Settings.h"
 #include "StripModel.h"
+#include "ZoneRules.h"
 #include "TimeDisplay.h"
 
 #include <windows.h>
@@ -42,6 +43,12 @@ public:
     TimeDisplay time_display;
     BatteryDisplay battery_display;
     Display text_display; // the user's own line
+    Display zone_displays[kZones];
+    // Each zone line's rules, read from Windows when the settings change;
+    // a zone Windows does not know leaves its line out, and says so.
+    ZoneRules zone_rules[kZones] = {};
+    bool zone_known[kZones] = {};
+    std::vector<std::string> zone_problems;
     // The line shown instead of the others while the strip is being moved.
     Display move_hint;
     // Where the clock and the battery are read: Windows, unless a test
@@ -83,7 +90,7 @@ public:
     // The line of a kind.
     Display* display_for(LineKind kind);
     // Takes new settings: formats, colours, the lines shown, placement.
-    int apply_settings(const Settings& s);
+    int apply_settings(const Settings& given);
     // Reads the settings file again and applies it; every load starts from
     // the defaults, so a key removed is a key restored.
     int load_settings();
@@ -132,6 +139,10 @@ private:
     // Takes what an update of the model changed into the lines and flags.
     void take(unsigned changed);
 };
+
+// A zone's rules from the registry's time-zone list; false when Windows has
+// no zone of that name, and then *names holds the names it has.
+bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names);
 
 // The monitors as Windows enumerates them, with their work areas.
 std::vector<MonitorArea> enumerate_monitors();

@@ -35,6 +35,7 @@ public:
     static constexpr UINT kCmdShadowColour = 10021;
     static constexpr UINT kCmdHideOverFullscreen = 10022;
     static constexpr UINT kCmdLineText = 10023; // listed once a text of one's own is set
+    static constexpr UINT kCmdLineZoneFirst = 10024; // zone1 to zone3, listed once set
     // Sent by a second copy to the first's hidden window: show the strip.
     static constexpr const char* kShowAgainMessage = "BrindlowShowAgain";
 

@@ -173,6 +173,8 @@ bool parse_show(const std::string& v, Settings& s)
             kind = LineKind::Battery;
         } else if (word == "text") {
             kind = LineKind::Text;
+        } else if (word == "zone1" || word == "zone2" || word == "zone3") {
+            kind = static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + (word[4] - '1'));
         } else {
             return false;
         }
@@ -224,6 +226,29 @@ bool parse_text(const std::string& v, Settings& s)
     return true;
 }
 
+bool printable_ascii(const std::string& v, std::size_t longest)
+{
+    return v.size() <= longest && std::all_of(v.begin(), v.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+template <int N> bool parse_zone(const std::string& v, Settings& s)
+{
+    if (!printable_ascii(v, kMaxFormatLength)) {
+        return false;
+    }
+    s.zones[N] = v;
+    return true;
+}
+
+template <int N> bool parse_zone_format(const std::string& v, Settings& s)
+{
+    if (!v.empty() && !check_format(v, nullptr)) {
+        return false;
+    }
+    s.zone_formats[N] = v;
+    return true;
+}
+
 bool parse_bool(const std::string& v, bool* out)
 {
     if (v == "true" || v == "false") {
@@ -261,7 +286,7 @@ const Key kKeys[] = {
      "takes effect at the next start",
      parse_scale},
     {"lines", "show", "date, time, battery",
-     "any of date, time, battery and text, each at most once, top to bottom, at least one", parse_show},
+     "any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one", parse_show},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
     {"lines", "battery_format", "Battery {percent} ({source})",
@@ -277,6 +302,15 @@ const Key kKeys[] = {
     {"lines", "low_colour", "#FF4040", "#RRGGBB (not #080808)", parse_low_colour},
     {"lines", "text", "", "a line of your own, at most 100 printable ASCII characters, shown where show lists text",
      parse_text},
+    {"zones", "zone1", "",
+     "a Windows time-zone name as tzutil /l lists them (Tokyo Standard Time), shown where show lists zone1",
+     parse_zone<0>},
+    {"zones", "zone1_format", "", "the whole line, as time_format; empty: the zone's short name and %H:%M",
+     parse_zone_format<0>},
+    {"zones", "zone2", "", "the same, shown where show lists zone2", parse_zone<1>},
+    {"zones", "zone2_format", "", "the same", parse_zone_format<1>},
+    {"zones", "zone3", "", "the same, shown where show lists zone3", parse_zone<2>},
+    {"zones", "zone3_format", "", "the same", parse_zone_format<2>},
 };
 
 std::size_t edit_distance(const std::string& a, const std::string& b)
@@ -371,7 +405,13 @@ bool Settings::operator==(const Settings& o) const
            scale_halves == o.scale_halves && scale_auto == o.scale_auto && lines == o.lines &&
            date_format == o.date_format && time_format == o.time_format &&
            hide_over_fullscreen == o.hide_over_fullscreen && battery_format == o.battery_format &&
-           low_battery == o.low_battery && low_colour == o.low_colour && text == o.text;
+           low_battery == o.low_battery && low_colour == o.low_colour && text == o.text &&
+           zones == o.zones && zone_formats == o.zone_formats;
+}
+
+std::string near_miss(const std::string& name, const std::vector<std::string>& names)
+{
+    return nearest(name, names);
 }
 
 Settings default_settings()
@@ -530,7 +570,9 @@ SettingsLoad parse_settings(const std::string& text)
             continue;
         }
         std::string why;
-        const bool format = k.parse == parse_date_format || k.parse == parse_time_format;
+        const bool format = k.parse == parse_date_format || k.parse == parse_time_format ||
+                            k.parse == parse_zone_format<0> || k.parse == parse_zone_format<1> ||
+                            k.parse == parse_zone_format<2>;
         if (!k.parse(kv->second, load.settings)) {
             if (format) {
                 check_format(kv->second, &why);

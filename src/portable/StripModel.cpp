@@ -1,5 +1,7 @@
 #include "StripModel.h"
 
+#include "ZoneRules.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -15,7 +17,13 @@ constexpr int kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
 constexpr char kSecondsConversions[] = "ScX";
 
-const LineKind kDrawOrder[] = {LineKind::Battery, LineKind::Date, LineKind::Time, LineKind::Text};
+const LineKind kDrawOrder[] = {LineKind::Battery, LineKind::Date,  LineKind::Time, LineKind::Text,
+                               LineKind::Zone1,   LineKind::Zone2, LineKind::Zone3};
+
+LineKind zone_line(int zone)
+{
+    return static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + zone);
+}
 }
 
 namespace {
@@ -176,6 +184,13 @@ unsigned StripModel::update(const ClockReading& clock, const PowerReading& power
     }
     next[line_index(LineKind::Battery)] = battery_text(power, settings.battery_format);
     next[line_index(LineKind::Text)] = settings.text;
+    for (int z = 0; z < kZones; ++z) {
+        const ClockReading& zc = zone_clocks[static_cast<std::size_t>(z)];
+        char buffer[kLineBufferSize];
+        if (zc.ok && format_time(buffer, sizeof buffer, zone_pattern(settings, z), &zc.local) != 0) {
+            next[static_cast<std::size_t>(line_index(zone_line(z)))] = buffer;
+        }
+    }
     unsigned changed = 0;
     const bool low = shown(LineKind::Battery) && battery_is_low(power, settings.low_battery);
     if (low != battery_low) {
@@ -198,8 +213,27 @@ unsigned StripModel::update(const ClockReading& clock, const PowerReading& power
 
 bool StripModel::shows_seconds() const
 {
+    for (int z = 0; z < kZones; ++z) {
+        if (shown(zone_line(z)) && format_has_seconds(zone_pattern(settings, z))) {
+            return true;
+        }
+    }
     return (shown(LineKind::Date) && format_has_seconds(settings.date_format)) ||
            (shown(LineKind::Time) && format_has_seconds(settings.time_format));
+}
+
+std::string zone_pattern(const Settings& s, int zone)
+{
+    const std::string& own = s.zone_formats[zone];
+    if (!own.empty()) {
+        return own;
+    }
+    // A label with a % in it must not read as a conversion.
+    std::string label;
+    for (char c : zone_label(s.zones[zone])) {
+        label += c == '%' ? std::string("%%") : std::string(1, c);
+    }
+    return label + " %H:%M";
 }
 
 int StripModel::next_wake_ms(const ClockReading& clock) const

@@ -4,11 +4,15 @@
 #include "SettingsFile.h"
 #include "TrayIcon.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
 namespace {
 constexpr std::size_t kSystemStatusByte = 3;
+const LineKind kAllLines[] = {LineKind::Date,  LineKind::Time,  LineKind::Battery, LineKind::Text,
+                              LineKind::Zone1, LineKind::Zone2, LineKind::Zone3};
+constexpr const char* kZoneKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
 constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
@@ -39,6 +43,7 @@ ClockReading read_local_clock()
     ClockReading reading;
     const std::time_t now = static_cast<std::time_t>(ms / kMsPerSecond);
     reading.ms = static_cast<int>(ms % kMsPerSecond);
+    reading.utc_seconds = static_cast<long long>(ms / kMsPerSecond);
     reading.ok = localtime_s(&reading.local, &now) == 0;
     return reading;
 }
@@ -76,7 +81,7 @@ int MainWindow::init()
         strip.destroy();
         return -1;
     }
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
+    for (LineKind kind : kAllLines) {
         display_for(kind)->set_display_font(&renderer.font);
     }
     move_hint.set_display_font(&renderer.font);
@@ -92,7 +97,10 @@ int MainWindow::init_displays()
     time_display = TimeDisplay();
     battery_display = BatteryDisplay();
     text_display = Display();
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
+    for (Display& d : zone_displays) {
+        d = Display();
+    }
+    for (LineKind kind : kAllLines) {
         display_for(kind)->set_display_font(&renderer.font);
     }
     return apply_settings(model.settings);
@@ -105,6 +113,9 @@ Display* MainWindow::display_for(LineKind kind)
     case LineKind::Time: return &time_display;
     case LineKind::Battery: return &battery_display;
     case LineKind::Text: return &text_display;
+    case LineKind::Zone1: return &zone_displays[0];
+    case LineKind::Zone2: return &zone_displays[1];
+    case LineKind::Zone3: return &zone_displays[2];
     }
     return &battery_display;
 }
@@ -115,18 +126,40 @@ void MainWindow::take(unsigned changed)
     time_display.text = model.texts[line_index(LineKind::Time)];
     battery_display.text = model.texts[line_index(LineKind::Battery)];
     text_display.text = model.texts[line_index(LineKind::Text)];
+    for (int z = 0; z < kZones; ++z) {
+        zone_displays[z].text = model.texts[static_cast<std::size_t>(line_index(LineKind::Zone1)) + static_cast<std::size_t>(z)];
+    }
     // Only the text changes colour when the battery runs low: its shadow stays.
     battery_display.colour = model.battery_low ? model.settings.low_colour : model.settings.colour;
     needs_draw = needs_draw || (changed & kPictureChanged) != 0;
     needs_place = needs_place || (changed & kPlacementChanged) != 0;
 }
 
-int MainWindow::apply_settings(const Settings& s)
+int MainWindow::apply_settings(const Settings& given)
 {
+    // Zone lines whose zone Windows does not know are left out.
+    Settings s = given;
+    zone_problems.clear();
+    for (int z = 0; z < kZones; ++z) {
+        std::vector<std::string> names;
+        zone_known[z] = !s.zones[z].empty() && read_zone_rules(s.zones[z], &zone_rules[z], &names);
+        const LineKind line = static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + z);
+        const auto at = std::find(s.lines.begin(), s.lines.end(), line);
+        if (!zone_known[z] && at != s.lines.end()) {
+            const std::string key = "zone" + std::to_string(z + 1);
+            const std::string meant = near_miss(s.zones[z], names);
+            zone_problems.push_back("[zones] " + key + " = " + s.zones[z] +
+                                    (s.zones[z].empty() ? ": no zone set" : ": no such time zone") +
+                                    (meant.empty() ? "" : "; did you mean " + meant + "?") + "; its line is left out");
+            if (s.lines.size() > 1) {
+                s.lines.erase(at);
+            }
+        }
+    }
     model.apply(s);
     date_display.format = s.date_format;
     time_display.format = s.time_format;
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
+    for (LineKind kind : kAllLines) {
         Display* d = display_for(kind);
         d->colour = s.colour;
         d->shadow = s.shadow;
@@ -157,6 +190,7 @@ int MainWindow::load_settings()
 int MainWindow::report()
 {
     std::vector<std::string> problems = settings_problems;
+    problems.insert(problems.end(), zone_problems.begin(), zone_problems.end());
     if (layout.monitor_missing) {
         problems.push_back("[overlay] monitor = " + std::to_string(model.settings.monitor) +
                            ": no such monitor now; the strip is on the primary one");
@@ -219,7 +253,7 @@ int MainWindow::rescale()
     // Whole pixels at every scale: halves of 24 and 12 are exact.
     const int size = kGlyphSize * scale_halves / 2;
     const int advance = kGlyphAdvance * scale_halves / 2;
-    for (LineKind kind : {LineKind::Date, LineKind::Time, LineKind::Battery, LineKind::Text}) {
+    for (LineKind kind : kAllLines) {
         Display* d = display_for(kind);
         d->set_font_size(static_cast<float>(size));
         d->set_font_spacing(static_cast<float>(advance));
@@ -306,6 +340,15 @@ int MainWindow::tick()
 int MainWindow::refresh()
 {
     const ClockReading clock = read_clock();
+    for (int z = 0; z < kZones; ++z) {
+        ClockReading& zc = model.zone_clocks[static_cast<std::size_t>(z)];
+        zc.ok = clock.ok && zone_known[z];
+        zc.ms = clock.ms;
+        zc.utc_seconds = clock.utc_seconds;
+        if (zc.ok) {
+            zc.local = zone_local_time(clock.utc_seconds, zone_rules[z]);
+        }
+    }
     take(model.update(clock, read_power()));
     return model.next_wake_ms(clock);
 }
@@ -555,6 +598,38 @@ BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
     }
     return TRUE;
 }
+}
+
+bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names)
+{
+    HKEY zones = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kZoneKey, 0, KEY_READ, &zones) != ERROR_SUCCESS) {
+        return false;
+    }
+    // The registry's TZI: three LONGs (bias, standard and daylight bias),
+    // then the standard and daylight dates as SYSTEMTIMEs.
+    struct {
+        LONG bias, standard_bias, daylight_bias;
+        SYSTEMTIME standard_date, daylight_date;
+    } tzi{};
+    DWORD size = sizeof tzi;
+    const bool found = RegGetValueA(zones, name.c_str(), "TZI", RRF_RT_REG_BINARY, nullptr, &tzi, &size) ==
+                           ERROR_SUCCESS &&
+                       size == sizeof tzi;
+    if (found) {
+        auto date = [](const SYSTEMTIME& t) {
+            return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute};
+        };
+        *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date),
+                           date(tzi.daylight_date)};
+    } else {
+        char key[256];
+        for (DWORD i = 0; RegEnumKeyA(zones, i, key, sizeof key) == ERROR_SUCCESS; ++i) {
+            names->push_back(key);
+        }
+    }
+    RegCloseKey(zones);
+    return found;
 }
 
 std::vector<MonitorArea> enumerate_monitors()

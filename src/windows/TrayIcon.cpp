@@ -7,6 +7,7 @@
 #include "StartupShortcut.h"
 
 #include "Settings.h"
+#include "ZoneRules.h"
 
 #include <commdlg.h>
 
@@ -45,7 +46,7 @@ const char* const kScaleValues[] = {"1", "1.5", "2", "3", "auto"};
 const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"};
 const int kScaleHalves[] = {2, 3, 4, 6, 0};
 const LineKind kMenuLines[] = {LineKind::Date, LineKind::Time, LineKind::Battery};
-const char* const kLineNames[] = {"date", "time", "battery", "text"}; // by LineKind
+const char* const kLineNames[] = {"date", "time", "battery", "text", "zone1", "zone2", "zone3"}; // by LineKind
 const char* const kLineItems[] = {"Date", "Time", "Battery"};
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
@@ -81,13 +82,25 @@ void mark_settings(const Settings& s)
         // The last line shown cannot go: a strip with nothing on it could not be found again.
         EnableMenuItem(hMenu, id, MF_BYCOMMAND | (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED));
     }
-    // The user's own line is listed once there is one.
+    // The user's own line and the zones' are listed once they are set.
     DeleteMenu(hLines, TrayIcon::kCmdLineText, MF_BYCOMMAND);
-    if (!s.text.empty()) {
-        const bool shown = shows(s, LineKind::Text);
+    for (int z = 0; z < kZones; ++z) {
+        DeleteMenu(hLines, TrayIcon::kCmdLineZoneFirst + static_cast<UINT>(z), MF_BYCOMMAND);
+    }
+    auto list = [&s](LineKind kind, UINT id, const std::string& text) {
+        const bool shown = shows(s, kind);
         AppendMenuA(hLines, MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
                                 (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
-                    TrayIcon::kCmdLineText, "Text");
+                    id, text.c_str());
+    };
+    if (!s.text.empty()) {
+        list(LineKind::Text, TrayIcon::kCmdLineText, "Text");
+    }
+    for (int z = 0; z < kZones; ++z) {
+        if (!s.zones[z].empty()) {
+            list(static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + z),
+                 TrayIcon::kCmdLineZoneFirst + static_cast<UINT>(z), zone_label(s.zones[z]));
+        }
     }
     CheckMenuItem(hMenu, TrayIcon::kCmdHideOverFullscreen,
                   MF_BYCOMMAND | (s.hide_over_fullscreen ? MF_CHECKED : MF_UNCHECKED));
@@ -338,8 +351,13 @@ int TrayIcon::change_setting(UINT command)
         section = "text";
         key = "scale";
         value = kScaleValues[command - kCmdScaleFirst];
-    } else if ((command >= kCmdLineFirst && command < kCmdLineFirst + kLines) || command == kCmdLineText) {
-        const LineKind kind = command == kCmdLineText ? LineKind::Text : kMenuLines[command - kCmdLineFirst];
+    } else if ((command >= kCmdLineFirst && command < kCmdLineFirst + kLines) || command == kCmdLineText ||
+               (command >= kCmdLineZoneFirst && command < kCmdLineZoneFirst + kZones)) {
+        const LineKind kind =
+            command == kCmdLineText ? LineKind::Text
+            : command >= kCmdLineZoneFirst
+                ? static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + static_cast<int>(command - kCmdLineZoneFirst))
+                : kMenuLines[command - kCmdLineFirst];
         const bool on = !shows(current, kind);
         if (!on && current.lines.size() <= 1) {
             return 0;
@@ -406,7 +424,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), OverlayWindow::kMoveMessage, moving ? 1 : 0, 0);
             return 0;
         }
-        if (self != nullptr && command >= kCmdCornerFirst && command <= kCmdLineText) {
+        if (self != nullptr && command >= kCmdCornerFirst && command < kCmdLineZoneFirst + kZones) {
             self->change_setting(command);
             return 0;
         }
