@@ -212,23 +212,19 @@ bool parse_battery_format(const std::string& v, Settings& s)
 bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, 99, &s.low_battery); }
 bool parse_low_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.low_colour); }
 
-bool parse_text(const std::string& v, Settings& s)
-{
-    if (v.size() > kMaxLineLength) {
-        return false;
-    }
-    for (char c : v) {
-        if (c < 0x20 || c >= 0x7F) {
-            return false;
-        }
-    }
-    s.text = v;
-    return true;
-}
 
 bool printable_ascii(const std::string& v, std::size_t longest)
 {
     return v.size() <= longest && std::all_of(v.begin(), v.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+bool parse_text(const std::string& v, Settings& s)
+{
+    if (!printable_ascii(v, kMaxLineLength)) {
+        return false;
+    }
+    s.text = v;
+    return true;
 }
 
 template <int N> bool parse_zone(const std::string& v, Settings& s)
@@ -438,14 +434,20 @@ std::size_t format_time(char* buffer, std::size_t size, const std::string& patte
 #pragma GCC diagnostic pop
 #endif
 
+namespace {
+// False, with the reason in *why when it is wanted.
+bool refused(std::string* why, const char* reason)
+{
+    if (why != nullptr) {
+        *why = reason;
+    }
+    return false;
+}
+}
+
 bool check_battery_format(const std::string& pattern, std::string* why)
 {
-    auto refuse = [why](const char* reason) {
-        if (why != nullptr) {
-            *why = reason;
-        }
-        return false;
-    };
+    auto refuse = [why](const char* reason) { return refused(why, reason); };
     if (pattern.size() > kMaxFormatLength) {
         return refuse("longer than 64 characters");
     }
@@ -470,12 +472,7 @@ bool check_battery_format(const std::string& pattern, std::string* why)
 
 bool check_format(const std::string& pattern, std::string* why)
 {
-    auto refuse = [why](const char* reason) {
-        if (why != nullptr) {
-            *why = reason;
-        }
-        return false;
-    };
+    auto refuse = [why](const char* reason) { return refused(why, reason); };
     if (pattern.size() > kMaxFormatLength) {
         return refuse("longer than 64 characters");
     }
