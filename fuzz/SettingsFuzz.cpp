@@ -2,6 +2,7 @@
 // result is settings the program can apply safely.
 #include "ProblemReport.h"
 #include "Settings.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,16 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                        s.colour <= 0xFFFFFFu && s.colour != kKeyColourRgb && s.shadow <= 0xFFFFFFu &&
                        !s.lines.empty() && s.lines.size() <= 3 &&
                        std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end() &&
-                       check_format(s.date_format, nullptr) && check_format(s.time_format, nullptr);
+                       (s.date_format == kRegionalShort || s.date_format == kRegionalLong || check_format(s.date_format, nullptr)) &&
+                       (s.time_format == kRegionalShort || s.time_format == kRegionalLong || check_format(s.time_format, nullptr)) &&
+                       printable_utf8(s.text) && printable_utf8(s.font);
     if (!sound) {
         __builtin_trap();
     }
     // Problems quote values printable and short, whatever the input held.
     for (const std::string& p : load.problems) {
-        for (char c : p) {
-            if (c < 0x20 || c >= 0x7F) {
-                __builtin_trap();
-            }
+        if (!printable_utf8(p)) {
+            __builtin_trap();
         }
     }
     // The balloon always fits Windows' limits, whatever the problems.

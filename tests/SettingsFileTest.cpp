@@ -4,6 +4,8 @@
 #include "ProblemReport.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
+#include "WideText.h"
+#include "ZoneRules.h"
 
 #include "TestSupport.h"
 
@@ -360,6 +362,54 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
     EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Battery}));
     EXPECT_NE(std::string(tray.nid.szInfo)
                   .find("[zones] zone1 = Tokio Standard Time: no such time zone; did you mean Tokyo Standard Time?"),
+              std::string::npos)
+        << tray.nid.szInfo;
+}
+
+namespace {
+// Monday 2026-12-07 17:33:00, handed in as the local time.
+ClockReading monday_clock()
+{
+    ClockReading c;
+    c.ok = true;
+    c.utc_seconds = 1796664780;
+    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    return c;
+}
+
+std::string windows_text(const wchar_t* locale, DWORD date_flags, const wchar_t* picture)
+{
+    const SYSTEMTIME st{2026, 12, 1, 7, 17, 33, 0, 0};
+    wchar_t text[128] = {};
+    const int n = picture == nullptr ? GetDateFormatEx(locale, date_flags, &st, nullptr, text, 128, nullptr)
+                                     : GetDateFormatEx(locale, 0, &st, picture, text, 128, nullptr);
+    return n > 1 ? narrow(std::wstring(text, static_cast<std::size_t>(n - 1))) : std::string("(none)");
+}
+}
+
+TEST_F(SettingsInUse, ALocaleGivesWindowsOwnLongDateAndItsNamesAndAnUnknownOneIsReported)
+{
+    window.read_clock = monday_clock;
+    save(dir + "\\brindlow.ini",
+         "[text]\nlocale = de-DE\n[lines]\ndate_format = long\ntime_format = %A %-d. %B, %#I:%M %p\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    EXPECT_NE(window.date_display.text.find("Dezember"), std::string::npos) << window.date_display.text;
+    const std::string am_pm = window.locale.names.pm;
+    EXPECT_EQ(window.time_display.text, windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
+    EXPECT_EQ(std::string(tray.nid.szInfo), "");
+
+    // French, and the short form; then a locale Windows does not know.
+    save(dir + "\\brindlow.ini", "[text]\nlocale = fr-FR\n[lines]\ndate_format = short\ntime_format = %A\n");
+    window.load_settings();
+    EXPECT_EQ(window.date_display.text, windows_text(L"fr-FR", DATE_SHORTDATE, nullptr));
+    EXPECT_EQ(window.time_display.text, "lundi");
+    save(dir + "\\brindlow.ini", "[text]\nlocale = xx-QQ\n[lines]\ntime_format = %A\n");
+    window.load_settings();
+    EXPECT_EQ(window.time_display.text, window.locale.names.days[1]);
+    EXPECT_NE(std::string(tray.nid.szInfo).find("[text] locale = xx-QQ: Windows does not know this locale"),
               std::string::npos)
         << tray.nid.szInfo;
 }

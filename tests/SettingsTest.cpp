@@ -133,10 +133,25 @@ INSTANTIATE_TEST_SUITE_P(
             "at least one"},
         Bad{"[lines]\nshow =",
             "[lines] show = : use any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one"},
-        Bad{"[lines]\ntime_format = %H:%M:%S %e",
-            "[lines] time_format = %H:%M:%S %e: an unsupported % conversion; use a strftime pattern of at most "
-            "64 characters, with only %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W %x %X %y %Y %z %Z %%, "
-            "whose text is printable ASCII and not empty"},
+        Bad{"[lines]\ntime_format = %H:%M:%S %E",
+            "[lines] time_format = %H:%M:%S %E: an unsupported % conversion; use short or long (the locale's own "
+            "way of writing it), or a pattern of at most 64 characters with any of %a %A (day), %b %B (month), "
+            "%d %e %m %y %Y %j, %H %I %M %S %p, %F (%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), %u %w, %U %W %V (weeks; "
+            "%V ISO), %G (ISO year), %c %x %X, %z %Z and %%; %#I or %-I drops a number's leading zero; names "
+            "follow [text] locale"},
+        Bad{"[lines]\ndate_format = Gr\xF6\xDF" "e %d", "[lines] date_format = Gr??e %d: not UTF-8 (save the file as "
+                                                    "UTF-8); use short or long (the locale's own way of writing "
+                                                    "it), or a pattern of at most 64 characters with any of %a %A "
+                                                    "(day), %b %B (month), %d %e %m %y %Y %j, %H %I %M %S %p, %F "
+                                                    "(%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), %u %w, %U %W %V (weeks; "
+                                                    "%V ISO), %G (ISO year), %c %x %X, %z %Z and %%; %#I or %-I "
+                                                    "drops a number's leading zero; names follow [text] locale"},
+        Bad{"[text]\nlocale = de DE", "[text] locale = de DE: use a locale name such as de-DE, fr-FR or ja-JP, for "
+                                     "day and month names and for short and long; empty: Windows' own setting for "
+                                     "the user"},
+        Bad{"[text]\nfont = Segoe UI Semilight Condensed Extra",
+            "[text] font = Segoe UI Semilight Condensed Extra: use an installed font family (Consolas, Segoe UI, "
+            "...), drawn at the exact size for the scale; empty: the bundled Fira Code"},
         Bad{"[colour]\nx=1", "[colour]: unknown section"},
         Bad{"[txt]\ncolour=#FFFFFF", "[txt]: unknown section; did you mean [text]?"},
         Bad{"[text]\ncolor = #FFFFFF", "[text] color: unknown key; did you mean colour?"},
@@ -144,18 +159,41 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[overlay]\ncolour = #FFFFFF", "[overlay] colour: belongs in [text]"},
         Bad{"corner = top-left", "[] corner: belongs in [overlay]"}));
 
-TEST(Settings, FormatsAreCheckedBeforeStrftimeSeesThem)
+TEST(Settings, FormatsAreCheckedBeforeTheyAreUsed)
 {
+    std::string ellipses;
+    for (int i = 0; i < 32; ++i) {
+        ellipses += "\xE2\x80\xA6";
+    }
     struct Case {
         std::string pattern;
         bool accepted;
     };
     const Case cases[] = {
-        {"Time %H:%M:%S", true},   {"%c", true},  {"100%%", true},       {"%", false},
-        {"%H %", false},           {"%e", false}, {"%F", false},         {"%T", false},
-        {"%n", false},             {"%E", false}, {"%#d", false},        {"", false},
-        {"caf\xC3\xA9 %H", false}, {"%p", true},  {"tab\t%H", false},
-        {std::string(65, 'x'), false},            {std::string(64, 'x'), true},
+        {"Time %H:%M:%S", true},
+        {"%c", true},
+        {"100%%", true},
+        {"%", false},
+        {"%H %", false},
+        {"%e %F %T %R %u %V %G", true},
+        {"%#I:%M %p", true},
+        {"%-d.%-m.", true},
+        {"%#A", false}, // no padding to drop from a name
+        {"%-", false},
+        {"%n", false},
+        {"%E", false},
+        {"%Ec", false},
+        {"", false},
+        {"caf\xC3\xA9 %H", true},
+        {"Gr\xC3\xB6\xC3\x9F" "e %d", true},
+        {"\xE6\x9C\x88\xE6\x9B\x9C %H", true}, // 月曜
+        {"Gr\xF6\xDF" "e %d", false},               // Latin-1, not UTF-8
+        {"\xC0\xAF", false},                       // an overlong '/'
+        {"tab\t%H", false},
+        {"\xC2\x85 %H", false}, // a C1 control
+        {std::string(65, 'x'), false},
+        {std::string(64, 'x'), true},
+        {std::string(32, 'x') + ellipses, true}, // 64 characters in 128 bytes
         {"%A%A%A%A%A%A%A%A%A%A%A%A%A", false}, // 104 characters of text
     };
     for (const Case& c : cases) {
@@ -184,7 +222,7 @@ TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault
         uncommented += line + "\n";
         start = stop + 1;
     }
-    EXPECT_EQ(keys, 22u);
+    EXPECT_EQ(keys, 24u);
     const SettingsLoad all = parse_settings(uncommented);
     EXPECT_EQ(all.settings, default_settings());
     EXPECT_TRUE(all.problems.empty()) << all.problems.front();

@@ -27,7 +27,7 @@ struct Settings {
     int scale_halves; // the text scale in halves: 2 (1), 3 (1.5), 4 (2) or 6 (3)
     bool scale_auto;  // follow the monitor's DPI instead
     std::vector<LineKind> lines; // top to bottom
-    std::string date_format;
+    std::string date_format; // a time pattern, or kRegionalShort / kRegionalLong
     std::string time_format;
     bool hide_over_fullscreen;
     std::string battery_format; // fields in braces: {percent} {source} {state} {left} {saver}
@@ -35,7 +35,9 @@ struct Settings {
     unsigned int low_colour;    // 0xRRGGBB
     std::string text;           // the user's own line, as it stands
     std::array<std::string, kZones> zones;        // Windows time-zone names; empty: none
-    std::array<std::string, kZones> zone_formats; // strftime patterns; empty: the zone's label and " %H:%M"
+    std::array<std::string, kZones> zone_formats; // time patterns; empty: the zone's label and " %H:%M"
+    std::string locale; // a locale name (de-DE) for names and short/long; empty: the user's
+    std::string font;   // an installed font family; empty: the bundled atlas
 
     bool operator==(const Settings& o) const;
     bool operator!=(const Settings& o) const { return !(*this == o); }
@@ -53,6 +55,10 @@ constexpr const char* kSettingsFileName = "brindlow.ini";
 // Larger than any real settings file; beyond it the file is not read.
 constexpr long long kMaxSettingsBytes = 64LL * 1024LL;
 constexpr std::size_t kMaxFormatLength = 64;
+// date_format and time_format: the locale's own short or long way of writing
+// it, as Windows writes it.
+constexpr const char* kRegionalShort = "short";
+constexpr const char* kRegionalLong = "long";
 // A line longer than this would make a strip wider than most screens.
 constexpr std::size_t kMaxLineLength = 100;
 // The colour the strip's background is keyed out with: text in it is invisible.
@@ -69,12 +75,12 @@ SettingsLoad load_settings_file(const std::string& path);
 // A settings file listing every key with its default and what it accepts,
 // all commented out.
 std::string settings_template();
-// strftime over a pattern from the settings (one check_format accepted).
-std::size_t format_time(char* buffer, std::size_t size, const std::string& pattern, const std::tm* t);
 // The name in `names` nearest to `name` if it is a near miss, else empty.
 std::string near_miss(const std::string& name, const std::vector<std::string>& names);
 // Whether a battery pattern is accepted: only its known {fields}, printable
-// ASCII, at most 64 characters; *why is the reason when it is not.
+// UTF-8, at most 64 characters; *why is the reason when it is not.
 bool check_battery_format(const std::string& pattern, std::string* why);
-// Whether a strftime pattern is accepted; *why is the reason when it is not.
+// Whether a time pattern (see TimeFormat.h) is accepted: printable UTF-8, at
+// most 64 characters, known conversions, a line neither empty nor over 100
+// characters; *why is the reason when it is not.
 bool check_format(const std::string& pattern, std::string* why);

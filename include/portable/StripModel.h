@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Settings.h"
+#include "TimeFormat.h"
 
 #include <array>
 #include <ctime>
@@ -13,12 +14,21 @@
 // next moment a shown text can change come out. The Windows side reads the
 // clock and the battery, applies the answers and sleeps in between.
 
+// Windows' own ways of writing a reading in the locale in force.
+enum class Regional { ShortDate, LongDate, ShortTime, LongTime };
+constexpr int kRegionalForms = 4;
+
 // The local time, broken down, and the milliseconds into its second.
 struct ClockReading {
     bool ok = false;
     std::tm local{};
     int ms = 0;
     long long utc_seconds = 0; // the same instant, seconds since 1970
+    ZoneStamp zone;            // for %z and %Z
+    // By Regional: the short and long date, the time without and with
+    // seconds, as Windows writes them. Filled only for the forms a line asks
+    // for (see StripModel::regional_forms); an empty one keeps its line's text.
+    std::array<std::string, kRegionalForms> regional;
 };
 
 // The system power status as Windows reports it: the AC-line byte (0
@@ -57,6 +67,8 @@ public:
     // The time in each zone line's zone, read by the caller for the same
     // instant as the clock; a zone that is not ok keeps its text.
     std::array<ClockReading, kZones> zone_clocks;
+    // The day, month and AM/PM names of the locale in force.
+    LocaleNames names = english_names();
 
     // Takes new settings: everything is drawn and placed again.
     unsigned apply(const Settings& s);
@@ -65,6 +77,8 @@ public:
     unsigned update(const ClockReading& clock, const PowerReading& power);
     // Whether a shown line changes every second (a seconds conversion).
     bool shows_seconds() const;
+    // Whether a shown line asks for this regional form.
+    bool wants(Regional form) const;
     // Milliseconds from this reading to the next moment a shown text can
     // change: the next second boundary when a shown format has seconds, else
     // the next minute's.
@@ -87,5 +101,5 @@ bool battery_is_low(const PowerReading& power, int threshold);
 // The pattern a zone line is drawn with: its own, or the zone's short name
 // and " %H:%M".
 std::string zone_pattern(const Settings& s, int zone);
-// Whether a strftime pattern shows seconds (%S, or %c and %X, which include them).
+// Whether a time pattern shows seconds (%S, or %c, %T and %X, which include them).
 bool format_has_seconds(const std::string& pattern);

@@ -8,8 +8,7 @@
 // The local date, "Date YYYY-MM-DD" unless the settings give another pattern.
 class DateDisplay : public Display {
 public:
-    // A strftime pattern that the settings layer has checked: the C runtime
-    // ends the process on a conversion it does not know.
+    // A time pattern (see TimeFormat.h), with English names.
     std::string format = "Date %Y-%m-%d";
 
     // Reads the clock; -1 (text unchanged) when it cannot be made local time.

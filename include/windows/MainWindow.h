@@ -5,6 +5,7 @@
 #include "EventSources.h"
 #include "Layout.h"
 #include "OverlayWindow.h"
+#include "RegionalLocale.h"
 #include "Renderer.h"
 #include "Settings.h"
 #include "StripModel.h"
@@ -49,6 +50,11 @@ public:
     ZoneRules zone_rules[kZones] = {};
     bool zone_known[kZones] = {};
     std::vector<std::string> zone_problems;
+    // The locale the names and the short and long forms follow; one
+    // Windows does not know gives the user's own, and says so.
+    RegionalLocale locale;
+    bool locale_read = false;
+    std::vector<std::string> locale_problems;
     // The line shown instead of the others while the strip is being moved.
     Display move_hint;
     // Where the clock and the battery are read: Windows, unless a test

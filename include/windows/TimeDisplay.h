@@ -9,8 +9,7 @@
 // another pattern.
 class TimeDisplay : public Display {
 public:
-    // A strftime pattern that the settings layer has checked: the C runtime
-    // ends the process on a conversion it does not know.
+    // A time pattern (see TimeFormat.h), with English names.
     std::string format = "Time %H:%M:%S";
 
     // Reads the clock; -1 (text unchanged) when it cannot be made local time.

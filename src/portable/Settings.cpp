@@ -1,6 +1,8 @@
 #include "Settings.h"
 
 #include "INIReader.h"
+#include "TimeFormat.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,11 +17,11 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 // would suggest unrelated keys.
 constexpr std::size_t kNearMiss = 2;
 constexpr int kMaxOffset = 10000;
-// The conversions every Windows C runtime knows, the old msvcrt.dll that
-// MinGW links included. Any other is passed to the runtime's invalid-
-// parameter handler, which ends the process.
-constexpr char kAllowedConversions[] = "aAbBcdHIjmMpSUwWxXyYzZ%";
-constexpr std::size_t kSampleBufferSize = 512;
+constexpr char kUtf16ByteOrderMark[] = "\xFF\xFE";
+// Windows' longest locale name (LOCALE_NAME_MAX_LENGTH, less its terminator).
+constexpr std::size_t kMaxLocaleName = 84;
+// A LOGFONT's face name holds 31 characters and its terminator.
+constexpr std::size_t kMaxFontFamily = 31;
 
 // A moment that exercises every field (a two-digit day, an afternoon hour)
 // to check what a pattern yields before it is ever used.
@@ -190,7 +192,7 @@ bool parse_show(const std::string& v, Settings& s)
 
 bool parse_format(const std::string& value, std::string* out)
 {
-    if (!check_format(value, nullptr)) {
+    if (value != kRegionalShort && value != kRegionalLong && !check_format(value, nullptr)) {
         return false;
     }
     *out = value;
@@ -220,7 +222,7 @@ bool printable_ascii(const std::string& v, std::size_t longest)
 
 bool parse_text(const std::string& v, Settings& s)
 {
-    if (!printable_ascii(v, kMaxLineLength)) {
+    if (!printable_utf8(v) || utf8_length(v) > kMaxLineLength) {
         return false;
     }
     s.text = v;
@@ -259,9 +261,34 @@ bool parse_hide_over_fullscreen(const std::string& v, Settings& s)
     return parse_bool(v, &s.hide_over_fullscreen);
 }
 
+// Only the form of a name: whether Windows knows it is the Windows side's
+// to ask.
+bool parse_locale(const std::string& v, Settings& s)
+{
+    if (v.size() > kMaxLocaleName || v.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_") !=
+                                         std::string::npos) {
+        return false;
+    }
+    s.locale = v;
+    return true;
+}
+
+bool parse_font(const std::string& v, Settings& s)
+{
+    if (!printable_utf8(v) || utf8_length(v) > kMaxFontFamily) {
+        return false;
+    }
+    s.font = v;
+    return true;
+}
+
 constexpr const char* kFormatAccepted =
-    "a strftime pattern of at most 64 characters, with only %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W "
-    "%x %X %y %Y %z %Z %%, whose text is printable ASCII and not empty";
+    "short or long (the locale's own way of writing it), or a pattern of at most 64 characters with any of "
+    "%a %A (day), %b %B (month), %d %e %m %y %Y %j, %H %I %M %S %p, %F (%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), "
+    "%u %w, %U %W %V (weeks; %V ISO), %G (ISO year), %c %x %X, %z %Z and %%; %#I or %-I drops a number's "
+    "leading zero; names follow [text] locale";
+constexpr const char* kZoneFormatAccepted =
+    "the whole line, a pattern as for time_format (not short or long); empty: the zone's short name and %H:%M";
 
 // The one list of keys: defaults, parsing, unknown-key reports and the
 // template all come from it.
@@ -277,6 +304,14 @@ const Key kKeys[] = {
      "true hides the strip while a full-screen program is in front on its monitor, or false", parse_hide_over_fullscreen},
     {"text", "colour", "#00FFFF", "#RRGGBB, but not #080808 (the strip's see-through background)", parse_colour},
     {"text", "shadow", "#000000", "#RRGGBB (not #080808), or none", parse_shadow},
+    {"text", "locale", "",
+     "a locale name such as de-DE, fr-FR or ja-JP, for day and month names and for short and long; empty: "
+     "Windows' own setting for the user",
+     parse_locale},
+    {"text", "font", "",
+     "an installed font family (Consolas, Segoe UI, ...), drawn at the exact size for the scale; empty: the "
+     "bundled Fira Code",
+     parse_font},
     {"text", "scale", "1",
      "1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, 144 1.5, 192 2, 288 3); a change to or from auto "
      "takes effect at the next start",
@@ -286,7 +321,7 @@ const Key kKeys[] = {
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
     {"lines", "battery_format", "Battery {percent} ({source})",
-     "at most 64 printable ASCII characters with any of {percent} (87% or N/A), {source} (On Battery, Plugged In "
+     "at most 64 characters with any of {percent} (87% or N/A), {source} (On Battery, Plugged In "
      "or Unknown), {state} (Charging, Discharging, Full or No battery), {left} (the time Windows estimates, "
      "e.g. 2 h 05 min; empty while charging or unknown) and {saver} (Battery saver when on); brackets and spaces "
      "left empty are tidied away",
@@ -296,13 +331,12 @@ const Key kKeys[] = {
      "line is drawn in low_colour",
      parse_low_battery},
     {"lines", "low_colour", "#FF4040", "#RRGGBB (not #080808)", parse_low_colour},
-    {"lines", "text", "", "a line of your own, at most 100 printable ASCII characters, shown where show lists text",
+    {"lines", "text", "", "a line of your own, at most 100 characters in any script, shown where show lists text",
      parse_text},
     {"zones", "zone1", "",
      "a Windows time-zone name as tzutil /l lists them (Tokyo Standard Time), shown where show lists zone1",
      parse_zone<0>},
-    {"zones", "zone1_format", "", "the whole line, as time_format; empty: the zone's short name and %H:%M",
-     parse_zone_format<0>},
+    {"zones", "zone1_format", "", kZoneFormatAccepted, parse_zone_format<0>},
     {"zones", "zone2", "", "the same, shown where show lists zone2", parse_zone<1>},
     {"zones", "zone2_format", "", "the same", parse_zone_format<1>},
     {"zones", "zone3", "", "the same, shown where show lists zone3", parse_zone<2>},
@@ -352,10 +386,19 @@ std::string shown(const std::string& value)
 {
     constexpr std::size_t kShownMax = 40;
     std::string out;
-    for (char c : value.substr(0, kShownMax)) {
-        out += (c >= 0x20 && c < 0x7F) ? c : '?';
+    std::size_t count = 0;
+    std::size_t i = 0;
+    for (; i < value.size() && count < kShownMax; ++count) {
+        const std::size_t at = i;
+        const char32_t cp = utf8_next(value, &i);
+        const bool bad = cp == kReplacementCharacter && i == at + 1;
+        if (bad || cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
+            out += '?';
+        } else {
+            out.append(value, at, i - at);
+        }
     }
-    return value.size() > kShownMax ? out + "..." : out;
+    return i < value.size() ? out + "..." : out;
 }
 
 std::vector<std::string> sections()
@@ -402,7 +445,7 @@ bool Settings::operator==(const Settings& o) const
            date_format == o.date_format && time_format == o.time_format &&
            hide_over_fullscreen == o.hide_over_fullscreen && battery_format == o.battery_format &&
            low_battery == o.low_battery && low_colour == o.low_colour && text == o.text &&
-           zones == o.zones && zone_formats == o.zone_formats;
+           zones == o.zones && zone_formats == o.zone_formats && locale == o.locale && font == o.font;
 }
 
 std::string near_miss(const std::string& name, const std::vector<std::string>& names)
@@ -419,20 +462,6 @@ Settings default_settings()
     return s;
 }
 
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-// The one place a pattern that is not a literal reaches strftime: it comes
-// from the settings file, so it cannot be a literal, and check_format has
-// held it to the conversions every C runtime knows before it gets here.
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#endif
-std::size_t format_time(char* buffer, std::size_t size, const std::string& pattern, const std::tm* t)
-{
-    return std::strftime(buffer, size, pattern.c_str(), t);
-}
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 // False, with the reason in *why when it is wanted.
@@ -448,16 +477,18 @@ bool refused(std::string* why, const char* reason)
 bool check_battery_format(const std::string& pattern, std::string* why)
 {
     auto refuse = [why](const char* reason) { return refused(why, reason); };
-    if (pattern.size() > kMaxFormatLength) {
+    if (!utf8_valid(pattern)) {
+        return refuse("not UTF-8 (save the file as UTF-8)");
+    }
+    if (!printable_utf8(pattern)) {
+        return refuse("a control character");
+    }
+    if (utf8_length(pattern) > kMaxFormatLength) {
         return refuse("longer than 64 characters");
     }
     static const char* const kFields[] = {"percent", "source", "state", "left", "saver"};
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c < 0x20 || c >= 0x7F) {
-            return refuse("not printable ASCII");
-        }
-        if (c != '{') {
+        if (pattern[i] != '{') {
             continue;
         }
         const std::size_t close = pattern.find('}', i);
@@ -473,36 +504,27 @@ bool check_battery_format(const std::string& pattern, std::string* why)
 bool check_format(const std::string& pattern, std::string* why)
 {
     auto refuse = [why](const char* reason) { return refused(why, reason); };
-    if (pattern.size() > kMaxFormatLength) {
+    if (!utf8_valid(pattern)) {
+        return refuse("not UTF-8 (save the file as UTF-8)");
+    }
+    if (!printable_utf8(pattern)) {
+        return refuse("a control character");
+    }
+    if (utf8_length(pattern) > kMaxFormatLength) {
         return refuse("longer than 64 characters");
     }
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c < 0x20 || c >= 0x7F) {
-            return refuse("not printable ASCII");
-        }
-        if (c == '%') {
-            // strchr would also find the terminator itself.
-            if (i + 1 == pattern.size() || pattern[i + 1] == '\0' ||
-                std::strchr(kAllowedConversions, pattern[i + 1]) == nullptr) {
-                return refuse("an unsupported % conversion");
-            }
-            ++i;
-        }
+    std::string line;
+    if (!format_time(pattern, sample_time(), english_names(), ZoneStamp{0, "UTC"}, &line)) {
+        const std::size_t flag = pattern.find_first_of("#-", pattern.find('%'));
+        return refuse(flag != std::string::npos && flag > 0 && pattern[flag - 1] == '%'
+                          ? "%# and %- go only with a number's conversion"
+                          : "an unsupported % conversion");
     }
-    char buffer[kSampleBufferSize];
-    const std::tm sample = sample_time();
-    const std::size_t n = format_time(buffer, sizeof buffer, pattern, &sample);
-    if (n == 0) {
+    if (line.empty()) {
         return refuse("an empty line");
     }
-    if (n > kMaxLineLength) {
+    if (utf8_length(line) > kMaxLineLength) {
         return refuse("a line of over 100 characters");
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (buffer[i] < 0x20 || buffer[i] >= 0x7F) {
-            return refuse("characters outside printable ASCII");
-        }
     }
     return true;
 }
@@ -544,16 +566,17 @@ std::size_t line_of(const std::string& text, const std::string& section, const s
 SettingsLoad parse_settings(const std::string& text)
 {
     // Notepad saves UTF-8 with a byte-order mark, which the reader keeps in
-    // the first line.
+    // the first line, and its "Unicode" as UTF-16 with one of its own.
     const bool bom = text.compare(0, 3, kByteOrderMark) == 0;
+    const bool utf16 = text.compare(0, 2, kUtf16ByteOrderMark) == 0;
+    const std::string body = utf16 ? utf8_from_utf16le(text.substr(2)) : (bom ? text.substr(3) : text);
     INIReader reader;
-    IniData data = reader.parse_text(bom ? text.substr(3) : text);
+    IniData data = reader.parse_text(body);
     data.erase("return");
 
     SettingsLoad load{default_settings(), {}};
     // Each problem with the line it is about, to be reported in the file's order.
     std::vector<std::pair<std::size_t, std::string>> found;
-    const std::string body = bom ? text.substr(3) : text;
     const std::vector<std::string> known_sections = sections();
     // In the order of the table, so that problems come in the file's
     // documented order whatever order the map holds them in.
@@ -571,7 +594,9 @@ SettingsLoad parse_settings(const std::string& text)
                             k.parse == parse_zone_format<0> || k.parse == parse_zone_format<1> ||
                             k.parse == parse_zone_format<2>;
         if (!k.parse(kv->second, load.settings)) {
-            if (format) {
+            if (!utf8_valid(kv->second)) {
+                why = "not UTF-8 (save the file as UTF-8)";
+            } else if (format) {
                 check_format(kv->second, &why);
             } else if (k.parse == parse_battery_format) {
                 check_battery_format(kv->second, &why);

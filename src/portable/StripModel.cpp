@@ -11,11 +11,8 @@ constexpr unsigned char kAcOnline = 1;
 // The platform's "don't know" for the charge; every PC without a battery
 // reports it, and printing it as 255% would be a lie.
 constexpr unsigned char kChargeUnknown = 255;
-// Room for any line the settings accept (at most 100 characters).
-constexpr int kLineBufferSize = 128;
 constexpr int kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
-constexpr char kSecondsConversions[] = "ScX";
 
 const LineKind kDrawOrder[] = {LineKind::Battery, LineKind::Date,  LineKind::Time, LineKind::Text,
                                LineKind::Zone1,   LineKind::Zone2, LineKind::Zone3};
@@ -154,7 +151,10 @@ bool format_has_seconds(const std::string& pattern)
         if (pattern[i] != '%') {
             continue;
         }
-        const char c = pattern[++i];
+        char c = pattern[++i];
+        if ((c == '#' || c == '-') && i + 1 < pattern.size()) {
+            c = pattern[++i];
+        }
         if (c != '\0' && std::strchr(kSecondsConversions, c) != nullptr) {
             return true;
         }
@@ -171,24 +171,33 @@ unsigned StripModel::apply(const Settings& s)
 unsigned StripModel::update(const ClockReading& clock, const PowerReading& power)
 {
     std::array<std::string, kLineKinds> next = texts;
+    // A text that cannot be made (a regional form not read) keeps the last.
+    auto format = [this](const std::string& pattern, const ClockReading& c, bool date, std::string* out) {
+        if (pattern == kRegionalShort || pattern == kRegionalLong) {
+            const bool is_long = pattern == kRegionalLong;
+            const Regional form = date ? (is_long ? Regional::LongDate : Regional::ShortDate)
+                                       : (is_long ? Regional::LongTime : Regional::ShortTime);
+            const std::string& text = c.regional[static_cast<std::size_t>(form)];
+            if (!text.empty()) {
+                *out = text;
+            }
+            return;
+        }
+        std::string text;
+        if (format_time(pattern, c.local, names, c.zone, &text) && !text.empty()) {
+            *out = text;
+        }
+    };
     if (clock.ok) {
-        char buffer[kLineBufferSize];
-        // strftime answers 0 when the result does not fit, and the buffer is
-        // then undefined: keep the last good text instead.
-        if (format_time(buffer, sizeof buffer, settings.date_format, &clock.local) != 0) {
-            next[line_index(LineKind::Date)] = buffer;
-        }
-        if (format_time(buffer, sizeof buffer, settings.time_format, &clock.local) != 0) {
-            next[line_index(LineKind::Time)] = buffer;
-        }
+        format(settings.date_format, clock, true, &next[line_index(LineKind::Date)]);
+        format(settings.time_format, clock, false, &next[line_index(LineKind::Time)]);
     }
     next[line_index(LineKind::Battery)] = battery_text(power, settings.battery_format);
     next[line_index(LineKind::Text)] = settings.text;
     for (int z = 0; z < kZones; ++z) {
         const ClockReading& zc = zone_clocks[static_cast<std::size_t>(z)];
-        char buffer[kLineBufferSize];
-        if (zc.ok && format_time(buffer, sizeof buffer, zone_pattern(settings, z), &zc.local) != 0) {
-            next[static_cast<std::size_t>(line_index(zone_line(z)))] = buffer;
+        if (zc.ok) {
+            format(zone_pattern(settings, z), zc, false, &next[static_cast<std::size_t>(line_index(zone_line(z)))]);
         }
     }
     unsigned changed = 0;
@@ -219,7 +228,16 @@ bool StripModel::shows_seconds() const
         }
     }
     return (shown(LineKind::Date) && format_has_seconds(settings.date_format)) ||
-           (shown(LineKind::Time) && format_has_seconds(settings.time_format));
+           (shown(LineKind::Time) &&
+            (settings.time_format == kRegionalLong || format_has_seconds(settings.time_format)));
+}
+
+bool StripModel::wants(Regional form) const
+{
+    const bool date = form == Regional::ShortDate || form == Regional::LongDate;
+    const bool is_long = form == Regional::LongDate || form == Regional::LongTime;
+    const LineKind kind = date ? LineKind::Date : LineKind::Time;
+    return shown(kind) && (date ? settings.date_format : settings.time_format) == (is_long ? kRegionalLong : kRegionalShort);
 }
 
 std::string zone_pattern(const Settings& s, int zone)

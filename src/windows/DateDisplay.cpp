@@ -1,11 +1,6 @@
 #include "DateDisplay.h"
 
-#include "Settings.h"
-
-namespace {
-// Room for any line the settings accept (at most 100 characters).
-constexpr int kDateBufferSize = 128;
-}
+#include "TimeFormat.h"
 
 int DateDisplay::update()
 {
@@ -22,10 +17,11 @@ int DateDisplay::update_from(const std::tm* local)
     if (local == nullptr) {
         return -1;
     }
-    char buffer[kDateBufferSize];
-    if (format_time(buffer, sizeof buffer, format, local) == 0) {
+    // An empty result (a pattern that was never checked) keeps the last text.
+    const std::string line = format_time(format, *local);
+    if (line.empty()) {
         return -1;
     }
-    text = buffer;
+    text = line;
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "ProblemReport.h"
+#include "RegionalLocale.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
 
@@ -45,6 +46,7 @@ ClockReading read_local_clock()
     reading.ms = static_cast<int>(ms % kMsPerSecond);
     reading.utc_seconds = static_cast<long long>(ms / kMsPerSecond);
     reading.ok = localtime_s(&reading.local, &now) == 0;
+    reading.zone = read_local_zone();
     return reading;
 }
 
@@ -156,6 +158,16 @@ int MainWindow::apply_settings(const Settings& given)
             }
         }
     }
+    // The locale's names are read when it changes, not at every tick.
+    if (!locale_read || s.locale != model.settings.locale) {
+        locale_read = true;
+        locale_problems.clear();
+        if (locale.init(s.locale) != 0) {
+            locale_problems.push_back("[text] locale = " + s.locale +
+                                      ": Windows does not know this locale; the user's own is used");
+        }
+        model.names = locale.names;
+    }
     model.apply(s);
     date_display.format = s.date_format;
     time_display.format = s.time_format;
@@ -190,6 +202,7 @@ int MainWindow::load_settings()
 int MainWindow::report()
 {
     std::vector<std::string> problems = settings_problems;
+    problems.insert(problems.end(), locale_problems.begin(), locale_problems.end());
     problems.insert(problems.end(), zone_problems.begin(), zone_problems.end());
     if (layout.monitor_missing) {
         problems.push_back("[overlay] monitor = " + std::to_string(model.settings.monitor) +
@@ -339,14 +352,23 @@ int MainWindow::tick()
 
 int MainWindow::refresh()
 {
-    const ClockReading clock = read_clock();
+    ClockReading clock = read_clock();
+    for (int f = 0; f < kRegionalForms; ++f) {
+        const auto form = static_cast<Regional>(f);
+        if (clock.ok && model.wants(form)) {
+            clock.regional[static_cast<std::size_t>(f)] = locale.format(form, clock.local);
+        }
+    }
     for (int z = 0; z < kZones; ++z) {
         ClockReading& zc = model.zone_clocks[static_cast<std::size_t>(z)];
         zc.ok = clock.ok && zone_known[z];
         zc.ms = clock.ms;
         zc.utc_seconds = clock.utc_seconds;
         if (zc.ok) {
-            zc.local = zone_local_time(clock.utc_seconds, zone_rules[z]);
+            const ZoneRules& rules = zone_rules[z];
+            zc.local = zone_local_time(clock.utc_seconds, rules);
+            zc.zone.offset_minutes = -(rules.bias + (zc.local.tm_isdst != 0 ? rules.daylight_bias : rules.standard_bias));
+            zc.zone.name = model.settings.zones[static_cast<std::size_t>(z)];
         }
     }
     take(model.update(clock, read_power()));
@@ -495,6 +517,18 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // (timers do not run in sleep): read both now and re-arm.
         self->tick();
         return TRUE;
+    }
+    case WM_SETTINGCHANGE: {
+        // "intl": the user changed the regional format. The names of the
+        // user's own locale are read again.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the section's name comes as an integer.
+        if (lparam != 0 && std::strcmp(reinterpret_cast<const char*>(lparam), "intl") == 0 &&
+            self->model.settings.locale.empty()) {
+            self->locale.init("");
+            self->model.names = self->locale.names;
+            self->tick();
+        }
+        return DefWindowProcA(hwnd, msg, wparam, lparam);
     }
     case WM_TIMECHANGE: {
         // The clock was set or the time zone changed. The C runtime reads

@@ -1,11 +1,6 @@
 #include "TimeDisplay.h"
 
-#include "Settings.h"
-
-namespace {
-// Room for any line the settings accept (at most 100 characters).
-constexpr int kTimeBufferSize = 128;
-}
+#include "TimeFormat.h"
 
 int TimeDisplay::update()
 {
@@ -22,12 +17,11 @@ int TimeDisplay::update_from(const std::tm* local)
     if (local == nullptr) {
         return -1;
     }
-    char buffer[kTimeBufferSize];
-    // strftime answers 0 when the result does not fit, and the buffer is then
-    // undefined: keep the last good text instead.
-    if (format_time(buffer, sizeof buffer, format, local) == 0) {
+    // An empty result (a pattern that was never checked) keeps the last text.
+    const std::string line = format_time(format, *local);
+    if (line.empty()) {
         return -1;
     }
-    text = buffer;
+    text = line;
     return 0;
 }
