@@ -4,6 +4,16 @@
 install(TARGETS Brindlow RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/fira-code-36.png
               ${CMAKE_SOURCE_DIR}/res/fira-code-48.png ${CMAKE_SOURCE_DIR}/res/fira-code-72.png DESTINATION res)
+# The atlases' font itself, loaded privately at run time for the characters
+# beyond the atlases' ASCII; installed from the build host's fonts-firacode.
+find_file(BRINDLOW_FIRA_CODE_TTF FiraCode-Regular.ttf
+  PATHS /usr/share/fonts/truetype/firacode "$ENV{LOCALAPPDATA}/Microsoft/Windows/Fonts" "$ENV{WINDIR}/Fonts"
+  NO_DEFAULT_PATH)
+if(BRINDLOW_FIRA_CODE_TTF)
+  install(FILES ${BRINDLOW_FIRA_CODE_TTF} DESTINATION res)
+else()
+  message(WARNING "FiraCode-Regular.ttf not found: the package draws characters beyond ASCII from installed fonts")
+endif()
 # Text files ship with CR LF line endings, as Notepad on older Windows needs
 # them; they are written into the build tree from the sources at configure time.
 function(brindlow_ship_text source name)

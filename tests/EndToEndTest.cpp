@@ -2,6 +2,7 @@
 // directories the tests prepare, driven through their windows and menu.
 #include "TestSupport.h"
 #include "TrayIcon.h"
+#include "WideText.h"
 
 #include <psapi.h>
 #include <stdio.h>
@@ -27,6 +28,15 @@ public:
         STARTUPINFOA si{};
         si.cb = sizeof si;
         return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si,
+                              &pi) != FALSE;
+    }
+    // The same with wide paths, which need no code page.
+    bool start_wide(const std::wstring& workdir, const std::wstring& exe)
+    {
+        std::wstring cmd = L"\"" + exe + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si,
                               &pi) != FALSE;
     }
     bool running() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
@@ -144,10 +154,10 @@ void post_key(HWND hwnd, UINT vk)
 constexpr int kHide = 11;
 constexpr int kClose = 12;
 
-// Opens the program's menu as a left click on its icon does, then picks the
-// n-th item (1-based, separators skipped) or, with 0, dismisses it; waits
-// until the menu has closed. False if the menu never opened.
-bool use_menu(const Program& p, int item)
+// Opens the program's menu as a left click on its icon does, then presses
+// these keys in it; waits until the menu has closed. False if the menu
+// never opened.
+bool use_menu_keys(const Program& p, const std::vector<UINT>& keys)
 {
     HWND tray = tray_window(p);
     if (tray == nullptr) {
@@ -158,19 +168,23 @@ bool use_menu(const Program& p, int item)
     if (menu == nullptr) {
         return false;
     }
-    if (item == 0) {
-        post_key(menu, VK_ESCAPE);
-    } else {
-        for (int i = 0; i < item; ++i) {
-            post_key(menu, VK_DOWN);
-        }
-        post_key(menu, VK_RETURN);
+    for (UINT vk : keys) {
+        post_key(menu, vk);
     }
     const DWORD end = GetTickCount() + 5000;
     while (IsWindow(menu) && IsWindowVisible(menu) && static_cast<LONG>(end - GetTickCount()) > 0) {
         Sleep(20);
     }
     return true;
+}
+
+// Picks the n-th item (1-based, separators skipped) or, with 0, dismisses
+// the menu.
+bool use_menu(const Program& p, int item)
+{
+    std::vector<UINT> keys(static_cast<std::size_t>(item), VK_DOWN);
+    keys.push_back(item == 0 ? VK_ESCAPE : VK_RETURN);
+    return use_menu_keys(p, keys);
 }
 
 // The screen's top-left 600 x 100 pixels, as the user sees them.
@@ -609,6 +623,106 @@ TEST(EndToEnd, SoakKeepsHandlesWindowsAndMemoryFlat)
     EXPECT_LT(end.commit_bytes, middle.commit_bytes + 256u * 1024u);
     EXPECT_TRUE(IsWindowVisible(windows_of(p, MainWindow::kClassName).front()));
 
+    ASSERT_TRUE(use_menu(p, kClose));
+    EXPECT_EQ(p.wait_exit(kExitMs), 0);
+}
+
+namespace {
+std::string read_wide_path(const std::wstring& path)
+{
+    std::string text;
+    if (std::FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+            text.append(buffer, n);
+        }
+        std::fclose(f);
+    }
+    return text;
+}
+
+// Points the user's shell folder for application data somewhere else for
+// the life of the object, as a user profile under such a name would.
+class AppDataFolder {
+public:
+    static constexpr const char* kKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    std::wstring saved;
+    bool had = false;
+    explicit AppDataFolder(const std::wstring& folder)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+            return;
+        }
+        wchar_t old[MAX_PATH] = {};
+        DWORD size = sizeof old;
+        had = RegQueryValueExW(key, L"AppData", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
+        saved = old;
+        RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    ~AppDataFolder()
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+            return;
+        }
+        if (had) {
+            RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(saved.c_str()),
+                           static_cast<DWORD>((saved.size() + 1) * sizeof(wchar_t)));
+        } else {
+            RegDeleteValueW(key, L"AppData");
+        }
+        RegCloseKey(key);
+    }
+};
+
+int orange_like(const std::vector<Rgb>& strip)
+{
+    int n = 0;
+    for (const Rgb& c : strip) {
+        n += (c.r > 200 && c.g > 90 && c.g < 170 && c.b < 60) ? 1 : 0;
+    }
+    return n;
+}
+}
+
+// The program in a folder named in Cyrillic and CJK, whose user's
+// application data lies under such a name too: it finds its icon, atlas and
+// settings, and the menu writes to that settings file.
+TEST(EndToEnd, InFoldersNamedInAnyScriptItFindsReadsAndWritesItsFiles)
+{
+    const std::wstring base = widen(workdir("unicode", 0));
+    const std::wstring home = base + L"\\\u0422\u0435\u0441\u0442 \u6771\u4EAC Brindlow"; // Тест 東京 Brindlow
+    const std::wstring appdata = base + L"\\\u0414\u0430\u043D\u043D\u044B\u0435 \u8A2D\u5B9A"; // Данные 設定
+    for (const std::wstring& folder : {home, home + L"\\res", appdata, appdata + L"\\Brindlow"}) {
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << narrow(folder);
+    }
+    ASSERT_TRUE(CopyFileW(widen(BRINDLOW_EXE).c_str(), (home + L"\\Brindlow.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(widen(source_path("icon.ico")).c_str(), (home + L"\\icon.ico").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(widen(source_path("res/fira-code.png")).c_str(), (home + L"\\res\\fira-code.png").c_str(),
+                          FALSE));
+    const std::wstring ini = appdata + L"\\Brindlow\\brindlow.ini";
+    std::FILE* f = _wfopen(ini.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    const char text[] = "[text]\ncolour = #FF8000\n";
+    std::fwrite(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+
+    AppDataFolder profile(appdata);
+    Program p;
+    ASSERT_TRUE(p.start_wide(widen(workdir("unicode-elsewhere", 0)), home + L"\\Brindlow.exe"));
+    ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+    EXPECT_FALSE(balloon_shown_within(1500)) << "nothing is missing";
+    move_wine_tray_away();
+    EXPECT_GT(orange_like(capture_strip()), 200) << "the settings under the Cyrillic and CJK folder were read";
+    // Position, then its second corner: top-right, written to that file.
+    ASSERT_TRUE(use_menu_keys(p, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}));
+    EXPECT_TRUE(within(3000, [&] { return read_wide_path(ini).find("corner = top-right") != std::string::npos; }))
+        << read_wide_path(ini);
+    EXPECT_NE(read_wide_path(ini).find("colour = #FF8000"), std::string::npos);
     ASSERT_TRUE(use_menu(p, kClose));
     EXPECT_EQ(p.wait_exit(kExitMs), 0);
 }

@@ -4,11 +4,13 @@
 #include "ProblemReport.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
+#include "Utf8.h"
 #include "WideText.h"
 #include "ZoneRules.h"
 
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -410,6 +412,93 @@ TEST_F(SettingsInUse, ALocaleGivesWindowsOwnLongDateAndItsNamesAndAnUnknownOneIs
     window.load_settings();
     EXPECT_EQ(window.time_display.text, window.locale.names.days[1]);
     EXPECT_NE(std::string(tray.nid.szInfo).find("[text] locale = xx-QQ: Windows does not know this locale"),
+              std::string::npos)
+        << tray.nid.szInfo;
+}
+
+namespace {
+// Pixels of a rectangle of the frame in the text's cyan, or blended from it.
+int inked(const std::vector<Rgb>& frame, int w, int h, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = std::max(0, y0); y < std::min(h, y1); ++y) {
+        for (int x = std::max(0, x0); x < std::min(w, x1); ++x) {
+            const Rgb& c = frame[static_cast<std::size_t>(y) * w + x];
+            n += c.g > 100 && c.b > 100 && c.r * 2 < c.g ? 1 : 0;
+        }
+    }
+    return n;
+}
+}
+
+TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
+{
+    window.read_clock = monday_clock;
+    ASSERT_EQ(window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+    // Latin with an umlaut, Greek, Cyrillic, CJK, and U+FDD0, which no font has.
+    const std::string line = "M\xC3\xA4rz \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xD0\x96\xD0\xB8\xD0\xB7\xD0\xBD\xD1\x8C "
+                             "\xE6\x9C\x88\xE6\x9B\x9C \xEF\xB7\x90";
+    save(dir + "\\brindlow.ini",
+         "[lines]\nshow = date, text\ndate_format = long\ntext = " + line + "\n[text]\nlocale = de-DE\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    run_frames(window, 300);
+    window.draw();
+    const Display& d = window.text_display;
+    ASSERT_EQ(d.text, line);
+    const RECT r = where();
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const std::vector<Rgb> frame = read_frame(w, h);
+    const int size = static_cast<int>(d.font_size), spacing = static_cast<int>(d.font_spacing);
+    auto pen_after = [&](std::size_t bytes) {
+        return bytes == 0 ? d.x : d.x + text_width(line.substr(0, bytes), &window.renderer.font, d.font_size, d.font_spacing) - (size - spacing);
+    };
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t at = i;
+        const char32_t cp = utf8_next(line, &i);
+        if (cp == U' ') {
+            continue;
+        }
+        if (cp > 0x7E) {
+            EXPECT_EQ(window.renderer.glyphs.glyph(cp).missing, cp == 0xFDD0) << "U+" << std::hex << cp;
+        }
+        EXPECT_GT(inked(frame, w, h, pen_after(at), d.y, pen_after(i) + size / 4, d.y + size), 4)
+            << "U+" << std::hex << cp << " has no ink in its cell";
+    }
+    // The long German date is drawn as Windows writes it, umlauts and all.
+    EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    // BRINDLOW_SCRIPTS_SHOT names a PNG for the README.
+    if (const char* shot = std::getenv("BRINDLOW_SCRIPTS_SHOT")) {
+        save(dir + "\\brindlow.ini", "[lines]\nshow = date, time, text\ndate_format = long\ntime_format = %A %H:%M\n"
+                                      "text = \xE6\x9D\xB1\xE4\xBA\xAC \xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 "
+                                      "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\n[text]\nlocale = de-DE\n");
+        window.load_settings();
+        run_frames(window, 300);
+        save_strip(shot, 600, 100);
+    }
+
+    // A proportional family of one's own: every glyph rendered, each placed
+    // by its advance, and the strip as wide as the measured line.
+    const std::string wide(40, 'M');
+    save(dir + "\\brindlow.ini", "[lines]\nshow = text\ntext = " + wide + "\n[text]\nfont = DejaVu Sans\n");
+    window.load_settings();
+    run_frames(window, 300);
+    EXPECT_EQ(window.renderer.glyphs.family, "DejaVu Sans");
+    EXPECT_EQ(std::string(tray.nid.szInfo), "");
+    DisplayFont* font = &window.renderer.font;
+    EXPECT_LT(2 * text_width("iiiiiiii", font, 24, 12), text_width("MMMMMMMM", font, 24, 12));
+    const int measured = text_width(wide, font, 24, 12);
+    EXPECT_NE(measured, 39 * 12 + 24) << "not the atlas's advance";
+    EXPECT_EQ(where().right - where().left, 2 * 10 + measured + 1);
+    window.draw();
+    const std::vector<Rgb> own = read_frame(where().right - where().left, where().bottom - where().top);
+    EXPECT_GT(inked(own, where().right - where().left, where().bottom - where().top, 10, 10, 10 + 24, 34), 4);
+
+    save(dir + "\\brindlow.ini", "[lines]\nshow = text\ntext = Abc\n[text]\nfont = No Such Family\n");
+    window.load_settings();
+    EXPECT_EQ(window.renderer.glyphs.family, "");
+    EXPECT_NE(std::string(tray.nid.szInfo).find("[text] font = No Such Family: no such font is installed"),
               std::string::npos)
         << tray.nid.szInfo;
 }

@@ -57,6 +57,10 @@ constexpr int kStripHeightThreeLines = 100;
 // Every length above grows with the text scale, given in halves (2 is 1).
 StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
                          const std::vector<MonitorArea>& monitors, int scale_halves = 2);
+// The same for lines whose widths were measured, in pixels at this scale
+// (text from the glyph cache or a font of the user's has no fixed advance).
+StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
+                                const std::vector<MonitorArea>& monitors, int scale_halves);
 
 // Where a strip dropped at a rectangle is, in the settings' terms: the
 // monitor that holds its centre (the primary when none does), the corner

@@ -2,6 +2,8 @@
 
 #include "AtlasDecoding.h"
 
+class GlyphCache;
+
 #include <cstddef>
 #include <string>
 
@@ -17,6 +19,9 @@ public:
     int glyphs_per_row = 0;
     unsigned int texture = 0;
     const char* failure = nullptr; // why the last load failed (see decode_atlas_file)
+    // Where characters beyond the atlas come from, and with a font family
+    // of the user's every character (not owned; none: they show as '?').
+    GlyphCache* glyphs = nullptr;
 
     // Needs a current OpenGL context. 0 on success, -1 when the image cannot be
     // decoded; then no texture exists and every character draws as a square.
@@ -24,7 +29,11 @@ public:
     void free();
 };
 
-// Draws text as a row of size x size textured squares, one per character,
-// `spacing` apart, the first with its top-left corner at (x, y). Needs a
-// current context, outside any glBegin/glEnd pair.
+// Draws UTF-8 text as a row of size x size textured squares, one per
+// character, `spacing` apart, the first with its top-left corner at (x, y);
+// characters from the glyph cache take their own advance. Needs a current
+// context, outside any glBegin/glEnd pair.
 void draw_text(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing);
+// The pixels the text's squares span, as draw_text places them: its
+// advances and a quarter square either side.
+int text_width(const std::string& text, DisplayFont* font, float size, float spacing);

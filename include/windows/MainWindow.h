@@ -55,6 +55,11 @@ public:
     RegionalLocale locale;
     bool locale_read = false;
     std::vector<std::string> locale_problems;
+    // The font family the glyph cache renders from, as the settings asked.
+    std::string glyph_family;
+    std::vector<std::string> font_problems;
+    // Each shown line's width, in pixels, when the strip was last placed.
+    std::vector<int> placed_widths;
     // The line shown instead of the others while the strip is being moved.
     Display move_hint;
     // Where the clock and the battery are read: Windows, unless a test
@@ -95,6 +100,8 @@ public:
     int init_displays();
     // The line of a kind.
     Display* display_for(LineKind kind);
+    // The shown lines' widths in pixels, top to bottom, as drawn now.
+    std::vector<int> line_widths();
     // Takes new settings: formats, colours, the lines shown, placement.
     int apply_settings(const Settings& given);
     // Reads the settings file again and applies it; every load starts from

@@ -2,6 +2,7 @@
 
 #include "Display.h"
 #include "DisplayFont.h"
+#include "GlyphCache.h"
 
 #include <windows.h>
 
@@ -16,6 +17,7 @@ public:
     HDC hdc = nullptr;
     HGLRC hglrc = nullptr;
     DisplayFont font;
+    GlyphCache glyphs; // what the atlas lacks, or every glyph in a family of the user's
     int font_halves = 2; // the text scale, in halves, the font was loaded for
     // Buffers swapped since init: what a frame costs is mostly its swap.
     unsigned long swap_count = 0;
@@ -31,6 +33,10 @@ public:
     // cannot be used falls back to the 24-pixel atlas, stretched, and then
     // to squares, and says why in *problems.
     int load_font(int halves, std::vector<std::string>* problems);
+    // Renders glyphs at run time for this text scale from a family (empty:
+    // the bundled font for what the atlas lacks); an unknown family is
+    // reported in *problems and the bundled font used.
+    int load_glyphs(int halves, const std::string& family, std::vector<std::string>* problems);
     // Clears to the key colour (or another backdrop, 0xRRGGBB) and draws
     // the lines in the order given.
     int draw(Display* const* lines, int count, unsigned int backdrop = kKeyBackdrop);

@@ -30,6 +30,17 @@ int scale_halves_for_dpi(int dpi)
 StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
                          const std::vector<MonitorArea>& monitors, int scale_halves)
 {
+    std::vector<int> widths;
+    widths.reserve(line_lengths.size());
+    for (std::size_t n : line_lengths) {
+        widths.push_back(text_width(n, scale_halves));
+    }
+    return layout_strip_widths(s, widths, monitors, scale_halves);
+}
+
+StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
+                                const std::vector<MonitorArea>& monitors, int scale_halves)
+{
     const int h2 = scale_halves;
     StripLayout out;
     const MonitorArea* chosen = nullptr;
@@ -52,16 +63,16 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
     const Rect origin{0, 0, scaled(kMinStripWidth, h2), scaled(kStripHeightThreeLines, h2)};
     const Rect area = chosen == nullptr ? origin : (s.area == Area::Work ? chosen->work : chosen->monitor);
 
-    const int lines = static_cast<int>(line_lengths.size());
-    std::size_t longest = 0;
-    for (std::size_t n : line_lengths) {
-        longest = std::max(longest, n);
+    const int lines = static_cast<int>(line_widths.size());
+    int longest = 0;
+    for (int w : line_widths) {
+        longest = std::max(longest, w);
     }
     // The shadow reaches one pixel beyond the squares.
     const int margin_x = scaled(kMarginX, h2), margin_y = scaled(kMarginY, h2);
     const int step = scaled(kLineStep, h2), glyph = scaled(kGlyphSize, h2);
     const int shadow = std::max(1, scaled(1, h2));
-    const int width = std::max(scaled(kMinStripWidth, h2), 2 * margin_x + text_width(longest, h2) + shadow);
+    const int width = std::max(scaled(kMinStripWidth, h2), 2 * margin_x + longest + shadow);
     const int height = scaled(kStripHeightThreeLines, h2) - step * (3 - lines);
     const bool right = s.corner == Corner::TopRight || s.corner == Corner::BottomRight;
     const bool bottom = s.corner == Corner::BottomLeft || s.corner == Corner::BottomRight;
@@ -80,7 +91,7 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
     const int top = bottom ? area.bottom - height - out.placed_y : area.top + out.placed_y;
     out.window = Rect{left, top, left + width, top + height};
     for (int i = 0; i < lines; ++i) {
-        const int w = text_width(line_lengths[static_cast<std::size_t>(i)], h2);
+        const int w = line_widths[static_cast<std::size_t>(i)];
         out.line_x.push_back(right ? width - margin_x - w : margin_x);
         out.line_y.push_back(bottom ? height - margin_y - glyph - step * (lines - 1 - i) : margin_y + step * i);
     }

@@ -1,6 +1,11 @@
 #include "DisplayFont.h"
 
+#include "GlyphCache.h"
 #include "OpenGl.h"
+#include "Utf8.h"
+
+#include <utility>
+#include <vector>
 
 #include <stb_image.h>
 
@@ -34,12 +39,62 @@ void DisplayFont::free()
     gl.glDeleteTextures(1, &texture);
 }
 
+namespace {
+constexpr char32_t kFirstAtlas = 32;
+constexpr char32_t kLastAtlas = 126;
+
+// A character drawn from the glyph cache, where its pen stands.
+struct Placed {
+    int pen;
+    CachedGlyph glyph;
+};
+
+bool from_atlas(const DisplayFont* font, char32_t cp)
+{
+    const bool whole_font = font->glyphs != nullptr && !font->glyphs->family.empty();
+    return !whole_font && cp >= kFirstAtlas && cp <= kLastAtlas;
+}
+
+// Walks the text: each atlas character's atlas index and pen, each other
+// one's glyph and pen; the pen after the last character.
+int lay_out(const std::string& text, DisplayFont* font, int x, int spacing, std::vector<std::pair<int, int>>* atlas,
+            std::vector<Placed>* cached)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        atlas->clear();
+        cached->clear();
+        const unsigned long generation = font->glyphs != nullptr ? font->glyphs->generation : 0;
+        int pen = x;
+        for (std::size_t i = 0; i < text.size();) {
+            const char32_t cp = utf8_next(text, &i);
+            if (from_atlas(font, cp) || font->glyphs == nullptr) {
+                const char32_t shown = cp >= kFirstAtlas && cp <= kLastAtlas ? cp : U'?';
+                atlas->emplace_back(static_cast<int>(shown - kFirstAtlas), pen);
+                pen += spacing;
+            } else {
+                const CachedGlyph g = font->glyphs->glyph(cp);
+                cached->push_back(Placed{pen, g});
+                pen += g.advance;
+            }
+        }
+        // A full cache starts again part-way: the glyphs found before it are gone.
+        if (font->glyphs == nullptr || font->glyphs->generation == generation) {
+            return pen;
+        }
+    }
+    return x;
+}
+}
+
 void draw_text(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing)
 {
+    std::vector<std::pair<int, int>> atlas;
+    std::vector<Placed> cached;
+    (void)lay_out(text, font, x, static_cast<int>(spacing), &atlas, &cached);
+
     const float fw = static_cast<float>(font->width);
     const float fh = static_cast<float>(font->height);
     const float yf = static_cast<float>(y);
-    float pen_x = static_cast<float>(x);
     // A font that was never loaded has no grid; every character then takes
     // cell 0 rather than dividing by zero.
     const int per_row = font->glyphs_per_row > 0 ? font->glyphs_per_row : 1;
@@ -47,27 +102,62 @@ void draw_text(const std::string& text, DisplayFont* font, int x, int y, float s
     // Texture 0 of a font that failed to load is incomplete, so texturing has
     // no effect and each character comes out as a square in the current colour.
     gl.glEnable(GL_TEXTURE_2D);
-    gl.glBindTexture(GL_TEXTURE_2D, font->texture);
-    gl.glBegin(GL_QUADS);
-    for (char c : text) {
-        const int i = static_cast<signed char>(c) - 32;
-        const int col = i % per_row;
-        const int row = i / per_row;
-        const float u_left = static_cast<float>(col * font->glyph_width) / fw;
-        const float v_top = static_cast<float>(row * font->glyph_height) / fh;
-        const float u_right = static_cast<float>((col + 1) * font->glyph_width) / fw;
-        const float v_bottom = static_cast<float>((row + 1) * font->glyph_height) / fh;
+    if (!atlas.empty()) {
+        gl.glBindTexture(GL_TEXTURE_2D, font->texture);
+        gl.glBegin(GL_QUADS);
+        for (const auto& a : atlas) {
+            const int i = a.first;
+            const float pen_x = static_cast<float>(a.second);
+            const int col = i % per_row;
+            const int row = i / per_row;
+            const float u_left = static_cast<float>(col * font->glyph_width) / fw;
+            const float v_top = static_cast<float>(row * font->glyph_height) / fh;
+            const float u_right = static_cast<float>((col + 1) * font->glyph_width) / fw;
+            const float v_bottom = static_cast<float>((row + 1) * font->glyph_height) / fh;
 
-        gl.glTexCoord2f(u_left, v_top);
-        gl.glVertex2f(pen_x, yf);
-        gl.glTexCoord2f(u_right, v_top);
-        gl.glVertex2f(pen_x + size, yf);
-        gl.glTexCoord2f(u_right, v_bottom);
-        gl.glVertex2f(pen_x + size, yf + size);
-        gl.glTexCoord2f(u_left, v_bottom);
-        gl.glVertex2f(pen_x, yf + size);
-
-        pen_x += spacing;
+            gl.glTexCoord2f(u_left, v_top);
+            gl.glVertex2f(pen_x, yf);
+            gl.glTexCoord2f(u_right, v_top);
+            gl.glVertex2f(pen_x + size, yf);
+            gl.glTexCoord2f(u_right, v_bottom);
+            gl.glVertex2f(pen_x + size, yf + size);
+            gl.glTexCoord2f(u_left, v_bottom);
+            gl.glVertex2f(pen_x, yf + size);
+        }
+        gl.glEnd();
     }
-    gl.glEnd();
+    if (!cached.empty()) {
+        gl.glBindTexture(GL_TEXTURE_2D, font->glyphs->texture);
+        gl.glBegin(GL_QUADS);
+        for (const Placed& p : cached) {
+            const CachedGlyph& g = p.glyph;
+            if (g.width == 0) {
+                continue;
+            }
+            const float left = static_cast<float>(p.pen + g.left);
+            const float top = static_cast<float>(y + g.top);
+            const float right = left + static_cast<float>(g.width);
+            const float bottom = top + static_cast<float>(g.height);
+            gl.glTexCoord2f(g.u0, g.v0);
+            gl.glVertex2f(left, top);
+            gl.glTexCoord2f(g.u1, g.v0);
+            gl.glVertex2f(right, top);
+            gl.glTexCoord2f(g.u1, g.v1);
+            gl.glVertex2f(right, bottom);
+            gl.glTexCoord2f(g.u0, g.v1);
+            gl.glVertex2f(left, bottom);
+        }
+        gl.glEnd();
+    }
+}
+
+int text_width(const std::string& text, DisplayFont* font, float size, float spacing)
+{
+    if (text.empty()) {
+        return 0;
+    }
+    std::vector<std::pair<int, int>> atlas;
+    std::vector<Placed> cached;
+    const int advances = lay_out(text, font, 0, static_cast<int>(spacing), &atlas, &cached);
+    return advances + static_cast<int>(size) - static_cast<int>(spacing);
 }

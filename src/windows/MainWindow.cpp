@@ -135,6 +135,19 @@ void MainWindow::take(unsigned changed)
     battery_display.colour = model.battery_low ? model.settings.low_colour : model.settings.colour;
     needs_draw = needs_draw || (changed & kPictureChanged) != 0;
     needs_place = needs_place || (changed & kPlacementChanged) != 0;
+    // Text from the glyph cache has no fixed advance: the same number of
+    // bytes may measure wider.
+    needs_place = needs_place || ((changed & kPictureChanged) != 0 && line_widths() != placed_widths);
+}
+
+std::vector<int> MainWindow::line_widths()
+{
+    std::vector<int> widths;
+    for (LineKind kind : model.settings.lines) {
+        const Display* d = display_for(kind);
+        widths.push_back(text_width(d->text, &renderer.font, d->font_size, d->font_spacing));
+    }
+    return widths;
 }
 
 int MainWindow::apply_settings(const Settings& given)
@@ -203,6 +216,7 @@ int MainWindow::report()
 {
     std::vector<std::string> problems = settings_problems;
     problems.insert(problems.end(), locale_problems.begin(), locale_problems.end());
+    problems.insert(problems.end(), font_problems.begin(), font_problems.end());
     problems.insert(problems.end(), zone_problems.begin(), zone_problems.end());
     if (layout.monitor_missing) {
         problems.push_back("[overlay] monitor = " + std::to_string(model.settings.monitor) +
@@ -263,6 +277,12 @@ int MainWindow::rescale()
     if (scale_halves != renderer.font_halves) {
         load_font(scale_halves);
     }
+    const int cell = kGlyphSize * scale_halves / 2;
+    if (renderer.hglrc != nullptr && (renderer.glyphs.cell != cell || model.settings.font != glyph_family)) {
+        glyph_family = model.settings.font;
+        font_problems.clear();
+        renderer.load_glyphs(scale_halves, glyph_family, &font_problems);
+    }
     // Whole pixels at every scale: halves of 24 and 12 are exact.
     const int size = kGlyphSize * scale_halves / 2;
     const int advance = kGlyphAdvance * scale_halves / 2;
@@ -284,12 +304,8 @@ int MainWindow::place()
 int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {
     const std::vector<LineKind>& shown = model.settings.lines;
-    std::vector<std::size_t> lengths;
-    lengths.reserve(shown.size());
-    for (LineKind kind : shown) {
-        lengths.push_back(display_for(kind)->text.size());
-    }
-    layout = layout_strip(model.settings, lengths, monitors, scale_halves);
+    placed_widths = line_widths();
+    layout = layout_strip_widths(model.settings, placed_widths, monitors, scale_halves);
     for (std::size_t i = 0; i < shown.size() && i < layout.line_x.size(); ++i) {
         display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
     }

@@ -86,6 +86,17 @@ int Renderer::load_font(int halves, std::vector<std::string>* problems)
     return -1;
 }
 
+int Renderer::load_glyphs(int halves, const std::string& family, std::vector<std::string>* problems)
+{
+    const int cell = kGlyphSize * halves / 2;
+    font.glyphs = &glyphs;
+    if (glyphs.init(cell, family) != 0) {
+        problems->push_back("[text] font = " + family + ": no such font is installed; the bundled Fira Code is used");
+        return -1;
+    }
+    return 0;
+}
+
 int Renderer::draw(Display* const* lines, int count, unsigned int backdrop)
 {
     if (backdrop == kKeyBackdrop) {
@@ -112,6 +123,8 @@ int Renderer::swap()
 
 int Renderer::destroy(HWND hwnd)
 {
+    glyphs.destroy();
+    font.glyphs = nullptr;
     font.free();
     if (hglrc != nullptr) {
         gl.wglMakeCurrent(nullptr, nullptr);

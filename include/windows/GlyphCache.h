@@ -1,0 +1,71 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// Glyphs the atlas lacks (or every glyph, with a font family of the user's),
+// rendered at run time by GDI at the exact pixel size for the scale into a
+// texture beside the atlas. Each is placed as an atlas glyph would be: in a
+// cell-sized square whose baseline is three quarters down, its advance box a
+// quarter cell in from the left. A character no installed font has is drawn
+// as a box.
+struct CachedGlyph {
+    float u0 = 0, v0 = 0, u1 = 0, v1 = 0; // its ink in the texture
+    int left = 0;   // the ink's left edge from the pen
+    int top = 0;    // the ink's top from the cell's top
+    int width = 0;  // the ink's size; 0 for a space
+    int height = 0;
+    int advance = 0; // pixels to the next pen position
+    bool missing = false; // no installed font has it: drawn as a box
+};
+
+class GlyphCache {
+public:
+    // Fira Code, loaded privately from beside the atlases where it is
+    // shipped: the atlas's own font, for the characters it holds beyond
+    // the atlas's ASCII.
+    static constexpr const char* kBundledFamily = "Fira Code";
+    static constexpr const char* kBundledFile = "res/FiraCode-Regular.ttf";
+
+    int cell = 0;           // the atlas's square, in pixels
+    std::string family;     // the user's family, or empty: the bundled font
+    unsigned int texture = 0;
+    int texture_size = 0;
+    std::map<char32_t, CachedGlyph> glyphs;
+    // Bumped whenever the texture is cleared: glyphs looked up before it
+    // are stale.
+    unsigned long generation = 0;
+    // Glyphs rendered since init (the benchmark counts them).
+    unsigned long rendered = 0;
+
+    // Needs a current OpenGL context. Renders for this cell size from the
+    // family (empty: the bundled font) first, then the system's fallback
+    // fonts. -1 when the family is not installed; the bundled font is then used.
+    int init(int cell_pixels, const std::string& font_family);
+    // The glyph for a code point, rendered on first use.
+    const CachedGlyph& glyph(char32_t cp);
+    // Whether a family is installed (or loaded privately).
+    static bool installed(const std::string& font_family);
+    void destroy();
+
+private:
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old_bitmap = nullptr;
+    unsigned char* bits = nullptr; // the bitmap's BGRA pixels, top row first
+    int canvas = 0;                // the bitmap's side
+    std::vector<std::wstring> families; // in the order they are tried
+    std::vector<HFONT> fonts;           // made on first use, one per family
+    bool all_families = false;          // every installed family added
+    int pen_x = 0, pen_y = 0, row_height = 0; // where the next glyph goes
+
+    HFONT font_at(std::size_t index);
+    // The first font that has a glyph for the code point; -1: none has.
+    int font_for(char32_t cp);
+    void add_installed_families();
+    CachedGlyph render(char32_t cp, int font_index);
+    void clear_texture();
+};

@@ -1,0 +1,330 @@
+#include "GlyphCache.h"
+
+#include "DataFolders.h"
+#include "OpenGl.h"
+#include "Utf8.h"
+#include "WideText.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+// Windows' own fallback fonts for the scripts a date, a name or a line of
+// one's own may hold, tried in this order before every other installed
+// family (a name Windows lacks costs one failed lookup).
+const wchar_t* const kFallbackFamilies[] = {
+    L"Segoe UI",        L"Arial",          L"Tahoma",          L"Microsoft YaHei", L"Yu Gothic UI",
+    L"Meiryo",          L"Malgun Gothic",  L"Microsoft JhengHei", L"SimSun",       L"Nirmala UI",
+    L"Leelawadee UI",   L"Ebrima",         L"Segoe UI Symbol", L"Arial Unicode MS",
+};
+constexpr int kBytesPerPixel = 4;
+constexpr char32_t kLastBmp = 0xFFFF;
+constexpr WORD kMissingGlyph = 0xFFFF;
+constexpr int kGap = 1; // between glyphs in the texture, so that none bleeds into the next
+
+// The em size that gives the atlas's Fira Code advance of half a cell:
+// 1950 units to the em, 1200 to the advance, so 13/16 of the cell.
+int em_pixels(int cell)
+{
+    return (cell * 13 + 8) / 16;
+}
+
+int CALLBACK add_family(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM out)
+{
+    auto* names = reinterpret_cast<std::vector<std::wstring>*>(out);
+    // '@' names are the vertical forms of CJK fonts.
+    if (lf->lfFaceName[0] != L'@' &&
+        std::find(names->begin(), names->end(), std::wstring(lf->lfFaceName)) == names->end()) {
+        names->emplace_back(lf->lfFaceName);
+    }
+    return 1;
+}
+
+std::vector<std::wstring> families_named(HDC dc, const std::wstring& face)
+{
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    const std::size_t n = std::min(face.size(), static_cast<std::size_t>(LF_FACESIZE - 1));
+    std::copy(face.begin(), face.begin() + static_cast<std::ptrdiff_t>(n), lf.lfFaceName);
+    std::vector<std::wstring> names;
+    EnumFontFamiliesExW(dc, &lf, add_family, reinterpret_cast<LPARAM>(&names), 0);
+    return names;
+}
+
+std::wstring utf16_of(char32_t cp)
+{
+    std::string utf8;
+    utf8_append(&utf8, cp);
+    return widen(utf8);
+}
+
+void load_bundled_font()
+{
+    static bool tried = false;
+    if (tried) {
+        return;
+    }
+    tried = true;
+    DataFolders data;
+    data.init();
+    const std::string path = data.find(GlyphCache::kBundledFile);
+    // Private: for this process only, and gone when it ends. Where it is not
+    // shipped, an installed Fira Code (or the fallbacks) serves.
+    if (!path.empty()) {
+        AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
+    }
+}
+}
+
+bool GlyphCache::installed(const std::string& font_family)
+{
+    load_bundled_font();
+    HDC screen = GetDC(nullptr);
+    const bool found = !font_family.empty() && !families_named(screen, widen(font_family)).empty();
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+int GlyphCache::init(int cell_pixels, const std::string& font_family)
+{
+    destroy();
+    cell = cell_pixels;
+    const bool known = font_family.empty() || installed(font_family);
+    load_bundled_font();
+    family = known ? font_family : std::string();
+    families.clear();
+    families.push_back(widen(family.empty() ? std::string(kBundledFamily) : family));
+    for (const wchar_t* f : kFallbackFamilies) {
+        if (families.front() != f) {
+            families.emplace_back(f);
+        }
+    }
+    all_families = false;
+
+    // A canvas a cell larger than the cell on every side: room for strokes
+    // that overhang it.
+    canvas = cell * 3;
+    dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = canvas;
+    info.bmiHeader.biHeight = -canvas; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bits = static_cast<unsigned char*>(pixels);
+    old_bitmap = bitmap != nullptr ? SelectObject(dc, bitmap) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+
+    // Room for a long line in a large script at every scale: 16 CJK glyphs
+    // to a row of the smallest.
+    texture_size = cell <= 36 ? 512 : 1024;
+    const std::vector<unsigned char> clear(static_cast<std::size_t>(texture_size) * texture_size * kBytesPerPixel, 0);
+    gl.glGenTextures(1, &texture);
+    gl.glBindTexture(GL_TEXTURE_2D, texture);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture_size, texture_size, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear.data());
+    clear_texture();
+    rendered = 0;
+    return known ? 0 : -1;
+}
+
+void GlyphCache::destroy()
+{
+    for (HFONT f : fonts) {
+        if (f != nullptr) {
+            DeleteObject(f);
+        }
+    }
+    fonts.clear();
+    if (dc != nullptr) {
+        SelectObject(dc, old_bitmap);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        dc = nullptr;
+        bitmap = nullptr;
+        bits = nullptr;
+    }
+    if (texture != 0) {
+        gl.glDeleteTextures(1, &texture);
+        texture = 0;
+    }
+    glyphs.clear();
+}
+
+void GlyphCache::clear_texture()
+{
+    glyphs.clear();
+    ++generation;
+    pen_x = kGap;
+    pen_y = kGap;
+    row_height = 0;
+}
+
+HFONT GlyphCache::font_at(std::size_t index)
+{
+    if (fonts.size() < families.size()) {
+        fonts.resize(families.size(), nullptr);
+    }
+    if (fonts[index] == nullptr) {
+        LOGFONTW lf{};
+        lf.lfHeight = -em_pixels(cell);
+        lf.lfWeight = FW_NORMAL;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfOutPrecision = OUT_TT_PRECIS;
+        // Grey levels, never ClearType's colour fringes: the text is drawn
+        // in its own colour over anything.
+        lf.lfQuality = ANTIALIASED_QUALITY;
+        const std::wstring& name = families[index];
+        const std::size_t n = std::min(name.size(), static_cast<std::size_t>(LF_FACESIZE - 1));
+        std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(n), lf.lfFaceName);
+        fonts[index] = CreateFontIndirectW(&lf);
+    }
+    return fonts[index];
+}
+
+void GlyphCache::add_installed_families()
+{
+    all_families = true;
+    for (const std::wstring& name : families_named(dc, L"")) {
+        if (std::find(families.begin(), families.end(), name) == families.end()) {
+            families.push_back(name);
+        }
+    }
+}
+
+int GlyphCache::font_for(char32_t cp)
+{
+    // GetGlyphIndicesW answers for one UTF-16 unit: characters beyond the
+    // Basic Multilingual Plane are drawn as boxes.
+    if (cp > kLastBmp || dc == nullptr) {
+        return -1;
+    }
+    const wchar_t unit = static_cast<wchar_t>(cp);
+    for (std::size_t i = 0;; ++i) {
+        if (i == families.size()) {
+            if (all_families) {
+                return -1;
+            }
+            add_installed_families();
+            if (i == families.size()) {
+                return -1;
+            }
+        }
+        HFONT f = font_at(i);
+        if (f == nullptr) {
+            continue;
+        }
+        SelectObject(dc, f);
+        WORD index = kMissingGlyph;
+        if (GetGlyphIndicesW(dc, &unit, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == 1 && index != kMissingGlyph) {
+            return static_cast<int>(i);
+        }
+    }
+}
+
+CachedGlyph GlyphCache::render(char32_t cp, int font_index)
+{
+    CachedGlyph g;
+    std::memset(bits, 0, static_cast<std::size_t>(canvas) * canvas * kBytesPerPixel);
+    // The pen in the canvas: the cell's top-left is (cell, cell), its
+    // baseline three quarters down, the advance box a quarter cell in.
+    const int origin_x = cell;
+    const int baseline = cell + cell * 3 / 4;
+    const int box_left = cell / 4;
+    if (font_index >= 0) {
+        SelectObject(dc, font_at(static_cast<std::size_t>(font_index)));
+        const std::wstring text = utf16_of(cp);
+        ExtTextOutW(dc, origin_x, baseline, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        GdiFlush();
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        g.advance = size.cx;
+        // With the atlas's font, a wider glyph (a CJK one) takes whole
+        // cells of the grid, so that the monospaced columns stay aligned.
+        const int half = cell / 2;
+        if (family.empty() && g.advance > 0) {
+            g.advance = (g.advance + half - 1) / half * half;
+        }
+    } else {
+        // No font has it: a box the size of a capital, outlined, so that
+        // the user sees something is missing rather than nothing.
+        const int stroke = std::max(1, cell / 24);
+        const int left = origin_x + stroke, right = origin_x + cell / 2 - stroke;
+        const int top = cell + cell / 4, bottom = baseline;
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) {
+                const bool edge = y < top + stroke || y >= bottom - stroke || x < left + stroke || x >= right - stroke;
+                if (edge) {
+                    std::memset(bits + (static_cast<std::size_t>(y) * canvas + x) * kBytesPerPixel, 255, 3);
+                }
+            }
+        }
+        g.advance = cell / 2;
+        g.missing = true;
+    }
+    // The ink's bounds: where any channel is lit.
+    int x0 = canvas, y0 = canvas, x1 = -1, y1 = -1;
+    for (int y = 0; y < canvas; ++y) {
+        for (int x = 0; x < canvas; ++x) {
+            const unsigned char* p = bits + (static_cast<std::size_t>(y) * canvas + x) * kBytesPerPixel;
+            if ((p[0] | p[1] | p[2]) != 0) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y);
+            }
+        }
+    }
+    if (x1 < 0) {
+        return g; // a space: an advance and no ink
+    }
+    g.width = x1 - x0 + 1;
+    g.height = y1 - y0 + 1;
+    g.left = x0 - origin_x + box_left;
+    g.top = y0 - cell;
+    if (pen_x + g.width + kGap > texture_size) {
+        pen_x = kGap;
+        pen_y += row_height + kGap;
+        row_height = 0;
+    }
+    if (pen_y + g.height + kGap > texture_size) {
+        clear_texture(); // full: start again with what is drawn from now on
+    }
+    // White with the coverage as alpha, as the atlas holds its glyphs.
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(g.width) * g.height * kBytesPerPixel);
+    for (int y = 0; y < g.height; ++y) {
+        for (int x = 0; x < g.width; ++x) {
+            const unsigned char* p = bits + (static_cast<std::size_t>(y0 + y) * canvas + x0 + x) * kBytesPerPixel;
+            unsigned char* q = &rgba[(static_cast<std::size_t>(y) * g.width + x) * kBytesPerPixel];
+            q[0] = q[1] = q[2] = 255;
+            q[3] = std::max(p[0], std::max(p[1], p[2]));
+        }
+    }
+    gl.glBindTexture(GL_TEXTURE_2D, texture);
+    gl.glTexSubImage2D(GL_TEXTURE_2D, 0, pen_x, pen_y, g.width, g.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const float size = static_cast<float>(texture_size);
+    g.u0 = static_cast<float>(pen_x) / size;
+    g.v0 = static_cast<float>(pen_y) / size;
+    g.u1 = static_cast<float>(pen_x + g.width) / size;
+    g.v1 = static_cast<float>(pen_y + g.height) / size;
+    pen_x += g.width + kGap;
+    row_height = std::max(row_height, g.height);
+    ++rendered;
+    return g;
+}
+
+const CachedGlyph& GlyphCache::glyph(char32_t cp)
+{
+    const auto found = glyphs.find(cp);
+    if (found != glyphs.end()) {
+        return found->second;
+    }
+    const CachedGlyph g = render(cp, font_for(cp));
+    return glyphs[cp] = g;
+}
