@@ -17,6 +17,9 @@
 //                                           every pass
 //   FrameBench memory <atlas.png> [count]   full frames back to back, with the
 //                                           committed memory after each sixth
+//   FrameBench glyphs <atlas.png> [count]   frames of a line the atlas lacks:
+//                                           the first (its glyphs rendered),
+//                                           later ones (cached), against ASCII
 #include "MainWindow.h"
 #include "SettingsFile.h"
 
@@ -206,6 +209,64 @@ int frames_by_scale(MainWindow& w, int count)
     return 0;
 }
 
+// Frames (draw and swap) of one line of the user's own, at a scale: the
+// first after the glyph cache was emptied renders the line's glyphs.
+double frame_us(MainWindow& w)
+{
+    const double start = now_us();
+    w.draw();
+    w.renderer.swap();
+    return now_us() - start;
+}
+
+int glyphs(MainWindow& w, int count)
+{
+    // Latin, Greek, Cyrillic and Japanese: 23 glyphs the atlas lacks.
+    const std::string mixed = "M\xC3\xA4rz \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 \xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 "
+                              "\xE6\x9D\xB1\xE4\xBA\xAC \xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 "
+                              "\xE5\xA4\xA7\xE9\x98\xAA \xE4\xBA\xAC\xE9\x83\xBD \xE6\x9C\xAD\xE5\xB9\x8C";
+    // A long Japanese date, as ja-JP's long form with the weekday and a place writes it.
+    const std::string cjk_date = "2026\xE5\xB9\xB4" "12\xE6\x9C\x88" "7\xE6\x97\xA5 "
+                                 "\xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 \xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD"
+                                 "\xE5\x8D\x83\xE4\xBB\xA3\xE7\x94\xB0\xE5\x8C\xBA";
+    std::printf("glyph cache: %d frames of each kind; medians in microseconds (draw and swap)\n", count);
+    for (int halves : {2, 4}) {
+        Settings s = w.model.settings;
+        s.scale_halves = halves;
+        s.lines = {LineKind::Text};
+        s.text = "Date 2026-12-07 Time 17:33:00";
+        w.apply_settings(s);
+        std::vector<double> ascii;
+        for (int i = 0; i < count; ++i) {
+            ascii.push_back(frame_us(w));
+        }
+        s.text = mixed;
+        w.apply_settings(s);
+        std::vector<double> first;
+        std::vector<double> cached;
+        std::vector<std::string> problems;
+        const int firsts = std::max(1, count / 20);
+        for (int i = 0; i < firsts; ++i) {
+            w.renderer.load_glyphs(halves, "", &problems);
+            first.push_back(frame_us(w));
+        }
+        for (int i = 0; i < count; ++i) {
+            cached.push_back(frame_us(w));
+        }
+        std::printf("  scale %d  ASCII %8.1f  first with new glyphs %8.1f (%.1fx)  cached %8.1f (%.2fx)\n", halves / 2,
+                    median(ascii), median(first), median(first) / median(ascii), median(cached),
+                    median(cached) / median(ascii));
+        s.text = cjk_date;
+        w.apply_settings(s);
+        w.renderer.load_glyphs(halves, "", &problems);
+        (void)frame_us(w);
+        const int side = w.renderer.glyphs.texture_size;
+        std::printf("  scale %d  a long CJK date: %lu glyphs rendered; the cache's texture %d x %d RGBA, %d KB\n",
+                    halves / 2, w.renderer.glyphs.rendered, side, side, side * side * 4 / 1024);
+    }
+    return 0;
+}
+
 int memory(MainWindow& w, int count)
 {
     std::printf("memory: %d full frames (raise, update, draw, swap) back to back\n", count);
@@ -326,9 +387,9 @@ int main(int argc, char** argv)
     const bool known = argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
                                      std::strcmp(argv[1], "polling") == 0 || std::strcmp(argv[1], "minutes") == 0 ||
                                      std::strcmp(argv[1], "every-frame") == 0 ||
-                                     std::strcmp(argv[1], "memory") == 0);
+                                     std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "glyphs") == 0);
     if (!known) {
-        std::fprintf(stderr, "usage: FrameBench frames|steady|minutes|polling|every-frame|memory <atlas.png> [count|seconds]\n");
+        std::fprintf(stderr, "usage: FrameBench frames|steady|minutes|polling|every-frame|memory|glyphs <atlas.png> [count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
@@ -355,6 +416,9 @@ int main(int argc, char** argv)
         }
         SetCurrentDirectoryA(root.c_str());
         return frames_by_scale(w, count);
+    }
+    if (std::strcmp(argv[1], "glyphs") == 0) {
+        return glyphs(w, argc > 3 ? std::atoi(argv[3]) : 400);
     }
     if (std::strcmp(argv[1], "memory") == 0) {
         return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);

@@ -33,7 +33,7 @@ public:
     int cell = 0;           // the atlas's square, in pixels
     std::string family;     // the user's family, or empty: the bundled font
     unsigned int texture = 0;
-    int texture_size = 0;
+    int texture_size = 0;   // its side; 0 until a glyph is first needed
     std::map<char32_t, CachedGlyph> glyphs;
     // Bumped whenever the texture is cleared: glyphs looked up before it
     // are stale.
@@ -67,5 +67,7 @@ private:
     int font_for(char32_t cp);
     void add_installed_families();
     CachedGlyph render(char32_t cp, int font_index);
+    void prepare();
+    void grow_texture(int side);
     void clear_texture();
 };

@@ -21,6 +21,10 @@ constexpr int kBytesPerPixel = 4;
 constexpr char32_t kLastBmp = 0xFFFF;
 constexpr WORD kMissingGlyph = 0xFFFF;
 constexpr int kGap = 1; // between glyphs in the texture, so that none bleeds into the next
+// Sixteen CJK glyphs at scale 3 fit the first; a line of a hundred at any
+// scale, the largest.
+constexpr int kFirstTextureSize = 256;
+constexpr int kLargestTextureSize = 2048;
 
 // The em size that gives the atlas's Fira Code advance of half a cell:
 // 1950 units to the em, 1200 to the advance, so 13/16 of the cell.
@@ -31,6 +35,7 @@ int em_pixels(int cell)
 
 int CALLBACK add_family(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM out)
 {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the enumeration hands its context back as an integer.
     auto* names = reinterpret_cast<std::vector<std::wstring>*>(out);
     // '@' names are the vertical forms of CJK fonts.
     if (lf->lfFaceName[0] != L'@' &&
@@ -101,35 +106,8 @@ int GlyphCache::init(int cell_pixels, const std::string& font_family)
     }
     all_families = false;
 
-    // A canvas a cell larger than the cell on every side: room for strokes
-    // that overhang it.
-    canvas = cell * 3;
-    dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = canvas;
-    info.bmiHeader.biHeight = -canvas; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* pixels = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    bits = static_cast<unsigned char*>(pixels);
-    old_bitmap = bitmap != nullptr ? SelectObject(dc, bitmap) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-
-    // Room for a long line in a large script at every scale: 16 CJK glyphs
-    // to a row of the smallest.
-    texture_size = cell <= 36 ? 512 : 1024;
-    const std::vector<unsigned char> clear(static_cast<std::size_t>(texture_size) * texture_size * kBytesPerPixel, 0);
-    gl.glGenTextures(1, &texture);
-    gl.glBindTexture(GL_TEXTURE_2D, texture);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture_size, texture_size, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear.data());
-    clear_texture();
+    texture_size = 0; // made on the first glyph the atlas lacks: ASCII alone costs nothing
+    ++generation;
     rendered = 0;
     return known ? 0 : -1;
 }
@@ -155,6 +133,48 @@ void GlyphCache::destroy()
         texture = 0;
     }
     glyphs.clear();
+}
+
+// The canvas a glyph is drawn on, and the texture; made on first use.
+void GlyphCache::prepare()
+{
+    if (dc != nullptr) {
+        return;
+    }
+    // A canvas a cell larger than the cell on every side: room for strokes
+    // that overhang it.
+    canvas = cell * 3;
+    dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = canvas;
+    info.bmiHeader.biHeight = -canvas; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bits = static_cast<unsigned char*>(pixels);
+    old_bitmap = bitmap != nullptr ? SelectObject(dc, bitmap) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    // TA_LEFT and TA_NOUPDATECP are 0: the baseline is what matters.
+    SetTextAlign(dc, TA_BASELINE);
+    gl.glGenTextures(1, &texture);
+    grow_texture(kFirstTextureSize);
+}
+
+// A larger texture, empty: the glyphs are rendered into it again as they
+// are next drawn.
+void GlyphCache::grow_texture(int side)
+{
+    texture_size = side;
+    const std::vector<unsigned char> clear(static_cast<std::size_t>(side) * side * kBytesPerPixel, 0);
+    gl.glBindTexture(GL_TEXTURE_2D, texture);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear.data());
+    clear_texture();
 }
 
 void GlyphCache::clear_texture()
@@ -294,7 +314,13 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
         row_height = 0;
     }
     if (pen_y + g.height + kGap > texture_size) {
-        clear_texture(); // full: start again with what is drawn from now on
+        // Full: a texture twice the side, or at the largest, the same one
+        // again; either way with only what is drawn from now on.
+        if (texture_size < kLargestTextureSize) {
+            grow_texture(texture_size * 2);
+        } else {
+            clear_texture();
+        }
     }
     // White with the coverage as alpha, as the atlas holds its glyphs.
     std::vector<unsigned char> rgba(static_cast<std::size_t>(g.width) * g.height * kBytesPerPixel);
@@ -325,6 +351,7 @@ const CachedGlyph& GlyphCache::glyph(char32_t cp)
     if (found != glyphs.end()) {
         return found->second;
     }
+    prepare();
     const CachedGlyph g = render(cp, font_for(cp));
     return glyphs[cp] = g;
 }
