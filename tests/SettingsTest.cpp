@@ -201,6 +201,11 @@ TEST(Settings, FormatsAreCheckedBeforeTheyAreUsed)
         EXPECT_EQ(check_format(c.pattern, &why), c.accepted) << c.pattern << ": " << why;
         EXPECT_EQ(why.empty(), c.accepted) << c.pattern;
     }
+    std::string why;
+    EXPECT_FALSE(check_format("%H-%M %#A", &why));
+    EXPECT_EQ(why, "%# and %- go only with a number's conversion");
+    EXPECT_FALSE(check_format("%-d %Q", &why));
+    EXPECT_EQ(why, "an unsupported % conversion");
 }
 
 TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault)

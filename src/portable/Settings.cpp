@@ -515,10 +515,18 @@ bool check_format(const std::string& pattern, std::string* why)
     }
     std::string line;
     if (!format_time(pattern, sample_time(), english_names(), ZoneStamp{0, "UTC"}, &line)) {
-        const std::size_t flag = pattern.find_first_of("#-", pattern.find('%'));
-        return refuse(flag != std::string::npos && flag > 0 && pattern[flag - 1] == '%'
-                          ? "%# and %- go only with a number's conversion"
-                          : "an unsupported % conversion");
+        // A known conversion refused only for its flag: %#A has no padding to drop.
+        for (std::size_t i = 0; i + 2 < pattern.size(); ++i) {
+            const bool flagged = pattern[i] == '%' && (pattern[i + 1] == '#' || pattern[i + 1] == '-');
+            if (flagged && pattern[i + 2] != '\0' && std::strchr(kTimeConversions, pattern[i + 2]) != nullptr &&
+                format_time(pattern.substr(i, 3), sample_time()).empty()) {
+                return refuse("%# and %- go only with a number's conversion");
+            }
+            if (pattern[i] == '%') {
+                ++i;
+            }
+        }
+        return refuse("an unsupported % conversion");
     }
     if (line.empty()) {
         return refuse("an empty line");
