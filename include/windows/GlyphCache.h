@@ -60,6 +60,7 @@ private:
     std::vector<std::wstring> families; // in the order they are tried
     std::vector<HFONT> fonts;           // made on first use, one per family
     bool all_families = false;          // every installed family added
+    std::size_t last_fallback = 0;      // the family the last fallback came from
     int pen_x = 0, pen_y = 0, row_height = 0; // where the next glyph goes
 
     HFONT font_at(std::size_t index);

@@ -105,6 +105,7 @@ int GlyphCache::init(int cell_pixels, const std::string& font_family)
         }
     }
     all_families = false;
+    last_fallback = 0;
 
     texture_size = 0; // made on the first glyph the atlas lacks: ASCII alone costs nothing
     ++generation;
@@ -226,7 +227,21 @@ int GlyphCache::font_for(char32_t cp)
         return -1;
     }
     const wchar_t unit = static_cast<wchar_t>(cp);
-    for (std::size_t i = 0;; ++i) {
+    auto has = [this, unit](std::size_t i) {
+        HFONT f = font_at(i);
+        WORD index = kMissingGlyph;
+        return f != nullptr && SelectObject(dc, f) != nullptr &&
+               GetGlyphIndicesW(dc, &unit, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == 1 && index != kMissingGlyph;
+    };
+    // The font the last fallback came from is asked first after the
+    // family's own: the characters of one line are mostly of one script.
+    if (has(0)) {
+        return 0;
+    }
+    if (last_fallback > 0 && has(last_fallback)) {
+        return static_cast<int>(last_fallback);
+    }
+    for (std::size_t i = 1;; ++i) {
         if (i == families.size()) {
             if (all_families) {
                 return -1;
@@ -236,13 +251,8 @@ int GlyphCache::font_for(char32_t cp)
                 return -1;
             }
         }
-        HFONT f = font_at(i);
-        if (f == nullptr) {
-            continue;
-        }
-        SelectObject(dc, f);
-        WORD index = kMissingGlyph;
-        if (GetGlyphIndicesW(dc, &unit, 1, &index, GGI_MARK_NONEXISTING_GLYPHS) == 1 && index != kMissingGlyph) {
+        if (i != last_fallback && has(i)) {
+            last_fallback = i;
             return static_cast<int>(i);
         }
     }
