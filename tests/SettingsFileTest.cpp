@@ -466,6 +466,9 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
         EXPECT_GT(inked(frame, w, h, pen_after(at), d.y, pen_after(i) + size / 4, d.y + size), 4)
             << "U+" << std::hex << cp << " has no ink in its cell";
     }
+    // Direction marks (in right-to-left locales' regional forms) take no room and draw nothing.
+    EXPECT_EQ(text_width("1\xE2\x80\x8F/\xE2\x80\x8E" "2", &window.renderer.font, 24, 12),
+              text_width("1/2", &window.renderer.font, 24, 12));
     // The long German date is drawn as Windows writes it, umlauts and all.
     EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
     // BRINDLOW_SCRIPTS_SHOT names a PNG for the README.

@@ -49,6 +49,14 @@ struct Placed {
     CachedGlyph glyph;
 };
 
+// Marks that steer direction or joining and are never drawn: Windows puts
+// them in the regional forms of right-to-left locales.
+bool invisible(char32_t cp)
+{
+    return (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069) ||
+           cp == 0xFEFF;
+}
+
 bool from_atlas(const DisplayFont* font, char32_t cp)
 {
     const bool whole_font = font->glyphs != nullptr && !font->glyphs->family.empty();
@@ -67,6 +75,9 @@ int lay_out(const std::string& text, DisplayFont* font, int x, int spacing, std:
         int pen = x;
         for (std::size_t i = 0; i < text.size();) {
             const char32_t cp = utf8_next(text, &i);
+            if (invisible(cp)) {
+                continue;
+            }
             if (from_atlas(font, cp) || font->glyphs == nullptr) {
                 const char32_t shown = cp >= kFirstAtlas && cp <= kLastAtlas ? cp : U'?';
                 atlas->emplace_back(static_cast<int>(shown - kFirstAtlas), pen);
