@@ -275,11 +275,12 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         g.advance = size.cx;
-        // With the atlas's font, a wider glyph (a CJK one) takes whole
-        // cells of the grid, so that the monospaced columns stay aligned.
+        // With the atlas's font every glyph keeps to the grid of half
+        // cells, so that the monospaced columns stay aligned: a CJK one
+        // takes two, a letter from a fallback font one.
         const int half = cell / 2;
         if (family.empty() && g.advance > 0) {
-            g.advance = (g.advance + half - 1) / half * half;
+            g.advance = std::max(half, (g.advance + half / 2) / half * half);
         }
     } else {
         // No font has it: a box the size of a capital, outlined, so that
