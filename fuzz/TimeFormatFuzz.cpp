@@ -1,7 +1,9 @@
 // libFuzzer target: any bytes as a time pattern, over any broken-down time.
 // The formatter never reads out of bounds, agrees with check_format, and
-// from a UTF-8 pattern and UTF-8 names writes UTF-8.
+// from a UTF-8 pattern and UTF-8 names writes UTF-8. What it writes is then
+// cut into the pieces a line is drawn in, which together are the line.
 #include "Settings.h"
+#include "TextRuns.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
 

@@ -4,11 +4,14 @@
 #include "ProblemReport.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
+#include "GlyphCache.h"
 #include "Utf8.h"
 #include "WideText.h"
 #include "ZoneRules.h"
 
 #include "TestSupport.h"
+
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -431,6 +434,26 @@ int inked(const std::vector<Rgb>& frame, int w, int h, int x0, int y0, int x1, i
 }
 }
 
+namespace {
+// A cached glyph's coverage, as the texture holds it.
+std::vector<unsigned char> coverage_of(const GlyphCache& cache, const CachedGlyph& g)
+{
+    const int side = cache.texture_size;
+    std::vector<unsigned char> texture(static_cast<std::size_t>(side) * side * 4);
+    glBindTexture(GL_TEXTURE_2D, cache.texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texture.data());
+    const int x0 = static_cast<int>(g.u0 * static_cast<float>(side) + 0.5f);
+    const int y0 = static_cast<int>(g.v0 * static_cast<float>(side) + 0.5f);
+    std::vector<unsigned char> out;
+    for (int y = y0; y < y0 + g.height; ++y) {
+        for (int x = x0; x < x0 + g.width; ++x) {
+            out.push_back(texture[(static_cast<std::size_t>(y) * side + x) * 4 + 3]);
+        }
+    }
+    return out;
+}
+}
+
 TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
 {
     window.read_clock = monday_clock;
@@ -469,13 +492,24 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     // Direction marks (in right-to-left locales' regional forms) take no room and draw nothing.
     EXPECT_EQ(text_width("1\xE2\x80\x8F/\xE2\x80\x8E" "2", &window.renderer.font, 24, 12),
               text_width("1/2", &window.renderer.font, 24, 12));
+    // A Hebrew word is drawn as Windows draws it, right to left: alef-bet
+    // looks as bet-alef forced left to right does, not as alef-bet forced so.
+    std::vector<std::string> none;
+    window.renderer.load_glyphs(2, "", &none);
+    GlyphCache& cache = window.renderer.glyphs;
+    const std::string alef = "\xD7\x90", bet = "\xD7\x91", ltr = "\xE2\x80\xAD", pop = "\xE2\x80\xAC";
+    const std::vector<unsigned char> word = coverage_of(cache, cache.run(alef + bet, U'\u05D0'));
+    EXPECT_FALSE(word.empty());
+    EXPECT_EQ(word, coverage_of(cache, cache.run(ltr + bet + alef + pop, U'\u05D1')));
+    EXPECT_NE(word, coverage_of(cache, cache.run(ltr + alef + bet + pop, U'\u05D0')));
     // The long German date is drawn as Windows writes it, umlauts and all.
     EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
     // BRINDLOW_SCRIPTS_SHOT names a PNG for the README.
     if (const char* shot = std::getenv("BRINDLOW_SCRIPTS_SHOT")) {
         save(dir + "\\brindlow.ini", "[lines]\nshow = date, time, text\ndate_format = long\ntime_format = %A %H:%M\n"
                                       "text = \xE6\x9D\xB1\xE4\xBA\xAC \xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 "
-                                      "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0\n[text]\nlocale = de-DE\n");
+                                      "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D "
+                                      "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85\n[text]\nlocale = de-DE\n");
         window.load_settings();
         run_frames(window, 300);
         save_strip(shot, 600, 100);

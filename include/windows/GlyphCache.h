@@ -35,6 +35,7 @@ public:
     unsigned int texture = 0;
     int texture_size = 0;   // its side; 0 until a glyph is first needed
     std::map<char32_t, CachedGlyph> glyphs;
+    std::map<std::string, CachedGlyph> runs; // shaped as a whole (see TextRuns.h)
     // Bumped whenever the texture is cleared: glyphs looked up before it
     // are stale.
     unsigned long generation = 0;
@@ -47,6 +48,9 @@ public:
     int init(int cell_pixels, const std::string& font_family);
     // The glyph for a code point, rendered on first use.
     const CachedGlyph& glyph(char32_t cp);
+    // A run of a script Windows must shape, or a letter with its combining
+    // marks, rendered as one string in the font of its first character.
+    const CachedGlyph& run(const std::string& text, char32_t first);
     // Whether a family is installed (or loaded privately).
     static bool installed(const std::string& font_family);
     void destroy();
@@ -56,7 +60,8 @@ private:
     HBITMAP bitmap = nullptr;
     HGDIOBJ old_bitmap = nullptr;
     unsigned char* bits = nullptr; // the bitmap's BGRA pixels, top row first
-    int canvas = 0;                // the bitmap's side
+    int canvas_width = 0;          // the bitmap's size: three cells tall,
+    int canvas_height = 0;         // as wide as the widest run drawn yet
     std::vector<std::wstring> families; // in the order they are tried
     std::vector<HFONT> fonts;           // made on first use, one per family
     bool all_families = false;          // every installed family added
@@ -67,7 +72,8 @@ private:
     // The first font that has a glyph for the code point; -1: none has.
     int font_for(char32_t cp);
     void add_installed_families();
-    CachedGlyph render(char32_t cp, int font_index);
+    CachedGlyph render(const std::wstring& text, int font_index);
+    void make_canvas(int width);
     void prepare();
     void grow_texture(int side);
     void clear_texture();

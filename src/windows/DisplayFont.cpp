@@ -2,7 +2,7 @@
 
 #include "GlyphCache.h"
 #include "OpenGl.h"
-#include "Utf8.h"
+#include "TextRuns.h"
 
 #include <utility>
 #include <vector>
@@ -73,8 +73,14 @@ int lay_out(const std::string& text, DisplayFont* font, int x, int spacing, std:
         cached->clear();
         const unsigned long generation = font->glyphs != nullptr ? font->glyphs->generation : 0;
         int pen = x;
-        for (std::size_t i = 0; i < text.size();) {
-            const char32_t cp = utf8_next(text, &i);
+        for (const TextPiece& piece : split_runs(text)) {
+            const char32_t cp = piece.first;
+            if (piece.shaped && font->glyphs != nullptr) {
+                const CachedGlyph g = font->glyphs->run(piece.text, cp);
+                cached->push_back(Placed{pen, g});
+                pen += g.advance;
+                continue;
+            }
             if (invisible(cp)) {
                 continue;
             }

@@ -115,12 +115,7 @@ int GlyphCache::init(int cell_pixels, const std::string& font_family)
 
 void GlyphCache::destroy()
 {
-    for (HFONT f : fonts) {
-        if (f != nullptr) {
-            DeleteObject(f);
-        }
-    }
-    fonts.clear();
+    // The DC goes first: a font still selected into it cannot be deleted.
     if (dc != nullptr) {
         SelectObject(dc, old_bitmap);
         DeleteObject(bitmap);
@@ -128,12 +123,20 @@ void GlyphCache::destroy()
         dc = nullptr;
         bitmap = nullptr;
         bits = nullptr;
+        canvas_width = 0;
     }
+    for (HFONT f : fonts) {
+        if (f != nullptr) {
+            DeleteObject(f);
+        }
+    }
+    fonts.clear();
     if (texture != 0) {
         gl.glDeleteTextures(1, &texture);
         texture = 0;
     }
     glyphs.clear();
+    runs.clear();
 }
 
 // The canvas a glyph is drawn on, and the texture; made on first use.
@@ -142,14 +145,31 @@ void GlyphCache::prepare()
     if (dc != nullptr) {
         return;
     }
+    dc = CreateCompatibleDC(nullptr);
     // A canvas a cell larger than the cell on every side: room for strokes
     // that overhang it.
-    canvas = cell * 3;
-    dc = CreateCompatibleDC(nullptr);
+    make_canvas(cell * 3);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    // TA_LEFT and TA_NOUPDATECP are 0: the baseline is what matters.
+    SetTextAlign(dc, TA_BASELINE);
+    gl.glGenTextures(1, &texture);
+    grow_texture(kFirstTextureSize);
+}
+
+// A canvas this wide (and three cells tall) for the DC to draw on.
+void GlyphCache::make_canvas(int width)
+{
+    if (bitmap != nullptr) {
+        SelectObject(dc, old_bitmap);
+        DeleteObject(bitmap);
+    }
+    canvas_width = width;
+    canvas_height = cell * 3;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = canvas;
-    info.bmiHeader.biHeight = -canvas; // top row first
+    info.bmiHeader.biWidth = canvas_width;
+    info.bmiHeader.biHeight = -canvas_height; // top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -157,12 +177,6 @@ void GlyphCache::prepare()
     bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     bits = static_cast<unsigned char*>(pixels);
     old_bitmap = bitmap != nullptr ? SelectObject(dc, bitmap) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    // TA_LEFT and TA_NOUPDATECP are 0: the baseline is what matters.
-    SetTextAlign(dc, TA_BASELINE);
-    gl.glGenTextures(1, &texture);
-    grow_texture(kFirstTextureSize);
 }
 
 // A larger texture, empty: the glyphs are rendered into it again as they
@@ -181,6 +195,7 @@ void GlyphCache::grow_texture(int side)
 void GlyphCache::clear_texture()
 {
     glyphs.clear();
+    runs.clear();
     ++generation;
     pen_x = kGap;
     pen_y = kGap;
@@ -258,10 +273,9 @@ int GlyphCache::font_for(char32_t cp)
     }
 }
 
-CachedGlyph GlyphCache::render(char32_t cp, int font_index)
+CachedGlyph GlyphCache::render(const std::wstring& text, int font_index)
 {
     CachedGlyph g;
-    std::memset(bits, 0, static_cast<std::size_t>(canvas) * canvas * kBytesPerPixel);
     // The pen in the canvas: the cell's top-left is (cell, cell), its
     // baseline three quarters down, the advance box a quarter cell in.
     const int origin_x = cell;
@@ -269,11 +283,16 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
     const int box_left = cell / 4;
     if (font_index >= 0) {
         SelectObject(dc, font_at(static_cast<std::size_t>(font_index)));
-        const std::wstring text = utf16_of(cp);
-        ExtTextOutW(dc, origin_x, baseline, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
-        GdiFlush();
+        // GetTextExtentPoint32W and ExtTextOutW shape the whole string, as
+        // Windows draws text: joined, reordered and stacked.
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        if (size.cx + 2 * cell > canvas_width) {
+            make_canvas(size.cx + 2 * cell);
+        }
+        std::memset(bits, 0, static_cast<std::size_t>(canvas_width) * canvas_height * kBytesPerPixel);
+        ExtTextOutW(dc, origin_x, baseline, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+        GdiFlush();
         g.advance = size.cx;
         // With the atlas's font every glyph keeps to the grid of half
         // cells, so that the monospaced columns stay aligned: a CJK one
@@ -285,6 +304,7 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
     } else {
         // No font has it: a box the size of a capital, outlined, so that
         // the user sees something is missing rather than nothing.
+        std::memset(bits, 0, static_cast<std::size_t>(canvas_width) * canvas_height * kBytesPerPixel);
         const int stroke = std::max(1, cell / 24);
         const int left = origin_x + stroke, right = origin_x + cell / 2 - stroke;
         const int top = cell + cell / 4, bottom = baseline;
@@ -292,7 +312,7 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
             for (int x = left; x < right; ++x) {
                 const bool edge = y < top + stroke || y >= bottom - stroke || x < left + stroke || x >= right - stroke;
                 if (edge) {
-                    std::memset(bits + (static_cast<std::size_t>(y) * canvas + x) * kBytesPerPixel, 255, 3);
+                    std::memset(bits + (static_cast<std::size_t>(y) * canvas_width + x) * kBytesPerPixel, 255, 3);
                 }
             }
         }
@@ -300,10 +320,10 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
         g.missing = true;
     }
     // The ink's bounds: where any channel is lit.
-    int x0 = canvas, y0 = canvas, x1 = -1, y1 = -1;
-    for (int y = 0; y < canvas; ++y) {
-        for (int x = 0; x < canvas; ++x) {
-            const unsigned char* p = bits + (static_cast<std::size_t>(y) * canvas + x) * kBytesPerPixel;
+    int x0 = canvas_width, y0 = canvas_height, x1 = -1, y1 = -1;
+    for (int y = 0; y < canvas_height; ++y) {
+        for (int x = 0; x < canvas_width; ++x) {
+            const unsigned char* p = bits + (static_cast<std::size_t>(y) * canvas_width + x) * kBytesPerPixel;
             if ((p[0] | p[1] | p[2]) != 0) {
                 x0 = std::min(x0, x);
                 x1 = std::max(x1, x);
@@ -319,6 +339,14 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
     g.height = y1 - y0 + 1;
     g.left = x0 - origin_x + box_left;
     g.top = y0 - cell;
+    // A run wider than the texture needs a wider one.
+    while (g.width + 2 * kGap > texture_size && texture_size < kLargestTextureSize) {
+        grow_texture(texture_size * 2);
+    }
+    if (g.width + 2 * kGap > texture_size) {
+        g.width = 0; // wider than any texture: drawn as its advance alone
+        return g;
+    }
     if (pen_x + g.width + kGap > texture_size) {
         pen_x = kGap;
         pen_y += row_height + kGap;
@@ -337,7 +365,7 @@ CachedGlyph GlyphCache::render(char32_t cp, int font_index)
     std::vector<unsigned char> rgba(static_cast<std::size_t>(g.width) * g.height * kBytesPerPixel);
     for (int y = 0; y < g.height; ++y) {
         for (int x = 0; x < g.width; ++x) {
-            const unsigned char* p = bits + (static_cast<std::size_t>(y0 + y) * canvas + x0 + x) * kBytesPerPixel;
+            const unsigned char* p = bits + (static_cast<std::size_t>(y0 + y) * canvas_width + x0 + x) * kBytesPerPixel;
             unsigned char* q = &rgba[(static_cast<std::size_t>(y) * g.width + x) * kBytesPerPixel];
             q[0] = q[1] = q[2] = 255;
             q[3] = std::max(p[0], std::max(p[1], p[2]));
@@ -363,6 +391,19 @@ const CachedGlyph& GlyphCache::glyph(char32_t cp)
         return found->second;
     }
     prepare();
-    const CachedGlyph g = render(cp, font_for(cp));
+    const CachedGlyph g = render(utf16_of(cp), font_for(cp));
     return glyphs[cp] = g;
+}
+
+const CachedGlyph& GlyphCache::run(const std::string& text, char32_t first)
+{
+    const auto found = runs.find(text);
+    if (found != runs.end()) {
+        return found->second;
+    }
+    prepare();
+    // The font of its first letter: a run is of one script.
+    const int font = font_for(first);
+    const CachedGlyph g = font >= 0 ? render(widen(text), font) : render(std::wstring(), -1);
+    return runs[text] = g;
 }
