@@ -9,7 +9,7 @@
 
 namespace {
 // Each piece as its text, shaped ones in brackets.
-std::string pieces(const std::string& text, std::size_t max_run = 48)
+std::string pieces(const std::string& text, std::size_t max_run = 32)
 {
     std::string out;
     for (const TextPiece& p : split_runs(text, max_run)) {

@@ -25,4 +25,4 @@ bool combining_mark(char32_t cp);
 // spaces and joiners between its letters (Windows reorders a right-to-left
 // phrase as a whole), but never more than max_run characters, so that it
 // fits the glyph texture.
-std::vector<TextPiece> split_runs(const std::string& text, std::size_t max_run = 48);
+std::vector<TextPiece> split_runs(const std::string& text, std::size_t max_run = 32);
