@@ -524,6 +524,15 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
         save_strip(shot, 600, 100);
     }
 
+    // A Hebrew long date, as Windows writes it for he-IL, is one run: its
+    // digits are ordered with its words, right to left.
+    save(dir + "\\brindlow.ini", "[lines]\nshow = date\ndate_format = long\n[text]\nlocale = he-IL\n");
+    window.load_settings();
+    run_frames(window, 300);
+    const std::string hebrew = window.date_display.text;
+    EXPECT_EQ(hebrew, windows_text(L"he-IL", DATE_LONGDATE, nullptr));
+    EXPECT_EQ(window.renderer.glyphs.runs.count(hebrew), 1u) << hebrew;
+
     // A proportional family of one's own: every glyph rendered, each placed
     // by its advance, and the strip as wide as the measured line.
     const std::string wide(40, 'M');

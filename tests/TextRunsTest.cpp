@@ -36,7 +36,9 @@ TEST(TextRuns, ScriptsThatJoinOrReorderAndMarkedLettersAreShapedAsWholes)
         {"Ab 1", "A|b| |1|"},
         {"M\xC3\xA4rz \xE6\x9C\x88", "M|\xC3\xA4|r|z| |\xE6\x9C\x88|"},         // precomposed and CJK: one by one
         {shalom + " " + olam, "[" + shalom + " " + olam + "]|"},                 // a phrase reorders as a whole
-        {"Tel " + shalom + " 12", "T|e|l| |[" + shalom + "]| |1|2|"},           // the spaces around stay outside
+        {"Tel " + shalom + " 12", "T|e|l| |[" + shalom + " 12]|"},             // digits after it are ordered with it
+        {shalom + " ok", "[" + shalom + "]| |o|k|"},                           // spaces before a Latin word stay outside
+        {"\xD7\x99\xD7\x95\xD7\x9D 7, 2026", "[\xD7\x99\xD7\x95\xD7\x9D 7, 2026]|"}, // a right-to-left date is one run
         {salam + "\xE2\x80\x8C" + salam, "[" + salam + "\xE2\x80\x8C" + salam + "]|"}, // a joiner stays inside
         {namaste, "[" + namaste + "]|"},
         {shalom + " " + salam, "[" + shalom + "]| |[" + salam + "]|"}, // one script to a run, and so one font

@@ -22,7 +22,8 @@ bool needs_shaping(char32_t cp);
 // Marks that combine with the character before them.
 bool combining_mark(char32_t cp);
 // The pieces of a line in order. A run is of one script; it takes the
-// spaces and joiners between its letters (Windows reorders a right-to-left
+// spaces and joiners between its letters, and a right-to-left one the
+// digits and punctuation among and after them too (Windows orders such a
 // phrase as a whole), but never more than max_run characters, so that it
 // fits the glyph texture.
 std::vector<TextPiece> split_runs(const std::string& text, std::size_t max_run = 32);

@@ -30,6 +30,18 @@ constexpr Range kMarks[] = {
 constexpr char32_t kZeroWidthNonJoiner = 0x200C;
 constexpr char32_t kZeroWidthJoiner = 0x200D;
 
+// Hebrew, Arabic, Syriac, Thaana, N'Ko and their neighbours: written right
+// to left.
+constexpr int kLastRightToLeftScript = 6;
+
+// What a right-to-left run carries along: digits, spaces and punctuation
+// between its words (a date: "יום שני 7 בדצמבר 2026") are ordered with it.
+bool weak_or_neutral(char32_t cp)
+{
+    const bool ascii_letter = (cp >= U'A' && cp <= U'Z') || (cp >= U'a' && cp <= U'z');
+    return (cp >= 0x20 && cp < 0x7F && !ascii_letter) || (cp >= 0xA0 && cp <= 0xBF) || (cp >= 0x2010 && cp <= 0x205F);
+}
+
 // Marks and joiners: they belong to the letters around them.
 bool joins(char32_t cp)
 {
@@ -91,10 +103,15 @@ std::vector<TextPiece> split_runs(const std::string& text, std::size_t max_run)
             continue;
         }
         const int script = shaping_script(cp);
+        const bool right_to_left = script != 0 && script <= kLastRightToLeftScript;
         std::size_t end = i + 1;
         while (end < n && end - i < max_run) {
             const char32_t next = chars[end].first;
             if (combining_mark(next) || (script != 0 && (joins(next) || shaping_script(next) == script))) {
+                ++end;
+                continue;
+            }
+            if (right_to_left && weak_or_neutral(next)) {
                 ++end;
                 continue;
             }
@@ -110,6 +127,10 @@ std::vector<TextPiece> split_runs(const std::string& text, std::size_t max_run)
                 continue;
             }
             break;
+        }
+        // Spaces at its end are left to the line.
+        while (end > i + 1 && chars[end - 1].first == U' ') {
+            --end;
         }
         pieces.push_back(TextPiece{bytes(i, end), cp, true});
         i = end;
