@@ -24,7 +24,7 @@ struct ClockReading {
     std::tm local{};
     int ms = 0;
     long long utc_seconds = 0; // the same instant, seconds since 1970
-    ZoneStamp zone;            // for %z and %Z
+    ZoneStamp zone;            // for %z and %Z; read only when a line shows them
     // By Regional: the short and long date, the time without and with
     // seconds, as Windows writes them. Filled only for the forms a line asks
     // for (see StripModel::regional_forms); an empty one keeps its line's text.
@@ -77,6 +77,8 @@ public:
     unsigned update(const ClockReading& clock, const PowerReading& power);
     // Whether a shown line changes every second (a seconds conversion).
     bool shows_seconds() const;
+    // Whether the shown date or time line names the local zone (%z, %Z).
+    bool shows_zone() const;
     // Whether a shown line asks for this regional form.
     bool wants(Regional form) const;
     // Milliseconds from this reading to the next moment a shown text can
@@ -103,3 +105,5 @@ bool battery_is_low(const PowerReading& power, int threshold);
 std::string zone_pattern(const Settings& s, int zone);
 // Whether a time pattern shows seconds (%S, or %c, %T and %X, which include them).
 bool format_has_seconds(const std::string& pattern);
+// Whether a time pattern uses any of these conversions.
+bool format_uses(const std::string& pattern, const char* conversions);

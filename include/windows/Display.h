@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 
 class DisplayFont;
@@ -25,4 +26,11 @@ public:
     void set_font_size(float size);
     void set_font_spacing(float spacing);
     int draw();
+    // The text of a time pattern (see TimeFormat.h, English names) for a
+    // local time; null stands for a failed conversion. -1, and the text
+    // kept, when there is none or the pattern gives nothing.
+    int show_time(const std::string& pattern, const std::tm* local);
 };
+
+// The local time now, broken down; false when it cannot be had.
+bool read_local_time(std::tm* local);

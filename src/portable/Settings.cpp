@@ -18,6 +18,7 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kNearMiss = 2;
 constexpr int kMaxOffset = 10000;
 constexpr char kUtf16ByteOrderMark[] = "\xFF\xFE";
+constexpr const char* kNotUtf8 = "not UTF-8 (save the file as UTF-8)";
 // Windows' longest locale name (LOCALE_NAME_MAX_LENGTH, less its terminator).
 constexpr std::size_t kMaxLocaleName = 84;
 // A LOGFONT's face name holds 31 characters and its terminator.
@@ -472,19 +473,28 @@ bool refused(std::string* why, const char* reason)
     }
     return false;
 }
+
+// What every pattern's text must be: UTF-8, printable, at most 64 characters.
+bool check_pattern_text(const std::string& pattern, std::string* why)
+{
+    if (!utf8_valid(pattern)) {
+        return refused(why, kNotUtf8);
+    }
+    if (!printable_utf8(pattern)) {
+        return refused(why, "a control character");
+    }
+    if (utf8_length(pattern) > kMaxFormatLength) {
+        return refused(why, "longer than 64 characters");
+    }
+    return true;
+}
 }
 
 bool check_battery_format(const std::string& pattern, std::string* why)
 {
     auto refuse = [why](const char* reason) { return refused(why, reason); };
-    if (!utf8_valid(pattern)) {
-        return refuse("not UTF-8 (save the file as UTF-8)");
-    }
-    if (!printable_utf8(pattern)) {
-        return refuse("a control character");
-    }
-    if (utf8_length(pattern) > kMaxFormatLength) {
-        return refuse("longer than 64 characters");
+    if (!check_pattern_text(pattern, why)) {
+        return false;
     }
     static const char* const kFields[] = {"percent", "source", "state", "left", "saver"};
     for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -504,14 +514,8 @@ bool check_battery_format(const std::string& pattern, std::string* why)
 bool check_format(const std::string& pattern, std::string* why)
 {
     auto refuse = [why](const char* reason) { return refused(why, reason); };
-    if (!utf8_valid(pattern)) {
-        return refuse("not UTF-8 (save the file as UTF-8)");
-    }
-    if (!printable_utf8(pattern)) {
-        return refuse("a control character");
-    }
-    if (utf8_length(pattern) > kMaxFormatLength) {
-        return refuse("longer than 64 characters");
+    if (!check_pattern_text(pattern, why)) {
+        return false;
     }
     std::string line;
     if (!format_time(pattern, sample_time(), english_names(), ZoneStamp{0, "UTC"}, &line)) {
@@ -603,7 +607,7 @@ SettingsLoad parse_settings(const std::string& text)
                             k.parse == parse_zone_format<2>;
         if (!k.parse(kv->second, load.settings)) {
             if (!utf8_valid(kv->second)) {
-                why = "not UTF-8 (save the file as UTF-8)";
+                why = kNotUtf8;
             } else if (format) {
                 check_format(kv->second, &why);
             } else if (k.parse == parse_battery_format) {

@@ -147,6 +147,11 @@ bool battery_is_low(const PowerReading& power, int threshold)
 
 bool format_has_seconds(const std::string& pattern)
 {
+    return format_uses(pattern, kSecondsConversions);
+}
+
+bool format_uses(const std::string& pattern, const char* conversions)
+{
     for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
         if (pattern[i] != '%') {
             continue;
@@ -155,7 +160,7 @@ bool format_has_seconds(const std::string& pattern)
         if ((c == '#' || c == '-') && i + 1 < pattern.size()) {
             c = pattern[++i];
         }
-        if (c != '\0' && std::strchr(kSecondsConversions, c) != nullptr) {
+        if (c != '\0' && std::strchr(conversions, c) != nullptr) {
             return true;
         }
     }
@@ -230,6 +235,12 @@ bool StripModel::shows_seconds() const
     return (shown(LineKind::Date) && format_has_seconds(settings.date_format)) ||
            (shown(LineKind::Time) &&
             (settings.time_format == kRegionalLong || format_has_seconds(settings.time_format)));
+}
+
+bool StripModel::shows_zone() const
+{
+    return (shown(LineKind::Date) && format_uses(settings.date_format, "zZ")) ||
+           (shown(LineKind::Time) && format_uses(settings.time_format, "zZ"));
 }
 
 bool StripModel::wants(Regional form) const

@@ -4,6 +4,7 @@
 #include "OpenGl.h"
 #include "TextRuns.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -68,6 +69,19 @@ bool from_atlas(const DisplayFont* font, char32_t cp)
 int lay_out(const std::string& text, DisplayFont* font, int x, int spacing, std::vector<std::pair<int, int>>* atlas,
             std::vector<Placed>* cached)
 {
+    // Printable ASCII from the atlas, the default lines' every frame: one
+    // square per byte, with no cutting into runs.
+    const bool whole_font = font->glyphs != nullptr && !font->glyphs->family.empty();
+    if (!whole_font && std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        atlas->clear();
+        cached->clear();
+        int pen = x;
+        for (char c : text) {
+            atlas->emplace_back(static_cast<int>(c) - static_cast<int>(kFirstAtlas), pen);
+            pen += spacing;
+        }
+        return pen;
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         atlas->clear();
         cached->clear();
