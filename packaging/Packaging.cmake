@@ -5,15 +5,17 @@ install(TARGETS Brindlow RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/fira-code-36.png
               ${CMAKE_SOURCE_DIR}/res/fira-code-48.png ${CMAKE_SOURCE_DIR}/res/fira-code-72.png DESTINATION res)
 # The atlases' font itself, loaded privately at run time for the characters
-# beyond the atlases' ASCII; installed from the build host's fonts-firacode.
+# beyond the atlases' ASCII; installed from the build host's fonts-firacode
+# (scripts/setup). A cross toolchain re-roots every search path into its
+# sysroot, where no font is: the host's folders are searched as they are.
 find_file(BRINDLOW_FIRA_CODE_TTF FiraCode-Regular.ttf
   PATHS /usr/share/fonts/truetype/firacode "$ENV{LOCALAPPDATA}/Microsoft/Windows/Fonts" "$ENV{WINDIR}/Fonts"
-  NO_DEFAULT_PATH)
-if(BRINDLOW_FIRA_CODE_TTF)
-  install(FILES ${BRINDLOW_FIRA_CODE_TTF} DESTINATION res)
-else()
-  message(WARNING "FiraCode-Regular.ttf not found: the package draws characters beyond ASCII from installed fonts")
+  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT BRINDLOW_FIRA_CODE_TTF)
+  message(FATAL_ERROR "FiraCode-Regular.ttf not found, and every package ships it: install fonts-firacode "
+                      "(scripts/setup) or set BRINDLOW_FIRA_CODE_TTF to the file")
 endif()
+install(FILES ${BRINDLOW_FIRA_CODE_TTF} DESTINATION res)
 # Text files ship with CR LF line endings, as Notepad on older Windows needs
 # them; they are written into the build tree from the sources at configure time.
 function(brindlow_ship_text source name)
@@ -41,11 +43,27 @@ if(stb_start GREATER -1)
   file(WRITE "${CMAKE_BINARY_DIR}/shipped/stb-licence.txt"
        "stb_image (the image decoder in Brindlow.exe), by Sean Barrett and contributors:\n\n${stb_licence}")
   brindlow_ship_text("${CMAKE_BINARY_DIR}/shipped/stb-licence.txt" LICENSE-stb.txt)
+else()
+  message(FATAL_ERROR "${STB_INCLUDE_DIR}/stb_image.h: its licence, which ships, was not found")
 endif()
 set(BRINDLOW_RUNTIME_LICENSE /usr/share/doc/mingw-w64-common/copyright CACHE FILEPATH "MinGW-w64 runtime licence text")
-if(MINGW AND EXISTS ${BRINDLOW_RUNTIME_LICENSE})
+if(MINGW)
+  if(NOT EXISTS ${BRINDLOW_RUNTIME_LICENSE})
+    message(FATAL_ERROR "${BRINDLOW_RUNTIME_LICENSE}: the MinGW-w64 runtime's licence, which ships, is missing")
+  endif()
   brindlow_ship_text(${BRINDLOW_RUNTIME_LICENSE} LICENSE-mingw-w64.txt)
 endif()
+
+# What every package holds: packaging/README.txt's list. The packages are
+# checked against it as written to shipped/files.txt (CheckShippedFiles.cmake),
+# the installer by its test, which installs it.
+include(${CMAKE_SOURCE_DIR}/packaging/ShippedFiles.cmake)
+brindlow_shipped_files(${CMAKE_SOURCE_DIR}/packaging/README.txt BRINDLOW_SHIPPED_FILES)
+if(NOT MINGW)
+  list(REMOVE_ITEM BRINDLOW_SHIPPED_FILES LICENSE-mingw-w64.txt)
+endif()
+list(JOIN BRINDLOW_SHIPPED_FILES "\n" shipped_lines)
+file(WRITE "${CMAKE_BINARY_DIR}/shipped/files.txt" "${shipped_lines}\n")
 
 set(CPACK_PACKAGE_NAME Brindlow)
 set(CPACK_PACKAGE_VENDOR Brindlow)
@@ -198,6 +216,12 @@ set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh\n${BRINDLOW_
 find_program(BRINDLOW_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump llvm-objdump)
 set(CPACK_BRINDLOW_OBJDUMP "${BRINDLOW_OBJDUMP}")
 set(CPACK_BRINDLOW_MAX_EXE_BYTES 1048576)
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake)
+# Nor does it ship without a file that README.txt lists, or with one it
+# does not: checked on the staged files and on the ZIP itself.
+set(CPACK_BRINDLOW_README ${CMAKE_SOURCE_DIR}/README.md)
+set(CPACK_BRINDLOW_SHIPPED_LIST ${CMAKE_BINARY_DIR}/shipped/files.txt)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake
+                            ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake)
 
 include(CPack)

@@ -6,7 +6,10 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 long run_and_wait(std::string cmd, DWORD ms)
@@ -87,6 +90,43 @@ bool wait_for_class(const char* name, bool present, DWORD ms)
     }
 }
 
+// Every file under a folder, relative to it, with backslashes.
+void files_under(const std::string& dir, const std::string& prefix, std::vector<std::string>& out)
+{
+    WIN32_FIND_DATAA found{};
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            files_under(dir + "\\" + name, prefix + name + "\\", out);
+        } else {
+            out.push_back(prefix + name);
+        }
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+}
+
+// What every package holds: the list in packaging/README.txt, as the build
+// wrote it out (one relative path a line, forward slashes).
+std::vector<std::string> shipped_files()
+{
+    std::vector<std::string> files;
+    std::ifstream in(BRINDLOW_SHIPPED_LIST);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            std::replace(line.begin(), line.end(), '/', '\\');
+            files.push_back(line);
+        }
+    }
+    return files;
+}
+
 bool uninstall_entry_exists()
 {
     const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlow";
@@ -109,11 +149,18 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
 
     ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S /AUTOSTART", 120000), 0);
 
-    const char* files[] = {"Brindlow.exe", "icon.ico", "res\\fira-code.png", "README.txt",
-                           "LICENSE.txt", "LICENSE-FiraCode.txt", "Uninstall.exe"};
-    for (const char* f : files) {
-        EXPECT_TRUE(exists(dir + "\\" + f)) << f;
-    }
+    // Exactly what README.txt lists, and the uninstaller.
+    std::vector<std::string> files = shipped_files();
+    ASSERT_NE(std::find(files.begin(), files.end(), "res\\FiraCode-Regular.ttf"), files.end());
+    files.push_back("Uninstall.exe");
+    std::vector<std::string> installed;
+    files_under(dir, "", installed);
+    std::vector<std::string> expected = files;
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    std::sort(installed.begin(), installed.end(),
+              [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    EXPECT_EQ(installed, expected);
     EXPECT_TRUE(uninstall_entry_exists());
 
     EXPECT_FALSE(exists(dir + "\\res\\OFL.txt")) << "the font's licence once, beside Brindlow's";
@@ -161,8 +208,8 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
         EXPECT_NE(RegOpenKeyExA(root, "Software\\Brindlow", 0, KEY_READ, &vendor), ERROR_SUCCESS)
             << "an empty registry key is left";
     }
-    for (const char* f : files) {
-        if (std::string(f) != "Uninstall.exe") {
+    for (const std::string& f : files) {
+        if (f != "Uninstall.exe") {
             EXPECT_FALSE(exists(dir + "\\" + f)) << f;
         }
     }

@@ -1,0 +1,56 @@
+# Run by CPack for each package: before packing, on the staged files; after,
+# on the ZIP's own contents. Either must be exactly what packaging/README.txt
+# lists (the installer's are checked by installing it: tests/InstallerTest).
+# Also run by scripts/run on its run folder (-DBRINDLOW_CHECK_DIR=...
+# -DBRINDLOW_SHIPPED_LIST=build/shipped/files.txt).
+include(${CMAKE_CURRENT_LIST_DIR}/ShippedFiles.cmake)
+if(NOT DEFINED BRINDLOW_SHIPPED_LIST)
+  set(BRINDLOW_SHIPPED_LIST "${CPACK_BRINDLOW_SHIPPED_LIST}")
+endif()
+file(STRINGS "${BRINDLOW_SHIPPED_LIST}" expected)
+
+if(DEFINED BRINDLOW_CHECK_DIR)
+  brindlow_files_under("${BRINDLOW_CHECK_DIR}" actual)
+  list(REMOVE_ITEM actual brindlow.ini)
+  brindlow_compare_shipped("${BRINDLOW_CHECK_DIR}" "${expected}" "${actual}")
+elseif(CPACK_PACKAGE_FILES)
+  foreach(package IN LISTS CPACK_PACKAGE_FILES)
+    if(package MATCHES "\\.zip$")
+      execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf "${package}"
+                      OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+      if(NOT status EQUAL 0)
+        message(FATAL_ERROR "package: ${package} cannot be read")
+      endif()
+      string(REGEX REPLACE "\r?\n" ";" entries "${listing}")
+      set(actual)
+      foreach(entry IN LISTS entries)
+        # Folders are entries of their own.
+        if(entry AND NOT entry MATCHES "/$")
+          list(APPEND actual "${entry}")
+        endif()
+      endforeach()
+      list(SORT actual)
+      brindlow_compare_shipped("${package}" "${expected}" "${actual}")
+    endif()
+  endforeach()
+else()
+  brindlow_files_under("${CPACK_TEMPORARY_INSTALL_DIRECTORY}" actual)
+  brindlow_compare_shipped("the staged files of ${CPACK_GENERATOR}" "${expected}" "${actual}")
+  # The project's README names each file where it says what the downloads
+  # hold: its section "Getting it".
+  file(READ "${CPACK_BRINDLOW_README}" readme)
+  string(FIND "${readme}" "\n## Getting it\n" start)
+  if(start EQUAL -1)
+    message(FATAL_ERROR "package: README.md has no section \"Getting it\"")
+  endif()
+  math(EXPR start "${start} + 1")
+  string(SUBSTRING "${readme}" ${start} -1 readme)
+  string(FIND "${readme}" "\n## " end)
+  string(SUBSTRING "${readme}" 0 ${end} readme)
+  foreach(name IN LISTS expected)
+    string(FIND "${readme}" "`${name}`" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "package: README.md does not name `${name}`, which ships")
+    endif()
+  endforeach()
+endif()
