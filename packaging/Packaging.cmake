@@ -133,7 +133,7 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   !insertmacro BRINDLOW_CLOSE_RUNNING
   SetShellVarContext current
-  Delete '$SMSTARTUP\Brindlow.lnk'
+  Call un.brindlow_remove_own_startup
   IfFileExists '$APPDATA\Brindlow\*.*' 0 brindlow_settings_done
   ${GetParameters} $R0
   ClearErrors
@@ -144,7 +144,7 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   RMDir /r '$APPDATA\Brindlow'
   brindlow_settings_done:
   SetShellVarContext all
-  Delete '$SMSTARTUP\Brindlow.lnk'
+  Call un.brindlow_remove_own_startup
 ]=])
 # A running copy holds Brindlow.exe open: close it (WM_CLOSE to its overlay,
 # as its menu's Close does) and wait for the process to end, shown by its
@@ -191,6 +191,58 @@ Function brindlow_start_at_login
   CreateShortCut '$SMSTARTUP\Brindlow.lnk' '$INSTDIR\Brindlow.exe'
   StrCmp $SV_ALLUSERS 'AllUsers' 0 +2
   SetShellVarContext all
+FunctionEnd
+
+; The Startup shortcut is shared by every copy of Brindlow, and a portable
+; copy's "Start with Windows" may have taken it over: it goes only while it
+; starts this installed Brindlow.exe. NSIS has no command that reads a
+; shortcut's target, so Windows' own ShellLink object is asked (IPersistFile
+; Load is method 5, IShellLinkW GetPath method 3). Both paths are compared
+; in their long form (no 8.3 names) and, as StrCmp does, ignoring case.
+Function un.brindlow_remove_own_startup
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  IfFileExists '$SMSTARTUP\Brindlow.lnk' 0 brindlow_startup_done
+  StrCpy $3 ''
+  StrCpy $4 '$SMSTARTUP\Brindlow.lnk'
+  System::Call 'ole32::CoInitialize(p 0) i .r5'
+  System::Call 'ole32::CoCreateInstance(g `{00021401-0000-0000-C000-000000000046}`, p 0, i 1, g `{000214F9-0000-0000-C000-000000000046}`, *p .r1) i .r0'
+  IntCmp $0 0 0 brindlow_startup_com brindlow_startup_com
+  System::Call '$1->0(g `{0000010B-0000-0000-C000-000000000046}`, *p .r2) i .r0'
+  IntCmp $0 0 0 brindlow_startup_link brindlow_startup_link
+  System::Call '$2->5(w r4, i 0) i .r0'
+  IntCmp $0 0 0 brindlow_startup_file brindlow_startup_file
+  System::Call '$1->3(w .r3, i ${NSIS_MAX_STRLEN}, p 0, i 4) i .r0'
+  IntCmp $0 0 +2 0 0
+  StrCpy $3 ''
+  brindlow_startup_file:
+  System::Call '$2->2()'
+  brindlow_startup_link:
+  System::Call '$1->2()'
+  brindlow_startup_com:
+  IntCmp $5 0 0 +2 0
+  System::Call 'ole32::CoUninitialize()'
+  StrCmp $3 '' brindlow_startup_done
+  System::Call 'kernel32::GetLongPathNameW(w r3, w .r4, i ${NSIS_MAX_STRLEN}) i .r0'
+  IntCmp $0 0 +2 0 0
+  StrCpy $3 $4
+  StrCpy $1 '$INSTDIR\Brindlow.exe'
+  System::Call 'kernel32::GetLongPathNameW(w r1, w .r4, i ${NSIS_MAX_STRLEN}) i .r0'
+  IntCmp $0 0 +2 0 0
+  StrCpy $1 $4
+  StrCmp $3 $1 0 brindlow_startup_done
+  Delete '$SMSTARTUP\Brindlow.lnk'
+  brindlow_startup_done:
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
 FunctionEnd
 
 !define MUI_FINISHPAGE_SHOWREADME

@@ -1,5 +1,6 @@
 // The NSIS installer under Wine: a silent install, its shortcuts, and a
 // silent uninstall that leaves nothing behind.
+#include "StartupShortcut.h"
 #include "TestSupport.h"
 
 #include <objbase.h>
@@ -194,6 +195,12 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
     CreateDirectoryA(settings.c_str(), nullptr);
     write_file(settings + "\\brindlow.ini", std::vector<unsigned char>{'[', 'x', ']', '\n'});
 
+    // The installed copy's own shortcut, its target written in another case
+    // (as the Start menu's "Start with Windows" may write it): still its own.
+    std::string shouted = dir + "\\Brindlow.exe";
+    CharUpperA(&shouted[0]);
+    ASSERT_EQ(StartupShortcut::create(shouted, dir), 0);
+
     // Uninstalling under a running copy closes it too, and leaves nothing.
     running = start_installed(dir);
     ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000));
@@ -223,10 +230,18 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
     RemoveDirectoryA(dir.c_str());
     EXPECT_TRUE(exists(settings + "\\brindlow.ini")) << "kept unless the user asks";
 
-    // Installed again, then removed with the settings, as asked.
-    ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S", 120000), 0);
+    // Installed again, started at login, and then a portable copy's "Start
+    // with Windows" took the shortcut over. Removed with the settings, as
+    // asked: the portable copy's shortcut stays.
+    ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S /AUTOSTART", 120000), 0);
+    ASSERT_TRUE(exists(startup_link));
+    const std::string portable = fresh_temp_dir("installer-portable");
+    ASSERT_TRUE(CopyFileA((dir + "\\Brindlow.exe").c_str(), (portable + "\\Brindlow.exe").c_str(), FALSE));
+    ASSERT_EQ(StartupShortcut::create(portable + "\\Brindlow.exe", portable), 0);
     ASSERT_EQ(run_and_wait("\"" + dir + "\\Uninstall.exe\" /S /REMOVESETTINGS _?=" + dir, 120000), 0);
     EXPECT_FALSE(exists(settings));
+    EXPECT_TRUE(StartupShortcut::starts(portable + "\\Brindlow.exe")) << "the portable copy's shortcut was removed";
+    StartupShortcut::remove();
     DeleteFileA((dir + "\\Uninstall.exe").c_str());
     RemoveDirectoryA(dir.c_str());
     CoUninitialize();

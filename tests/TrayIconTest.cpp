@@ -521,6 +521,56 @@ TEST_F(Tray, StartWithWindowsAddsAndRemovesTheUsersStartupShortcut)
     CoUninitialize();
 }
 
+// The one shortcut is shared with every other copy (installed, portable):
+// one that starts another copy is not this copy's, and ticking points it here.
+TEST_F(Tray, StartWithWindowsIsCheckedOnlyForAShortcutThatStartsThisCopy)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::string other_dir = fresh_temp_dir("tray-other-copy");
+    const std::string other = other_dir + "\\Brindlow.exe";
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    ASSERT_TRUE(CopyFileA(exe, other.c_str(), FALSE));
+    ASSERT_EQ(StartupShortcut::create(other, other_dir), 0);
+    ModalDriver driver;
+
+    bool checked = true;
+    with_menu(tray, driver, [&checked](HWND w, HMENU m) {
+        checked = read_menu(m)[10].checked;
+        choose_item(w, 10);
+    });
+    EXPECT_FALSE(checked) << "the shortcut starts another copy";
+    Shortcut s = read_shortcut(StartupShortcut::path());
+    ASSERT_TRUE(s.loaded);
+    EXPECT_EQ(lstrcmpiA(s.target.c_str(), exe), 0) << "ticking points it at this copy: " << s.target;
+
+    // The shortcut now this copy's, an upper-cased target still counts.
+    char cwd[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    std::string shouted = exe;
+    CharUpperA(&shouted[0]);
+    ASSERT_EQ(StartupShortcut::create(shouted, cwd), 0);
+    with_menu(tray, driver, [&checked](HWND w, HMENU m) {
+        checked = read_menu(m)[10].checked;
+        choose_item(w, 10);
+    });
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(StartupShortcut::exists()) << "unticking removes this copy's shortcut";
+
+    // Pointed elsewhere while the menu is closed: the mark follows, and
+    // nothing of the other copy's is removed.
+    ASSERT_EQ(StartupShortcut::create(other, other_dir), 0);
+    with_menu(tray, driver, [&checked](HWND w, HMENU m) {
+        checked = read_menu(m)[10].checked;
+        dismiss_menu(w);
+    });
+    EXPECT_FALSE(checked);
+    EXPECT_EQ(lstrcmpiA(read_shortcut(StartupShortcut::path()).target.c_str(), other.c_str()), 0);
+    StartupShortcut::remove();
+    EXPECT_FALSE(driver.watchdog_fired);
+    CoUninitialize();
+}
+
 TEST_F(Tray, SettingsWritesTheCommentedFileFirstAndOpensIt)
 {
     const std::string path = appdata_settings();

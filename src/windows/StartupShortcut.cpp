@@ -1,5 +1,7 @@
 #include "StartupShortcut.h"
 
+#include "WideText.h"
+
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -18,6 +20,84 @@ bool StartupShortcut::exists()
 {
     const std::string p = path();
     return !p.empty() && GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string StartupShortcut::target()
+{
+    const std::string p = path();
+    if (p.empty() || GetFileAttributesA(p.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return std::string();
+    }
+    // Balanced on every path: the thread may already have COM, in any model.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string result;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(hr)) {
+        hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    }
+    if (SUCCEEDED(hr)) {
+        hr = file->Load(widen(p).c_str(), STGM_READ);
+    }
+    if (SUCCEEDED(hr)) {
+        char buf[MAX_PATH] = {};
+        // The path as saved: no search for a moved target, no 8.3 form.
+        if (link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
+            result = buf;
+        }
+    }
+    if (file != nullptr) {
+        file->Release();
+    }
+    if (link != nullptr) {
+        link->Release();
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+    return result;
+}
+
+namespace {
+// The full, long form of a path: the one way Windows names the file, up to case.
+std::string canonical(const std::string& path)
+{
+    char full[MAX_PATH] = {};
+    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    if (n == 0 || n >= MAX_PATH) {
+        return path;
+    }
+    // Short names are known only for files that exist; otherwise the full
+    // path is the best there is.
+    char longer[MAX_PATH] = {};
+    const DWORD m = GetLongPathNameA(full, longer, MAX_PATH);
+    return m > 0 && m < MAX_PATH ? std::string(longer) : std::string(full);
+}
+}
+
+bool StartupShortcut::same_file(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    // File names compare as NTFS does: ordinal, ignoring case by Windows'
+    // own upper-case table, not by the user's locale.
+    return CompareStringOrdinal(widen(canonical(a)).c_str(), -1, widen(canonical(b)).c_str(), -1, TRUE) ==
+           CSTR_EQUAL;
+}
+
+bool StartupShortcut::starts(const std::string& exe)
+{
+    return same_file(target(), exe);
+}
+
+bool StartupShortcut::starts_this_copy()
+{
+    char exe[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    return n > 0 && n < MAX_PATH && starts(exe);
 }
 
 int StartupShortcut::create(const std::string& target, const std::string& workdir)

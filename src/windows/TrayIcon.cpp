@@ -177,7 +177,7 @@ UINT track_menu(HWND owner, int hidden, const Settings* settings, bool moving)
     SetForegroundWindow(owner);
     CheckMenuItem(hMenu, TrayIcon::kCmdHide, MF_BYCOMMAND | (hidden ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(hMenu, TrayIcon::kCmdStartWithWindows,
-                  MF_BYCOMMAND | (StartupShortcut::exists() ? MF_CHECKED : MF_UNCHECKED));
+                  MF_BYCOMMAND | (StartupShortcut::starts_this_copy() ? MF_CHECKED : MF_UNCHECKED));
     mark_settings(settings != nullptr ? *settings : default_settings());
     ModifyMenuA(hMenu, TrayIcon::kCmdMove, MF_BYCOMMAND | MF_STRING, TrayIcon::kCmdMove, moving ? "Done" : "Move...");
     const UINT command = static_cast<UINT>(TrackPopupMenu(
@@ -319,9 +319,12 @@ int TrayIcon::show_balloon(const std::string& title, const std::string& text)
 
 namespace {
 // "Start with Windows": this Brindlow.exe, started where its data is now.
+// The shortcut is shared by every copy: one that starts another copy is
+// left alone when unticking and re-pointed here when ticking, as the mark
+// showed it unticked.
 void toggle_start_with_windows()
 {
-    if (StartupShortcut::exists()) {
+    if (StartupShortcut::starts_this_copy()) {
         StartupShortcut::remove();
         return;
     }
