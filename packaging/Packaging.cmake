@@ -4,17 +4,7 @@
 install(TARGETS Brindlow RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/fira-code-36.png
               ${CMAKE_SOURCE_DIR}/res/fira-code-48.png ${CMAKE_SOURCE_DIR}/res/fira-code-72.png DESTINATION res)
-# The atlases' font itself, loaded privately at run time for the characters
-# beyond the atlases' ASCII; installed from the build host's fonts-firacode
-# (scripts/setup). A cross toolchain re-roots every search path into its
-# sysroot, where no font is: the host's folders are searched as they are.
-find_file(BRINDLOW_FIRA_CODE_TTF FiraCode-Regular.ttf
-  PATHS /usr/share/fonts/truetype/firacode "$ENV{LOCALAPPDATA}/Microsoft/Windows/Fonts" "$ENV{WINDIR}/Fonts"
-  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
-if(NOT BRINDLOW_FIRA_CODE_TTF)
-  message(FATAL_ERROR "FiraCode-Regular.ttf not found, and every package ships it: install fonts-firacode "
-                      "(scripts/setup) or set BRINDLOW_FIRA_CODE_TTF to the file")
-endif()
+# The atlases' font itself (found in CMakeLists.txt).
 install(FILES ${BRINDLOW_FIRA_CODE_TTF} DESTINATION res)
 # Text files ship with CR LF line endings, as Notepad on older Windows needs
 # them; they are written into the build tree from the sources at configure time.
