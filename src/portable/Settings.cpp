@@ -683,7 +683,7 @@ SettingsLoad load_settings_file(const std::string& path)
         return unreadable();
     }
     if (text.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
-        return SettingsLoad{default_settings(), {path + ": larger than 64 KB; the built-in settings apply"}};
+        return SettingsLoad{default_settings(), {path + kTooLargeProblem}};
     }
     return parse_settings(text);
 }
