@@ -306,7 +306,8 @@ int SettingsFile::set_key(const std::string& section, const std::string& key, co
         std::string edited;
         std::string problem;
         if (edit_ini_file(text, section, key, value, remove, &edited, &problem) != 0) {
-            *why = target + ": cannot be changed: " + problem;
+            *why = target;
+            why->append(": cannot be changed: ").append(problem);
             return -1;
         }
         if (edited == text) {
