@@ -26,11 +26,6 @@ IniData read(const std::string& text)
 void check(const std::string& bytes)
 {
     const DecodedText decoded = decode_text(bytes);
-    // The reader stops at Ctrl-Z (DOS's end of text): what follows is no
-    // longer the file's as far as it is concerned.
-    if (decoded.text.find('\x1A') != std::string::npos) {
-        return;
-    }
     for (const char* section : {"overlay", ""}) {
         for (const bool remove : {false, true}) {
             std::string out;
@@ -38,12 +33,15 @@ void check(const std::string& bytes)
             const int result = edit_ini_file(bytes, section, "corner", "bottom-right", remove, &out, &why);
             if (result != 0) {
                 // Or when the change itself would make the file read as
-                // another encoding (a line starting with FE FF comes first).
+                // another encoding (a line starting with FE FF comes first),
+                // or would not be read at all: the reader stops at Ctrl-Z
+                // (DOS's end of text).
                 const std::string plain = remove ? remove_ini_key(decoded.text, section, "corner")
                                                  : set_ini_key(decoded.text, section, "corner", "bottom-right");
                 std::string again;
                 const bool lost = encode_text(plain, decoded.encoding, &again) != 0 ||
-                                  decode_text(again).encoding != decoded.encoding;
+                                  decode_text(again).encoding != decoded.encoding ||
+                                  decoded.text.find('\x1A') != std::string::npos;
                 if (decoded.faithful ? !lost : why != decoded.problem) {
                     __builtin_trap();
                 }

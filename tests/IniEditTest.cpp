@@ -177,9 +177,25 @@ TEST(IniEdit, AFileThatCannotBeWrittenBackExactlyIsRefused)
         EXPECT_EQ(edit_ini_file(k.bytes, "overlay", "corner", "bottom-right", false, &out, &why), -1);
         EXPECT_EQ(why, k.why);
     }
-    // A value that is not UTF-8 has no UTF-16 form.
+    // What follows Ctrl-Z is not the file's to the reader: a change there would not apply.
     std::string out;
     std::string why;
+    EXPECT_EQ(edit_ini_file("[text]\r\ncolour = #FFFFFF\r\n\x1A\r\n", "overlay", "corner", "bottom-right", false, &out,
+                            &why),
+              -1);
+    EXPECT_EQ(why, "a Ctrl-Z character (end of text) is in the way of the change");
+    EXPECT_EQ(edit_ini_file("[overlay]\r\ncorner = top-left\r\n\x1A[overlay]\r\ncorner = x\r\n", "overlay", "corner",
+                            "bottom-right", false, &out, &why),
+              -1);
+    // Replacing the line would take out the Ctrl-Z and let "x = 1" be read.
+    EXPECT_EQ(edit_ini_file("[overlay]\r\ncorner = top-left\x1A\r\nx = 1\r\n", "overlay", "corner", "bottom-right",
+                            false, &out, &why),
+              -1);
+    EXPECT_EQ(edit_ini_file("[overlay]\r\ncorner = top-left\r\n\x1A", "overlay", "corner", "bottom-right", false, &out,
+                            &why),
+              0);
+    EXPECT_EQ(out, "[overlay]\r\ncorner = bottom-right\r\n\x1A");
+    // A value that is not UTF-8 has no UTF-16 form.
     EXPECT_EQ(edit_ini_file(bytes_in(u"\uFEFF", Form::Utf16Le), "text", "text", "\xF6", false, &out, &why), -1);
 }
 

@@ -9,6 +9,8 @@ namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr const char* kNotText = "the new value cannot be written in the file's encoding";
 constexpr const char* kNotKept = "the change cannot be written in the file's encoding";
+constexpr const char* kNotRead = "a Ctrl-Z character (end of text) is in the way of the change";
+constexpr char kEndOfText = '\x1A';
 
 // One line of the text, with the bytes that end it ("\r\n", "\n" or none).
 struct Line {
@@ -130,6 +132,15 @@ std::string end_for(const std::string& end, const std::string& eol)
     return end.empty() ? eol : end == "\r" ? "\r\n" : end;
 }
 
+// What the reader takes from the text, without its status.
+IniData read_settings_text(const std::string& text)
+{
+    INIReader reader;
+    IniData data = reader.parse_text(text.compare(0, 3, kByteOrderMark) == 0 ? text.substr(3) : text);
+    data.erase("return");
+    return data;
+}
+
 // The line at i, keeping any byte-order mark it starts with.
 void replace_line(std::vector<Line>& lines, int i, const std::string& body)
 {
@@ -209,6 +220,25 @@ int edit_ini_file(const std::string& bytes, const std::string& section, const st
     }
     const std::string edited =
         remove ? remove_ini_key(decoded.text, section, key) : set_ini_key(decoded.text, section, key, value);
+    // The reader stops at Ctrl-Z; the editor does not, and may change a
+    // line after it, add one there, or take out the Ctrl-Z with the rest of
+    // a line: what the reader takes must be what it took, and the change.
+    if (decoded.text.find(kEndOfText) != std::string::npos) {
+        IniData expected = read_settings_text(decoded.text);
+        if (remove) {
+            expected[section].erase(key);
+        } else {
+            expected[section][key] = value;
+        }
+        // The reader makes no entry for a section without keys.
+        if (expected[section].empty()) {
+            expected.erase(section);
+        }
+        if (read_settings_text(edited) != expected) {
+            *why = kNotRead;
+            return -1;
+        }
+    }
     if (encode_text(edited, decoded.encoding, out) != 0) {
         *why = kNotText;
         return -1;
