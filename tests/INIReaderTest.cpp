@@ -76,6 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"crlf_endings", "[s]\r\nk=v\r\n", {{"s", {{"k", "v"}}}}},
         Case{"lone_cr_stays", "k=v\rw\n", {{"", {{"k", "v\rw"}}}}},
         Case{"last_line_without_line_feed", "[s]\nk=v", {{"s", {{"k", "v"}}}}},
+        Case{"last_line_ends_in_a_lone_cr", "[s]\r\ncorner = top-right\r", {{"s", {{"corner", "top-right"}}}}},
+        Case{"only_one_cr_is_dropped", "k=v\r\r", {{"", {{"k", "v\r"}}}}},
+        Case{"cr_before_ctrl_z_ends_the_line", std::string("k=1\r\x1A", 5), {{"", {{"k", "1"}}}}},
         Case{"ctrl_z_ends_the_file", std::string("k=1\nj=2\x1Aq=3\n", 13), {{"", {{"k", "1"}, {"j", "2"}}}}},
         Case{"nul_bytes_are_ordinary", std::string("k=a\0b\n", 6), {{"", {{"k", std::string("a\0b", 3)}}}}}),
     [](const ::testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });

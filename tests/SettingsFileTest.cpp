@@ -233,6 +233,117 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
 }
 
 namespace {
+// Text as Notepad's "Unicode" saves it: UTF-16 LE with a byte-order mark,
+// written out here rather than by the code under test.
+std::string notepad_unicode(const std::u16string& text)
+{
+    std::string out = "\xFF\xFE";
+    for (char16_t u : text) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+
+std::string file_text(const std::string& path)
+{
+    const std::vector<unsigned char> bytes = read_whole_file(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+}
+
+TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    const std::u16string mine = u"; M\u00E4rz \u6708 notes\r\n[overlay]\r\n;corner = top-left\r\n[mine]\r\nkeep = \u00E9\r\n";
+    save(path, notepad_unicode(mine));
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    tray.settings_file = &file;
+    tray.settings = &window.model.settings;
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 1), 0);
+    EXPECT_TRUE(run_frames(window, 3000, [&] { return where().right == sw && where().top == 0; }));
+    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdLineFirst + 2), 0); // Battery off
+    EXPECT_TRUE(run_frames(window, 3000, [&] { return where().bottom - where().top == 78; }));
+    const std::string expected = notepad_unicode(u"; M\u00E4rz \u6708 notes\r\n[overlay]\r\ncorner = top-right\r\n"
+                                                 u"[mine]\r\nkeep = \u00E9\r\n\r\n[lines]\r\nshow = date, time\r\n");
+    EXPECT_EQ(file_text(path), expected);
+    // Read as the text it is, not as bytes: only the section of one's own is unknown.
+    EXPECT_EQ(window.settings_problems, std::vector<std::string>{"[mine]: unknown section; did you mean [lines]?"});
+}
+
+TEST_F(SettingsInUse, AMenuItemOnAFileItCannotWriteBackExactlyIsReportedAndLeavesIt)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    tray.settings_file = &file;
+    tray.settings = &window.model.settings;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reported;
+    };
+    const Case cases[] = {
+        {"half a UTF-16 character", notepad_unicode(u"[overlay]\r\ncorner = top-left\r\n") + "\n",
+         "its last byte is half a character"},
+        {"UTF-16 without its mark", notepad_unicode(u"[overlay]\r\n").substr(2), "NUL bytes"},
+        // Not read whole: the report is the reader's own.
+        {"over 64 KB", "[overlay]\r\n" + std::string(70000, ';') + "\r\n", "larger than 64 KB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        save(path, c.bytes);
+        window.load_settings();
+        tray.nid.szInfo[0] = '\0';
+        EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 3), -1);
+        EXPECT_NE(std::string(tray.nid.szInfo).find(c.reported), std::string::npos) << tray.nid.szInfo;
+        EXPECT_TRUE(file_text(path) == c.bytes) << "the file is as it was";
+        EXPECT_EQ(GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST_F(SettingsInUse, AMenuWriteRacingAnEditorSavingInPlaceStartsAgain)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    save(path, "[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = before\r\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    tray.settings_file = &file;
+    tray.settings = &window.model.settings;
+    // The editor saves in place between the read and the rename: the same
+    // size once (only the write time tells), then a longer file, then it
+    // is left alone.
+    const std::string saves[] = {"[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = after!\r\n",
+                                 "[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = after, longer\r\n"};
+    int calls = 0;
+    file.before_replace = [&](const std::string& target) {
+        if (calls < 2) {
+            Sleep(20); // a later write time on any file system's clock
+            save(target, saves[calls]);
+        }
+        ++calls;
+    };
+    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 1), 0);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(file_text(path), "[overlay]\r\ncorner = top-right\r\n[text]\r\ntext = after, longer\r\n");
+
+    // An editor that never stops: the file is left to it, and that is said.
+    file.before_replace = [&](const std::string& target) {
+        Sleep(20);
+        save(target, saves[++calls % 2]);
+    };
+    tray.nid.szInfo[0] = '\0';
+    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 3), -1);
+    EXPECT_NE(std::string(tray.nid.szInfo).find("changed each time"), std::string::npos) << tray.nid.szInfo;
+    EXPECT_EQ(file_text(path).find("bottom-right"), std::string::npos);
+    file.before_replace = nullptr;
+}
+
+namespace {
 void key(HWND hwnd, UINT vk)
 {
     PostMessageA(hwnd, WM_KEYDOWN, vk, 1);

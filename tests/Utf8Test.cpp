@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 TEST(Utf8, MalformedSequencesAreOneBadByteEachAndNeverReadPastTheEnd)
 {
@@ -43,18 +44,65 @@ TEST(Utf8, MalformedSequencesAreOneBadByteEachAndNeverReadPastTheEnd)
     EXPECT_TRUE(printable_utf8("\xC2\xA0\xE6\x9C\x88"));
 }
 
-TEST(Utf8, ASettingsFileSavedAsUnicodeReadsAsUtf8)
+namespace {
+std::string utf16(const std::u16string& units, bool big_endian)
 {
-    // "[lines]\r\ntext = März 月 😀\r\n" in UTF-16 LE with its byte-order mark, and a lone surrogate after.
-    const std::u16string wide = u"[lines]\r\ntext = M\u00E4rz \u6708 \U0001F600\r\n";
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : wide) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
+    std::string out;
+    for (char16_t u : units) {
+        const char high = static_cast<char>(u >> 8);
+        const char low = static_cast<char>(u & 0xFF);
+        out += big_endian ? high : low;
+        out += big_endian ? low : high;
     }
-    const SettingsLoad load = parse_settings(bytes);
-    EXPECT_TRUE(load.problems.empty()) << load.problems.front();
-    EXPECT_EQ(load.settings.text, "M\xC3\xA4rz \xE6\x9C\x88 \xF0\x9F\x98\x80");
-    EXPECT_EQ(utf8_from_utf16le(std::string("\x00\xD8\x41\x00", 4)), "\xEF\xBF\xBD" "A");
-    EXPECT_EQ(utf8_from_utf16le(std::string("\x41", 1)), ""); // an odd byte at the end is dropped
+    return out;
+}
+}
+
+TEST(Utf8, ASettingsFileSavedAsUnicodeReadsAsUtf8EitherWayRound)
+{
+    // "[lines]\r\ntext = März 月 😀\r\n" in UTF-16 with its byte-order mark.
+    const std::u16string wide = u"\uFEFF[lines]\r\ntext = M\u00E4rz \u6708 \U0001F600\r\n";
+    for (bool big_endian : {false, true}) {
+        SCOPED_TRACE(big_endian ? "big-endian" : "little-endian");
+        const SettingsLoad load = parse_settings(utf16(wide, big_endian));
+        EXPECT_TRUE(load.problems.empty()) << load.problems.front();
+        EXPECT_EQ(load.settings.text, "M\xC3\xA4rz \xE6\x9C\x88 \xF0\x9F\x98\x80");
+    }
+}
+
+TEST(Utf8, HalfACharacterALoneSurrogateAndNulBytesAreReported)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string text; // what the line shows: the default when refused
+        std::vector<std::string> problems; // the first ones, in order
+    };
+    const std::string half = "not UTF-16: its last byte is half a character (save the file as UTF-8)";
+    const std::string nul = "holds NUL bytes, not text (save the file as UTF-8)";
+    const Case cases[] = {
+        {"an odd byte at the end, the rest applies", utf16(u"\uFEFF[lines]\r\ntext = hi", false) + "!", "hi",
+         {half}},
+        {"a lone surrogate in a value, big-endian", utf16(u"\uFEFF[overlay]\r\ncorner = top-right\r\n[lines]\r\n"
+                                                         u"text = a\xD83D" "b\r\n", true),
+         "",
+         {"[lines] text = a???b: not UTF-16: half of a surrogate pair (type the character again); use a line of "
+          "your own, at most 100 characters in any script, shown where show lists text"}},
+        {"a file of NUL bytes", std::string(64, '\0'), "", {nul}},
+        {"UTF-16 without its mark", utf16(u"[lines]\r\ntext = hi\r\n", false), "", {nul}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SettingsLoad load = parse_settings(c.bytes);
+        EXPECT_EQ(load.settings.text, c.text);
+        ASSERT_GE(load.problems.size(), c.problems.size());
+        for (std::size_t i = 0; i < c.problems.size(); ++i) {
+            EXPECT_EQ(load.problems[i], c.problems[i]);
+        }
+    }
+    EXPECT_EQ(parse_settings(utf16(u"\uFEFF[lines]\r\ntext = a\xD83D" "b\r\n[overlay]\r\ncorner = top-right\r\n",
+                                   false))
+                  .settings.corner,
+              Corner::TopRight)
+        << "every other key still applies";
 }

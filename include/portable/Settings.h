@@ -54,6 +54,8 @@ struct SettingsLoad {
 constexpr const char* kSettingsFileName = "brindlow.ini";
 // Larger than any real settings file; beyond it the file is not read.
 constexpr long long kMaxSettingsBytes = 64LL * 1024LL;
+// What a file over kMaxSettingsBytes is reported with, after its path.
+constexpr const char* kTooLargeProblem = ": larger than 64 KB; the built-in settings apply";
 constexpr std::size_t kMaxFormatLength = 64;
 // date_format and time_format: the locale's own short or long way of writing
 // it, as Windows writes it.

@@ -20,6 +20,3 @@ std::size_t utf8_length(const std::string& text);
 void utf8_append(std::string* out, char32_t cp);
 // Well-formed, with no control characters (C0, DEL, C1): text a line may show.
 bool printable_utf8(const std::string& text);
-// UTF-16 little-endian bytes (as Notepad's "Unicode" saves them, without the
-// byte-order mark) as UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string utf8_from_utf16le(const std::string& bytes);

@@ -50,7 +50,9 @@ IniData INIReader::parse_text(const std::string& text)
             stop = end;
         }
         std::string line = text.substr(start, stop - start);
-        if (stop < end && !line.empty() && line.back() == '\r') {
+        // A CR ends a line before a newline, and also at the very end (a
+        // file cut off after it, or saved with old Mac line endings).
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         apply_line(line, section, result);
@@ -107,7 +109,11 @@ IniData INIReader::parse_file(std::string file_path)
     // Closing a file that was only read from cannot lose anything.
     (void)std::fclose(f);
     if (!read_failed) {
-        apply_line(line, section, result); // the last line needs no line feed
+        // The last line needs no line feed; a CR alone still ends it.
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        apply_line(line, section, result);
     }
     result[kStatusSection][kStatusKey] = read_failed ? "true" : "false";
     return result;

@@ -1,11 +1,16 @@
 #include "IniEdit.h"
 
 #include "INIReader.h"
+#include "TextEncoding.h"
 
 #include <vector>
 
 namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr const char* kNotText = "the new value cannot be written in the file's encoding";
+constexpr const char* kNotKept = "the change cannot be written in the file's encoding";
+constexpr const char* kNotRead = "a Ctrl-Z character (end of text) is in the way of the change";
+constexpr char kEndOfText = '\x1A';
 
 // One line of the text, with the bytes that end it ("\r\n", "\n" or none).
 struct Line {
@@ -20,7 +25,9 @@ std::vector<Line> split(const std::string& text)
     while (start < text.size()) {
         const std::size_t nl = text.find('\n', start);
         if (nl == std::string::npos) {
-            lines.push_back(Line{text.substr(start), ""});
+            // A CR alone ends the last line too, to the reader.
+            const bool cr = text.back() == '\r';
+            lines.push_back(Line{text.substr(start, text.size() - start - (cr ? 1 : 0)), cr ? "\r" : ""});
             break;
         }
         const bool cr = nl > start && text[nl - 1] == '\r';
@@ -118,12 +125,20 @@ std::string line_end(const std::string& text)
     return text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
 }
 
-// The ending for a last line that had none. A lone CR at its very end is
-// part of its value to the reader, which drops a CR only before a newline:
-// "\r\n" after it keeps it there.
-std::string end_for(const std::string& body, const std::string& eol)
+// The ending for a last line followed by a new one: a lone CR, which ended
+// it only because nothing came after, becomes CR LF.
+std::string end_for(const std::string& end, const std::string& eol)
 {
-    return !body.empty() && body.back() == '\r' ? "\r\n" : eol;
+    return end.empty() ? eol : end == "\r" ? "\r\n" : end;
+}
+
+// What the reader takes from the text, without its status.
+IniData read_settings_text(const std::string& text)
+{
+    INIReader reader;
+    IniData data = reader.parse_text(text.compare(0, 3, kByteOrderMark) == 0 ? text.substr(3) : text);
+    data.erase("return");
+    return data;
 }
 
 // The line at i, keeping any byte-order mark it starts with.
@@ -148,9 +163,7 @@ std::string set_ini_key(const std::string& text, const std::string& section, con
     }
     if (f.section && f.section_end >= 0) {
         Line& last = lines[static_cast<std::size_t>(f.section_end)];
-        if (last.end.empty()) {
-            last.end = end_for(last.body, eol);
-        }
+        last.end = end_for(last.end, eol);
         lines.insert(lines.begin() + f.section_end + 1, Line{setting, eol});
         return join(lines);
     }
@@ -163,11 +176,13 @@ std::string set_ini_key(const std::string& text, const std::string& section, con
         lines.insert(lines.begin(), Line{(bom ? std::string(kByteOrderMark) : std::string()) + setting, eol});
         return join(lines);
     }
+    // A blank line before the new section, unless the text is empty but
+    // for its byte-order mark.
     std::string out = text;
-    if (!out.empty() && out.back() != '\n') {
-        out += end_for(out, eol);
-    }
     if (!out.empty() && out != kByteOrderMark) {
+        if (out.back() != '\n') {
+            out += out.back() == '\r' ? "\n" : eol;
+        }
         out += eol;
     }
     return out + "[" + section + "]" + eol + setting + eol;
@@ -193,4 +208,46 @@ std::string remove_ini_key(const std::string& text, const std::string& section, 
         }
     }
     return join(lines);
+}
+
+int edit_ini_file(const std::string& bytes, const std::string& section, const std::string& key,
+                  const std::string& value, bool remove, std::string* out, std::string* why)
+{
+    const DecodedText decoded = decode_text(bytes);
+    if (!decoded.faithful) {
+        *why = decoded.problem;
+        return -1;
+    }
+    const std::string edited =
+        remove ? remove_ini_key(decoded.text, section, key) : set_ini_key(decoded.text, section, key, value);
+    // The reader stops at Ctrl-Z; the editor does not, and may change a
+    // line after it, add one there, or take out the Ctrl-Z with the rest of
+    // a line: what the reader takes must be what it took, and the change.
+    if (decoded.text.find(kEndOfText) != std::string::npos) {
+        IniData expected = read_settings_text(decoded.text);
+        if (remove) {
+            expected[section].erase(key);
+        } else {
+            expected[section][key] = value;
+        }
+        // The reader makes no entry for a section without keys.
+        if (expected[section].empty()) {
+            expected.erase(section);
+        }
+        if (read_settings_text(edited) != expected) {
+            *why = kNotRead;
+            return -1;
+        }
+    }
+    if (encode_text(edited, decoded.encoding, out) != 0) {
+        *why = kNotText;
+        return -1;
+    }
+    // Read back as the reader will: the same encoding, and the same text.
+    const DecodedText back = decode_text(*out);
+    if (back.encoding != decoded.encoding || back.text != edited || !back.faithful) {
+        *why = kNotKept;
+        return -1;
+    }
+    return 0;
 }

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "INIReader.h"
+#include "TextEncoding.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
 
@@ -17,8 +18,6 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 // would suggest unrelated keys.
 constexpr std::size_t kNearMiss = 2;
 constexpr int kMaxOffset = 10000;
-constexpr char kUtf16ByteOrderMark[] = "\xFF\xFE";
-constexpr const char* kNotUtf8 = "not UTF-8 (save the file as UTF-8)";
 // Windows' longest locale name (LOCALE_NAME_MAX_LENGTH, less its terminator).
 constexpr std::size_t kMaxLocaleName = 84;
 // A LOGFONT's face name holds 31 characters and its terminator.
@@ -478,7 +477,7 @@ bool refused(std::string* why, const char* reason)
 bool check_pattern_text(const std::string& pattern, std::string* why)
 {
     if (!utf8_valid(pattern)) {
-        return refused(why, kNotUtf8);
+        return refused(why, malformed_text_problem(TextEncoding::Utf8));
     }
     if (!printable_utf8(pattern)) {
         return refused(why, "a control character");
@@ -578,10 +577,11 @@ std::size_t line_of(const std::string& text, const std::string& section, const s
 SettingsLoad parse_settings(const std::string& text)
 {
     // Notepad saves UTF-8 with a byte-order mark, which the reader keeps in
-    // the first line, and its "Unicode" as UTF-16 with one of its own.
-    const bool bom = text.compare(0, 3, kByteOrderMark) == 0;
-    const bool utf16 = text.compare(0, 2, kUtf16ByteOrderMark) == 0;
-    const std::string body = utf16 ? utf8_from_utf16le(text.substr(2)) : (bom ? text.substr(3) : text);
+    // the first line, and its "Unicode" as UTF-16 with one of its own, which
+    // decoding turns into UTF-8's.
+    const DecodedText decoded = decode_text(text);
+    const bool bom = decoded.text.compare(0, 3, kByteOrderMark) == 0;
+    const std::string body = bom ? decoded.text.substr(3) : decoded.text;
     INIReader reader;
     IniData data = reader.parse_text(body);
     data.erase("return");
@@ -589,6 +589,9 @@ SettingsLoad parse_settings(const std::string& text)
     SettingsLoad load{default_settings(), {}};
     // Each problem with the line it is about, to be reported in the file's order.
     std::vector<std::pair<std::size_t, std::string>> found;
+    if (!decoded.problem.empty()) {
+        found.emplace_back(0, decoded.problem);
+    }
     const std::vector<std::string> known_sections = sections();
     // In the order of the table, so that problems come in the file's
     // documented order whatever order the map holds them in.
@@ -607,7 +610,7 @@ SettingsLoad parse_settings(const std::string& text)
                             k.parse == parse_zone_format<2>;
         if (!k.parse(kv->second, load.settings)) {
             if (!utf8_valid(kv->second)) {
-                why = kNotUtf8;
+                why = malformed_text_problem(decoded.encoding);
             } else if (format) {
                 check_format(kv->second, &why);
             } else if (k.parse == parse_battery_format) {
@@ -680,7 +683,7 @@ SettingsLoad load_settings_file(const std::string& path)
         return unreadable();
     }
     if (text.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
-        return SettingsLoad{default_settings(), {path + ": larger than 64 KB; the built-in settings apply"}};
+        return SettingsLoad{default_settings(), {path + kTooLargeProblem}};
     }
     return parse_settings(text);
 }

@@ -3,7 +3,6 @@
 namespace {
 constexpr char32_t kMaxCodePoint = 0x10FFFF;
 constexpr char32_t kSurrogateFirst = 0xD800;
-constexpr char32_t kLowSurrogateFirst = 0xDC00;
 constexpr char32_t kSurrogateLast = 0xDFFF;
 
 bool continuation(unsigned char b) { return (b & 0xC0U) == 0x80U; }
@@ -107,27 +106,4 @@ bool printable_utf8(const std::string &text) {
     }
   }
   return true;
-}
-
-std::string utf8_from_utf16le(const std::string &bytes) {
-  std::string out;
-  const auto unit = [&bytes](std::size_t k) {
-    return static_cast<char32_t>(
-        static_cast<unsigned char>(bytes[k]) |
-        (static_cast<unsigned char>(bytes[k + 1]) << 8U));
-  };
-  for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) {
-    char32_t cp = unit(k);
-    if (cp >= kSurrogateFirst && cp < kLowSurrogateFirst &&
-        k + 3 < bytes.size()) {
-      const char32_t low = unit(k + 2);
-      if (low >= kLowSurrogateFirst && low <= kSurrogateLast) {
-        cp = 0x10000 + ((cp - kSurrogateFirst) << 10U) +
-             (low - kLowSurrogateFirst);
-        k += 2;
-      }
-    }
-    utf8_append(&out, cp); // a lone surrogate becomes U+FFFD there
-  }
-  return out;
 }
