@@ -386,6 +386,38 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
         << tray.nid.szInfo;
 }
 
+// Santiago's TZI begins daylight time (UTC-3) on September's second Sunday;
+// the prefix's Dynamic DST records say the first Sunday in 2023 and 2026 and
+// the second in 2024 (read from build/wineprefix/system.reg). By hand, at
+// 12:00 UTC: 2023-09-05 is after the 3rd (a Sunday), before the 10th: 09:00
+// -0300; 2024-09-05 is before the 8th: 08:00 -0400; 2026-09-10 is after
+// the 6th, before the 13th: 09:00 -0300. The TZI alone would give 08:00
+// -0400 for all three, 2026's record for every year 09:00 -0300.
+TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
+{
+    struct Case {
+        long long utc;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1693915200, "Santiago 2023-09-05 09:00 -0300"},
+        {1725537600, "Santiago 2024-09-05 08:00 -0400"},
+        {1789041600, "Santiago 2026-09-10 09:00 -0300"},
+    };
+    g_zone_test_clock = read_local_clock();
+    window.read_clock = zone_test_clock;
+    save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1\n[zones]\nzone1 = Pacific SA Standard Time\n"
+                                  "zone1_format = Santiago %Y-%m-%d %H:%M %z\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    for (const Case& k : cases) {
+        g_zone_test_clock.utc_seconds = k.utc;
+        window.load_settings();
+        ASSERT_TRUE(window.zone_known[0]);
+        EXPECT_EQ(window.zone_displays[0].text, k.text);
+    }
+}
+
 namespace {
 // Monday 2026-12-07 17:33:00, handed in as the local time.
 ClockReading monday_clock()
