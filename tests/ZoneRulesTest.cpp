@@ -157,6 +157,49 @@ TEST(ZoneRules, EachYearTakesItsOwnRecordOrTheNearest)
     EXPECT_EQ(zone_time(1288479600, russia).offset_minutes, 180);
 }
 
+namespace {
+// Santiago's records for 2014-2016 as a Wine prefix holds them: 2014
+// daylight time (UTC-3) to April's 4th Sunday and from September's 1st, at
+// 00:00; 2015 UTC-3 all year without daylight time; 2016 daylight time to
+// May's 3rd Sunday and from August's 2nd.
+ZoneRules santiago_by_year()
+{
+    const ZoneRules y2014{240, 0, -60, {4, 0, 4, 0, 0}, {9, 0, 1, 0, 0}};
+    const ZoneRules y2015{180, 0, -60, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+    const ZoneRules y2016{240, 0, -60, {5, 0, 3, 0, 0}, {8, 0, 2, 0, 0}};
+    ZoneRules r = y2016;
+    r.first_year = 2014;
+    r.years = {y2014, y2015, y2016};
+    return r;
+}
+}
+
+// By hand (the same as IANA's America/Santiago): 2014 ends in daylight time
+// (from 7 September), UTC-3; 2015's record takes over at its midnight on
+// that clock, UTC-3 without daylight time; 2016's record opens in daylight
+// time (it ends before it begins), UTC-3 again, until 15 May (May's 3rd
+// Sunday) 00:00 UTC-3 = 03:00 UTC, when it is 23:00 on the 14th at UTC-4.
+TEST(ZoneRules, ASouthernZoneWhoseRulesChangeFromYearToYear)
+{
+    const ZoneRules santiago = santiago_by_year();
+    const Case cases[] = {
+        {"2014, summer", &santiago, 1420027200, "2014-12-31 09:00:00 DST"},
+        {"2014, its last second", &santiago, 1420081199, "2014-12-31 23:59:59 DST"},
+        {"2015's record", &santiago, 1420081200, "2015-01-01 00:00:00"},
+        {"2015, winter at UTC-3", &santiago, 1435752000, "2015-07-01 09:00:00"},
+        {"2015, its last second", &santiago, 1451617199, "2015-12-31 23:59:59"},
+        {"2016's record, in daylight time", &santiago, 1451617200, "2016-01-01 00:00:00 DST"},
+        {"2016, before daylight time ends", &santiago, 1463281199, "2016-05-14 23:59:59 DST"},
+        {"2016, daylight time ends", &santiago, 1463281200, "2016-05-14 23:00:00"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(shown(zone_local_time(k.utc, *k.rules)), k.local);
+    }
+    EXPECT_EQ(zone_time(1435752000, santiago).offset_minutes, -180);
+    EXPECT_EQ(zone_time(1463281200, santiago).offset_minutes, -240);
+}
+
 TEST(ZoneRules, AZoneLineIsLabelledWithTheZonesShortName)
 {
     EXPECT_EQ(zone_label("Tokyo Standard Time"), "Tokyo");
