@@ -82,10 +82,8 @@ bool format_time(const std::string &pattern, const std::tm &t,
   const int wday = within(t.tm_wday, 0, 6);
   const int mon = within(t.tm_mon, 0, 11);
   // A negative hour counts back from midnight.
-  const int hour12 =
-      (t.tm_hour % kHalfDay + kHalfDay) % kHalfDay == 0
-          ? kHalfDay
-          : (t.tm_hour % kHalfDay + kHalfDay) % kHalfDay;
+  const int half_day_hour = (t.tm_hour % kHalfDay + kHalfDay) % kHalfDay;
+  const int hour12 = half_day_hour == 0 ? kHalfDay : half_day_hour;
   const long long year = static_cast<long long>(t.tm_year) + kYearBase;
   const long long yday = t.tm_yday;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
