@@ -497,6 +497,46 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
         << tray.nid.szInfo;
 }
 
+// Santiago's TZI begins daylight time (UTC-3) on September's second Sunday;
+// the prefix's Dynamic DST records say the first Sunday in 2023 and 2026 and
+// the second in 2024 (read from build/wineprefix/system.reg). By hand, at
+// 12:00 UTC: 2023-09-05 is after the 3rd (a Sunday), before the 10th: 09:00
+// -0300; 2024-09-05 is before the 8th: 08:00 -0400; 2026-09-10 is after
+// the 6th, before the 13th: 09:00 -0300. The TZI alone would give 08:00
+// -0400 for all three, 2026's record for every year 09:00 -0300. Egypt's
+// TZI has no daylight time; its 2014 record begins it at 23:59:59.999 UTC+2
+// on 15 May (May's third Thursday): 21:59 UTC is still 23:59, 22:00 UTC is
+// 01:00 on the 16th at UTC+3.
+TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
+{
+    struct Case {
+        const char* zone;
+        long long utc;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"Pacific SA Standard Time", 1693915200, "Zone 2023-09-05 09:00 -0300"},
+        {"Pacific SA Standard Time", 1725537600, "Zone 2024-09-05 08:00 -0400"},
+        {"Pacific SA Standard Time", 1789041600, "Zone 2026-09-10 09:00 -0300"},
+        {"Egypt Standard Time", 1400191140, "Zone 2014-05-15 23:59 +0200"},
+        {"Egypt Standard Time", 1400191200, "Zone 2014-05-16 01:00 +0300"},
+    };
+    g_zone_test_clock = read_local_clock();
+    window.read_clock = zone_test_clock;
+    save(dir + "\\brindlow.ini", "[lines]\nshow = time\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.zone);
+        g_zone_test_clock.utc_seconds = k.utc;
+        save(dir + "\\brindlow.ini", std::string("[lines]\nshow = time, zone1\n[zones]\nzone1 = ") + k.zone +
+                                          "\nzone1_format = Zone %Y-%m-%d %H:%M %z\n");
+        window.load_settings();
+        ASSERT_TRUE(window.zone_known[0]);
+        EXPECT_EQ(window.zone_displays[0].text, k.text);
+    }
+}
+
 namespace {
 // Monday 2026-12-07 17:33:00, handed in as the local time.
 ClockReading monday_clock()

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 namespace {
@@ -138,6 +139,80 @@ TEST(TimeFormat, OutOfRangeFieldsStillIndexTheNamesSafely) {
   t.tm_year = -2000; // year -100
   EXPECT_EQ(formatted("%a %b %y", t), "Sat Jan 00");
   EXPECT_FALSE(formatted("%V %G %Y", t).empty());
+}
+
+// Every field at INT_MAX, then at INT_MIN, and the offset too: each number
+// is written whole with one sign, worked out by hand. INT_MAX: %I is
+// 2147483647 mod 12 = 7; %j and %m add one; %Y is 2147483647 + 1900; %U is
+// (2147483647 + 7 - 6) / 7 and %W (2147483647 + 7 - 5) / 7, the weekday held
+// to Saturday; the ISO week of day 366 (held), a Saturday, in a common year
+// is (365 - 5 + 3) / 7 + 1 = 52. INT_MIN: hour -2147483648 is 4 on a 12-hour
+// clock (-2147483648 = -178956971 * 12 + 4) and AM; %Y is -2147483648 + 1900,
+// %y its last two digits (-2147481748 = -21474818 * 100 + 52); %U is
+// (-2147483648 + 7) / 7 and %W (-2147483648 + 1) / 7, rounded towards zero,
+// the weekday held to Sunday; day 1 (held), a Sunday, belongs to the last
+// week, 52, of the year before (common: 362 / 7 + 1); the offset is
+// 2147483648 minutes = 35791394 h 8 min.
+TEST(TimeFormat, EveryFieldAtEitherEndOfIntWritesWholeNumbers) {
+  std::tm high{};
+  std::tm low{};
+  for (int *field : {&high.tm_sec, &high.tm_min, &high.tm_hour, &high.tm_mday,
+                     &high.tm_mon, &high.tm_year, &high.tm_wday, &high.tm_yday,
+                     &high.tm_isdst}) {
+    *field = INT_MAX;
+  }
+  for (int *field : {&low.tm_sec, &low.tm_min, &low.tm_hour, &low.tm_mday,
+                     &low.tm_mon, &low.tm_year, &low.tm_wday, &low.tm_yday,
+                     &low.tm_isdst}) {
+    *field = INT_MIN;
+  }
+  const ZoneStamp east{INT_MAX, "East"};
+  const ZoneStamp west{INT_MIN, "West"};
+  struct Case {
+    const char *pattern;
+    const char *high;
+    const char *low;
+  };
+  const Case cases[] = {
+      {"%d", "2147483647", "-2147483648"},
+      {"%-d %e", "2147483647 2147483647", "-2147483648 -2147483648"},
+      {"%H %M %S", "2147483647 2147483647 2147483647",
+       "-2147483648 -2147483648 -2147483648"},
+      {"%I %p", "07 PM", "04 AM"},
+      {"%j", "2147483648", "-2147483647"},
+      {"%m", "2147483648", "-2147483647"},
+      {"%y %Y", "47 2147485547", "52 -2147481748"},
+      {"%U %W", "306783378 306783378", "-306783377 -306783378"},
+      {"%u %w %a %A %b %B", "6 6 Sat Saturday Dec December",
+       "7 0 Sun Sunday Jan January"},
+      {"%V %G", "52 2147485547", "52 -2147481749"},
+      {"%z %Z", "+3579139407 East", "-3579139408 West"},
+      {"%F", "2147485547-2147483648-2147483647",
+       "-2147481748--2147483647--2147483648"},
+      {"%c", "2147483648/2147483647/47 2147483647:2147483647:2147483647",
+       "-2147483647/-2147483648/52 -2147483648:-2147483648:-2147483648"},
+  };
+  for (const Case &k : cases) {
+    std::string out;
+    ASSERT_TRUE(format_time(k.pattern, high, english_names(), east, &out))
+        << k.pattern;
+    EXPECT_EQ(out, k.high) << k.pattern;
+    ASSERT_TRUE(format_time(k.pattern, low, english_names(), west, &out))
+        << k.pattern;
+    EXPECT_EQ(out, k.low) << k.pattern;
+  }
+  // No conversion writes a doubled sign or anything unprintable (%F's own
+  // dashes stand before negative numbers, as above).
+  for (const char *c = kTimeConversions; *c != '\0'; ++c) {
+    for (const std::tm *t : {&high, &low}) {
+      const std::string out = formatted(std::string("%") + *c, *t);
+      EXPECT_TRUE(*c == 'F' || out.find("--") == std::string::npos)
+          << *c << ": " << out;
+      for (const char ch : out) {
+        EXPECT_TRUE(ch >= ' ' && ch <= '~') << *c << ": " << out;
+      }
+    }
+  }
 }
 
 #if !defined(_WIN32)

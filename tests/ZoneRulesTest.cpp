@@ -50,6 +50,156 @@ TEST(ZoneRules, BothChangesOfANorthernAndASouthernZoneAndAZoneWithout)
     }
 }
 
+namespace {
+// Real records whose changes fall at 23:59:59.999 or in the first hour of
+// the year (the dates as the registry holds them: month, weekday, week,
+// hour, minute, second, millisecond).
+const ZoneRules kEgypt2014{-120, 0, -60, {9, 4, 5, 23, 59, 59, 999}, {5, 4, 3, 23, 59, 59, 999}};
+const ZoneRules kRussia2011{-180, 0, -60, {1, 6, 1, 0, 0}, {3, 0, 5, 2, 0}};
+// Daylight time (UTC-2) ends at 24:00 of December's last Wednesday.
+const ZoneRules kEndsAtMidnight{180, 0, -60, {12, 3, 5, 24, 0}, {10, 0, 1, 0, 0}};
+// Daylight time (UTC-2) begins at 24:00 of December's last Wednesday.
+const ZoneRules kBeginsAtMidnight{180, 0, -60, {3, 0, 2, 0, 0}, {12, 3, 5, 24, 0}};
+// Daylight time an hour behind standard time (UTC+0 against UTC+1), ending
+// at 23:59:59.999 on December's last Wednesday.
+const ZoneRules kBehindEndsAtYearEnd{-60, 0, 60, {12, 3, 5, 23, 59, 59, 999}, {6, 0, 1, 2, 0}};
+// UTC+1 daylight time beginning at 23:59:59.999 on December's last Wednesday.
+const ZoneRules kBeginsAtYearEnd{0, 0, -60, {3, 0, 5, 1, 0}, {12, 3, 5, 23, 59, 59, 999}};
+}
+
+// Worked out by hand from the rules, the weekdays checked with date(1):
+// - Egypt 2014: May's 3rd Thursday is the 15th (the 1st is a Thursday);
+//   daylight time begins at 23:59:59.999 UTC+2 = 21:59:59.999 UTC, so
+//   21:59:59 UTC is still 23:59:59 and 22:00:00 UTC is 01:00 DST. September's
+//   last Thursday is the 25th: 23:59:59.999 UTC+3 = 20:59:59.999 UTC.
+// - Russia 2011: January's 1st Saturday is 1 January 2011, 00:00 on the
+//   daylight clock (UTC+4) = 2010-12-31 20:00 UTC: standard time (UTC+3)
+//   from there, so 23:00 on 31 December, and 00:00 on 1 January comes once.
+//   March's last Sunday is the 27th: 02:00 UTC+3 = 26th 23:00 UTC.
+// - 2025-12-31 is a Wednesday, the last of December. At its 24:00 UTC-2
+//   (2026-01-01 02:00 UTC) the clock goes back to 23:00 on 31 December; at
+//   its 24:00 UTC-3 (03:00 UTC) forward to 01:00 on 1 January.
+// - Behind: 23:59:59.999 UTC+0 is 23:59:59.999 UTC; until then it is still
+//   31 December on the daylight clock, then 01:00 on 1 January.
+// - Begins at year end: 23:59:59.999 UTC is the change, so 23:59 is
+//   standard time and midnight UTC is 01:00 DST.
+TEST(ZoneRules, ChangesAtTheirSecondsAndOnTheYearOfTheirOwnClock)
+{
+    const Case cases[] = {
+        {"Egypt, a minute before daylight time", &kEgypt2014, 1400191140, "2014-05-15 23:59:00"},
+        {"Egypt, its last second of standard time", &kEgypt2014, 1400191199, "2014-05-15 23:59:59"},
+        {"Egypt, daylight time begins", &kEgypt2014, 1400191200, "2014-05-16 01:00:00 DST"},
+        {"Egypt, its last second of daylight time", &kEgypt2014, 1411678799, "2014-09-25 23:59:59 DST"},
+        {"Egypt, daylight time ends", &kEgypt2014, 1411678800, "2014-09-25 23:00:00"},
+        {"Russia, a second before the change", &kRussia2011, 1293825599, "2010-12-31 23:59:59 DST"},
+        {"Russia, standard time on 31 December", &kRussia2011, 1293825600, "2010-12-31 23:00:00"},
+        {"Russia, the new year once", &kRussia2011, 1293829200, "2011-01-01 00:00:00"},
+        {"Russia, before daylight time", &kRussia2011, 1301180399, "2011-03-27 01:59:59"},
+        {"Russia, daylight time", &kRussia2011, 1301180400, "2011-03-27 03:00:00 DST"},
+        {"24:00 ends, a second before", &kEndsAtMidnight, 1767232799, "2025-12-31 23:59:59 DST"},
+        {"24:00 ends, back to 23:00", &kEndsAtMidnight, 1767232800, "2025-12-31 23:00:00"},
+        {"24:00 begins, a second before", &kBeginsAtMidnight, 1767236399, "2025-12-31 23:59:59"},
+        {"24:00 begins, on to 01:00", &kBeginsAtMidnight, 1767236400, "2026-01-01 01:00:00 DST"},
+        {"behind, half an hour before", &kBehindEndsAtYearEnd, 1767223800, "2025-12-31 23:30:00 DST"},
+        {"behind, its last second", &kBehindEndsAtYearEnd, 1767225599, "2025-12-31 23:59:59 DST"},
+        {"behind, ended", &kBehindEndsAtYearEnd, 1767225600, "2026-01-01 01:00:00"},
+        {"year end, a minute before", &kBeginsAtYearEnd, 1767225540, "2025-12-31 23:59:00"},
+        {"year end, its last second", &kBeginsAtYearEnd, 1767225599, "2025-12-31 23:59:59"},
+        {"year end, daylight time", &kBeginsAtYearEnd, 1767225600, "2026-01-01 01:00:00 DST"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(shown(zone_local_time(k.utc, *k.rules)), k.local);
+    }
+}
+
+namespace {
+ZoneRules russia_by_year()
+{
+    const ZoneRules y2010{-180, 0, -60, {10, 0, 5, 3, 0}, {3, 0, 5, 2, 0}};
+    const ZoneRules y2012{-240, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+    // The TZI holds the latest rules, as the registry's does.
+    ZoneRules r = y2012;
+    r.first_year = 2010;
+    r.years = {y2010, kRussia2011, y2012};
+    return r;
+}
+}
+
+// Russia's records for 2010-2012 (2010: daylight time from March's last
+// Sunday 02:00 UTC+3 to October's last Sunday 03:00 UTC+4; 2011 as above;
+// 2012: UTC+4, no daylight time), by hand:
+// - 2010-10-31 is the last Sunday: 03:00 UTC+4 = 30th 23:00 UTC, back to 02:00.
+// - 2011-12-31 20:00 UTC is midnight at UTC+4, both in 2011's daylight time
+//   and in 2012's standard time: the year's record takes over there.
+// - July 2012 is standard time at UTC+4 (2011's rules would say daylight).
+// - 2020 takes the last record (2012), 2005 the first (2010: July in
+//   daylight time, UTC+4).
+TEST(ZoneRules, EachYearTakesItsOwnRecordOrTheNearest)
+{
+    const ZoneRules russia = russia_by_year();
+    const Case cases[] = {
+        {"2010, before daylight time ends", &russia, 1288479599, "2010-10-31 02:59:59 DST"},
+        {"2010, daylight time ends", &russia, 1288479600, "2010-10-31 02:00:00"},
+        {"2011's first change, on 31 December", &russia, 1293825600, "2010-12-31 23:00:00"},
+        {"2011, daylight time", &russia, 1301180400, "2011-03-27 03:00:00 DST"},
+        {"2011, its last second", &russia, 1325361599, "2011-12-31 23:59:59 DST"},
+        {"2012's record, midnight", &russia, 1325361600, "2012-01-01 00:00:00"},
+        {"2012, no daylight time", &russia, 1341100800, "2012-07-01 04:00:00"},
+        {"after the last record", &russia, 1579089600, "2020-01-15 16:00:00"},
+        {"before the first record", &russia, 1120176000, "2005-07-01 04:00:00 DST"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(shown(zone_local_time(k.utc, *k.rules)), k.local);
+    }
+    EXPECT_EQ(zone_time(1341100800, russia).offset_minutes, 240);
+    EXPECT_EQ(zone_time(1288479600, russia).offset_minutes, 180);
+}
+
+namespace {
+// Santiago's records for 2014-2016 as a Wine prefix holds them: 2014
+// daylight time (UTC-3) to April's 4th Sunday and from September's 1st, at
+// 00:00; 2015 UTC-3 all year without daylight time; 2016 daylight time to
+// May's 3rd Sunday and from August's 2nd.
+ZoneRules santiago_by_year()
+{
+    const ZoneRules y2014{240, 0, -60, {4, 0, 4, 0, 0}, {9, 0, 1, 0, 0}};
+    const ZoneRules y2015{180, 0, -60, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+    const ZoneRules y2016{240, 0, -60, {5, 0, 3, 0, 0}, {8, 0, 2, 0, 0}};
+    ZoneRules r = y2016;
+    r.first_year = 2014;
+    r.years = {y2014, y2015, y2016};
+    return r;
+}
+}
+
+// By hand (the same as IANA's America/Santiago): 2014 ends in daylight time
+// (from 7 September), UTC-3; 2015's record takes over at its midnight on
+// that clock, UTC-3 without daylight time; 2016's record opens in daylight
+// time (it ends before it begins), UTC-3 again, until 15 May (May's 3rd
+// Sunday) 00:00 UTC-3 = 03:00 UTC, when it is 23:00 on the 14th at UTC-4.
+TEST(ZoneRules, ASouthernZoneWhoseRulesChangeFromYearToYear)
+{
+    const ZoneRules santiago = santiago_by_year();
+    const Case cases[] = {
+        {"2014, summer", &santiago, 1420027200, "2014-12-31 09:00:00 DST"},
+        {"2014, its last second", &santiago, 1420081199, "2014-12-31 23:59:59 DST"},
+        {"2015's record", &santiago, 1420081200, "2015-01-01 00:00:00"},
+        {"2015, winter at UTC-3", &santiago, 1435752000, "2015-07-01 09:00:00"},
+        {"2015, its last second", &santiago, 1451617199, "2015-12-31 23:59:59"},
+        {"2016's record, in daylight time", &santiago, 1451617200, "2016-01-01 00:00:00 DST"},
+        {"2016, before daylight time ends", &santiago, 1463281199, "2016-05-14 23:59:59 DST"},
+        {"2016, daylight time ends", &santiago, 1463281200, "2016-05-14 23:00:00"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(shown(zone_local_time(k.utc, *k.rules)), k.local);
+    }
+    EXPECT_EQ(zone_time(1435752000, santiago).offset_minutes, -180);
+    EXPECT_EQ(zone_time(1463281200, santiago).offset_minutes, -240);
+}
+
 TEST(ZoneRules, AZoneLineIsLabelledWithTheZonesShortName)
 {
     EXPECT_EQ(zone_label("Tokyo Standard Time"), "Tokyo");

@@ -48,4 +48,4 @@ std::string format_time(const std::string& pattern, const std::tm& t);
 // The ISO 8601 week (1-53) of a date, and in *iso_year the year that week
 // belongs to: week 1 is the one with the year's first Thursday, so
 // 2026-12-31 is in week 53 of 2026 and 2027-01-04 in week 1 of 2027.
-int iso_week(const std::tm& t, int* iso_year);
+int iso_week(const std::tm& t, long long* iso_year);

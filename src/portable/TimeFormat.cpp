@@ -10,11 +10,11 @@ constexpr int kHalfDay = 12;
 constexpr int kMinutesPerHour = 60;
 constexpr int kCenturyYears = 100;
 
-bool is_leap(int year) {
+bool is_leap(long long year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int days_in_year(int year) { return is_leap(year) ? 366 : 365; }
+int days_in_year(long long year) { return is_leap(year) ? 366 : 365; }
 
 // tm fields held to their ranges, so that a broken-down time from anywhere
 // indexes the name tables safely.
@@ -23,7 +23,9 @@ int within(int value, int lo, int hi) {
 }
 
 // A number, zero-padded to `width` (or not at all), or space-padded for %e.
-std::string number(int value, int width, bool pad, char fill = '0') {
+// The numbers are worked in long long, where a field at either end of int
+// and a year's 1900 or a month's 1 added to it still fit.
+std::string number(long long value, int width, bool pad, char fill = '0') {
   std::string digits = std::to_string(value < 0 ? -value : value);
   while (pad && static_cast<int>(digits.size()) < width) {
     digits.insert(digits.begin(), fill);
@@ -53,8 +55,8 @@ const LocaleNames &english_names() {
   return names;
 }
 
-int iso_week(const std::tm &t, int *iso_year) {
-  int year = t.tm_year + kYearBase;
+int iso_week(const std::tm &t, long long *iso_year) {
+  long long year = static_cast<long long>(t.tm_year) + kYearBase;
   const int yday = within(t.tm_yday, 0, 365);
   const int wday = monday_based(within(t.tm_wday, 0, 6));
   // The Thursday of this date's week decides the year it belongs to.
@@ -79,8 +81,11 @@ bool format_time(const std::string &pattern, const std::tm &t,
   std::string text;
   const int wday = within(t.tm_wday, 0, 6);
   const int mon = within(t.tm_mon, 0, 11);
-  const int hour12 =
-      t.tm_hour % kHalfDay == 0 ? kHalfDay : t.tm_hour % kHalfDay;
+  // A negative hour counts back from midnight.
+  const int half_day_hour = (t.tm_hour % kHalfDay + kHalfDay) % kHalfDay;
+  const int hour12 = half_day_hour == 0 ? kHalfDay : half_day_hour;
+  const long long year = static_cast<long long>(t.tm_year) + kYearBase;
+  const long long yday = t.tm_yday;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     if (pattern[i] != '%') {
       text += pattern[i];
@@ -101,7 +106,7 @@ bool format_time(const std::string &pattern, const std::tm &t,
     if (!pad && !numeric) {
       return false;
     }
-    int iso_year = 0;
+    long long iso_year = 0;
     switch (c) {
     case 'a':
       text += names.short_days[static_cast<std::size_t>(wday)];
@@ -147,10 +152,10 @@ bool format_time(const std::string &pattern, const std::tm &t,
       text += number(hour12, 2, pad);
       break;
     case 'j':
-      text += number(t.tm_yday + 1, 3, pad);
+      text += number(yday + 1, 3, pad);
       break;
     case 'm':
-      text += number(t.tm_mon + 1, 2, pad);
+      text += number(static_cast<long long>(t.tm_mon) + 1, 2, pad);
       break;
     case 'M':
       text += number(t.tm_min, 2, pad);
@@ -168,12 +173,12 @@ bool format_time(const std::string &pattern, const std::tm &t,
       text += number(wday, 1, pad);
       break;
     case 'U':
-      text += number((t.tm_yday + kDaysPerWeek - wday) / kDaysPerWeek, 2, pad);
+      text += number((yday + kDaysPerWeek - wday) / kDaysPerWeek, 2, pad);
       break;
     case 'W':
       text +=
-          number((t.tm_yday + kDaysPerWeek - monday_based(wday)) / kDaysPerWeek,
-                 2, pad);
+          number((yday + kDaysPerWeek - monday_based(wday)) / kDaysPerWeek, 2,
+                 pad);
       break;
     case 'V':
       text += number(iso_week(t, &iso_year), 2, pad);
@@ -183,15 +188,14 @@ bool format_time(const std::string &pattern, const std::tm &t,
       text += number(iso_year, 1, pad);
       break;
     case 'y':
-      text += number(((t.tm_year + kYearBase) % kCenturyYears + kCenturyYears) %
-                         kCenturyYears,
-                     2, pad);
+      text += number((year % kCenturyYears + kCenturyYears) % kCenturyYears, 2,
+                     pad);
       break;
     case 'Y':
-      text += number(t.tm_year + kYearBase, 1, pad);
+      text += number(year, 1, pad);
       break;
     case 'z': {
-      const int minutes = std::abs(zone.offset_minutes);
+      const long long minutes = std::llabs(zone.offset_minutes);
       text += zone.offset_minutes < 0 ? "-" : "+";
       text += number(minutes / kMinutesPerHour, 2, true) +
               number(minutes % kMinutesPerHour, 2, true);

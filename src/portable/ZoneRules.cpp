@@ -1,8 +1,16 @@
 #include "ZoneRules.h"
 
+#include <cstddef>
+
 namespace {
 constexpr long long kSecondsPerDay = 86400;
 constexpr long long kSecondsPerMinute = 60;
+constexpr long long kMsPerSecond = 1000;
+constexpr long long kMsPerMinute = 60 * kMsPerSecond;
+constexpr long long kMsPerHour = 60 * kMsPerMinute;
+constexpr long long kMsPerDay = 24 * kMsPerHour;
+// Some 3 million years either side of 1970.
+constexpr long long kSecondsLimit = 100000000000000LL;
 constexpr int kLastWeek = 5;
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
@@ -41,54 +49,163 @@ int weekday(long long days)
     return static_cast<int>(((days % 7) + 7 + 4) % 7);
 }
 
-// The change's wall-clock moment in a year, as seconds on that clock.
+// Clock fields as the registry may hold them, held to their ranges.
+int within(int value, int lo, int hi)
+{
+    return value < lo ? lo : (value > hi ? hi : value);
+}
+
+bool has_daylight(const ZoneRules& r)
+{
+    return r.standard_date.month >= 1 && r.standard_date.month <= 12 && r.daylight_date.month >= 1 &&
+           r.daylight_date.month <= 12;
+}
+
+bool same_dates(const ZoneDate& a, const ZoneDate& b)
+{
+    return a.month == b.month && a.day_of_week == b.day_of_week && a.week == b.week && a.hour == b.hour &&
+           a.minute == b.minute && a.second == b.second && a.millisecond == b.millisecond;
+}
+
+bool same_rules(const ZoneRules& a, const ZoneRules& b)
+{
+    return a.bias == b.bias && a.standard_bias == b.standard_bias && a.daylight_bias == b.daylight_bias &&
+           same_dates(a.standard_date, b.standard_date) && same_dates(a.daylight_date, b.daylight_date);
+}
+
+// The record that holds for a year: its own, else the first or the last.
+const ZoneRules& rules_of(const ZoneRules& rules, long long year)
+{
+    if (rules.years.empty()) {
+        return rules;
+    }
+    const long long last = static_cast<long long>(rules.years.size()) - 1;
+    const long long i = year - rules.first_year;
+    return rules.years[static_cast<std::size_t>(i < 0 ? 0 : (i > last ? last : i))];
+}
+
+// Milliseconds to add to a clock's reading to get UTC.
+long long offset_ms(const ZoneRules& r, bool daylight)
+{
+    return (static_cast<long long>(r.bias) + (daylight ? r.daylight_bias : r.standard_bias)) * kMsPerMinute;
+}
+
+long long floor_div(long long a, long long b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+long long year_of(long long ms)
+{
+    return civil_from_days(floor_div(ms, kMsPerDay)).year;
+}
+
+// The change's wall-clock moment in a year, as milliseconds on that clock;
+// hour 24 is the end of the day.
 long long change_in(long long year, const ZoneDate& d)
 {
-    const long long first = days_from_civil(year, d.month, 1);
-    long long day = first + (d.day_of_week - weekday(first) + 7) % 7 + 7LL * (d.week - 1);
-    if (d.week >= kLastWeek) {
-        const long long next_month = d.month == 12 ? days_from_civil(year + 1, 1, 1)
-                                                   : days_from_civil(year, d.month + 1, 1);
+    const int month = within(d.month, 1, 12);
+    const int week = within(d.week, 1, kLastWeek);
+    const long long first = days_from_civil(year, month, 1);
+    long long day = first + (within(d.day_of_week, 0, 6) - weekday(first) + 7) % 7 + 7LL * (week - 1);
+    if (week == kLastWeek) {
+        const long long next_month = month == 12 ? days_from_civil(year + 1, 1, 1) : days_from_civil(year, month + 1, 1);
         while (day >= next_month) {
             day -= 7;
         }
     }
-    return day * kSecondsPerDay + (d.hour * 60LL + d.minute) * kSecondsPerMinute;
+    return day * kMsPerDay + within(d.hour, 0, 24) * kMsPerHour + within(d.minute, 0, 59) * kMsPerMinute +
+           within(d.second, 0, 59) * kMsPerSecond + within(d.millisecond, 0, 999);
 }
+
+struct Change {
+    long long at; // UTC, milliseconds
+    bool to_daylight;
+    long long year; // of the record, and of the clock it is stated on
+};
+
+// A year's two changes: daylight begins on the standard clock and ends on
+// the daylight one, each on that clock's reading of the year, so that a
+// change early on 1 January may fall in December in UTC or on the other clock.
+void add_changes(const ZoneRules& r, long long year, std::vector<Change>* changes)
+{
+    if (has_daylight(r)) {
+        changes->push_back(Change{change_in(year, r.daylight_date) + offset_ms(r, false), true, year});
+        changes->push_back(Change{change_in(year, r.standard_date) + offset_ms(r, true), false, year});
+    }
+}
+
+// Whether a record's year opens in daylight time: where daylight time ends
+// before it begins (south of the equator), it spans the turn of the year.
+bool opens_in_daylight(const ZoneRules& r, long long year)
+{
+    if (!has_daylight(r)) {
+        return false;
+    }
+    return change_in(year, r.daylight_date) + offset_ms(r, false) > change_in(year, r.standard_date) + offset_ms(r, true);
+}
+}
+
+ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules)
+{
+    // Far beyond any calendar's use the instant is held, so that no sum overflows.
+    const long long seconds = utc_seconds < -kSecondsLimit ? -kSecondsLimit
+                                                           : (utc_seconds > kSecondsLimit ? kSecondsLimit : utc_seconds);
+    const long long t = seconds * kMsPerSecond;
+    const long long utc_year = year_of(t);
+    std::vector<Change> changes;
+    for (long long year = utc_year - 2; year <= utc_year + 1; ++year) {
+        add_changes(rules_of(rules, year), year, &changes);
+    }
+    const Change* last = nullptr;
+    for (const Change& c : changes) {
+        if (c.at <= t && (last == nullptr || c.at > last->at || (c.at == last->at && c.year > last->year))) {
+            last = &c;
+        }
+    }
+    long long year = 0;
+    bool in_daylight = false;
+    if (last != nullptr) {
+        year = last->year;
+        in_daylight = last->to_daylight;
+        // A new year on the clock in force whose record differs opens as that
+        // record says, before its own first change.
+        const long long shown_year = year_of(t - offset_ms(rules_of(rules, year), in_daylight));
+        bool differs = false;
+        for (long long y = year + 1; y <= shown_year; ++y) {
+            differs = differs || !same_rules(rules_of(rules, y), rules_of(rules, year));
+        }
+        if (differs) {
+            year = shown_year;
+            in_daylight = opens_in_daylight(rules_of(rules, year), year);
+        }
+    } else {
+        year = year_of(t - offset_ms(rules_of(rules, utc_year), false));
+        in_daylight = opens_in_daylight(rules_of(rules, year), year);
+    }
+    const ZoneRules& r = rules_of(rules, year);
+    const long long offset = offset_ms(r, in_daylight) / kMsPerSecond;
+    const long long local = seconds - offset;
+    const long long days = floor_div(local, kSecondsPerDay);
+    const long long secs = local - days * kSecondsPerDay;
+    const Civil c = civil_from_days(days);
+    ZoneTime z{};
+    z.local.tm_year = static_cast<int>(c.year - 1900);
+    z.local.tm_mon = c.month - 1;
+    z.local.tm_mday = c.day;
+    z.local.tm_hour = static_cast<int>(secs / 3600);
+    z.local.tm_min = static_cast<int>(secs / 60 % 60);
+    z.local.tm_sec = static_cast<int>(secs % 60);
+    z.local.tm_wday = weekday(days);
+    z.local.tm_yday = static_cast<int>(days - days_from_civil(c.year, 1, 1));
+    z.local.tm_isdst = in_daylight ? 1 : 0;
+    z.offset_minutes = static_cast<int>(-offset / kSecondsPerMinute);
+    return z;
 }
 
 std::tm zone_local_time(long long utc_seconds, const ZoneRules& rules)
 {
-    bool in_daylight = false;
-    if (rules.standard_date.month != 0 && rules.daylight_date.month != 0) {
-        const long long standard_offset = (rules.bias + rules.standard_bias) * kSecondsPerMinute;
-        const long long daylight_offset = (rules.bias + rules.daylight_bias) * kSecondsPerMinute;
-        const long long local = utc_seconds - standard_offset;
-        const long long days = local >= 0 ? local / kSecondsPerDay : (local - kSecondsPerDay + 1) / kSecondsPerDay;
-        const long long year = civil_from_days(days).year;
-        // Daylight begins on the standard clock and ends on the daylight one.
-        const long long begins = change_in(year, rules.daylight_date) + standard_offset;
-        const long long ends = change_in(year, rules.standard_date) + daylight_offset;
-        // South of the equator daylight spans the turn of the year.
-        in_daylight = begins < ends ? utc_seconds >= begins && utc_seconds < ends
-                                 : utc_seconds >= begins || utc_seconds < ends;
-    }
-    const long long offset = (rules.bias + (in_daylight ? rules.daylight_bias : rules.standard_bias)) * kSecondsPerMinute;
-    const long long local = utc_seconds - offset;
-    const long long days = local >= 0 ? local / kSecondsPerDay : (local - kSecondsPerDay + 1) / kSecondsPerDay;
-    const long long secs = local - days * kSecondsPerDay;
-    const Civil c = civil_from_days(days);
-    std::tm t{};
-    t.tm_year = static_cast<int>(c.year - 1900);
-    t.tm_mon = c.month - 1;
-    t.tm_mday = c.day;
-    t.tm_hour = static_cast<int>(secs / 3600);
-    t.tm_min = static_cast<int>(secs / 60 % 60);
-    t.tm_sec = static_cast<int>(secs % 60);
-    t.tm_wday = weekday(days);
-    t.tm_yday = static_cast<int>(days - days_from_civil(c.year, 1, 1));
-    t.tm_isdst = in_daylight ? 1 : 0;
-    return t;
+    return zone_time(utc_seconds, rules).local;
 }
 
 std::string zone_label(const std::string& windows_name)

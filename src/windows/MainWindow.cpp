@@ -14,6 +14,9 @@ constexpr std::size_t kSystemStatusByte = 3;
 const LineKind kAllLines[] = {LineKind::Date,  LineKind::Time,  LineKind::Battery, LineKind::Text,
                               LineKind::Zone1, LineKind::Zone2, LineKind::Zone3};
 constexpr const char* kZoneKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
+constexpr const char* kDynamicKey = "Dynamic DST";
+// More years of records than any zone keeps means a damaged key.
+constexpr DWORD kMostDynamicYears = 1000;
 constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
@@ -381,9 +384,9 @@ int MainWindow::refresh()
         zc.ms = clock.ms;
         zc.utc_seconds = clock.utc_seconds;
         if (zc.ok) {
-            const ZoneRules& rules = zone_rules[z];
-            zc.local = zone_local_time(clock.utc_seconds, rules);
-            zc.zone.offset_minutes = -(rules.bias + (zc.local.tm_isdst != 0 ? rules.daylight_bias : rules.standard_bias));
+            const ZoneTime zt = zone_time(clock.utc_seconds, zone_rules[z]);
+            zc.local = zt.local;
+            zc.zone.offset_minutes = zt.offset_minutes;
             zc.zone.name = model.settings.zones[static_cast<std::size_t>(z)];
         }
     }
@@ -648,6 +651,26 @@ BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
     }
     return TRUE;
 }
+
+// One of the registry's TZI values: three LONGs (bias, standard and daylight
+// bias), then the standard and daylight dates as SYSTEMTIMEs.
+bool read_tzi(HKEY zones, const std::string& key, const char* value, ZoneRules* rules)
+{
+    struct {
+        LONG bias, standard_bias, daylight_bias;
+        SYSTEMTIME standard_date, daylight_date;
+    } tzi{};
+    DWORD size = sizeof tzi;
+    if (RegGetValueA(zones, key.c_str(), value, RRF_RT_REG_BINARY, nullptr, &tzi, &size) != ERROR_SUCCESS ||
+        size != sizeof tzi) {
+        return false;
+    }
+    auto date = [](const SYSTEMTIME& t) {
+        return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    };
+    *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date), date(tzi.daylight_date)};
+    return true;
+}
 }
 
 bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names)
@@ -656,22 +679,29 @@ bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std:
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kZoneKey, 0, KEY_READ, &zones) != ERROR_SUCCESS) {
         return false;
     }
-    // The registry's TZI: three LONGs (bias, standard and daylight bias),
-    // then the standard and daylight dates as SYSTEMTIMEs.
-    struct {
-        LONG bias, standard_bias, daylight_bias;
-        SYSTEMTIME standard_date, daylight_date;
-    } tzi{};
-    DWORD size = sizeof tzi;
-    const bool found = RegGetValueA(zones, name.c_str(), "TZI", RRF_RT_REG_BINARY, nullptr, &tzi, &size) ==
-                           ERROR_SUCCESS &&
-                       size == sizeof tzi;
+    const bool found = read_tzi(zones, name, "TZI", rules);
     if (found) {
-        auto date = [](const SYSTEMTIME& t) {
-            return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute};
-        };
-        *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date),
-                           date(tzi.daylight_date)};
+        // Zones whose rules changed keep one record a year under Dynamic DST,
+        // which Windows' own conversion uses; a year without its record takes
+        // the TZI.
+        const std::string years = name + "\\" + kDynamicKey;
+        DWORD first = 0;
+        DWORD last = 0;
+        DWORD first_size = sizeof first;
+        DWORD last_size = sizeof last;
+        if (RegGetValueA(zones, years.c_str(), "FirstEntry", RRF_RT_REG_DWORD, nullptr, &first, &first_size) ==
+                ERROR_SUCCESS &&
+            RegGetValueA(zones, years.c_str(), "LastEntry", RRF_RT_REG_DWORD, nullptr, &last, &last_size) ==
+                ERROR_SUCCESS &&
+            first <= last && last - first < kMostDynamicYears) {
+            std::vector<ZoneRules> records;
+            for (DWORD year = first; year <= last; ++year) {
+                records.push_back(*rules);
+                (void)read_tzi(zones, years, std::to_string(year).c_str(), &records.back());
+            }
+            rules->first_year = static_cast<int>(first);
+            rules->years = records;
+        }
     } else {
         char key[256];
         for (DWORD i = 0; RegEnumKeyA(zones, i, key, sizeof key) == ERROR_SUCCESS; ++i) {
