@@ -74,8 +74,9 @@ std::string reason_text(DWORD code)
 // The report for a folder whose change notification failed just now.
 std::string unwatched(const std::string& folder)
 {
-    return folder + ": changes cannot be watched (" + reason_text(GetLastError()) +
-           "); the file is read again when its time stamp changes";
+    // The folder last: a balloon shortens a long problem at its end.
+    return "changes cannot be watched (" + reason_text(GetLastError()) +
+           "): the file is read again when its time stamp changes (in " + folder + ")";
 }
 
 // Reads at most one byte over the limit: enough to tell a file too large.
