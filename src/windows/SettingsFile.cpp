@@ -289,6 +289,11 @@ int SettingsFile::poll()
     } else if (rewatch_user) {
         watch_user_folder();
     }
+    // A save while no watch was set would go unseen: the stamp tells.
+    if ((rewatch || rewatch_user) && !changed && stamp_now() != loaded) {
+        changed = true;
+        settle_until = GetTickCount() + kSettleMs;
+    }
     // Without a watch only the file's own stamp tells that it changed.
     if (!watch_problem.empty() && !changed && stamp_now() != loaded) {
         changed = true;
