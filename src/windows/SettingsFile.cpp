@@ -283,6 +283,8 @@ int SettingsFile::poll()
         }
         changed = true;
         settle_until = GetTickCount() + kSettleMs;
+        // A new save: a file still locked is given its tries again.
+        busy_tries = 0;
     }
     if (rewatch) {
         watch();
