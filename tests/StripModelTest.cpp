@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -218,4 +219,41 @@ TEST(StripModel, TheLowColourAndTheUsersOwnLineChangeThePicture)
     EXPECT_EQ(m.update(clock, PowerReading{true, 1, 19, 8, false, -1}), kPictureChanged);
     EXPECT_FALSE(m.battery_low);
     EXPECT_EQ(m.draw_order(), (std::vector<LineKind>{LineKind::Battery, LineKind::Text}));
+}
+
+TEST(StripModel, ALineWithNothingToShowTakesNoRowAndNoLineLeftGivesTheDefaults)
+{
+    using L = LineKind;
+    const std::array<bool, kZones> none{};
+    const std::array<bool, kZones> first{true, false, false};
+    const std::vector<L> defaults = default_settings().lines;
+    struct Case {
+        const char* name;
+        std::vector<L> show;
+        std::string text;
+        std::array<bool, kZones> known;
+        std::vector<L> drawn;
+        bool reported;
+    };
+    const Case cases[] = {
+        {"every line can be drawn", {L::Time, L::Text, L::Zone1}, "Desk 4", first, {L::Time, L::Text, L::Zone1}, false},
+        {"an empty text (or one refused) takes no row", {L::Date, L::Text, L::Battery}, "", none,
+         {L::Date, L::Battery}, false},
+        {"an unknown zone takes no row", {L::Time, L::Zone1, L::Zone2}, "", first, {L::Time, L::Zone1}, false},
+        {"only an empty text", {L::Text}, "", none, defaults, true},
+        {"only an unknown zone", {L::Zone2}, "", first, defaults, true},
+        {"an empty text and unknown zones", {L::Zone3, L::Text, L::Zone1}, "", none, defaults, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Settings s = default_settings();
+        s.lines = k.show;
+        s.text = k.text;
+        std::vector<std::string> problems;
+        EXPECT_EQ(lines_to_draw(s, k.known, &problems), k.drawn);
+        ASSERT_EQ(problems.size(), k.reported ? 1u : 0u);
+        if (k.reported) {
+            EXPECT_EQ(problems[0], "[lines] show: none of its lines can be shown; the default lines are shown instead");
+        }
+    }
 }

@@ -595,3 +595,42 @@ TEST_F(Tray, SettingsWritesTheCommentedFileFirstAndOpensIt)
     DeleteFileA(path.c_str());
     file.destroy();
 }
+
+TEST_F(Tray, TheMenuWorksFromWhatTheFileSaysAndKeepsAZoneItCannotShow)
+{
+    // A zone the user may be about to fix: left out of the strip, not of the file.
+    write_file("brindlow.ini", [] {
+        const std::string text = "[lines]\r\nshow = time, zone1\r\n[zones]\r\nzone1 = Nowhere Standard Time\r\n";
+        return std::vector<unsigned char>(text.begin(), text.end());
+    }());
+    SettingsFile file;
+    file.init();
+    window.settings_file = &file;
+    window.init_displays();
+    window.load_settings();
+    ASSERT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time}));
+    tray.settings_file = &file;
+    tray.settings = &window.file_settings;
+    ModalDriver driver;
+    std::vector<MenuItem> lines;
+    bool time_enabled = false;
+    with_menu(tray, driver, [&](HWND w, HMENU m) {
+        lines = read_menu(GetSubMenu(m, 6));
+        time_enabled = (GetMenuState(GetSubMenu(m, 6), TrayIcon::kCmdLineFirst + 1, MF_BYCOMMAND) & MF_GRAYED) == 0;
+        dismiss_menu(w);
+    });
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].id, TrayIcon::kCmdLineZoneFirst);
+    EXPECT_TRUE(lines[3].checked);
+    EXPECT_TRUE(time_enabled) << "Time is not the last line the file shows";
+    EXPECT_FALSE(driver.watchdog_fired);
+
+    // Lines > Date adds the date and keeps the zone.
+    ASSERT_EQ(tray.change_setting(TrayIcon::kCmdLineFirst), 0);
+    const std::vector<unsigned char> bytes = read_whole_file("brindlow.ini");
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("show = date, time, zone1\r\n"), std::string::npos);
+    tray.settings = nullptr;
+    tray.settings_file = nullptr;
+    window.settings_file = nullptr;
+    file.destroy();
+}

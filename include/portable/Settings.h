@@ -74,6 +74,10 @@ SettingsLoad parse_settings(const std::string& text);
 // problem; one that cannot be read or is over kMaxSettingsBytes gives the
 // defaults and a problem saying so.
 SettingsLoad load_settings_file(const std::string& path);
+// The same for a file's bytes as read by the caller (reading at most
+// kMaxSettingsBytes + 1 of them is enough): a file over the limit gives the
+// defaults and a problem naming `path`.
+SettingsLoad settings_from_bytes(const std::string& path, const std::string& bytes);
 // A settings file listing every key with its default and what it accepts,
 // all commented out.
 std::string settings_template();

@@ -103,6 +103,12 @@ bool battery_is_low(const PowerReading& power, int threshold);
 // The pattern a zone line is drawn with: its own, or the zone's short name
 // and " %H:%M".
 std::string zone_pattern(const Settings& s, int zone);
+// The lines that can be drawn, top to bottom: the settings' own without a
+// text line whose text is empty and zone lines whose zone is not known (the
+// caller reports those), so that a line left out takes no row. When every
+// line is left out, the default lines, and a problem saying so in *problems.
+std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZones>& zone_known,
+                                    std::vector<std::string>* problems);
 // Whether a time pattern shows seconds (%S, or %c, %T and %X, which include them).
 bool format_has_seconds(const std::string& pattern);
 // Whether a time pattern uses any of these conversions.

@@ -35,6 +35,9 @@ public:
     static constexpr const char* kClassName = OverlayWindow::kClassName;
     static constexpr int kWidth = OverlayWindow::kWidth;
     static constexpr int kHeight = OverlayWindow::kHeight;
+    // Posted to the strip by the menu's thread after it wrote the settings
+    // file: the change is read and applied at once.
+    static constexpr UINT kSettingsWrittenMessage = WM_APP + 8;
 
     OverlayWindow strip;
     Renderer renderer;
@@ -84,6 +87,9 @@ public:
     // was shown last, so that a save with the same problems stays quiet.
     SettingsFile* settings_file = nullptr;
     TrayIcon* tray = nullptr;
+    // The settings as the file says them, before lines that cannot be
+    // shown were left out: the menu works from these.
+    Settings file_settings = default_settings();
     std::vector<std::string> settings_problems;
     std::vector<std::string> data_problems; // a data file that could not be used
     std::string reported;
@@ -107,6 +113,8 @@ public:
     // Reads the settings file again and applies it; every load starts from
     // the defaults, so a key removed is a key restored.
     int load_settings();
+    // After the menu wrote the settings file: reads and applies it now.
+    int settings_written();
     // Shows the problems (the file's, a data file's, and a monitor that is
     // not there) in a balloon, once for each time they change.
     int report();
@@ -114,6 +122,8 @@ public:
     int load_font(int halves);
     // The scale the settings ask for now: theirs, or the monitor's DPI's.
     int wanted_scale() const;
+    // The DPI of the strip's monitor as this process is told it.
+    int read_dpi() const;
     // Takes the wanted scale: the font, the lines' sizes and the placement.
     int rescale();
     // Places the strip and its lines on the monitors Windows reports now.

@@ -16,34 +16,80 @@ public:
     // Editors save in steps (a temporary file, a rename, a second write);
     // the file is read once the changes have stopped for this long.
     static constexpr DWORD kSettleMs = 250;
+    // A file another program holds open without sharing (an editor in the
+    // middle of a save) is tried again this often, this many times, before
+    // the settings in force are kept and the lock reported.
+    static constexpr DWORD kBusyRetryMs = 250;
+    static constexpr int kBusyTries = 16;
 
     static constexpr int kFolders = 3;
     static constexpr int kUserFolder = 2;
     static constexpr int kHandles = kFolders + 1; // the folders and %APPDATA%
 
+    // Which folder a name stood for: a folder deleted and made again, or
+    // another renamed onto the name, is another folder.
+    struct FolderId {
+        bool exists = false;
+        DWORD volume = 0;
+        DWORD index_high = 0;
+        DWORD index_low = 0;
+        bool operator==(const FolderId& o) const
+        {
+            return exists == o.exists && volume == o.volume && index_high == o.index_high && index_low == o.index_low;
+        }
+        bool operator!=(const FolderId& o) const { return !(*this == o); }
+    };
+    // The file that wins and its size and last write, as last read.
+    struct Stamp {
+        std::string path;
+        unsigned long long size = 0;
+        unsigned long long written = 0;
+        bool operator==(const Stamp& o) const { return path == o.path && size == o.size && written == o.written; }
+        bool operator!=(const Stamp& o) const { return !(*this == o); }
+    };
+
     std::string folders[kFolders]; // working directory, program folder (empty if the same), %APPDATA%\Brindlow
-    std::string appdata;       // watched instead while Brindlow's folder does not exist
+    std::string appdata;       // watched for Brindlow's folder coming, going or being replaced
     std::string path;          // the file the last load read; empty when none was found
     HANDLE watches[kFolders] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     bool changed = false;
     DWORD settle_until = 0;
-    // %APPDATA% itself, for Brindlow's folder being created, deleted or
-    // renamed, and whether that folder existed when last looked at.
+    // %APPDATA% itself, for Brindlow's folder being created, deleted,
+    // renamed or replaced, and the folder its watch was set on.
     HANDLE parent_watch = INVALID_HANDLE_VALUE;
     bool watching_user_folder = false;
+    FolderId watched_id;
+    // Why a folder that exists could not be watched (empty when all are):
+    // then the file's stamp is compared at every wake instead.
+    std::string watch_problem;
+    Stamp loaded;
+    // The last load met a file locked by another program: nothing was
+    // read. While `changed` is set too, it is tried again after
+    // kBusyRetryMs; otherwise the tries are used up.
+    bool busy = false;
+    int busy_tries = 0;
+    // The change notification's maker: Windows', unless a test hands in one
+    // that fails.
+    HANDLE(WINAPI* find_first)(LPCSTR, BOOL, DWORD) = FindFirstChangeNotificationA;
 
     // Finds the folders and watches them; 0, or -1 when no watch could be
-    // set (the file is then read once, at start).
+    // set (watch_problem says why; the file's stamp is then looked at).
     int init();
     // 1 when a change has settled and the file should be read again, else 0.
-    // Looks only at the watch handles, and at the disk only when one fired.
+    // Looks only at the watch handles, and at the disk only when one fired
+    // (or at the file's stamp when a watch is missing).
     int poll();
     // The watch handles to wait on, into out[kHandles]; how many there are.
     int armed(HANDLE* out) const;
     // Milliseconds until a change in progress has settled, or INFINITE.
     DWORD settle_wait() const;
-    // Reads the file that wins now (defaults when there is none).
+    // Reads the file that wins now (defaults when there is none). A file
+    // locked by another program gives the defaults with `busy` set: they
+    // must not be applied.
     SettingsLoad load();
+    // After Brindlow wrote the file itself: the user's folder is watched
+    // again if it is new, and a change already noticed is not read twice.
+    int follow();
     // The file a user should edit: the one in use, or a new one in
     // %APPDATA%\Brindlow listing every key, written first. Empty on failure.
     std::string edit_path();
@@ -67,11 +113,16 @@ public:
     // changing); the file is then as it was.
     int set_key(const std::string& section, const std::string& key, const std::string& value, bool remove,
                 std::string* why);
-    // Watches the folders as they are now (Brindlow's own, or %APPDATA%
-    // until it exists); 0, or -1 when no watch could be set.
+    // Watches the folders as they are now (Brindlow's own, and %APPDATA%
+    // for it); 0, or -1 when no watch could be set.
     int watch();
     int destroy();
 
 private:
     void unwatch();
+    // Closes the user folder's watch and sets it again on the folder the
+    // name stands for now, if any.
+    void watch_user_folder();
+    // The file that wins now, with its size and last write.
+    Stamp stamp_now() const;
 };

@@ -44,7 +44,8 @@ public:
     HWND hwnd = nullptr;
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
-    const Settings* settings = nullptr;    // not owned: the settings in force, for the menu's marks
+    const Settings* settings = nullptr;    // not owned: the settings as the file says them, for the menu
+    HWND strip_window = nullptr;           // told when the menu wrote the settings file
     const bool* strip_moving = nullptr;    // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
@@ -64,7 +65,7 @@ public:
     int show_balloon(const std::string& title, const std::string& text);
 
     // Carries out one of the menu's settings commands: one key of the
-    // settings file changed, which the live reload then applies.
+    // settings file changed, and the strip told to apply it at once.
     int change_setting(UINT command);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

@@ -682,10 +682,15 @@ SettingsLoad load_settings_file(const std::string& path)
     if (failed) {
         return unreadable();
     }
-    if (text.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
+    return settings_from_bytes(path, text);
+}
+
+SettingsLoad settings_from_bytes(const std::string& path, const std::string& bytes)
+{
+    if (bytes.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
         return SettingsLoad{default_settings(), {path + kTooLargeProblem}};
     }
-    return parse_settings(text);
+    return parse_settings(bytes);
 }
 
 std::string settings_template()

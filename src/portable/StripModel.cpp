@@ -167,6 +167,26 @@ bool format_uses(const std::string& pattern, const char* conversions)
     return false;
 }
 
+std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZones>& zone_known,
+                                    std::vector<std::string>* problems)
+{
+    std::vector<LineKind> lines;
+    for (LineKind kind : s.lines) {
+        const int zone = static_cast<int>(kind) - static_cast<int>(LineKind::Zone1);
+        const bool empty = kind == LineKind::Text && s.text.empty();
+        const bool unknown = zone >= 0 && !zone_known[static_cast<std::size_t>(zone)];
+        if (!empty && !unknown) {
+            lines.push_back(kind);
+        }
+    }
+    if (lines.empty()) {
+        // A strip of nothing but the key colour could not be found again.
+        problems->push_back("[lines] show: none of its lines can be shown; the default lines are shown instead");
+        lines = default_settings().lines;
+    }
+    return lines;
+}
+
 unsigned StripModel::apply(const Settings& s)
 {
     settings = s;

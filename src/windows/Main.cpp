@@ -146,6 +146,7 @@ int BRINDLOW_MAIN(int, char**)
     }
     window.settings_file = &settings_file;
     window.model.settings = first.settings;
+    window.file_settings = first.settings;
     window.settings_problems = first.problems;
     // The texture needs the context that init made current. Without the
     // atlas every character is a square; the balloon says why.
@@ -154,7 +155,8 @@ int BRINDLOW_MAIN(int, char**)
 
     TrayIcon tray;
     tray.settings_file = &settings_file;
-    tray.settings = &window.model.settings;
+    tray.settings = &window.file_settings;
+    tray.strip_window = window.strip.hwnd;
     tray.strip_moving = &window.strip.moving;
     int code = 0;
     if (tray.init() >= 0) {

@@ -21,6 +21,8 @@ constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel."
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
 constexpr int kNudgeFast = 10;
+// The DPI at which Windows does not scale a window.
+constexpr int kUnscaledDpi = 96;
 
 // 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
 constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
@@ -155,25 +157,25 @@ std::vector<int> MainWindow::line_widths()
 
 int MainWindow::apply_settings(const Settings& given)
 {
-    // Zone lines whose zone Windows does not know are left out.
+    // Zone lines whose zone Windows does not know are left out, and so is
+    // a text line with no text: neither takes a row.
     Settings s = given;
     zone_problems.clear();
+    std::array<bool, kZones> known{};
     for (int z = 0; z < kZones; ++z) {
         std::vector<std::string> names;
         zone_known[z] = !s.zones[z].empty() && read_zone_rules(s.zones[z], &zone_rules[z], &names);
+        known[static_cast<std::size_t>(z)] = zone_known[z];
         const LineKind line = static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + z);
-        const auto at = std::find(s.lines.begin(), s.lines.end(), line);
-        if (!zone_known[z] && at != s.lines.end()) {
+        if (!zone_known[z] && std::find(s.lines.begin(), s.lines.end(), line) != s.lines.end()) {
             const std::string key = "zone" + std::to_string(z + 1);
             const std::string meant = near_miss(s.zones[z], names);
             zone_problems.push_back("[zones] " + key + " = " + s.zones[z] +
                                     (s.zones[z].empty() ? ": no zone set" : ": no such time zone") +
                                     (meant.empty() ? "" : "; did you mean " + meant + "?") + "; its line is left out");
-            if (s.lines.size() > 1) {
-                s.lines.erase(at);
-            }
         }
     }
+    s.lines = lines_to_draw(s, known, &zone_problems);
     // The locale's names are read when it changes, not at every tick.
     if (!locale_read || s.locale != model.settings.locale) {
         locale_read = true;
@@ -207,12 +209,36 @@ int MainWindow::load_settings()
         return -1;
     }
     const SettingsLoad load = settings_file->load();
+    if (settings_file->busy) {
+        if (settings_file->changed) {
+            return 0; // tried again in a moment
+        }
+        // The built-in settings would be wrong for a file that is only busy.
+        settings_problems = {settings_file->path + ": in use by another program; the settings in force are kept "
+                                                   "until it is saved again"};
+        return report();
+    }
     settings_problems = load.problems;
-    // DPI awareness is declared once, before the first window.
-    if (load.settings.scale_auto != dpi_aware) {
-        settings_problems.push_back("[text] scale: a change to or from auto takes effect when Brindlow starts again");
+    file_settings = load.settings;
+    // DPI awareness is declared once, before the first window: a process
+    // that declared it draws a fixed scale without Windows' stretching.
+    if (!load.settings.scale_auto && dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi) {
+        settings_problems.push_back("[text] scale: Windows' display scaling is added to it when Brindlow starts "
+                                    "again");
     }
     return apply_settings(load.settings);
+}
+
+int MainWindow::settings_written()
+{
+    if (settings_file == nullptr) {
+        return -1;
+    }
+    // Brindlow made the change: it applies now, whether or not a change
+    // notification ever comes.
+    settings_file->follow();
+    load_settings();
+    return present();
 }
 
 int MainWindow::report()
@@ -221,6 +247,9 @@ int MainWindow::report()
     problems.insert(problems.end(), locale_problems.begin(), locale_problems.end());
     problems.insert(problems.end(), font_problems.begin(), font_problems.end());
     problems.insert(problems.end(), zone_problems.begin(), zone_problems.end());
+    if (settings_file != nullptr && !settings_file->watch_problem.empty()) {
+        problems.push_back(settings_file->watch_problem);
+    }
     if (layout.monitor_missing) {
         problems.push_back("[overlay] monitor = " + std::to_string(model.settings.monitor) +
                            ": no such monitor now; the strip is on the primary one");
@@ -254,12 +283,8 @@ int MainWindow::load_font(int halves)
     return renderer.load_font(halves, &data_problems);
 }
 
-int MainWindow::wanted_scale() const
+int MainWindow::read_dpi() const
 {
-    const Settings& s = model.settings;
-    if (!s.scale_auto || !dpi_aware || strip.hwnd == nullptr) {
-        return s.scale_auto ? 2 : s.scale_halves;
-    }
     // GetDpiForWindow is Windows 10's; before it, the screen's DPI.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     auto dpi_for = reinterpret_cast<GetDpiForWindowFn>(
@@ -268,7 +293,21 @@ int MainWindow::wanted_scale() const
     if (dpi <= 0 && renderer.hdc != nullptr) {
         dpi = GetDeviceCaps(renderer.hdc, LOGPIXELSX);
     }
-    return scale_halves_for_dpi(dpi);
+    return dpi;
+}
+
+int MainWindow::wanted_scale() const
+{
+    const Settings& s = model.settings;
+    if (!s.scale_auto || strip.hwnd == nullptr) {
+        return s.scale_auto ? 2 : s.scale_halves;
+    }
+    // The DPI as this process sees it, read now, also when "auto" was
+    // chosen after the start: a process that did not declare itself
+    // DPI-aware is told 96 wherever Windows stretches its windows to the
+    // display's scaling, so the size is right at once, and only sharper
+    // after a restart.
+    return scale_halves_for_dpi(read_dpi());
 }
 
 int MainWindow::rescale()
@@ -574,6 +613,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // (a move in progress is undone: its monitor may be gone).
         self->finish_move(false);
         self->needs_place = true;
+        return 0;
+    }
+    case kSettingsWrittenMessage: {
+        self->settings_written();
         return 0;
     }
     case OverlayWindow::kMoveMessage: {

@@ -37,6 +37,75 @@ std::string first_existing(const std::string* folders, int count)
     }
     return std::string();
 }
+
+SettingsFile::FolderId folder_id(const std::string& folder)
+{
+    SettingsFile::FolderId id;
+    // FILE_FLAG_BACKUP_SEMANTICS opens a folder; every sharing mode, so that
+    // the look never stands in the way of a rename or a delete.
+    HANDLE h = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return id;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        id.exists = true;
+        id.volume = info.dwVolumeSerialNumber;
+        id.index_high = info.nFileIndexHigh;
+        id.index_low = info.nFileIndexLow;
+    }
+    CloseHandle(h);
+    return id;
+}
+
+// The system's reason for the last failure, as one line.
+std::string reason_text(DWORD code)
+{
+    char text[256] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) {
+        --n;
+    }
+    return n > 0 ? std::string(text, n) : "error " + std::to_string(code);
+}
+
+// The report for a folder whose change notification failed just now.
+std::string unwatched(const std::string& folder)
+{
+    // The folder last: a balloon shortens a long problem at its end.
+    return "changes cannot be watched (" + reason_text(GetLastError()) +
+           "): the file is read again when its time stamp changes (in " + folder + ")";
+}
+
+// Reads at most one byte over the limit: enough to tell a file too large.
+// 0, 1 when another program holds the file locked, -1 when it cannot be read.
+int read_settings_bytes(const std::string& path, std::string* bytes)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        return e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION ? 1 : -1;
+    }
+    int result = 0;
+    char buffer[4096];
+    DWORD n = 0;
+    for (;;) {
+        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) {
+            // A range locked with LockFile fails the read, not the open.
+            result = GetLastError() == ERROR_LOCK_VIOLATION ? 1 : -1;
+            break;
+        }
+        if (n == 0 || bytes->size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
+            break;
+        }
+        bytes->append(buffer, n);
+    }
+    CloseHandle(h);
+    return result;
+}
 }
 
 int SettingsFile::init()
@@ -59,22 +128,26 @@ int SettingsFile::init()
 int SettingsFile::watch()
 {
     unwatch();
+    watch_problem.clear();
+    auto failed = [this](const std::string& folder) {
+        if (watch_problem.empty()) {
+            watch_problem = unwatched(folder);
+        }
+    };
     for (int i = 0; i < kUserFolder; ++i) {
         if (!folders[i].empty()) {
-            watches[i] = FindFirstChangeNotificationA(folders[i].c_str(), FALSE, kFileChanges);
+            watches[i] = find_first(folders[i].c_str(), FALSE, kFileChanges);
+            if (watches[i] == INVALID_HANDLE_VALUE && is_folder(folders[i])) {
+                failed(folders[i]);
+            }
         }
     }
-    watching_user_folder = false;
     if (!folders[kUserFolder].empty()) {
-        // A watch on a folder that is deleted may never fire again, and on
-        // Windows it keeps the deleted folder pending, so that creating it
-        // again fails: its parent says when it comes and goes, and its own
-        // watch is closed as soon as it is gone.
-        watching_user_folder = is_folder(folders[kUserFolder]);
-        if (watching_user_folder) {
-            watches[kUserFolder] = FindFirstChangeNotificationA(folders[kUserFolder].c_str(), FALSE, kFileChanges);
+        watch_user_folder();
+        parent_watch = find_first(appdata.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
+        if (parent_watch == INVALID_HANDLE_VALUE && is_folder(appdata)) {
+            failed(appdata);
         }
-        parent_watch = FindFirstChangeNotificationA(appdata.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
     }
     if (parent_watch != INVALID_HANDLE_VALUE) {
         return 0;
@@ -85,6 +158,28 @@ int SettingsFile::watch()
         }
     }
     return -1;
+}
+
+// A watch on a folder that is deleted may never fire again, and on Windows
+// it keeps the deleted folder pending, so that creating it again fails; a
+// watch on a folder renamed away follows it to its new name. Either way it
+// no longer watches the folder the name stands for: its parent says when
+// the name changes hands, and this watch is then set again.
+void SettingsFile::watch_user_folder()
+{
+    HANDLE& w = watches[kUserFolder];
+    if (w != INVALID_HANDLE_VALUE) {
+        FindCloseChangeNotification(w);
+        w = INVALID_HANDLE_VALUE;
+    }
+    watched_id = folder_id(folders[kUserFolder]);
+    watching_user_folder = watched_id.exists;
+    if (watching_user_folder) {
+        w = find_first(folders[kUserFolder].c_str(), FALSE, kFileChanges);
+        if (w == INVALID_HANDLE_VALUE && watch_problem.empty()) {
+            watch_problem = unwatched(folders[kUserFolder]);
+        }
+    }
 }
 
 void SettingsFile::unwatch()
@@ -124,6 +219,19 @@ DWORD SettingsFile::settle_wait() const
     return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
+SettingsFile::Stamp SettingsFile::stamp_now() const
+{
+    Stamp stamp;
+    stamp.path = first_existing(folders, kFolders);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!stamp.path.empty() && GetFileAttributesExA(stamp.path.c_str(), GetFileExInfoStandard, &data)) {
+        stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        stamp.written = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime;
+    }
+    return stamp;
+}
+
 int SettingsFile::poll()
 {
     // One wait over all the watches, not one per folder.
@@ -141,6 +249,7 @@ int SettingsFile::poll()
         ready[n++] = parent_watch;
     }
     bool rewatch = false;
+    bool rewatch_user = false;
     DWORD woke = 0;
     // At most one round per watch: a folder that vanished can leave its
     // handle signalled for good, and must not keep the thread here.
@@ -152,19 +261,45 @@ int SettingsFile::poll()
         const bool rearmed = FindNextChangeNotification(w) != FALSE;
         rewatch = rewatch || !rearmed;
         if (i == kFolders) {
-            // Some folder in %APPDATA% came or went: only Brindlow's matters.
-            if (is_folder(folders[kUserFolder]) == watching_user_folder) {
+            // Some folder in %APPDATA% came, went or was renamed. Brindlow's
+            // may have been replaced in one step (deleted and made again, or
+            // another renamed onto its name): the name then stands for
+            // another folder, perhaps with the same file index (the file
+            // system may give a deleted folder's number to the next one), so
+            // its watch is set again whenever it exists or existed.
+            const FolderId now = folder_id(folders[kUserFolder]);
+            if (!now.exists && !watching_user_folder) {
                 continue;
             }
-            rewatch = true;
+            rewatch_user = true;
+            // Read again only when something Brindlow reads changed.
+            if (now == watched_id && stamp_now() == loaded) {
+                continue;
+            }
+        } else if (i == kUserFolder) {
+            rewatch_user = rewatch_user || folder_id(folders[kUserFolder]) != watched_id;
         } else if (!is_folder(folders[i])) {
             rewatch = true;
         }
         changed = true;
         settle_until = GetTickCount() + kSettleMs;
+        // A new save: a file still locked is given its tries again.
+        busy_tries = 0;
     }
     if (rewatch) {
         watch();
+    } else if (rewatch_user) {
+        watch_user_folder();
+    }
+    // A save while no watch was set would go unseen: the stamp tells.
+    if ((rewatch || rewatch_user) && !changed && stamp_now() != loaded) {
+        changed = true;
+        settle_until = GetTickCount() + kSettleMs;
+    }
+    // Without a watch only the file's own stamp tells that it changed.
+    if (!watch_problem.empty() && !changed && stamp_now() != loaded) {
+        changed = true;
+        settle_until = GetTickCount() + kSettleMs;
     }
     if (changed && static_cast<LONG>(GetTickCount() - settle_until) >= 0) {
         changed = false;
@@ -175,8 +310,41 @@ int SettingsFile::poll()
 
 SettingsLoad SettingsFile::load()
 {
-    path = first_existing(folders, kFolders);
-    return path.empty() ? SettingsLoad{default_settings(), {}} : load_settings_file(path);
+    busy = false;
+    loaded = stamp_now();
+    path = loaded.path;
+    if (path.empty()) {
+        busy_tries = 0;
+        return SettingsLoad{default_settings(), {}};
+    }
+    std::string bytes;
+    const int read = read_settings_bytes(path, &bytes);
+    if (read == 1) {
+        // An editor in the middle of a save: read it once it lets go, and
+        // never take the built-in settings for a file that is only busy.
+        busy = true;
+        if (busy_tries < kBusyTries) {
+            ++busy_tries;
+            changed = true;
+            settle_until = GetTickCount() + kBusyRetryMs;
+        }
+        return SettingsLoad{default_settings(), {}};
+    }
+    busy_tries = 0;
+    if (read != 0) {
+        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+    }
+    return settings_from_bytes(path, bytes);
+}
+
+int SettingsFile::follow()
+{
+    // A change noticed before the write is in what is read now.
+    changed = false;
+    if (folder_id(folders[kUserFolder]) != watched_id) {
+        watch_user_folder();
+    }
+    return 0;
 }
 
 std::string SettingsFile::edit_path()
@@ -201,8 +369,10 @@ std::string SettingsFile::edit_path()
     if (!written || !closed) {
         return std::string();
     }
-    // The folder may be new: watch it from now on.
-    watch();
+    // The folder may be new: the watch on its parent has seen it come (and
+    // the strip's thread, told of the write, watches it at once). Not set
+    // here: this runs on the menu's thread, while the strip's thread may
+    // be waiting on the handles.
     return fresh;
 }
 

@@ -62,7 +62,8 @@ bool shows(const Settings& s, LineKind kind)
     return false;
 }
 
-// The marks show the settings in force, whoever changed them last.
+// The marks show what the file says, whoever changed it last: a line left
+// out (an unknown zone the user may be about to fix) is still listed.
 void mark_settings(const Settings& s)
 {
     CheckMenuRadioItem(hMenu, TrayIcon::kCmdCornerFirst, TrayIcon::kCmdCornerFirst + kCorners - 1,
@@ -386,6 +387,11 @@ int TrayIcon::change_setting(UINT command)
     if (settings_file->set_key(section, key, value, false, &why) != 0) {
         show_balloon("Brindlow settings", why);
         return -1;
+    }
+    // Applied because Brindlow made it, not because a change notification
+    // came back: the folder may not be watched at all.
+    if (strip_window != nullptr) {
+        PostMessageA(strip_window, MainWindow::kSettingsWrittenMessage, 0, 0);
     }
     return 0;
 }

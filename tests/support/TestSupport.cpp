@@ -1,10 +1,13 @@
 #include "TestSupport.h"
 
+#include "WideText.h"
+
 #include <GL/gl.h>
 #include <objbase.h>
 #include <shobjidl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ostream>
 
 #if defined(__GNUC__)
@@ -118,6 +121,66 @@ bool running_under_wine()
 {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string unix_path(const std::string& windows_path)
+{
+    using UnixNameFn = char*(CDECL*)(LPCWSTR);
+    auto unix_name = reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (unix_name == nullptr) {
+        return std::string();
+    }
+    char* name = unix_name(widen(windows_path).c_str());
+    if (name == nullptr) {
+        return std::string();
+    }
+    std::string path = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+
+int run_unix_shell(const std::string& command)
+{
+    // Wine starts a Unix program named by its Windows path (Z: is /), but
+    // hands back no handle to wait on: the command leaves its exit code in
+    // a file of its own, looked for until it appears.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string done = std::string(temp) + "brindlow-unix-shell-" + std::to_string(GetCurrentProcessId());
+    const std::string done_unix = unix_path(done);
+    DeleteFileA(done.c_str());
+    if (done_unix.empty()) {
+        return -1;
+    }
+    // Wine splits the line into arguments as Windows does: the script is one
+    // argument in double quotes, with its own double quotes escaped.
+    std::string line = "/bin/sh -c \"";
+    for (char c : command + "; echo $? > \"" + done_unix + "\"") {
+        line += c == '"' ? std::string("\\\"") : std::string(1, c);
+    }
+    line += "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return -1;
+    }
+    if (pi.hThread != nullptr) {
+        CloseHandle(pi.hThread);
+    }
+    if (pi.hProcess != nullptr) {
+        CloseHandle(pi.hProcess);
+    }
+    constexpr DWORD kWaitMs = 10000;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < kWaitMs; Sleep(20)) {
+        const std::vector<unsigned char> code = read_whole_file(done);
+        if (!code.empty() && code.back() == '\n') {
+            DeleteFileA(done.c_str());
+            return std::atoi(std::string(code.begin(), code.end()).c_str());
+        }
+    }
+    return -1;
 }
 
 std::string source_path(const std::string& relative)

@@ -39,6 +39,13 @@ Shortcut read_shortcut(const std::string& path);
 // Whether the tests run under Wine rather than on Windows itself.
 bool running_under_wine();
 
+// Under Wine: the Unix path of a Windows one (empty elsewhere), and a
+// command run by the Unix shell, as a user at a terminal would, outside
+// Windows' rules (a folder another program has open is deleted at once).
+// The command's exit code, or -1 when it could not be run.
+std::string unix_path(const std::string& windows_path);
+int run_unix_shell(const std::string& command);
+
 // The path of a file in the source tree, for data the tests read.
 std::string source_path(const std::string& relative);
 
