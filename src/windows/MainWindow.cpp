@@ -453,8 +453,8 @@ int MainWindow::finish_move(bool keep)
     strip.end_move(keep);
     needs_draw = true;
     if (keep && settings_file != nullptr) {
-        const Placement p = placement_for(Rect{r.left, r.top, r.right, r.bottom}, enumerate_monitors(),
-                                          model.settings.area);
+        const Placement p = placement_for(Rect{r.left, r.top, r.right, r.bottom}, model.settings, placed_widths,
+                                          enumerate_monitors(), scale_halves);
         const char* const corners[] = {"top-left", "top-right", "bottom-left", "bottom-right"};
         const std::pair<const char*, std::string> keys[] = {
             {"corner", corners[static_cast<int>(p.corner)]},
