@@ -19,6 +19,14 @@ constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel."
 constexpr unsigned int kMovingBackdrop = 0x303030;
 constexpr int kNudgeFast = 10;
 
+// Where the pointer was when the message being handled was sent, in screen
+// coordinates (signed: monitors left of or above the primary are negative).
+POINT message_point()
+{
+    const DWORD at = GetMessagePos();
+    return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+}
+
 // 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
 constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
 constexpr unsigned long long kTicksPerMs = 10000ULL;
@@ -436,9 +444,9 @@ int MainWindow::draw()
     return renderer.draw(lines, count);
 }
 
-int MainWindow::begin_move()
+int MainWindow::begin_move(HWND foreground)
 {
-    strip.begin_move();
+    strip.begin_move(foreground);
     needs_draw = true;
     return present();
 }
@@ -578,19 +586,43 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         if (wparam == 1) {
             self->finish_move(true);
         } else {
-            self->begin_move();
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon's menu passes a window handle.
+            self->begin_move(reinterpret_cast<HWND>(lparam));
         }
         return 0;
     }
-    case WM_NCHITTEST: {
-        // While moving, the whole strip is a caption: dragging it moves it
-        // through the system's own move loop.
+    case WM_LBUTTONDOWN: {
+        // The strip moves itself with the pointer's own messages: the
+        // system's move loop (a caption hit) stalled under Wine after a
+        // few steps of a drag and then took no keys. The message's point
+        // is in screen coordinates; its client coordinates would shift as
+        // the strip moves under them.
         if (self->strip.moving) {
-            return HTCAPTION;
+            self->strip.start_drag(message_point());
+            return 0;
         }
         break;
     }
-    case WM_NCLBUTTONDBLCLK: {
+    case WM_MOUSEMOVE: {
+        if (self->strip.dragging) {
+            self->strip.drag_to(message_point());
+            return 0;
+        }
+        break;
+    }
+    case WM_LBUTTONUP: {
+        if (self->strip.dragging) {
+            self->strip.drag_to(message_point());
+            self->strip.stop_drag();
+            return 0;
+        }
+        break;
+    }
+    case WM_CAPTURECHANGED: {
+        self->strip.stop_drag();
+        return 0;
+    }
+    case WM_LBUTTONDBLCLK: {
         if (self->strip.moving) {
             self->finish_move(true);
             return 0;
