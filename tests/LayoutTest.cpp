@@ -104,41 +104,83 @@ TEST(Place, WithoutMonitorsItSitsAtTheOrigin)
     EXPECT_EQ(layout.window, (Rect{0, 0, 600, 100}));
 }
 
-TEST(Place, ADroppedStripIsDescribedFromItsNearestCorner)
+TEST(Place, ADroppedStripIsSavedSoThatItsTextStaysWhereItWasLeft)
 {
     struct Drop {
         const char* name;
-        Rect dropped;
+        Corner in_force;
         Area area;
+        std::vector<int> widths; // of the lines, in pixels
+        int scale_halves;
+        Rect dropped;
         Corner corner;
         int x, y, monitor;
+        bool exact;
     };
+    const std::vector<int> lines = {192, 168, 300}; // date, time, battery at scale 1
     const Drop drops[] = {
-        {"top left", {20, 30, 620, 130}, Area::Screen, Corner::TopLeft, 20, 30, 0},
-        {"top right", {400, 5, 1000, 105}, Area::Screen, Corner::TopRight, 24, 5, 0},
-        {"bottom left of the work area", {0, 600, 600, 700}, Area::Work, Corner::BottomLeft, 0, 28, 0},
-        {"bottom right", {424, 668, 1024, 768}, Area::Screen, Corner::BottomRight, 0, 0, 0},
-        {"just past the middle goes by its centre", {213, 335, 813, 435}, Area::Screen, Corner::BottomRight, 211, 333, 0},
-        {"partly off the screen", {-50, -20, 550, 80}, Area::Screen, Corner::TopLeft, 0, 0, 0},
-        {"on the second monitor", {2300, 900, 2900, 1000}, Area::Screen, Corner::BottomRight, 44, 80, 2},
-        {"off every monitor: the primary", {5000, 5000, 5600, 5100}, Area::Screen, Corner::BottomRight, 0, 0, 0},
+        {"near the top left", Corner::TopLeft, Area::Screen, lines, 2, {20, 30, 620, 130}, Corner::TopLeft, 20, 30, 0,
+         true},
+        // The nearest corner would right-align the lines: the left side is
+        // kept, the bottom taken, its 12 pixels lower lines made up for.
+        {"mid-screen, just past the middle", Corner::TopLeft, Area::Screen, lines, 2, {213, 335, 813, 435},
+         Corner::BottomLeft, 213, 345, 0, true},
+        {"right-aligned, mid-screen left of the middle", Corner::BottomRight, Area::Screen, lines, 2,
+         {200, 100, 800, 200}, Corner::TopRight, 224, 112, 0, true},
+        {"right-aligned, near the top left", Corner::TopRight, Area::Screen, lines, 2, {30, 40, 630, 140},
+         Corner::TopRight, 394, 40, 0, true},
+        {"near the bottom right", Corner::BottomRight, Area::Screen, lines, 2, {424, 668, 1024, 768},
+         Corner::BottomRight, 0, 0, 0, true},
+        {"left-aligned, near the bottom right", Corner::TopLeft, Area::Screen, lines, 2, {400, 650, 1000, 750},
+         Corner::BottomLeft, 400, 30, 0, true},
+        // One line lands in the same place whichever side aligns it.
+        {"one line changes sides", Corner::TopLeft, Area::Screen, {168}, 2, {424, 600, 1024, 656},
+         Corner::BottomRight, 412, 124, 0, true},
+        {"bottom left of the work area", Corner::BottomLeft, Area::Work, lines, 2, {0, 600, 600, 700},
+         Corner::BottomLeft, 0, 28, 0, true},
+        {"on the second monitor", Corner::TopLeft, Area::Screen, lines, 2, {2300, 900, 2900, 1000},
+         Corner::BottomLeft, 1276, 92, 2, true},
+        {"the second monitor's work area, right-aligned", Corner::TopRight, Area::Work, lines, 2,
+         {2000, 40, 2600, 140}, Corner::TopRight, 344, 10, 2, true},
+        {"at scale 1.5, right-aligned", Corner::BottomRight, Area::Screen, {288, 252, 450}, 3, {100, 50, 1000, 200},
+         Corner::TopRight, 24, 68, 0, true},
+        {"partly off the screen: pulled in", Corner::TopLeft, Area::Screen, lines, 2, {-50, -20, 550, 80},
+         Corner::TopLeft, 0, 0, 0, false},
+        {"off every monitor: the primary's edge", Corner::TopLeft, Area::Screen, lines, 2,
+         {5000, 5000, 5600, 5100}, Corner::BottomLeft, 424, 0, 0, false},
     };
     for (const Drop& d : drops) {
         SCOPED_TRACE(d.name);
-        const Placement p = placement_for(d.dropped, kMonitors, d.area);
+        Settings s = default_settings();
+        s.corner = d.in_force;
+        s.area = d.area;
+        const Placement p = placement_for(d.dropped, s, d.widths, kMonitors, d.scale_halves);
         EXPECT_EQ(p.corner, d.corner);
         EXPECT_EQ(p.x, d.x);
         EXPECT_EQ(p.y, d.y);
         EXPECT_EQ(p.monitor, d.monitor);
-        // Placed by the layout again, it lands where it was dropped (when it fits).
-        if (d.dropped.left >= 0 && d.dropped.top >= 0 && d.dropped.right <= 2944 && d.dropped.bottom <= 1080) {
-            Settings s = default_settings();
-            s.corner = p.corner;
-            s.x = p.x;
-            s.y = p.y;
-            s.monitor = p.monitor;
-            s.area = d.area;
-            EXPECT_EQ(layout_strip(s, kDefaultLines, kMonitors).window, d.dropped);
+        EXPECT_EQ(p.exact, d.exact);
+
+        // Laid out again from the saved place, as after Enter or a restart,
+        // every line lands on the pixel where the user left it.
+        const StripLayout before = layout_strip_widths(s, d.widths, kMonitors, d.scale_halves);
+        Settings saved = s;
+        saved.corner = p.corner;
+        saved.x = p.x;
+        saved.y = p.y;
+        saved.monitor = p.monitor;
+        const StripLayout after = layout_strip_widths(saved, d.widths, kMonitors, d.scale_halves);
+        EXPECT_TRUE(layout_problems(saved, after).empty());
+        ASSERT_EQ(after.line_x.size(), d.widths.size());
+        for (std::size_t i = 0; i < d.widths.size() && d.exact; ++i) {
+            EXPECT_EQ(after.window.left + after.line_x[i], d.dropped.left + before.line_x[i]) << "line " << i;
+            EXPECT_EQ(after.window.top + after.line_y[i], d.dropped.top + before.line_y[i]) << "line " << i;
         }
+        // Pulled in, it stays on its monitor.
+        const Rect& m = kMonitors[static_cast<std::size_t>(p.monitor == 0 ? 0 : p.monitor - 1)].monitor;
+        EXPECT_GE(after.window.left, m.left);
+        EXPECT_GE(after.window.top, m.top);
+        EXPECT_LE(after.window.right, m.right);
+        EXPECT_LE(after.window.bottom, m.bottom);
     }
 }

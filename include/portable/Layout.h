@@ -62,18 +62,28 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
 StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
                                 const std::vector<MonitorArea>& monitors, int scale_halves);
 
-// Where a strip dropped at a rectangle is, in the settings' terms: the
-// monitor that holds its centre (the primary when none does), the corner
-// nearest to it and the offsets inward from that corner (never negative), so
-// that it lands in the same place after a restart and follows its corner when
-// the screen's size changes.
+// Where a strip dropped at a rectangle is, in the settings' terms, such that
+// its text stays exactly where the user left it, after Enter and after a
+// restart: the monitor that holds its centre (the primary when none does),
+// a corner and the offsets inward from it. A corner aligns the lines (right
+// on the right, the last line lowest at the bottom), so a corner of the
+// other side would move lines of different lengths against each other; a
+// corner of the other end only shifts them all alike, which the offsets
+// make up for. The corner is therefore the nearest one that keeps every line
+// in place, which is the nearest corner but for a side whose alignment
+// would differ, where the side in force is kept. A strip dropped partly off
+// its area is pulled in just far enough (exact is then false).
 struct Placement {
     Corner corner;
     int x;
     int y;
     int monitor; // 0: the primary; 1, 2, ...: in the order Windows enumerates them
+    bool exact;  // every line lands on the pixel where it was dropped
 };
-Placement placement_for(const Rect& dropped, const std::vector<MonitorArea>& monitors, Area area);
+// `s` are the settings in force and `line_widths` the lines as they were
+// laid out (as for layout_strip_widths), which put the lines in the strip.
+Placement placement_for(const Rect& dropped, const Settings& s, const std::vector<int>& line_widths,
+                        const std::vector<MonitorArea>& monitors, int scale_halves);
 
 // What a placement has to tell the user: offsets reduced to keep the strip
 // on screen, a strip larger than its monitor.

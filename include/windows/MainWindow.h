@@ -149,10 +149,12 @@ public:
     int present();
     // Draws one frame into the back buffer.
     int draw();
-    // "Move...": the strip grabbable until Enter, a double click or Esc.
-    int begin_move();
-    // Ends moving: kept, the place is written to the settings file as its
-    // corner, offsets and monitor; otherwise the strip goes back.
+    // "Move...": the strip grabbable until Enter, a double click or Esc;
+    // `foreground` gets the keyboard back afterwards.
+    int begin_move(HWND foreground);
+    // Ends moving: kept, the place is written to the settings file as the
+    // corner, offsets and monitor that put its lines where they are now
+    // (placement_for); otherwise the strip goes back.
     int finish_move(bool keep);
     int destroy();
 

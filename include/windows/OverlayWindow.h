@@ -14,7 +14,8 @@ public:
     static constexpr int kWidth = 600;
     static constexpr int kHeight = 100;
     static constexpr COLORREF kKeyColour = RGB(8, 8, 8);
-    // Posted by the icon's "Move...": the strip becomes grabbable.
+    // Posted by the icon's "Move..." (wParam 0, lParam the window that had
+    // the foreground before the menu took it) or "Done" (wParam 1).
     static constexpr UINT kMoveMessage = WM_APP + 2;
     // How opaque the strip is while it is being moved (of 255).
     static constexpr BYTE kMovingAlpha = 210;
@@ -31,6 +32,11 @@ public:
     bool moving = false;
     RECT before_move{};
     HWND foreground_before = nullptr;
+    // While the button is held on it: the pointer's and the strip's places
+    // when it went down, in screen coordinates.
+    bool dragging = false;
+    POINT drag_pointer{};
+    POINT drag_window{};
     // The Windows call that failed in init, and its error, for the report.
     const char* failed_call = nullptr;
     DWORD failed_error = 0;
@@ -54,10 +60,19 @@ public:
     int shown_by_user(WPARAM shown, LPARAM reason);
     // Makes the strip grabbable: clicks reach it, it shows whole and
     // half-transparent instead of key-coloured, and it takes the keyboard
-    // (the only time it does).
-    int begin_move();
+    // (the only time it does). `foreground` gets it back afterwards (when
+    // null, the window in the foreground now).
+    int begin_move(HWND foreground);
     // Moves it by a few pixels (the arrow keys).
     int nudge(int dx, int dy);
+    // The button went down on the strip at `pointer` (screen coordinates):
+    // the pointer is captured, and the strip follows its travel.
+    int start_drag(POINT pointer);
+    // The pointer is at `pointer`: the strip moves by its travel since the
+    // button went down.
+    int drag_to(POINT pointer);
+    // The button is up, or the capture was taken away.
+    int stop_drag();
     // Click-through, key-coloured and without the keyboard again; put back
     // where it was unless `keep`.
     int end_move(bool keep);

@@ -120,7 +120,8 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
     return problems;
 }
 
-Placement placement_for(const Rect& dropped, const std::vector<MonitorArea>& monitors, Area area)
+Placement placement_for(const Rect& dropped, const Settings& s, const std::vector<int>& line_widths,
+                        const std::vector<MonitorArea>& monitors, int scale_halves)
 {
     const int cx = (dropped.left + dropped.right) / 2, cy = (dropped.top + dropped.bottom) / 2;
     std::size_t chosen = monitors.size();
@@ -136,19 +137,58 @@ Placement placement_for(const Rect& dropped, const std::vector<MonitorArea>& mon
             chosen = i;
         }
     }
-    Placement p{Corner::TopLeft, 0, 0, 0};
+    Placement p{Corner::TopLeft, std::max(0, dropped.left), std::max(0, dropped.top), 0, false};
     if (chosen == monitors.size()) {
-        p.x = std::max(0, dropped.left);
-        p.y = std::max(0, dropped.top);
         return p;
     }
     const MonitorArea& m = monitors[chosen];
-    const Rect& a = area == Area::Work ? m.work : m.monitor;
-    const bool right = cx > (a.left + a.right) / 2;
-    const bool bottom = cy > (a.top + a.bottom) / 2;
-    p.corner = bottom ? (right ? Corner::BottomRight : Corner::BottomLeft) : (right ? Corner::TopRight : Corner::TopLeft);
-    p.x = std::max(0, right ? a.right - dropped.right : dropped.left - a.left);
-    p.y = std::max(0, bottom ? a.bottom - dropped.bottom : dropped.top - a.top);
+    const Rect& a = s.area == Area::Work ? m.work : m.monitor;
     p.monitor = m.primary ? 0 : static_cast<int>(chosen) + 1;
+    const bool near_right = cx > (a.left + a.right) / 2;
+    const bool near_bottom = cy > (a.top + a.bottom) / 2;
+
+    // The lines as the settings in force put them in the strip: with the
+    // strip where it was dropped, that is where the user sees them.
+    const StripLayout now = layout_strip_widths(s, line_widths, monitors, scale_halves);
+    int best = -1;
+    const Corner corners[] = {Corner::TopLeft, Corner::TopRight, Corner::BottomLeft, Corner::BottomRight};
+    for (Corner c : corners) {
+        Settings t = s;
+        t.corner = c;
+        t.x = 0;
+        t.y = 0;
+        t.monitor = p.monitor;
+        const StripLayout at = layout_strip_widths(t, line_widths, monitors, scale_halves);
+        // The strip's place that puts every line where it is now, if one does.
+        int left = dropped.left, top = dropped.top;
+        bool same = true;
+        for (std::size_t i = 0; i < at.line_x.size() && i < now.line_x.size(); ++i) {
+            const int l = dropped.left + now.line_x[i] - at.line_x[i];
+            const int u = dropped.top + now.line_y[i] - at.line_y[i];
+            same = same && (i == 0 || (l == left && u == top));
+            left = l;
+            top = u;
+        }
+        if (!same) {
+            continue;
+        }
+        const bool right = c == Corner::TopRight || c == Corner::BottomRight;
+        const bool bottom = c == Corner::BottomLeft || c == Corner::BottomRight;
+        const int w = at.window.right - at.window.left, h = at.window.bottom - at.window.top;
+        const int x = right ? a.right - left - w : left - a.left;
+        const int y = bottom ? a.bottom - top - h : top - a.top;
+        const int room_x = std::max(0, a.right - a.left - w), room_y = std::max(0, a.bottom - a.top - h);
+        const bool fits = x >= 0 && y >= 0 && x <= room_x && y <= room_y;
+        // The nearest corner first; one that needs the strip pulled in only
+        // when none fits.
+        const int score = (right != near_right ? 1 : 0) + (bottom != near_bottom ? 1 : 0) + (fits ? 0 : 4);
+        if (best < 0 || score < best) {
+            best = score;
+            p.corner = c;
+            p.x = std::min(std::max(0, x), room_x);
+            p.y = std::min(std::max(0, y), room_y);
+            p.exact = fits;
+        }
+    }
     return p;
 }

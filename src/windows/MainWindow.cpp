@@ -24,6 +24,14 @@ constexpr int kNudgeFast = 10;
 // The DPI at which Windows does not scale a window.
 constexpr int kUnscaledDpi = 96;
 
+// Where the pointer was when the message being handled was sent, in screen
+// coordinates (signed: monitors left of or above the primary are negative).
+POINT message_point()
+{
+    const DWORD at = GetMessagePos();
+    return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+}
+
 // 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
 constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
 constexpr unsigned long long kTicksPerMs = 10000ULL;
@@ -478,9 +486,9 @@ int MainWindow::draw()
     return renderer.draw(lines, count);
 }
 
-int MainWindow::begin_move()
+int MainWindow::begin_move(HWND foreground)
 {
-    strip.begin_move();
+    strip.begin_move(foreground);
     needs_draw = true;
     return present();
 }
@@ -495,8 +503,8 @@ int MainWindow::finish_move(bool keep)
     strip.end_move(keep);
     needs_draw = true;
     if (keep && settings_file != nullptr) {
-        const Placement p = placement_for(Rect{r.left, r.top, r.right, r.bottom}, enumerate_monitors(),
-                                          model.settings.area);
+        const Placement p = placement_for(Rect{r.left, r.top, r.right, r.bottom}, model.settings, placed_widths,
+                                          enumerate_monitors(), scale_halves);
         const char* const corners[] = {"top-left", "top-right", "bottom-left", "bottom-right"};
         const std::pair<const char*, std::string> keys[] = {
             {"corner", corners[static_cast<int>(p.corner)]},
@@ -505,6 +513,7 @@ int MainWindow::finish_move(bool keep)
             {"monitor", p.monitor == 0 ? std::string("primary") : std::to_string(p.monitor)},
         };
         std::string why;
+        bool written = true;
         for (const auto& k : keys) {
             if (settings_file->set_key("overlay", k.first, k.second, false, &why) != 0) {
                 if (tray != nullptr) {
@@ -512,8 +521,13 @@ int MainWindow::finish_move(bool keep)
                 }
                 // Where the settings still say: the file is as it was.
                 place();
+                written = false;
                 break;
             }
+        }
+        if (written) {
+            // The place is in force now, as any change made from the menu.
+            return settings_written();
         }
     }
     return present();
@@ -624,19 +638,43 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         if (wparam == 1) {
             self->finish_move(true);
         } else {
-            self->begin_move();
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon's menu passes a window handle.
+            self->begin_move(reinterpret_cast<HWND>(lparam));
         }
         return 0;
     }
-    case WM_NCHITTEST: {
-        // While moving, the whole strip is a caption: dragging it moves it
-        // through the system's own move loop.
+    case WM_LBUTTONDOWN: {
+        // The strip moves itself with the pointer's own messages: the
+        // system's move loop (a caption hit) stalled under Wine after a
+        // few steps of a drag and then took no keys. The message's point
+        // is in screen coordinates; its client coordinates would shift as
+        // the strip moves under them.
         if (self->strip.moving) {
-            return HTCAPTION;
+            self->strip.start_drag(message_point());
+            return 0;
         }
         break;
     }
-    case WM_NCLBUTTONDBLCLK: {
+    case WM_MOUSEMOVE: {
+        if (self->strip.dragging) {
+            self->strip.drag_to(message_point());
+            return 0;
+        }
+        break;
+    }
+    case WM_LBUTTONUP: {
+        if (self->strip.dragging) {
+            self->strip.drag_to(message_point());
+            self->strip.stop_drag();
+            return 0;
+        }
+        break;
+    }
+    case WM_CAPTURECHANGED: {
+        self->strip.stop_drag();
+        return 0;
+    }
+    case WM_LBUTTONDBLCLK: {
         if (self->strip.moving) {
             self->finish_move(true);
             return 0;

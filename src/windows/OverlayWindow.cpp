@@ -12,8 +12,11 @@ constexpr DWORD kStyle = WS_POPUP;
 // would hide what they say.
 const char* const kTransientClasses[] = {"#32768", "tooltips_class32", nullptr};
 
-// Windows that cover a monitor without being a program shown full-screen.
-const char* const kShellClasses[] = {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd", nullptr};
+// The shell's windows: they cover a monitor without being a program shown
+// full-screen, and the user is not "in" them. The last is Wine's own
+// notification area ("Wine System Tray") when X has none.
+const char* const kShellClasses[] = {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd",
+                                     "__winex11_standalone_tray", nullptr};
 
 // Whether the window's class is one of a null-terminated list.
 bool class_in(HWND w, const char* const* classes)
@@ -31,6 +34,27 @@ bool class_in(HWND w, const char* const* classes)
 bool is_shell(HWND w)
 {
     return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses);
+}
+
+// The window the user was in: `given` if it is a visible window of a
+// program (not the shell's, not a tool window such as the strip), else the
+// highest such window. Clicking the notification area makes the taskbar the
+// foreground window (under Wine, its "Wine System Tray"), and the menu then
+// makes the icon's hidden window the foreground.
+HWND user_window(HWND given)
+{
+    auto ordinary = [](HWND w) {
+        return IsWindowVisible(w) && !is_shell(w) && (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0;
+    };
+    if (given != nullptr && IsWindow(given) && ordinary(given)) {
+        return given;
+    }
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (ordinary(w)) {
+            return w;
+        }
+    }
+    return nullptr;
 }
 
 // Whether the foreground window is a program shown full-screen over the
@@ -153,17 +177,24 @@ int OverlayWindow::shown_by_user(WPARAM shown, LPARAM reason)
     return shown != FALSE ? 1 : 0;
 }
 
-int OverlayWindow::begin_move()
+int OverlayWindow::begin_move(HWND foreground)
 {
     if (moving) {
         return 0;
     }
     moving = true;
     GetWindowRect(hwnd, &before_move);
-    foreground_before = GetForegroundWindow();
+    foreground_before = user_window(foreground != nullptr ? foreground : GetForegroundWindow());
+    // Wine hands a window to the window manager the first time it is placed
+    // while active, unmapping and mapping it again; unmapped with the
+    // keyboard, it loses it (and any capture) a moment later. Hidden first
+    // and then shown active, it is handed over as it maps, and keeps it.
+    ShowWindow(hwnd, SW_HIDE);
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle & ~static_cast<DWORD>(WS_EX_TRANSPARENT)));
     SetLayeredWindowAttributes(hwnd, 0, kMovingAlpha, LWA_ALPHA);
     ShowWindow(hwnd, SW_SHOW);
+    // Enter and Esc must reach the strip from the first press, not the
+    // menu's window that had the foreground a moment ago.
     SetForegroundWindow(hwnd);
     SetFocus(hwnd);
     return 0;
@@ -177,19 +208,60 @@ int OverlayWindow::nudge(int dx, int dy)
     return 0;
 }
 
+int OverlayWindow::start_drag(POINT pointer)
+{
+    if (!moving) {
+        return 0;
+    }
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    drag_pointer = pointer;
+    drag_window = POINT{r.left, r.top};
+    dragging = true;
+    // Without the capture, a pointer faster than the strip leaves it, and
+    // the rest of the drag goes to whatever is below.
+    SetCapture(hwnd);
+    return 0;
+}
+
+int OverlayWindow::drag_to(POINT pointer)
+{
+    if (!dragging) {
+        return 0;
+    }
+    // From the place at the press, not from the last step: a step the window
+    // manager answered late (or not at all) is not added up.
+    SetWindowPos(hwnd, HWND_TOPMOST, drag_window.x + pointer.x - drag_pointer.x,
+                 drag_window.y + pointer.y - drag_pointer.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    return 0;
+}
+
+int OverlayWindow::stop_drag()
+{
+    if (!dragging) {
+        return 0;
+    }
+    dragging = false;
+    if (GetCapture() == hwnd) {
+        ReleaseCapture();
+    }
+    return 0;
+}
+
 int OverlayWindow::end_move(bool keep)
 {
     if (!moving) {
         return 0;
     }
+    stop_drag();
     moving = false;
     if (!keep) {
         SetWindowPos(hwnd, HWND_TOPMOST, before_move.left, before_move.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle));
     SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
-    // The keyboard goes back where it was.
-    if (foreground_before != nullptr && IsWindow(foreground_before) && foreground_before != hwnd) {
+    // The keyboard goes back where it was, if that window is still there.
+    if (foreground_before != nullptr && IsWindow(foreground_before)) {
         SetForegroundWindow(foreground_before);
     } else if (GetForegroundWindow() == hwnd) {
         SetForegroundWindow(GetDesktopWindow());

@@ -168,11 +168,13 @@ std::string lines_with(const Settings& s, LineKind kind, bool on)
     return text;
 }
 
-// Shows the menu at the cursor and returns the chosen command, or 0.
-UINT track_menu(HWND owner, int hidden, const Settings* settings, bool moving)
+// Shows the menu at the cursor and returns the chosen command, or 0;
+// `foreground` is the window that had the foreground before the menu.
+UINT track_menu(HWND owner, int hidden, const Settings* settings, bool moving, HWND* foreground)
 {
     POINT cursor{};
     GetCursorPos(&cursor);
+    *foreground = GetForegroundWindow();
     // Without being the foreground window, the owner never hears that the
     // user clicked elsewhere, and the menu would stay open.
     SetForegroundWindow(owner);
@@ -426,11 +428,16 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
         TrayIcon* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         const bool moving = self != nullptr && self->strip_moving != nullptr && *self->strip_moving;
-        const UINT command = track_menu(hwnd, brindlow_hidden, self != nullptr ? self->settings : nullptr, moving);
+        HWND foreground = nullptr;
+        const UINT command =
+            track_menu(hwnd, brindlow_hidden, self != nullptr ? self->settings : nullptr, moving, &foreground);
         if (command == kCmdMove) {
             // The strip's own thread is this one: posted, it starts (or,
-            // with 1, is done) once the menu has closed.
-            PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), OverlayWindow::kMoveMessage, moving ? 1 : 0, 0);
+            // with 1, is done) once the menu has closed. The keyboard goes
+            // back afterwards to the window the user was in, not to this
+            // hidden one that the menu made foreground.
+            PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), OverlayWindow::kMoveMessage, moving ? 1 : 0,
+                         reinterpret_cast<LPARAM>(foreground));
             return 0;
         }
         if (self != nullptr && command >= kCmdCornerFirst && command < kCmdLineZoneFirst + kZones) {
