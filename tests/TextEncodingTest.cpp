@@ -2,25 +2,12 @@
 // saves: portable, built natively with the sanitizers as well as for Windows.
 #include "TextEncoding.h"
 
+#include "support/Utf16Bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace {
-// UTF-16 units as bytes in either order, written out here rather than by
-// the code under test.
-std::string utf16(const std::u16string& units, bool big_endian)
-{
-    std::string out;
-    for (char16_t u : units) {
-        const char high = static_cast<char>(u >> 8);
-        const char low = static_cast<char>(u & 0xFF);
-        out += big_endian ? high : low;
-        out += big_endian ? low : high;
-    }
-    return out;
-}
-}
 
 TEST(TextEncoding, EachEncodingDecodesToTheSameTextAndEncodesBackToTheSameBytes)
 {

@@ -3,6 +3,8 @@
 #include "Settings.h"
 #include "Utf8.h"
 
+#include "support/Utf16Bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,19 +46,6 @@ TEST(Utf8, MalformedSequencesAreOneBadByteEachAndNeverReadPastTheEnd)
     EXPECT_TRUE(printable_utf8("\xC2\xA0\xE6\x9C\x88"));
 }
 
-namespace {
-std::string utf16(const std::u16string& units, bool big_endian)
-{
-    std::string out;
-    for (char16_t u : units) {
-        const char high = static_cast<char>(u >> 8);
-        const char low = static_cast<char>(u & 0xFF);
-        out += big_endian ? high : low;
-        out += big_endian ? low : high;
-    }
-    return out;
-}
-}
 
 TEST(Utf8, ASettingsFileSavedAsUnicodeReadsAsUtf8EitherWayRound)
 {

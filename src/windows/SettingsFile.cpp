@@ -380,14 +380,7 @@ namespace {
 // The system's reason for the last failure, as one line.
 std::string last_error_text()
 {
-    const DWORD code = GetLastError();
-    char text[256] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) {
-        --n;
-    }
-    return n > 0 ? std::string(text, n) : "error " + std::to_string(code);
+    return reason_text(GetLastError());
 }
 
 // A file's size and last write time: what says it was saved again.
