@@ -11,6 +11,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/SettingsKeys.cpp
   src/portable/SettingsProblems.cpp
   src/portable/SettingsTemplate.cpp
+  src/portable/SettingsWords.cpp
   src/portable/StripModel.cpp
   src/portable/TextEncoding.cpp
   src/portable/TextRuns.cpp

@@ -18,7 +18,7 @@ struct SettingsKey {
     const char* section;
     const char* name;
     const char* default_value;
-    const char* accepted;
+    std::string accepted;
     Parser parse;
 };
 

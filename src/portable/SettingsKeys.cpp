@@ -30,28 +30,9 @@ bool parse_int(const std::string& value, int lo, int hi, int* out)
     return true;
 }
 
-bool parse_rgb(const std::string& value, unsigned int* out)
-{
-    if (value.size() != 7 || value[0] != '#' ||
-        value.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos) {
-        return false;
-    }
-    *out = static_cast<unsigned int>(std::strtoul(value.c_str() + 1, nullptr, 16));
-    return true;
-}
-
 bool parse_corner(const std::string& v, Settings& s)
 {
-    const struct { const char* name; Corner corner; } corners[] = {
-        {"top-left", Corner::TopLeft}, {"top-right", Corner::TopRight},
-        {"bottom-left", Corner::BottomLeft}, {"bottom-right", Corner::BottomRight}};
-    for (const auto& c : corners) {
-        if (v == c.name) {
-            s.corner = c.corner;
-            return true;
-        }
-    }
-    return false;
+    return parse_corner_word(v, &s.corner);
 }
 
 bool parse_x(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxOffset, &s.x); }
@@ -79,7 +60,7 @@ bool parse_monitor(const std::string& v, Settings& s)
 bool parse_shown_rgb(const std::string& value, unsigned int* out)
 {
     unsigned int rgb = 0;
-    if (!parse_rgb(value, &rgb) || rgb == kKeyColourRgb) {
+    if (!parse_colour_text(value, &rgb) || rgb == kKeyColourRgb) {
         return false;
     }
     *out = rgb;
@@ -103,16 +84,15 @@ bool parse_shadow(const std::string& v, Settings& s)
 
 bool parse_scale(const std::string& v, Settings& s)
 {
-    const struct { const char* name; int halves; } scales[] = {{"1", 2}, {"1.5", 3}, {"2", 4}, {"3", 6}};
-    for (const auto& k : scales) {
+    for (const ScaleWord& k : kScaleWords) {
         if (v == k.name) {
             s.scale_halves = k.halves;
             s.scale_auto = false;
             return true;
         }
     }
-    if (v == "auto") {
-        s.scale_halves = 2;
+    if (v == kScaleAutoWord) {
+        s.scale_halves = kScaleWords[0].halves;
         s.scale_auto = true;
         return true;
     }
@@ -245,6 +225,32 @@ bool parse_font(const std::string& v, Settings& s)
     return true;
 }
 
+// "a, b, c or d"
+std::string either(const char* const* words, int count)
+{
+    std::string out = words[0];
+    for (int i = 1; i < count; ++i) {
+        out += (i == count - 1 ? " or " : ", ") + std::string(words[i]);
+    }
+    return out;
+}
+
+// The scales and the DPI each stands for (96 is 1).
+std::string scales_accepted()
+{
+    constexpr int kDpiPerHalf = 48;
+    std::string names, dpis;
+    for (const ScaleWord& k : kScaleWords) {
+        names += std::string(k.name) + ", ";
+        dpis += (dpis.empty() ? std::to_string(k.halves * kDpiPerHalf) + " gives " :
+                                ", " + std::to_string(k.halves * kDpiPerHalf) + " ") + k.name;
+    }
+    return names + "or " + kScaleAutoWord + ": the monitor's DPI (" + dpis + "); a change to or from " +
+           kScaleAutoWord + " takes effect at the next start";
+}
+
+const std::string kKeyColour = colour_text(kKeyColourRgb);
+
 constexpr const char* kFormatAccepted =
     "short or long (the locale's own way of writing it), or a pattern of at most 64 characters with any of "
     "%a %A (day), %b %B (month), %d %e %m %y %Y %j, %H %I %M %S %p, %F (%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), "
@@ -256,7 +262,7 @@ constexpr const char* kZoneFormatAccepted =
 // The one list of keys: defaults, parsing, unknown-key reports and the
 // template all come from it.
 const SettingsKey kKeys[] = {
-    {"overlay", "corner", "top-left", "top-left, top-right, bottom-left or bottom-right", parse_corner},
+    {"overlay", "corner", kCornerWords[0], either(kCornerWords, kCornerWordCount), parse_corner},
     {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x},
     {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y},
     {"overlay", "area", "screen",
@@ -265,8 +271,8 @@ const SettingsKey kKeys[] = {
      parse_monitor},
     {"overlay", "hide_over_fullscreen", "false",
      "true hides the strip while a full-screen program is in front on its monitor, or false", parse_hide_over_fullscreen},
-    {"text", "colour", "#00FFFF", "#RRGGBB, but not #080808 (the strip's see-through background)", parse_colour},
-    {"text", "shadow", "#000000", "#RRGGBB (not #080808), or none", parse_shadow},
+    {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)", parse_colour},
+    {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow},
     {"text", "locale", "",
      "a locale name such as de-DE, fr-FR or ja-JP, for day and month names and for short and long; empty: "
      "Windows' own setting for the user",
@@ -275,9 +281,7 @@ const SettingsKey kKeys[] = {
      "an installed font family (Consolas, Segoe UI, ...), drawn at the exact size for the scale; empty: the "
      "bundled Fira Code",
      parse_font},
-    {"text", "scale", "1",
-     "1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, 144 1.5, 192 2, 288 3); a change to or from auto "
-     "takes effect at the next start",
+    {"text", "scale", kScaleWords[0].name, scales_accepted(),
      parse_scale},
     {"lines", "show", "date, time, battery",
      "any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one", parse_show},
@@ -293,7 +297,7 @@ const SettingsKey kKeys[] = {
      "0 (off), or 1 to 99: on battery at or below this percentage (or when Windows calls it critical) the battery "
      "line is drawn in low_colour",
      parse_low_battery},
-    {"lines", "low_colour", "#FF4040", "#RRGGBB (not #080808)", parse_low_colour},
+    {"lines", "low_colour", "#FF4040", "#RRGGBB (not " + kKeyColour + ")", parse_low_colour},
     {"lines", "text", "", "a line of your own, at most 100 characters in any script, shown where show lists text",
      parse_text},
     {"zones", "zone1", "",
