@@ -3,6 +3,8 @@
 # fuzzing (fuzz/). Paths are relative to the project's root.
 set(BRINDLOW_PORTABLE_SOURCES
   src/portable/IniEdit.cpp
+  src/portable/IniLines.cpp
+  src/portable/FileBytes.cpp
   src/portable/INIReader.cpp
   src/portable/Layout.cpp
   src/portable/ProblemReport.cpp

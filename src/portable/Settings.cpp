@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "FileBytes.h"
 #include "INIReader.h"
 #include "SettingsKeys.h"
 #include "SettingsProblems.h"
@@ -7,8 +8,6 @@
 #include "Utf8.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 
 namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -118,28 +117,12 @@ SettingsLoad parse_settings(const std::string& text)
 
 SettingsLoad load_settings_file(const std::string& path)
 {
-    errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    auto unreadable = [&path] {
-        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
-    };
-    if (f == nullptr) {
-        // Windows refuses to open a folder (EACCES); only a missing file
-        // means "no settings".
-        return errno == ENOENT ? SettingsLoad{default_settings(), {}} : unreadable();
-    }
     std::string text;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 &&
-           text.size() <= static_cast<std::size_t>(kMaxSettingsBytes)) {
-        text.append(buffer, n);
-    }
-    const bool failed = std::ferror(f) != 0;
-    // Closing a file that was only read from cannot lose anything.
-    (void)std::fclose(f);
-    if (failed) {
-        return unreadable();
+    bool missing = false;
+    if (read_file_bytes(path, static_cast<std::size_t>(kMaxSettingsBytes) + 1, &text, &missing) != 0) {
+        // Only a missing file means "no settings"; a folder is unreadable.
+        return missing ? SettingsLoad{default_settings(), {}}
+                       : SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
     }
     return settings_from_bytes(path, text);
 }

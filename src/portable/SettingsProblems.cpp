@@ -1,6 +1,7 @@
 #include "SettingsProblems.h"
 
 #include "INIReader.h"
+#include "IniLines.h"
 #include "Settings.h"
 #include "SettingsKeys.h"
 #include "Utf8.h"
@@ -101,27 +102,18 @@ std::size_t line_of(const std::string& text, const std::string& section, const s
 {
     std::string current;
     std::size_t number = 0;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string line = trim(text.substr(start, end - start));
+    for (const IniLine& line : split_ini_lines(text)) {
         ++number;
-        if (!line.empty() && line[0] == '[') {
-            const std::size_t close = line.find(']');
-            current = trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        std::string name, value;
+        if (ini_header(line.body, &name)) {
+            current = name;
             if (key.empty() && current == section) {
                 return number;
             }
-        } else if (!key.empty() && current == section) {
-            const std::size_t eq = line.find_first_of("=:");
-            if (eq != std::string::npos && trim(line.substr(0, eq)) == key) {
-                return number;
-            }
+        } else if (!key.empty() && current == section && !ini_comment(line.body) &&
+                   ini_setting(line.body, &name, &value) && name == key) {
+            return number;
         }
-        start = end + 1;
     }
     return static_cast<std::size_t>(-1);
 }
