@@ -29,6 +29,15 @@ TEST(SettingsWordsTest, EveryCornerWordReadsBackAsItsCorner)
     EXPECT_EQ(corner, Corner::TopLeft);
 }
 
+TEST(SettingsWordsTest, ThePrimaryMonitorWordReadsBackAsTheDefault)
+{
+    const SettingsLoad load = parse_settings(with_overlay_key("monitor", kPrimaryMonitorWord));
+    EXPECT_TRUE(load.problems.empty());
+    EXPECT_EQ(load.settings.monitor, 0);
+    EXPECT_EQ(parse_settings(with_overlay_key("monitor", "2")).settings.monitor, 2);
+    EXPECT_EQ(default_settings().monitor, 0);
+}
+
 TEST(SettingsWordsTest, EveryScaleWordReadsBackAsItsHalves)
 {
     for (const ScaleWord& scale : kScaleWords) {

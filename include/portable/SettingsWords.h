@@ -26,6 +26,9 @@ constexpr int kScaleWordCount = 4;
 // The scale that follows the monitor's DPI.
 constexpr const char* kScaleAutoWord = "auto";
 
+// The monitor setting's word for the primary monitor (others are numbered from 1).
+constexpr const char* kPrimaryMonitorWord = "primary";
+
 // The file's name for a corner.
 const char* corner_word(Corner corner);
 // The corner a name stands for; false for any other text.

@@ -49,7 +49,7 @@ bool parse_area(const std::string& v, Settings& s)
 
 bool parse_monitor(const std::string& v, Settings& s)
 {
-    if (v == "primary") {
+    if (v == kPrimaryMonitorWord) {
         s.monitor = 0;
         return true;
     }
@@ -267,7 +267,8 @@ const SettingsKey kKeys[] = {
     {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y},
     {"overlay", "area", "screen",
      "screen, or work: measured from the monitor's work area, clear of the taskbar", parse_area},
-    {"overlay", "monitor", "primary", "primary, or 1, 2, ... in the order Windows enumerates the monitors",
+    {"overlay", "monitor", kPrimaryMonitorWord,
+     kPrimaryMonitorWord + std::string(", or 1, 2, ... in the order Windows enumerates the monitors"),
      parse_monitor},
     {"overlay", "hide_over_fullscreen", "false",
      "true hides the strip while a full-screen program is in front on its monitor, or false", parse_hide_over_fullscreen},

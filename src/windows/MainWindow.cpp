@@ -509,7 +509,7 @@ int MainWindow::finish_move(bool keep)
             {"corner", corner_word(p.corner)},
             {"x", std::to_string(p.x)},
             {"y", std::to_string(p.y)},
-            {"monitor", p.monitor == 0 ? std::string("primary") : std::to_string(p.monitor)},
+            {"monitor", p.monitor == 0 ? std::string(kPrimaryMonitorWord) : std::to_string(p.monitor)},
         };
         std::string why;
         bool written = true;
