@@ -47,6 +47,7 @@ const char* const kLineNames[] = {"date", "time", "battery", "text", "zone1", "z
 const char* const kLineItems[] = {"Date", "Time", "Battery"};
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
+static_assert(kCorners == kCornerWordCount && kScales == kScaleWordCount + 1, "a menu item for every word");
 constexpr int kLines = 3;
 
 bool shows(const Settings& s, LineKind kind)
