@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 struct Case {
@@ -207,5 +210,74 @@ TEST(IniEdit, ALoneSurrogateInAUtf16FileIsWrittenBackAsItWas)
         std::string why;
         ASSERT_EQ(edit_ini_file(bytes_in(text, form), "overlay", "corner", "bottom-right", false, &out, &why), 0);
         EXPECT_EQ(out, bytes_in(text + u"corner = bottom-right\r\n", form));
+    }
+}
+
+namespace {
+// The sections holding key k in what the reader takes, each with its value.
+std::vector<std::pair<std::string, std::string>> holders_of_k(const std::string& text)
+{
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& section : read(text)) {
+        const auto kv = section.second.find("k");
+        if (kv != section.second.end()) {
+            found.emplace_back(section.first, kv->second);
+        }
+    }
+    return found;
+}
+}
+
+// The reader and the key setter share one set of line rules: for each line
+// that is nearly a header, or one in odd clothes, the section the reader puts
+// the key after it in is the one the setter changes it in, in place, and the
+// one it removes it from.
+TEST(IniEdit, TheReaderAndTheSetterAgreeOnEachLinesSection)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        const char* section; // where the reader puts k; nullptr: nowhere
+    } cases[] = {
+        {"text after the bracket", "[base]\n[a]x\nk = 1\n", "base"},
+        {"spaces inside the brackets", "[base]\n[ a ]\nk = 1\n", " a "},
+        {"an empty name", "[base]\n[]\nk = 1\n", ""},
+        {"no closing bracket", "[base]\n[a\nk = 1\n", "base"},
+        {"a commented-out header", "[base]\n;[a]\nk = 1\n", "base"},
+        {"a #-commented header", "[base]\n#[a]\nk = 1", "base"},
+        {"a comment after the header", "[base]\n[a] ; mine\nk = 1\n", "base"},
+        {"spaces and tabs around the header", "[base]\n \t[a]\t \nk = 1\n", "a"},
+        {"two closing brackets", "[base]\n[a]]\nk = 1\n", "a]"},
+        {"two opening brackets", "[base]\n[[a]\nk = 1\n", "[a"},
+        {"CR LF endings", "[base]\r\n[a]\r\nk = 1\r\n", "a"},
+        {"a lone CR at the very end", "[base]\n[a]\nk = 1\r", "a"},
+        {"two CRs before the line feed", "[base]\n[a]\r\r\nk = 1\n", "base"},
+        {"a lone CR inside a line", "[base]\n[a]\rk = 1\n", nullptr},
+        {"a byte-order mark before the header", "\xEF\xBB\xBF[a]\nk = 1\n", "a"},
+        {"a byte-order mark and no header", "\xEF\xBB\xBFk = 1\n", ""},
+        {"a byte-order mark before a comment", "\xEF\xBB\xBF;[a]\nk = 1\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto holders = holders_of_k(c.text);
+        if (c.section == nullptr) {
+            EXPECT_TRUE(holders.empty());
+            EXPECT_EQ(remove_ini_key(c.text, "base", "k"), c.text);
+            EXPECT_EQ(remove_ini_key(c.text, "a", "k"), c.text);
+            continue;
+        }
+        ASSERT_EQ(holders.size(), 1u);
+        EXPECT_EQ(holders[0].first, c.section);
+        EXPECT_EQ(holders[0].second, "1");
+
+        const std::string set = set_ini_key(c.text, c.section, "k", "2");
+        EXPECT_EQ(std::count(set.begin(), set.end(), '\n'), std::count(c.text.begin(), c.text.end(), '\n'))
+            << "changed in place, not added";
+        const auto after_set = holders_of_k(set);
+        ASSERT_EQ(after_set.size(), 1u);
+        EXPECT_EQ(after_set[0].first, c.section);
+        EXPECT_EQ(after_set[0].second, "2");
+
+        EXPECT_TRUE(holders_of_k(remove_ini_key(c.text, c.section, "k")).empty());
     }
 }

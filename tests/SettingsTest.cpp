@@ -272,6 +272,19 @@ TEST(Settings, ProblemsComeInTheFilesOrder)
     }
 }
 
+// The line a problem is placed by is found with the reader's own line rules:
+// a section named with spaces, a key after a near-header, CR LF endings.
+TEST(Settings, ProblemsInOddlyWrittenSectionsComeInTheFilesOrder)
+{
+    const SettingsLoad load = parse_settings("[ overlay ]\r\ncorner = left\r\n[text]x\r\nx = 1\r\n"
+                                             "[text]\r\ncolour = red\r\n[lines]\r\nshow: date\r\nzzz = 1\r\n");
+    ASSERT_EQ(load.problems.size(), 3u);
+    const char* const starts[] = {"[ overlay ]: unknown section", "[text] colour = red", "[lines] zzz"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(load.problems[i].rfind(starts[i], 0), 0u) << load.problems[i];
+    }
+}
+
 TEST(Settings, TheBatteryPatternTheLowColourAndTheUsersOwnLine)
 {
     const SettingsLoad good = parse_settings("[lines]\nshow = text, battery\nbattery_format = {percent} {state}\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SettingsWords.h"
+
 #include <array>
 #include <cstddef>
 #include <ctime>
@@ -63,8 +65,6 @@ constexpr const char* kRegionalShort = "short";
 constexpr const char* kRegionalLong = "long";
 // A line longer than this would make a strip wider than most screens.
 constexpr std::size_t kMaxLineLength = 100;
-// The colour the strip's background is keyed out with: text in it is invisible.
-constexpr unsigned int kKeyColourRgb = 0x080808;
 
 // The built-in settings: today's overlay.
 Settings default_settings();

@@ -35,6 +35,10 @@ struct ZoneRules {
     std::vector<ZoneRules> years = {};
 };
 
+// A zone's offset from UTC in minutes, east positive, from Windows' biases
+// (minutes west: UTC = local + bias + standard_bias or daylight_bias).
+int offset_east_minutes(long bias, long standard_bias, long daylight_bias, bool in_daylight);
+
 // The local time in a zone, and its offset from UTC in minutes (east positive).
 struct ZoneTime {
     std::tm local;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "SettingsWords.h"
 
 #include <windows.h>
 
@@ -11,9 +12,11 @@ class OverlayWindow {
 public:
     static constexpr const char* kClassName = "MAINWINDOW_CLASSNAME";
     static constexpr const char* kTitle = "Brindlow";
-    static constexpr int kWidth = 600;
-    static constexpr int kHeight = 100;
-    static constexpr COLORREF kKeyColour = RGB(8, 8, 8);
+    static constexpr int kWidth = kMinStripWidth;
+    static constexpr int kHeight = kStripHeightThreeLines;
+    // COLORREF keeps red in its low byte.
+    static constexpr COLORREF kKeyColour =
+        RGB((kKeyColourRgb >> 16) & 0xFF, (kKeyColourRgb >> 8) & 0xFF, kKeyColourRgb & 0xFF);
     // Posted by the icon's "Move..." (wParam 0, lParam the window that had
     // the foreground before the menu took it) or "Done" (wParam 1).
     static constexpr UINT kMoveMessage = WM_APP + 2;

@@ -3,6 +3,7 @@
 #include "Display.h"
 #include "DisplayFont.h"
 #include "GlyphCache.h"
+#include "SettingsWords.h"
 
 #include <windows.h>
 
@@ -40,7 +41,7 @@ public:
     // Clears to the key colour (or another backdrop, 0xRRGGBB) and draws
     // the lines in the order given.
     int draw(Display* const* lines, int count, unsigned int backdrop = kKeyBackdrop);
-    static constexpr unsigned int kKeyBackdrop = 0x080808;
+    static constexpr unsigned int kKeyBackdrop = kKeyColourRgb;
     int swap();
     int destroy(HWND hwnd);
 };

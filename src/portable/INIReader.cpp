@@ -1,6 +1,8 @@
 #include "INIReader.h"
 
-#include <cstdio>
+#include "FileBytes.h"
+#include "IniLines.h"
+
 #include <utility>
 
 namespace {
@@ -9,21 +11,13 @@ constexpr char kStatusKey[] = "failed";
 // Ctrl-Z ends a text file, as DOS and the Windows text mode have it.
 constexpr int kEndOfText = 0x1A;
 
-void apply_line(const std::string& raw, std::string& section, IniData& result)
+void apply_line(const std::string& line, std::string& section, IniData& result)
 {
-    const std::string line = trim(raw);
-    if (line.empty() || line[0] == ';' || line[0] == '#') {
+    std::string key, value;
+    if (ini_comment(line) || ini_header(line, &section) || !ini_setting(line, &key, &value)) {
         return;
     }
-    if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-        section = line.substr(1, line.size() - 2);
-        return;
-    }
-    const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) {
-        return;
-    }
-    result[section][trim(line.substr(0, eq))] = trim(line.substr(eq + 1));
+    result[section][key] = value;
 }
 }
 
@@ -41,22 +35,9 @@ IniData INIReader::parse_text(const std::string& text)
 {
     IniData result;
     std::string section;
-    std::size_t start = 0;
     const std::size_t end_of_text = text.find(static_cast<char>(kEndOfText));
-    const std::size_t end = end_of_text == std::string::npos ? text.size() : end_of_text;
-    while (start <= end) {
-        std::size_t stop = text.find('\n', start);
-        if (stop == std::string::npos || stop > end) {
-            stop = end;
-        }
-        std::string line = text.substr(start, stop - start);
-        // A CR ends a line before a newline, and also at the very end (a
-        // file cut off after it, or saved with old Mac line endings).
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        apply_line(line, section, result);
-        start = stop + 1;
+    for (const IniLine& line : split_ini_lines(text.substr(0, end_of_text))) {
+        apply_line(line.body, section, result);
     }
     result[kStatusSection][kStatusKey] = "false";
     return result;
@@ -64,57 +45,19 @@ IniData INIReader::parse_text(const std::string& text)
 
 IniData INIReader::parse_file(std::string file_path)
 {
-    IniData result;
-    std::string section;
-    result[kStatusSection][kStatusKey] = "true";
     path = std::move(file_path);
-
-    // Bytes, not the platform's text mode: the line rules below are the same
-    // everywhere.
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        return result;
-    }
-    std::string line;
-    bool ended = false; // Ctrl-Z seen
-    char buffer[65536];
-    std::size_t n = 0;
-    while (!ended && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        const char* p = buffer;
-        const char* const end = buffer + n;
-        while (p < end) {
-            const char* stop = p;
-            while (stop < end && *stop != '\n' && *stop != kEndOfText) {
-                ++stop;
-            }
-            line.append(p, stop);
-            if (stop == end) {
-                break;
-            }
-            if (*stop == kEndOfText) {
-                ended = true;
-                break;
-            }
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            apply_line(line, section, result);
-            line.clear();
-            p = stop + 1;
-        }
-    }
+    std::string bytes;
+    bool missing = false;
+    const int read = read_file_bytes(path, std::string::npos, &bytes, &missing);
     // A read error (or a directory, which opens but cannot be read) is not
     // the end of the file: keep the lines read whole before it, but say so.
-    const bool read_failed = !ended && std::ferror(f) != 0;
-    // Closing a file that was only read from cannot lose anything.
-    (void)std::fclose(f);
-    if (!read_failed) {
-        // The last line needs no line feed; a CR alone still ends it.
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        apply_line(line, section, result);
+    // Text after a Ctrl-Z is not read, so a failure after one is no failure.
+    const bool failed = read != 0 && bytes.find(static_cast<char>(kEndOfText)) == std::string::npos;
+    if (failed) {
+        const std::size_t last_line_feed = bytes.rfind('\n');
+        bytes.erase(last_line_feed == std::string::npos ? 0 : last_line_feed + 1);
     }
-    result[kStatusSection][kStatusKey] = read_failed ? "true" : "false";
+    IniData result = parse_text(bytes);
+    result[kStatusSection][kStatusKey] = failed ? "true" : "false";
     return result;
 }

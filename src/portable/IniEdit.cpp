@@ -1,6 +1,7 @@
 #include "IniEdit.h"
 
 #include "INIReader.h"
+#include "IniLines.h"
 #include "TextEncoding.h"
 
 #include <vector>
@@ -12,61 +13,25 @@ constexpr const char* kNotKept = "the change cannot be written in the file's enc
 constexpr const char* kNotRead = "a Ctrl-Z character (end of text) is in the way of the change";
 constexpr char kEndOfText = '\x1A';
 
-// One line of the text, with the bytes that end it ("\r\n", "\n" or none).
-struct Line {
-    std::string body;
-    std::string end;
-};
-
-std::vector<Line> split(const std::string& text)
-{
-    std::vector<Line> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t nl = text.find('\n', start);
-        if (nl == std::string::npos) {
-            // A CR alone ends the last line too, to the reader.
-            const bool cr = text.back() == '\r';
-            lines.push_back(Line{text.substr(start, text.size() - start - (cr ? 1 : 0)), cr ? "\r" : ""});
-            break;
-        }
-        const bool cr = nl > start && text[nl - 1] == '\r';
-        lines.push_back(Line{text.substr(start, nl - start - (cr ? 1 : 0)), cr ? "\r\n" : "\n"});
-        start = nl + 1;
-    }
-    return lines;
-}
-
-std::string join(const std::vector<Line>& lines)
+std::string join(const std::vector<IniLine>& lines)
 {
     std::string out;
-    for (const Line& l : lines) {
+    for (const IniLine& l : lines) {
         out += l.body + l.end;
     }
     return out;
-}
-
-// The section a header line opens, as the reader names it; false for any other line.
-bool header(const std::string& body, std::string* name)
-{
-    const std::string line = trim(body);
-    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-        *name = line.substr(1, line.size() - 2);
-        return true;
-    }
-    return false;
 }
 
 // Whether the line sets the key (active), or is a comment that would ("; key = ...").
 bool sets_key(const std::string& body, const std::string& key, bool* commented)
 {
     std::string line = trim(body);
-    *commented = !line.empty() && (line[0] == ';' || line[0] == '#');
+    *commented = ini_comment(line);
     if (*commented) {
-        line = trim(line.substr(1));
+        line = line.substr(1);
     }
-    const std::size_t eq = line.find('=');
-    return eq != std::string::npos && trim(line.substr(0, eq)) == key;
+    std::string name, value;
+    return ini_setting(line, &name, &value) && name == key;
 }
 
 // Where a key stands in the text: its last active line, else the first
@@ -79,7 +44,7 @@ struct Found {
     bool section = false;
 };
 
-Found find_key(const std::vector<Line>& lines, const std::string& section, const std::string& key)
+Found find_key(const std::vector<IniLine>& lines, const std::string& section, const std::string& key)
 {
     Found f;
     // Keys before any header belong to the section without a name.
@@ -90,7 +55,7 @@ Found find_key(const std::vector<Line>& lines, const std::string& section, const
             body = body.substr(3);
         }
         std::string name;
-        if (header(body, &name)) {
+        if (ini_header(body, &name)) {
             current = name;
             if (current == section) {
                 f.section = true;
@@ -142,9 +107,9 @@ IniData read_settings_text(const std::string& text)
 }
 
 // The line at i, keeping any byte-order mark it starts with.
-void replace_line(std::vector<Line>& lines, int i, const std::string& body)
+void replace_line(std::vector<IniLine>& lines, int i, const std::string& body)
 {
-    Line& l = lines[static_cast<std::size_t>(i)];
+    IniLine& l = lines[static_cast<std::size_t>(i)];
     const bool bom = i == 0 && l.body.compare(0, 3, kByteOrderMark) == 0;
     l.body = (bom ? std::string(kByteOrderMark) : std::string()) + body;
 }
@@ -153,7 +118,7 @@ void replace_line(std::vector<Line>& lines, int i, const std::string& body)
 std::string set_ini_key(const std::string& text, const std::string& section, const std::string& key,
                         const std::string& value)
 {
-    std::vector<Line> lines = split(text);
+    std::vector<IniLine> lines = split_ini_lines(text);
     const Found f = find_key(lines, section, key);
     const std::string setting = key + " = " + value;
     const std::string eol = line_end(text);
@@ -162,9 +127,9 @@ std::string set_ini_key(const std::string& text, const std::string& section, con
         return join(lines);
     }
     if (f.section && f.section_end >= 0) {
-        Line& last = lines[static_cast<std::size_t>(f.section_end)];
+        IniLine& last = lines[static_cast<std::size_t>(f.section_end)];
         last.end = end_for(last.end, eol);
-        lines.insert(lines.begin() + f.section_end + 1, Line{setting, eol});
+        lines.insert(lines.begin() + f.section_end + 1, IniLine{setting, eol});
         return join(lines);
     }
     if (f.section) {
@@ -173,7 +138,7 @@ std::string set_ini_key(const std::string& text, const std::string& section, con
         if (bom) {
             lines[0].body = lines[0].body.substr(3);
         }
-        lines.insert(lines.begin(), Line{(bom ? std::string(kByteOrderMark) : std::string()) + setting, eol});
+        lines.insert(lines.begin(), IniLine{(bom ? std::string(kByteOrderMark) : std::string()) + setting, eol});
         return join(lines);
     }
     // A blank line before the new section, unless the text is empty but
@@ -190,7 +155,7 @@ std::string set_ini_key(const std::string& text, const std::string& section, con
 
 std::string remove_ini_key(const std::string& text, const std::string& section, const std::string& key)
 {
-    std::vector<Line> lines = split(text);
+    std::vector<IniLine> lines = split_ini_lines(text);
     for (Found f = find_key(lines, section, key); f.active >= 0; f = find_key(lines, section, key)) {
         const bool bom = f.active == 0 && lines[0].body.compare(0, 3, kByteOrderMark) == 0;
         if (f.active == 0 && !bom && lines.size() > 1 && lines[1].body.compare(0, 3, kByteOrderMark) == 0) {

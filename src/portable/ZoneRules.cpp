@@ -87,7 +87,8 @@ const ZoneRules& rules_of(const ZoneRules& rules, long long year)
 // Milliseconds to add to a clock's reading to get UTC.
 long long offset_ms(const ZoneRules& r, bool daylight)
 {
-    return (static_cast<long long>(r.bias) + (daylight ? r.daylight_bias : r.standard_bias)) * kMsPerMinute;
+    const int east = offset_east_minutes(r.bias, r.standard_bias, r.daylight_bias, daylight);
+    return -static_cast<long long>(east) * kMsPerMinute;
 }
 
 long long floor_div(long long a, long long b)
@@ -217,4 +218,9 @@ std::string zone_label(const std::string& windows_name)
         }
     }
     return windows_name;
+}
+
+int offset_east_minutes(long bias, long standard_bias, long daylight_bias, bool in_daylight)
+{
+    return -static_cast<int>(bias + (in_daylight ? daylight_bias : standard_bias));
 }

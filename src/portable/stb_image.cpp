@@ -2,10 +2,10 @@
 // it knows, and the bounded atlas decoding built on it.
 #include "AtlasDecoding.h"
 
-#include <cerrno>
+#include "FileBytes.h"
+
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 // The decoder's default limit (2^24 per side) lets a 40-byte header ask for
 // gigabytes; no atlas is wider or taller than this.
@@ -199,33 +199,20 @@ unsigned char* decode_atlas_file(const char* file_path, int* w, int* h, const ch
 {
     const char* ignored = nullptr;
     const char*& reason = why != nullptr ? *why : ignored;
-    errno = 0;
-    std::FILE* f = std::fopen(file_path, "rb");
-    if (f == nullptr) {
-        reason = errno == ENOENT ? "is missing" : "cannot be read";
+    std::string bytes;
+    bool missing = false;
+    if (read_file_bytes(file_path, static_cast<std::size_t>(kMaxAtlasFileBytes) + 1, &bytes, &missing) != 0) {
+        reason = missing ? "is missing" : "cannot be read";
         return nullptr;
     }
-    std::vector<unsigned char> bytes;
-    unsigned char chunk[65536];
-    std::size_t n = 0;
-    bool too_big = false;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (bytes.size() + n > static_cast<std::size_t>(kMaxAtlasFileBytes)) {
-            too_big = true;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    const bool failed = std::ferror(f) != 0;
-    // Closing a file that was only read from cannot lose anything.
-    (void)std::fclose(f);
-    if (too_big || failed) {
-        reason = too_big ? "is too large" : "cannot be read";
+    if (bytes.size() > static_cast<std::size_t>(kMaxAtlasFileBytes)) {
+        reason = "is too large";
         return nullptr;
     }
     *w = 0;
     *h = 0;
-    unsigned char* pixels = decode_atlas_memory(bytes.data(), bytes.size(), w, h);
+    unsigned char* pixels =
+        decode_atlas_memory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), w, h);
     if (pixels == nullptr) {
         // The header was read but its size refused.
         const bool huge = *w > 0 && *h > 0 && static_cast<long long>(*w) * *h > kMaxAtlasPixels;

@@ -505,12 +505,11 @@ int MainWindow::finish_move(bool keep)
     if (keep && settings_file != nullptr) {
         const Placement p = placement_for(Rect{r.left, r.top, r.right, r.bottom}, model.settings, placed_widths,
                                           enumerate_monitors(), scale_halves);
-        const char* const corners[] = {"top-left", "top-right", "bottom-left", "bottom-right"};
         const std::pair<const char*, std::string> keys[] = {
-            {"corner", corners[static_cast<int>(p.corner)]},
+            {"corner", corner_word(p.corner)},
             {"x", std::to_string(p.x)},
             {"y", std::to_string(p.y)},
-            {"monitor", p.monitor == 0 ? std::string("primary") : std::to_string(p.monitor)},
+            {"monitor", p.monitor == 0 ? std::string(kPrimaryMonitorWord) : std::to_string(p.monitor)},
         };
         std::string why;
         bool written = true;

@@ -1,6 +1,7 @@
 #include "RegionalLocale.h"
 
 #include "WideText.h"
+#include "ZoneRules.h"
 
 #include <windows.h>
 
@@ -89,8 +90,7 @@ ZoneStamp read_local_zone()
     const DWORD id = GetTimeZoneInformation(&tz);
     ZoneStamp stamp;
     const bool in_daylight = id == TIME_ZONE_ID_DAYLIGHT;
-    // Windows' biases are minutes west of UTC.
-    stamp.offset_minutes = -static_cast<int>(tz.Bias + (in_daylight ? tz.DaylightBias : tz.StandardBias));
+    stamp.offset_minutes = offset_east_minutes(tz.Bias, tz.StandardBias, tz.DaylightBias, in_daylight);
     stamp.name = narrow(in_daylight ? tz.DaylightName : tz.StandardName);
     return stamp;
 }

@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -79,6 +80,27 @@ std::string unwatched(const std::string& folder)
            "): the file is read again when its time stamp changes (in " + folder + ")";
 }
 
+// The Windows side's one whole-file read: an open file's bytes to its end or
+// to `limit`. 0, 1 when another program holds a range of it locked, -1 when
+// a read failed; *bytes keeps what was read before a failure.
+int read_open_file(HANDLE h, std::size_t limit, std::string* bytes)
+{
+    char buffer[4096];
+    DWORD n = 0;
+    while (bytes->size() < limit) {
+        const DWORD want = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes->size()));
+        if (!ReadFile(h, buffer, want, &n, nullptr)) {
+            // A range locked with LockFile fails the read, not the open.
+            return GetLastError() == ERROR_LOCK_VIOLATION ? 1 : -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes->append(buffer, n);
+    }
+    return 0;
+}
+
 // Reads at most one byte over the limit: enough to tell a file too large.
 // 0, 1 when another program holds the file locked, -1 when it cannot be read.
 int read_settings_bytes(const std::string& path, std::string* bytes)
@@ -89,20 +111,7 @@ int read_settings_bytes(const std::string& path, std::string* bytes)
         const DWORD e = GetLastError();
         return e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION ? 1 : -1;
     }
-    int result = 0;
-    char buffer[4096];
-    DWORD n = 0;
-    for (;;) {
-        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) {
-            // A range locked with LockFile fails the read, not the open.
-            result = GetLastError() == ERROR_LOCK_VIOLATION ? 1 : -1;
-            break;
-        }
-        if (n == 0 || bytes->size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
-            break;
-        }
-        bytes->append(buffer, n);
-    }
+    const int result = read_open_file(h, static_cast<std::size_t>(kMaxSettingsBytes) + 1, bytes);
     CloseHandle(h);
     return result;
 }
@@ -428,15 +437,10 @@ Read read_text(const std::string& path, std::string* text, FileStamp* stamp)
     }
     if (result == Read::Whole) {
         // One byte more than the stamp said, to see the file grown meanwhile.
-        text->assign(static_cast<std::size_t>(stamp->size) + 1, '\0');
-        DWORD n = 0;
-        DWORD total = 0;
-        while (total < text->size() &&
-               ReadFile(f, &(*text)[total], static_cast<DWORD>(text->size()) - total, &n, nullptr) && n > 0) {
-            total += n;
-        }
-        text->resize(total);
-        result = total == stamp->size ? Read::Whole : Read::Changed;
+        // What was read before a failure is compared as it is.
+        text->clear();
+        (void)read_open_file(f, static_cast<std::size_t>(stamp->size) + 1, text);
+        result = text->size() == stamp->size ? Read::Whole : Read::Changed;
     }
     CloseHandle(f);
     return result;

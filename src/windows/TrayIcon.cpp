@@ -40,16 +40,14 @@ UINT show_again_message()
 }
 
 namespace {
-const char* const kCornerNames[] = {"top-left", "top-right", "bottom-left", "bottom-right"};
 const char* const kCornerItems[] = {"Top left", "Top right", "Bottom left", "Bottom right"};
-const char* const kScaleValues[] = {"1", "1.5", "2", "3", "auto"};
 const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"};
-const int kScaleHalves[] = {2, 3, 4, 6, 0};
 const LineKind kMenuLines[] = {LineKind::Date, LineKind::Time, LineKind::Battery};
 const char* const kLineNames[] = {"date", "time", "battery", "text", "zone1", "zone2", "zone3"}; // by LineKind
 const char* const kLineItems[] = {"Date", "Time", "Battery"};
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
+static_assert(kCorners == kCornerWordCount && kScales == kScaleWordCount + 1, "a menu item for every word");
 constexpr int kLines = 3;
 
 bool shows(const Settings& s, LineKind kind)
@@ -70,7 +68,7 @@ void mark_settings(const Settings& s)
                        TrayIcon::kCmdCornerFirst + static_cast<UINT>(s.corner), MF_BYCOMMAND);
     int scale = kScales - 1;
     for (int i = 0; !s.scale_auto && i < kScales - 1; ++i) {
-        if (kScaleHalves[i] == s.scale_halves) {
+        if (kScaleWords[i].halves == s.scale_halves) {
             scale = i;
         }
     }
@@ -107,14 +105,6 @@ void mark_settings(const Settings& s)
                   MF_BYCOMMAND | (s.hide_over_fullscreen ? MF_CHECKED : MF_UNCHECKED));
 }
 
-// "#RRGGBB" for a colour the settings hold as 0xRRGGBB.
-std::string colour_text(unsigned int rgb)
-{
-    char text[8];
-    (void)std::snprintf(text, sizeof text, "#%06X", rgb & 0xFFFFFFu);
-    return text;
-}
-
 // Windows' colour dialog on the colour in force; false when cancelled. The
 // strip's see-through key colour is refused, as it is in the file.
 bool choose_colour(HWND owner, unsigned int* rgb)
@@ -138,8 +128,10 @@ bool choose_colour(HWND owner, unsigned int* rgb)
             *rgb = chosen;
             return true;
         }
-        MessageBoxA(owner, "#080808 is the strip's see-through background: text in it would be invisible. "
-                           "Choose another colour.", "Brindlow", MB_ICONWARNING);
+        const std::string refusal = colour_text(kKeyColourRgb) +
+                                    " is the strip's see-through background: text in it would be invisible. "
+                                    "Choose another colour.";
+        MessageBoxA(owner, refusal.c_str(), "Brindlow", MB_ICONWARNING);
     }
 }
 
@@ -352,11 +344,12 @@ int TrayIcon::change_setting(UINT command)
     std::string value;
     if (command >= kCmdCornerFirst && command < kCmdCornerFirst + kCorners) {
         key = "corner";
-        value = kCornerNames[command - kCmdCornerFirst];
+        value = kCornerWords[command - kCmdCornerFirst];
     } else if (command >= kCmdScaleFirst && command < kCmdScaleFirst + kScales) {
         section = "text";
         key = "scale";
-        value = kScaleValues[command - kCmdScaleFirst];
+        const int scale = static_cast<int>(command - kCmdScaleFirst);
+        value = scale < kScaleWordCount ? kScaleWords[scale].name : kScaleAutoWord;
     } else if ((command >= kCmdLineFirst && command < kCmdLineFirst + kLines) || command == kCmdLineText ||
                (command >= kCmdLineZoneFirst && command < kCmdLineZoneFirst + kZones)) {
         const LineKind kind =

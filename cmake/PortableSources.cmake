@@ -1,0 +1,33 @@
+# The portable layer's sources, the one list both builds compile: the
+# Windows build (brindlow_portable) and the native build with sanitizers and
+# fuzzing (fuzz/). Paths are relative to the project's root.
+set(BRINDLOW_PORTABLE_SOURCES
+  src/portable/IniEdit.cpp
+  src/portable/IniLines.cpp
+  src/portable/FileBytes.cpp
+  src/portable/INIReader.cpp
+  src/portable/Layout.cpp
+  src/portable/ProblemReport.cpp
+  src/portable/Settings.cpp
+  src/portable/SettingsChecks.cpp
+  src/portable/SettingsKeys.cpp
+  src/portable/SettingsProblems.cpp
+  src/portable/SettingsTemplate.cpp
+  src/portable/SettingsWords.cpp
+  src/portable/StripModel.cpp
+  src/portable/TextEncoding.cpp
+  src/portable/TextRuns.cpp
+  src/portable/TimeFormat.cpp
+  src/portable/Utf8.cpp
+  src/portable/ZoneRules.cpp
+  src/portable/stb_image.cpp
+)
+
+# The list with the root in front, for a build whose source folder is not the root.
+function(brindlow_portable_sources root out)
+  set(paths)
+  foreach(source IN LISTS BRINDLOW_PORTABLE_SOURCES)
+    list(APPEND paths ${root}/${source})
+  endforeach()
+  set(${out} ${paths} PARENT_SCOPE)
+endfunction()

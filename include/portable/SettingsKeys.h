@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The settings file's keys, one table shared by the reader, the problems and
+// the template; internal to the portable settings code.
+
+using Parser = bool (*)(const std::string& value, Settings& s);
+
+// One key of the file: where it lives, its default as the file would write
+// it, what it accepts (for the template and for problems), and how to parse
+// it into the settings.
+struct SettingsKey {
+    const char* section;
+    const char* name;
+    const char* default_value;
+    std::string accepted;
+    Parser parse;
+};
+
+// The table, in the file's documented order.
+struct SettingsKeys {
+    const SettingsKey* first;
+    std::size_t count;
+
+    const SettingsKey* begin() const { return first; }
+    const SettingsKey* end() const { return first + count; }
+};
+
+SettingsKeys settings_keys();
+// The sections in the table's order, each once.
+std::vector<std::string> sections();
+// Whether a key holds a time pattern, whose refusal check_format explains.
+bool takes_time_format(const SettingsKey& k);
+// Whether a key holds a battery pattern, whose refusal check_battery_format explains.
+bool takes_battery_format(const SettingsKey& k);

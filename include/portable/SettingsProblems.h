@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The wording of the settings' problems: values quoted safely, unknown keys
+// with the key meant, and the line a problem is about; internal to the
+// portable settings code.
+
+// The name in `names` nearest to `name`, if it is a near miss.
+std::string nearest(const std::string& name, const std::vector<std::string>& names);
+// Values are quoted back as given, but never at length and never with
+// control bytes that a notification would show as garbage.
+std::string shown(const std::string& value);
+std::string unknown_key_problem(const std::string& section, const std::string& key);
+// The line (from 1) where a key, or with an empty key the section's header,
+// stands in the text; a very large number when it is not found, so that such
+// problems come last.
+std::size_t line_of(const std::string& text, const std::string& section, const std::string& key);

@@ -1,0 +1,340 @@
+#include "SettingsKeys.h"
+
+#include "INIReader.h"
+#include "TextEncoding.h"
+#include "TimeFormat.h"
+#include "Utf8.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+constexpr int kMaxOffset = 10000;
+// Windows' longest locale name (LOCALE_NAME_MAX_LENGTH, less its terminator).
+constexpr std::size_t kMaxLocaleName = 84;
+// A LOGFONT's face name holds 31 characters and its terminator.
+constexpr std::size_t kMaxFontFamily = 31;
+
+bool parse_int(const std::string& value, int lo, int hi, int* out)
+{
+    if (value.empty() || value.size() > 5 ||
+        value.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    // At most five digits (checked above): no overflow, nothing left over.
+    const int n = static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
+    if (n < lo || n > hi) {
+        return false;
+    }
+    *out = n;
+    return true;
+}
+
+bool parse_corner(const std::string& v, Settings& s)
+{
+    return parse_corner_word(v, &s.corner);
+}
+
+bool parse_x(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxOffset, &s.x); }
+bool parse_y(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxOffset, &s.y); }
+
+bool parse_area(const std::string& v, Settings& s)
+{
+    if (v == "screen" || v == "work") {
+        s.area = v == "screen" ? Area::Screen : Area::Work;
+        return true;
+    }
+    return false;
+}
+
+bool parse_monitor(const std::string& v, Settings& s)
+{
+    if (v == kPrimaryMonitorWord) {
+        s.monitor = 0;
+        return true;
+    }
+    return parse_int(v, 1, 64, &s.monitor);
+}
+
+// A colour that shows: the key colour would be drawn see-through.
+bool parse_shown_rgb(const std::string& value, unsigned int* out)
+{
+    unsigned int rgb = 0;
+    if (!parse_colour_text(value, &rgb) || rgb == kKeyColourRgb) {
+        return false;
+    }
+    *out = rgb;
+    return true;
+}
+
+bool parse_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.colour); }
+
+bool parse_shadow(const std::string& v, Settings& s)
+{
+    if (v == "none") {
+        s.shadow_shown = false;
+        return true;
+    }
+    if (!parse_shown_rgb(v, &s.shadow)) {
+        return false;
+    }
+    s.shadow_shown = true;
+    return true;
+}
+
+bool parse_scale(const std::string& v, Settings& s)
+{
+    for (const ScaleWord& k : kScaleWords) {
+        if (v == k.name) {
+            s.scale_halves = k.halves;
+            s.scale_auto = false;
+            return true;
+        }
+    }
+    if (v == kScaleAutoWord) {
+        s.scale_halves = kScaleWords[0].halves;
+        s.scale_auto = true;
+        return true;
+    }
+    return false;
+}
+
+bool parse_show(const std::string& v, Settings& s)
+{
+    std::vector<LineKind> lines;
+    std::size_t start = 0;
+    while (start <= v.size()) {
+        std::size_t comma = v.find(',', start);
+        if (comma == std::string::npos) {
+            comma = v.size();
+        }
+        const std::string word = trim(v.substr(start, comma - start));
+        LineKind kind;
+        if (word == "date") {
+            kind = LineKind::Date;
+        } else if (word == "time") {
+            kind = LineKind::Time;
+        } else if (word == "battery") {
+            kind = LineKind::Battery;
+        } else if (word == "text") {
+            kind = LineKind::Text;
+        } else if (word == "zone1" || word == "zone2" || word == "zone3") {
+            kind = static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + (word[4] - '1'));
+        } else {
+            return false;
+        }
+        if (std::find(lines.begin(), lines.end(), kind) != lines.end()) {
+            return false;
+        }
+        lines.push_back(kind);
+        start = comma + 1;
+    }
+    s.lines = lines;
+    return true;
+}
+
+bool parse_format(const std::string& value, std::string* out)
+{
+    if (value != kRegionalShort && value != kRegionalLong && !check_format(value, nullptr)) {
+        return false;
+    }
+    *out = value;
+    return true;
+}
+
+bool parse_date_format(const std::string& v, Settings& s) { return parse_format(v, &s.date_format); }
+bool parse_time_format(const std::string& v, Settings& s) { return parse_format(v, &s.time_format); }
+
+bool parse_battery_format(const std::string& v, Settings& s)
+{
+    if (!check_battery_format(v, nullptr)) {
+        return false;
+    }
+    s.battery_format = v;
+    return true;
+}
+
+bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, 99, &s.low_battery); }
+bool parse_low_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.low_colour); }
+
+
+bool printable_ascii(const std::string& v, std::size_t longest)
+{
+    return v.size() <= longest && std::all_of(v.begin(), v.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+bool parse_text(const std::string& v, Settings& s)
+{
+    if (!printable_utf8(v) || utf8_length(v) > kMaxLineLength) {
+        return false;
+    }
+    s.text = v;
+    return true;
+}
+
+template <int N> bool parse_zone(const std::string& v, Settings& s)
+{
+    if (!printable_ascii(v, kMaxFormatLength)) {
+        return false;
+    }
+    s.zones[N] = v;
+    return true;
+}
+
+template <int N> bool parse_zone_format(const std::string& v, Settings& s)
+{
+    if (!v.empty() && !check_format(v, nullptr)) {
+        return false;
+    }
+    s.zone_formats[N] = v;
+    return true;
+}
+
+bool parse_bool(const std::string& v, bool* out)
+{
+    if (v == "true" || v == "false") {
+        *out = v == "true";
+        return true;
+    }
+    return false;
+}
+
+bool parse_hide_over_fullscreen(const std::string& v, Settings& s)
+{
+    return parse_bool(v, &s.hide_over_fullscreen);
+}
+
+// Only the form of a name: whether Windows knows it is the Windows side's
+// to ask.
+bool parse_locale(const std::string& v, Settings& s)
+{
+    if (v.size() > kMaxLocaleName || v.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_") !=
+                                         std::string::npos) {
+        return false;
+    }
+    s.locale = v;
+    return true;
+}
+
+bool parse_font(const std::string& v, Settings& s)
+{
+    if (!printable_utf8(v) || utf8_length(v) > kMaxFontFamily) {
+        return false;
+    }
+    s.font = v;
+    return true;
+}
+
+// "a, b, c or d"
+std::string either(const char* const* words, int count)
+{
+    std::string out = words[0];
+    for (int i = 1; i < count; ++i) {
+        out += (i == count - 1 ? " or " : ", ") + std::string(words[i]);
+    }
+    return out;
+}
+
+// The scales and the DPI each stands for (96 is 1).
+std::string scales_accepted()
+{
+    constexpr int kDpiPerHalf = 48;
+    std::string names, dpis;
+    for (const ScaleWord& k : kScaleWords) {
+        names += std::string(k.name) + ", ";
+        dpis += (dpis.empty() ? std::to_string(k.halves * kDpiPerHalf) + " gives " :
+                                ", " + std::to_string(k.halves * kDpiPerHalf) + " ") + k.name;
+    }
+    return names + "or " + kScaleAutoWord + ": the monitor's DPI (" + dpis + "); a change to or from " +
+           kScaleAutoWord + " takes effect at the next start";
+}
+
+const std::string kKeyColour = colour_text(kKeyColourRgb);
+
+constexpr const char* kFormatAccepted =
+    "short or long (the locale's own way of writing it), or a pattern of at most 64 characters with any of "
+    "%a %A (day), %b %B (month), %d %e %m %y %Y %j, %H %I %M %S %p, %F (%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), "
+    "%u %w, %U %W %V (weeks; %V ISO), %G (ISO year), %c %x %X, %z %Z and %%; %#I or %-I drops a number's "
+    "leading zero; names follow [text] locale";
+constexpr const char* kZoneFormatAccepted =
+    "the whole line, a pattern as for time_format (not short or long); empty: the zone's short name and %H:%M";
+
+// The one list of keys: defaults, parsing, unknown-key reports and the
+// template all come from it.
+const SettingsKey kKeys[] = {
+    {"overlay", "corner", kCornerWords[0], either(kCornerWords, kCornerWordCount), parse_corner},
+    {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x},
+    {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y},
+    {"overlay", "area", "screen",
+     "screen, or work: measured from the monitor's work area, clear of the taskbar", parse_area},
+    {"overlay", "monitor", kPrimaryMonitorWord,
+     kPrimaryMonitorWord + std::string(", or 1, 2, ... in the order Windows enumerates the monitors"),
+     parse_monitor},
+    {"overlay", "hide_over_fullscreen", "false",
+     "true hides the strip while a full-screen program is in front on its monitor, or false", parse_hide_over_fullscreen},
+    {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)", parse_colour},
+    {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow},
+    {"text", "locale", "",
+     "a locale name such as de-DE, fr-FR or ja-JP, for day and month names and for short and long; empty: "
+     "Windows' own setting for the user",
+     parse_locale},
+    {"text", "font", "",
+     "an installed font family (Consolas, Segoe UI, ...), drawn at the exact size for the scale; empty: the "
+     "bundled Fira Code",
+     parse_font},
+    {"text", "scale", kScaleWords[0].name, scales_accepted(),
+     parse_scale},
+    {"lines", "show", "date, time, battery",
+     "any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one", parse_show},
+    {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
+    {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
+    {"lines", "battery_format", "Battery {percent} ({source})",
+     "at most 64 characters with any of {percent} (87% or N/A), {source} (On Battery, Plugged In "
+     "or Unknown), {state} (Charging, Discharging, Full or No battery), {left} (the time Windows estimates, "
+     "e.g. 2 h 05 min; empty while charging or unknown) and {saver} (Battery saver when on); brackets and spaces "
+     "left empty are tidied away",
+     parse_battery_format},
+    {"lines", "low_battery", "0",
+     "0 (off), or 1 to 99: on battery at or below this percentage (or when Windows calls it critical) the battery "
+     "line is drawn in low_colour",
+     parse_low_battery},
+    {"lines", "low_colour", "#FF4040", "#RRGGBB (not " + kKeyColour + ")", parse_low_colour},
+    {"lines", "text", "", "a line of your own, at most 100 characters in any script, shown where show lists text",
+     parse_text},
+    {"zones", "zone1", "",
+     "a Windows time-zone name as tzutil /l lists them (Tokyo Standard Time), shown where show lists zone1",
+     parse_zone<0>},
+    {"zones", "zone1_format", "", kZoneFormatAccepted, parse_zone_format<0>},
+    {"zones", "zone2", "", "the same, shown where show lists zone2", parse_zone<1>},
+    {"zones", "zone2_format", "", "the same", parse_zone_format<1>},
+    {"zones", "zone3", "", "the same, shown where show lists zone3", parse_zone<2>},
+    {"zones", "zone3_format", "", "the same", parse_zone_format<2>},
+};
+}
+
+SettingsKeys settings_keys()
+{
+    return SettingsKeys{kKeys, sizeof kKeys / sizeof kKeys[0]};
+}
+
+std::vector<std::string> sections()
+{
+    std::vector<std::string> names;
+    for (const SettingsKey& k : kKeys) {
+        if (std::find(names.begin(), names.end(), k.section) == names.end()) {
+            names.emplace_back(k.section);
+        }
+    }
+    return names;
+}
+
+bool takes_time_format(const SettingsKey& k)
+{
+    return k.parse == parse_date_format || k.parse == parse_time_format || k.parse == parse_zone_format<0> ||
+           k.parse == parse_zone_format<1> || k.parse == parse_zone_format<2>;
+}
+
+bool takes_battery_format(const SettingsKey& k)
+{
+    return k.parse == parse_battery_format;
+}
