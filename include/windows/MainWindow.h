@@ -9,6 +9,7 @@
 #include "Renderer.h"
 #include "Settings.h"
 #include "StripModel.h"
+#include "SystemReadings.h"
 #include "ZoneRules.h"
 #include "TimeDisplay.h"
 
@@ -21,10 +22,6 @@
 
 class SettingsFile;
 class TrayIcon;
-
-// The clock and the power status as Windows reports them.
-ClockReading read_local_clock();
-PowerReading read_power_status();
 
 // The overlay's thread: it ties the strip's window, its renderer, its model
 // and what wakes it together, and run() is the program's main loop. Every
@@ -164,10 +161,3 @@ private:
     // Takes what an update of the model changed into the lines and flags.
     void take(unsigned changed);
 };
-
-// A zone's rules from the registry's time-zone list; false when Windows has
-// no zone of that name, and then *names holds the names it has.
-bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names);
-
-// The monitors as Windows enumerates them, with their work areas.
-std::vector<MonitorArea> enumerate_monitors();

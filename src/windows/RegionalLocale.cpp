@@ -82,15 +82,3 @@ std::string RegionalLocale::format(Regional form, const std::tm& local) const
     }
     return n > 1 ? narrow(std::wstring(text, static_cast<std::size_t>(n - 1))) : std::string();
 }
-
-ZoneStamp read_local_zone()
-{
-    TIME_ZONE_INFORMATION tz{};
-    const DWORD id = GetTimeZoneInformation(&tz);
-    ZoneStamp stamp;
-    const bool in_daylight = id == TIME_ZONE_ID_DAYLIGHT;
-    // Windows' biases are minutes west of UTC.
-    stamp.offset_minutes = -static_cast<int>(tz.Bias + (in_daylight ? tz.DaylightBias : tz.StandardBias));
-    stamp.name = narrow(in_daylight ? tz.DaylightName : tz.StandardName);
-    return stamp;
-}
