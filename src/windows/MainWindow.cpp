@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "OptionalFunctions.h"
 #include "ProblemReport.h"
 #include "RegionalLocale.h"
 #include "SettingsFile.h"
@@ -249,10 +250,10 @@ int MainWindow::load_font(int halves)
 int MainWindow::read_dpi() const
 {
     // GetDpiForWindow is Windows 10's; before it, the screen's DPI.
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    auto dpi_for = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    int dpi = dpi_for != nullptr ? static_cast<int>(dpi_for(strip.hwnd)) : 0;
+    optional_functions.init();
+    int dpi = optional_functions.GetDpiForWindow != nullptr
+                  ? static_cast<int>(optional_functions.GetDpiForWindow(strip.hwnd))
+                  : 0;
     if (dpi <= 0 && renderer.hdc != nullptr) {
         dpi = GetDeviceCaps(renderer.hdc, LOGPIXELSX);
     }
