@@ -50,12 +50,15 @@ protected:
         write_file(dir + "\\icon.ico", read_whole_file(source_path("icon.ico")));
         ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
         ASSERT_EQ(tray.init(), 0);
-        window.tray = &tray;
+        window.show_balloon = [this](const std::string& title, const std::string& text) {
+            return tray.show_balloon(title, text);
+        };
+        tray.strip_window = window.strip.hwnd;
         window.settings_file = &file;
     }
     void TearDown() override
     {
-        window.tray = nullptr;
+        window.show_balloon = nullptr;
         file.destroy();
         tray.destroy();
         OverlayTest::TearDown();

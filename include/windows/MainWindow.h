@@ -21,7 +21,6 @@
 #include <vector>
 
 class SettingsFile;
-class TrayIcon;
 
 // The overlay's thread: it ties the strip's window, its renderer, its model
 // and what wakes it together, and run() is the program's main loop. Every
@@ -32,9 +31,7 @@ public:
     static constexpr const char* kClassName = OverlayWindow::kClassName;
     static constexpr int kWidth = OverlayWindow::kWidth;
     static constexpr int kHeight = OverlayWindow::kHeight;
-    // Posted to the strip by the menu's thread after it wrote the settings
-    // file: the change is read and applied at once.
-    static constexpr UINT kSettingsWrittenMessage = WM_APP + 8;
+    static constexpr UINT kSettingsWrittenMessage = OverlayWindow::kSettingsWrittenMessage;
 
     OverlayWindow strip;
     Renderer renderer;
@@ -79,11 +76,12 @@ public:
     // itself DPI-aware at start (only then can "auto" follow the monitor).
     int scale_halves = 2;
     bool dpi_aware = false;
-    // The settings file, watched while the thread sleeps (not owned), the
-    // icon that reports its problems (not owned), those problems, and what
-    // was shown last, so that a save with the same problems stays quiet.
+    // The settings file, watched while the thread sleeps (not owned), where
+    // its problems are shown (Main hands in the icon's balloon; 0, or -1
+    // when it could not be shown), those problems, and what was shown last,
+    // so that a save with the same problems stays quiet.
     SettingsFile* settings_file = nullptr;
-    TrayIcon* tray = nullptr;
+    std::function<int(const std::string& title, const std::string& text)> show_balloon;
     // The settings as the file says them, before lines that cannot be
     // shown were left out: the menu works from these.
     Settings file_settings = default_settings();

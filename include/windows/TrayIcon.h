@@ -40,12 +40,11 @@ public:
     static constexpr const char* kShowAgainMessage = "BrindlowShowAgain";
 
     NOTIFYICONDATAA nid{};
-    HANDLE thread = nullptr;
     HWND hwnd = nullptr;
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
     const Settings* settings = nullptr;    // not owned: the settings as the file says them, for the menu
-    HWND strip_window = nullptr;           // told when the menu wrote the settings file
+    HWND strip_window = nullptr;           // the strip: hidden, shown, moved, closed and told of settings written
     const bool* strip_moving = nullptr;    // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
@@ -53,8 +52,6 @@ public:
     // program) cannot be loaded: then neither the notification icon nor the
     // menu exists, and icon_looked_in says where it was looked for.
     int init();
-    // Starts the background thread.
-    int run();
     // Removes the icon and releases every handle; safe after a failed init.
     int destroy();
     // Every Shell_NotifyIconA call goes through here: 0, or -1 when the
@@ -69,7 +66,6 @@ public:
     int change_setting(UINT command);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-    static DWORD WINAPI loop_thread(LPVOID param);
 };
 
 // The registered message named TrayIcon::kShowAgainMessage.

@@ -154,9 +154,10 @@ int BRINDLOW_MAIN(int, char**)
     int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.
-        window.tray = &tray;
+        window.show_balloon = [&tray](const std::string& title, const std::string& text) {
+            return tray.show_balloon(title, text);
+        };
         window.report();
-        tray.run();
         window.run();
     } else {
         // Without its icon nobody could reach the menu, not even to close it.
@@ -166,7 +167,7 @@ int BRINDLOW_MAIN(int, char**)
         code = 1;
         window.destroy();
     }
-    window.tray = nullptr;
+    window.show_balloon = nullptr;
     tray.destroy();
     settings_file.destroy();
     close_single_instance_check();

@@ -5,7 +5,6 @@
 #include "RegionalLocale.h"
 #include "SettingsFile.h"
 #include "SystemReadings.h"
-#include "TrayIcon.h"
 
 #include <algorithm>
 #include <cstring>
@@ -234,7 +233,7 @@ int MainWindow::report()
         reported.clear();
         return 0;
     }
-    if (tray == nullptr || tray->show_balloon(balloon.title, balloon.text) != 0) {
+    if (!show_balloon || show_balloon(balloon.title, balloon.text) != 0) {
         return -1; // tried again at the next load or placement
     }
     reported = balloon.text;
@@ -472,8 +471,8 @@ int MainWindow::finish_move(bool keep)
         bool written = true;
         for (const auto& k : keys) {
             if (settings_file->set_key("overlay", k.first, k.second, false, &why) != 0) {
-                if (tray != nullptr) {
-                    tray->show_balloon("Brindlow settings", why);
+                if (show_balloon) {
+                    show_balloon("Brindlow settings", why);
                 }
                 // Where the settings still say: the file is as it was.
                 place();

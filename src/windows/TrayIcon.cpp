@@ -2,7 +2,7 @@
 
 #include "AboutWindow.h"
 #include "DataFolders.h"
-#include "MainWindow.h"
+#include "OverlayWindow.h"
 #include "SettingsFile.h"
 #include "StartupShortcut.h"
 
@@ -267,12 +267,6 @@ int TrayIcon::init()
     return 0;
 }
 
-int TrayIcon::run()
-{
-    thread = CreateThread(nullptr, 0, TrayIcon::loop_thread, nullptr, 0, nullptr);
-    return thread != nullptr ? 0 : -1;
-}
-
 int TrayIcon::destroy()
 {
     if (hwnd != nullptr) {
@@ -280,9 +274,6 @@ int TrayIcon::destroy()
     }
     if (nid.hWnd != nullptr) {
         notify(NIM_DELETE);
-    }
-    if (thread != nullptr) {
-        CloseHandle(thread);
     }
     if (icon != nullptr) {
         DestroyIcon(icon);
@@ -293,7 +284,6 @@ int TrayIcon::destroy()
     hMenu = nullptr;
     hLines = nullptr;
     icon = nullptr;
-    thread = nullptr;
     hwnd = nullptr;
     nid = NOTIFYICONDATAA{};
     return 0;
@@ -393,19 +383,7 @@ int TrayIcon::change_setting(UINT command)
     // Applied because Brindlow made it, not because a change notification
     // came back: the folder may not be watched at all.
     if (strip_window != nullptr) {
-        PostMessageA(strip_window, MainWindow::kSettingsWrittenMessage, 0, 0);
-    }
-    return 0;
-}
-
-DWORD WINAPI TrayIcon::loop_thread(LPVOID)
-{
-    // Nothing is ever posted here; waiting instead of polling keeps the
-    // thread asleep for the life of the program.
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        PostMessageA(strip_window, OverlayWindow::kSettingsWrittenMessage, 0, 0);
     }
     return 0;
 }
@@ -436,7 +414,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             // with 1, is done) once the menu has closed. The keyboard goes
             // back afterwards to the window the user was in, not to this
             // hidden one that the menu made foreground.
-            PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), OverlayWindow::kMoveMessage, moving ? 1 : 0,
+            PostMessageA(self != nullptr ? self->strip_window : nullptr, OverlayWindow::kMoveMessage, moving ? 1 : 0,
                          reinterpret_cast<LPARAM>(foreground));
             return 0;
         }
@@ -471,13 +449,13 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         }
         case kCmdHide: {
             brindlow_hidden ^= 1;
-            HWND overlay = FindWindowA(MainWindow::kClassName, nullptr);
+            HWND overlay = self != nullptr ? self->strip_window : nullptr;
             // Shown without activating: the strip never takes the keyboard.
             ShowWindow(overlay, brindlow_hidden ? SW_HIDE : SW_SHOWNOACTIVATE);
             break;
         }
         case kCmdClose: {
-            HWND overlay = FindWindowA(MainWindow::kClassName, nullptr);
+            HWND overlay = self != nullptr ? self->strip_window : nullptr;
             // With no overlay this lands in the thread's queue addressed to
             // no window, and the dispatch drops it.
             PostMessageA(overlay, WM_CLOSE, 0, 0);
@@ -489,9 +467,11 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     }
     if (msg == show_again_message() && msg != 0) {
         // A second start: the user wants the strip back.
-        if (brindlow_hidden) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
+        TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (brindlow_hidden && tray != nullptr) {
             brindlow_hidden = 0;
-            ShowWindow(FindWindowA(MainWindow::kClassName, nullptr), SW_SHOWNOACTIVATE);
+            ShowWindow(tray->strip_window, SW_SHOWNOACTIVATE);
         }
         return 0;
     }
