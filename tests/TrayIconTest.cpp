@@ -128,7 +128,7 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
         for (int i : {4, 5, 6}) {
             submenus.push_back(read_menu(GetSubMenu(m, i)));
         }
-        for (UINT id = TrayIcon::kCmdLineFirst; id < TrayIcon::kCmdLineFirst + 3; ++id) {
+        for (UINT id = TrayMenu::kCmdLineFirst; id < TrayMenu::kCmdLineFirst + 3; ++id) {
             lines_enabled.push_back((GetMenuState(GetSubMenu(m, 6), id, MF_BYCOMMAND) & MF_GRAYED) == 0);
         }
         dismiss_menu(w);
@@ -196,7 +196,7 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     EXPECT_EQ(lines[3].text, "Text");
     EXPECT_FALSE(lines[3].checked);
     EXPECT_EQ(lines[4].text, "Tokyo");
-    EXPECT_EQ(lines[4].id, TrayIcon::kCmdLineZoneFirst + 1);
+    EXPECT_EQ(lines[4].id, TrayMenu::kCmdLineZoneFirst + 1);
     EXPECT_TRUE(lines[4].checked);
     EXPECT_FALSE(driver.watchdog_fired);
 }
@@ -593,17 +593,17 @@ TEST_F(Tray, TheMenuWorksFromWhatTheFileSaysAndKeepsAZoneItCannotShow)
     bool time_enabled = false;
     with_menu(tray, driver, [&](HWND w, HMENU m) {
         lines = read_menu(GetSubMenu(m, 6));
-        time_enabled = (GetMenuState(GetSubMenu(m, 6), TrayIcon::kCmdLineFirst + 1, MF_BYCOMMAND) & MF_GRAYED) == 0;
+        time_enabled = (GetMenuState(GetSubMenu(m, 6), TrayMenu::kCmdLineFirst + 1, MF_BYCOMMAND) & MF_GRAYED) == 0;
         dismiss_menu(w);
     });
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[3].id, TrayIcon::kCmdLineZoneFirst);
+    EXPECT_EQ(lines[3].id, TrayMenu::kCmdLineZoneFirst);
     EXPECT_TRUE(lines[3].checked);
     EXPECT_TRUE(time_enabled) << "Time is not the last line the file shows";
     EXPECT_FALSE(driver.watchdog_fired);
 
     // Lines > Date adds the date and keeps the zone.
-    ASSERT_EQ(tray.change_setting(TrayIcon::kCmdLineFirst), 0);
+    ASSERT_EQ(tray.change_setting(TrayMenu::kCmdLineFirst), 0);
     const std::vector<unsigned char> bytes = read_whole_file("brindlow.ini");
     EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("show = date, time, zone1\r\n"), std::string::npos);
     tray.settings = nullptr;
