@@ -7,7 +7,6 @@
 #include "StartupShortcut.h"
 
 #include "Settings.h"
-#include "ZoneRules.h"
 
 #include <string>
 
