@@ -50,12 +50,15 @@ protected:
         write_file(dir + "\\icon.ico", read_whole_file(source_path("icon.ico")));
         ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
         ASSERT_EQ(tray.init(), 0);
-        window.tray = &tray;
+        window.show_balloon = [this](const std::string& title, const std::string& text) {
+            return tray.show_balloon(title, text);
+        };
+        tray.strip_window = window.strip.hwnd;
         window.settings_file = &file;
     }
     void TearDown() override
     {
-        window.tray = nullptr;
+        window.show_balloon = nullptr;
         file.destroy();
         tray.destroy();
         OverlayTest::TearDown();
@@ -296,7 +299,7 @@ TEST_F(SettingsInUse, WithoutAWatchAMenuChangeAppliesAtOnceAHandEditAtTheNextWak
 
     // Applied in the wake that takes the strip's message, well before any
     // change would have settled.
-    ASSERT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 1), 0);
+    ASSERT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 1), 0);
     EXPECT_TRUE(run_frames(window, SettingsFile::kSettleMs / 2, [&] { return where().right == sw; }));
     EXPECT_EQ(where().top, 20);
 
@@ -351,7 +354,7 @@ TEST_F(SettingsInUse, FollowDisplayScalingAppliesAtOnceAndDoesNotSayItWaitsForAR
     tray.settings = &window.file_settings;
     tray.strip_window = window.strip.hwnd;
     tray.nid.szInfo[0] = '\0';
-    ASSERT_EQ(tray.change_setting(TrayIcon::kCmdScaleFirst + 4), 0);
+    ASSERT_EQ(tray.change_setting(TrayMenu::kCmdScaleFirst + 4), 0);
     // The DPI this process is told, read now.
     const int halves = scale_halves_for_dpi(window.read_dpi());
     EXPECT_TRUE(run_frames(window, 1000, [&] { return where().right - where().left == 300 * halves; }));
@@ -404,12 +407,12 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
         std::function<bool()> followed;
     };
     const Step steps[] = {
-        {"Top right", TrayIcon::kCmdCornerFirst + 1, [&] { return where().right == sw && where().top == 0; }},
-        {"200 %", TrayIcon::kCmdScaleFirst + 2, [&] { return where().right - where().left == 1200; }},
-        {"Normal", TrayIcon::kCmdScaleFirst, [&] { return where().right - where().left == 600; }},
-        {"Battery off", TrayIcon::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 78; }},
-        {"Battery on", TrayIcon::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 100; }},
-        {"Hide over full-screen", TrayIcon::kCmdHideOverFullscreen,
+        {"Top right", TrayMenu::kCmdCornerFirst + 1, [&] { return where().right == sw && where().top == 0; }},
+        {"200 %", TrayMenu::kCmdScaleFirst + 2, [&] { return where().right - where().left == 1200; }},
+        {"Normal", TrayMenu::kCmdScaleFirst, [&] { return where().right - where().left == 600; }},
+        {"Battery off", TrayMenu::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 78; }},
+        {"Battery on", TrayMenu::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 100; }},
+        {"Hide over full-screen", TrayMenu::kCmdHideOverFullscreen,
          [&] { return window.model.settings.hide_over_fullscreen; }},
     };
     for (const Step& k : steps) {
@@ -426,7 +429,7 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
 
     // A file that cannot be written is reported, and stays as it was.
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 3), -1);
+    EXPECT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 3), -1);
     EXPECT_NE(std::string(tray.nid.szInfo).find("read-only"), std::string::npos) << tray.nid.szInfo;
     EXPECT_EQ(read_whole_file(path), bytes);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -463,9 +466,9 @@ TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
     tray.settings_file = &file;
     tray.settings = &window.model.settings;
     const int sw = GetSystemMetrics(SM_CXSCREEN);
-    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 1), 0);
+    EXPECT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 1), 0);
     EXPECT_TRUE(run_frames(window, 3000, [&] { return where().right == sw && where().top == 0; }));
-    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdLineFirst + 2), 0); // Battery off
+    EXPECT_EQ(tray.change_setting(TrayMenu::kCmdLineFirst + 2), 0); // Battery off
     EXPECT_TRUE(run_frames(window, 3000, [&] { return where().bottom - where().top == 78; }));
     const std::string expected = notepad_unicode(u"; M\u00E4rz \u6708 notes\r\n[overlay]\r\ncorner = top-right\r\n"
                                                  u"[mine]\r\nkeep = \u00E9\r\n\r\n[lines]\r\nshow = date, time\r\n");
@@ -498,7 +501,7 @@ TEST_F(SettingsInUse, AMenuItemOnAFileItCannotWriteBackExactlyIsReportedAndLeave
         save(path, c.bytes);
         window.load_settings();
         tray.nid.szInfo[0] = '\0';
-        EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 3), -1);
+        EXPECT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 3), -1);
         EXPECT_NE(std::string(tray.nid.szInfo).find(c.reported), std::string::npos) << tray.nid.szInfo;
         EXPECT_TRUE(file_text(path) == c.bytes) << "the file is as it was";
         EXPECT_EQ(GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -527,7 +530,7 @@ TEST_F(SettingsInUse, AMenuWriteRacingAnEditorSavingInPlaceStartsAgain)
         }
         ++calls;
     };
-    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 1), 0);
+    EXPECT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 1), 0);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(file_text(path), "[overlay]\r\ncorner = top-right\r\n[text]\r\ntext = after, longer\r\n");
 
@@ -537,7 +540,7 @@ TEST_F(SettingsInUse, AMenuWriteRacingAnEditorSavingInPlaceStartsAgain)
         save(target, saves[++calls % 2]);
     };
     tray.nid.szInfo[0] = '\0';
-    EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 3), -1);
+    EXPECT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 3), -1);
     EXPECT_NE(std::string(tray.nid.szInfo).find("changed each time"), std::string::npos) << tray.nid.szInfo;
     EXPECT_EQ(file_text(path).find("bottom-right"), std::string::npos);
     file.before_replace = nullptr;

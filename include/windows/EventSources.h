@@ -26,7 +26,6 @@ public:
 
     HWND target = nullptr;
     HWINEVENTHOOK hooks[6] = {};
-    HMODULE wtsapi = nullptr;
     bool session_registered = false;
     int recheck_step = 0;
     // Times the thread woke from wait(): the seam the tests and the benchmark count.

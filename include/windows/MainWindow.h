@@ -9,6 +9,7 @@
 #include "Renderer.h"
 #include "Settings.h"
 #include "StripModel.h"
+#include "SystemReadings.h"
 #include "ZoneRules.h"
 #include "TimeDisplay.h"
 
@@ -20,11 +21,6 @@
 #include <vector>
 
 class SettingsFile;
-class TrayIcon;
-
-// The clock and the power status as Windows reports them.
-ClockReading read_local_clock();
-PowerReading read_power_status();
 
 // The overlay's thread: it ties the strip's window, its renderer, its model
 // and what wakes it together, and run() is the program's main loop. Every
@@ -35,9 +31,7 @@ public:
     static constexpr const char* kClassName = OverlayWindow::kClassName;
     static constexpr int kWidth = OverlayWindow::kWidth;
     static constexpr int kHeight = OverlayWindow::kHeight;
-    // Posted to the strip by the menu's thread after it wrote the settings
-    // file: the change is read and applied at once.
-    static constexpr UINT kSettingsWrittenMessage = WM_APP + 8;
+    static constexpr UINT kSettingsWrittenMessage = OverlayWindow::kSettingsWrittenMessage;
 
     OverlayWindow strip;
     Renderer renderer;
@@ -82,11 +76,12 @@ public:
     // itself DPI-aware at start (only then can "auto" follow the monitor).
     int scale_halves = 2;
     bool dpi_aware = false;
-    // The settings file, watched while the thread sleeps (not owned), the
-    // icon that reports its problems (not owned), those problems, and what
-    // was shown last, so that a save with the same problems stays quiet.
+    // The settings file, watched while the thread sleeps (not owned), where
+    // its problems are shown (Main hands in the icon's balloon; 0, or -1
+    // when it could not be shown), those problems, and what was shown last,
+    // so that a save with the same problems stays quiet.
     SettingsFile* settings_file = nullptr;
-    TrayIcon* tray = nullptr;
+    std::function<int(const std::string& title, const std::string& text)> show_balloon;
     // The settings as the file says them, before lines that cannot be
     // shown were left out: the menu works from these.
     Settings file_settings = default_settings();
@@ -164,10 +159,3 @@ private:
     // Takes what an update of the model changed into the lines and flags.
     void take(unsigned changed);
 };
-
-// A zone's rules from the registry's time-zone list; false when Windows has
-// no zone of that name, and then *names holds the names it has.
-bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names);
-
-// The monitors as Windows enumerates them, with their work areas.
-std::vector<MonitorArea> enumerate_monitors();

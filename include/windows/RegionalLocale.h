@@ -21,7 +21,3 @@ public:
     // Windows' text for a form at this local time; empty when it cannot say.
     std::string format(Regional form, const std::tm& local) const;
 };
-
-// The local zone's offset and name (the daylight one while daylight time is
-// in force), for %z and %Z.
-ZoneStamp read_local_zone();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Settings.h"
+#include "SettingsWriter.h"
 
 #include <windows.h>
 
@@ -93,24 +94,15 @@ public:
     // The file a user should edit: the one in use, or a new one in
     // %APPDATA%\Brindlow listing every key, written first. Empty on failure.
     std::string edit_path();
-    // A change to the file in use is read whole and written back whole:
-    // when it changes in between (an editor saving in place), it is read
-    // again, this many times at most.
-    static constexpr int kWriteAttempts = 5;
+    static constexpr int kWriteAttempts = SettingsWriter::kWriteAttempts;
 
     // Called between reading the file and renaming the new one over it:
     // where a test saves the file as an editor may at that moment.
     std::function<void(const std::string& path)> before_replace;
 
     // Sets one key in the file a user should edit (see edit_path), or removes
-    // it when `remove` is true, leaving every other byte of the file as it
-    // was, in the encoding it was read in (see TextEncoding.h). The file is
-    // written whole to a temporary file beside it and renamed over it, so
-    // that a crash or a full disk never leaves half a file, unless its size
-    // or write time changed since it was read; then it is read again. 0, or
-    // -1 with *why saying what failed (a file over kMaxSettingsBytes, one
-    // that cannot be written back in its own encoding, one that kept
-    // changing); the file is then as it was.
+    // it when `remove` is true, as SettingsWriter::set_key does. 0, or -1
+    // with *why saying what failed; the file is then as it was.
     int set_key(const std::string& section, const std::string& key, const std::string& value, bool remove,
                 std::string* why);
     // Watches the folders as they are now (Brindlow's own, and %APPDATA%

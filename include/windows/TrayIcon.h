@@ -3,15 +3,18 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "TrayMenu.h"
+
 #include <string>
 
 class SettingsFile;
 struct Settings;
 
-// The notification-area icon, the user's only handle on the program: a left
-// click opens the menu (About, Check For Updates, Settings..., Start with
-// Windows, Hide, Close), and it shows the settings' problems as a balloon. Its hidden
-// window lives on the thread that calls init, whose message loop serves it.
+// The notification-area icon, the user's only handle on the program: a click
+// opens its menu (TrayMenu) and carries out the command chosen, and it shows
+// the settings' problems as a balloon. Its hidden window lives on the thread
+// that calls init, whose message loop serves it: the strip's. Main hands it
+// the strip's window, which the menu's commands are posted to.
 class TrayIcon {
 public:
     static constexpr const char* kClassName = "TRAY_ICON_CLASSNAME";
@@ -20,32 +23,16 @@ public:
     static constexpr const char* kUpdatePage = "https://brindlow.example.com/brindlow";
     static constexpr UINT kIconId = 1;
     static constexpr UINT kCallbackMessage = WM_USER + 1;
-    static constexpr UINT kCmdAbout = 10001;
-    static constexpr UINT kCmdCheckForUpdates = 10002;
-    static constexpr UINT kCmdHide = 10003;
-    static constexpr UINT kCmdClose = 10004;
-    static constexpr UINT kCmdSettings = 10005;
-    static constexpr UINT kCmdStartWithWindows = 10006;
-    // Settings from the menu, each one key of the settings file.
-    static constexpr UINT kCmdCornerFirst = 10007;  // top-left, top-right, bottom-left, bottom-right
-    static constexpr UINT kCmdMove = 10011;
-    static constexpr UINT kCmdScaleFirst = 10012;   // 1, 1.5, 2, 3, auto
-    static constexpr UINT kCmdLineFirst = 10017;    // date, time, battery
-    static constexpr UINT kCmdTextColour = 10020;
-    static constexpr UINT kCmdShadowColour = 10021;
-    static constexpr UINT kCmdHideOverFullscreen = 10022;
-    static constexpr UINT kCmdLineText = 10023; // listed once a text of one's own is set
-    static constexpr UINT kCmdLineZoneFirst = 10024; // zone1 to zone3, listed once set
     // Sent by a second copy to the first's hidden window: show the strip.
     static constexpr const char* kShowAgainMessage = "BrindlowShowAgain";
 
     NOTIFYICONDATAA nid{};
-    HANDLE thread = nullptr;
+    TrayMenu menu;
     HWND hwnd = nullptr;
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
     const Settings* settings = nullptr;    // not owned: the settings as the file says them, for the menu
-    HWND strip_window = nullptr;           // told when the menu wrote the settings file
+    HWND strip_window = nullptr;           // the strip: hidden, shown, moved, closed and told of settings written
     const bool* strip_moving = nullptr;    // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
@@ -53,8 +40,6 @@ public:
     // program) cannot be loaded: then neither the notification icon nor the
     // menu exists, and icon_looked_in says where it was looked for.
     int init();
-    // Starts the background thread.
-    int run();
     // Removes the icon and releases every handle; safe after a failed init.
     int destroy();
     // Every Shell_NotifyIconA call goes through here: 0, or -1 when the
@@ -69,7 +54,6 @@ public:
     int change_setting(UINT command);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-    static DWORD WINAPI loop_thread(LPVOID param);
 };
 
 // The registered message named TrayIcon::kShowAgainMessage.

@@ -1,5 +1,6 @@
 #include "EventSources.h"
 
+#include "OptionalFunctions.h"
 #include "SettingsFile.h"
 
 namespace {
@@ -42,12 +43,8 @@ int EventSources::init(HWND strip)
         hooks[i++] = SetWinEventHook(event, event, nullptr, on_window_event, 0, 0, WINEVENT_OUTOFCONTEXT);
     }
     // wtsapi32 is not a KnownDLL: the search is limited to the system folder by now.
-    using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
-    wtsapi = LoadLibraryA("wtsapi32.dll");
-    auto register_session = wtsapi == nullptr ? nullptr
-                                              : reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(
-                                                    GetProcAddress(wtsapi, "WTSRegisterSessionNotification")));
-    session_registered = register_session != nullptr && register_session(strip, kNotifyForThisSession);
+    session_registered = optional_functions.load_wtsapi() == 0 &&
+                         optional_functions.WTSRegisterSessionNotification(strip, kNotifyForThisSession);
     return 0;
 }
 
@@ -87,17 +84,8 @@ int EventSources::wait(SettingsFile* settings, DWORD max_ms)
 int EventSources::destroy()
 {
     if (session_registered) {
-        using UnregisterFn = BOOL(WINAPI*)(HWND);
-        auto unregister_session = reinterpret_cast<UnregisterFn>(
-            reinterpret_cast<void*>(GetProcAddress(wtsapi, "WTSUnRegisterSessionNotification")));
-        if (unregister_session != nullptr) {
-            unregister_session(target);
-        }
+        optional_functions.WTSUnRegisterSessionNotification(target);
         session_registered = false;
-    }
-    if (wtsapi != nullptr) {
-        FreeLibrary(wtsapi);
-        wtsapi = nullptr;
     }
     for (HWINEVENTHOOK& hook : hooks) {
         if (hook != nullptr) {

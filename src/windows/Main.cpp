@@ -3,6 +3,7 @@
 // "Close"; teardown in reverse.
 #include "DataFolders.h"
 #include "MainWindow.h"
+#include "OptionalFunctions.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
 
@@ -29,11 +30,9 @@ constexpr const char* kMutexName = "BrindlowSingleInstance";
 // OpenGL is safe either way: it is loaded by its full path.
 int restrict_library_search()
 {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto set_default = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (set_default != nullptr && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    optional_functions.init();
+    if (optional_functions.SetDefaultDllDirectories != nullptr &&
+        optional_functions.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         return 0;
     }
     return SetDllDirectoryA("") ? 0 : -1;
@@ -46,25 +45,19 @@ int restrict_library_search()
 // none of them could be declared.
 int declare_dpi_awareness()
 {
-    using SetContextFn = BOOL(WINAPI*)(HANDLE);
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    auto set_context = reinterpret_cast<SetContextFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    optional_functions.init();
     // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which older headers lack:
     // Windows defines these contexts as small negative numbers in a handle.
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the handle is that number, not an address.
     HANDLE per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
-    if (set_context != nullptr && set_context(per_monitor_v2)) {
+    if (optional_functions.SetProcessDpiAwarenessContext != nullptr &&
+        optional_functions.SetProcessDpiAwarenessContext(per_monitor_v2)) {
         return 0;
     }
     // shcore.dll comes from the system folder: the search is limited by now.
-    using SetAwarenessFn = HRESULT(WINAPI*)(int);
     constexpr int kProcessPerMonitorDpiAware = 2;
-    HMODULE shcore = LoadLibraryA("shcore.dll");
-    auto set_awareness = shcore == nullptr ? nullptr
-                                           : reinterpret_cast<SetAwarenessFn>(reinterpret_cast<void*>(
-                                                 GetProcAddress(shcore, "SetProcessDpiAwareness")));
-    if (set_awareness != nullptr && SUCCEEDED(set_awareness(kProcessPerMonitorDpiAware))) {
+    if (optional_functions.load_shcore() == 0 &&
+        SUCCEEDED(optional_functions.SetProcessDpiAwareness(kProcessPerMonitorDpiAware))) {
         return 0;
     }
     return SetProcessDPIAware() ? 0 : -1;
@@ -161,9 +154,10 @@ int BRINDLOW_MAIN(int, char**)
     int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.
-        window.tray = &tray;
+        window.show_balloon = [&tray](const std::string& title, const std::string& text) {
+            return tray.show_balloon(title, text);
+        };
         window.report();
-        tray.run();
         window.run();
     } else {
         // Without its icon nobody could reach the menu, not even to close it.
@@ -173,7 +167,7 @@ int BRINDLOW_MAIN(int, char**)
         code = 1;
         window.destroy();
     }
-    window.tray = nullptr;
+    window.show_balloon = nullptr;
     tray.destroy();
     settings_file.destroy();
     close_single_instance_check();

@@ -1,22 +1,18 @@
 #include "MainWindow.h"
 
+#include "OptionalFunctions.h"
 #include "ProblemReport.h"
 #include "RegionalLocale.h"
 #include "SettingsFile.h"
-#include "TrayIcon.h"
+#include "SystemReadings.h"
 
 #include <algorithm>
 #include <cstring>
 #include <ctime>
 
 namespace {
-constexpr std::size_t kSystemStatusByte = 3;
 const LineKind kAllLines[] = {LineKind::Date,  LineKind::Time,  LineKind::Battery, LineKind::Text,
                               LineKind::Zone1, LineKind::Zone2, LineKind::Zone3};
-constexpr const char* kZoneKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
-constexpr const char* kDynamicKey = "Dynamic DST";
-// More years of records than any zone keeps means a damaged key.
-constexpr DWORD kMostDynamicYears = 1000;
 constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
@@ -32,11 +28,6 @@ POINT message_point()
     return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
 }
 
-// 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
-constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
-constexpr unsigned long long kTicksPerMs = 10000ULL;
-constexpr unsigned long long kMsPerSecond = 1000ULL;
-
 // The session's notification, from wtsapi32.h, which MinGW's headers hide.
 #ifndef WM_WTSSESSION_CHANGE
 #define WM_WTSSESSION_CHANGE 0x02B1
@@ -44,42 +35,6 @@ constexpr unsigned long long kMsPerSecond = 1000ULL;
 #ifndef WTS_SESSION_UNLOCK
 #define WTS_SESSION_UNLOCK 0x8
 #endif
-}
-
-ClockReading read_local_clock()
-{
-    // One reading gives both the second shown and how far into it we are,
-    // so that the next wake is timed from the same instant that was drawn.
-    FILETIME ft{};
-    GetSystemTimeAsFileTime(&ft);
-    const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    const unsigned long long ms = (ticks - kEpochDifference) / kTicksPerMs;
-    ClockReading reading;
-    const std::time_t now = static_cast<std::time_t>(ms / kMsPerSecond);
-    reading.ms = static_cast<int>(ms % kMsPerSecond);
-    reading.utc_seconds = static_cast<long long>(ms / kMsPerSecond);
-    reading.ok = localtime_s(&reading.local, &now) == 0;
-    reading.zone = read_local_zone();
-    return reading;
-}
-
-PowerReading read_power_status()
-{
-    SYSTEM_POWER_STATUS status{};
-    PowerReading reading;
-    reading.ok = GetSystemPowerStatus(&status) != 0;
-    reading.ac_line = status.ACLineStatus;
-    reading.charge = status.BatteryLifePercent;
-    reading.flags = status.BatteryFlag;
-    // The fourth byte is SystemStatusFlag since Windows 10 (1: battery saver
-    // on); older headers, MinGW's among them, still call it Reserved1.
-    unsigned char bytes[sizeof status];
-    std::memcpy(bytes, &status, sizeof status);
-    reading.saver = (bytes[kSystemStatusByte] & 1) != 0;
-    // (DWORD)-1: Windows does not know.
-    reading.seconds_left = status.BatteryLifeTime == static_cast<DWORD>(-1) ? -1L
-                                                                             : static_cast<long>(status.BatteryLifeTime);
-    return reading;
 }
 
 int MainWindow::init()
@@ -278,7 +233,7 @@ int MainWindow::report()
         reported.clear();
         return 0;
     }
-    if (tray == nullptr || tray->show_balloon(balloon.title, balloon.text) != 0) {
+    if (!show_balloon || show_balloon(balloon.title, balloon.text) != 0) {
         return -1; // tried again at the next load or placement
     }
     reported = balloon.text;
@@ -294,10 +249,10 @@ int MainWindow::load_font(int halves)
 int MainWindow::read_dpi() const
 {
     // GetDpiForWindow is Windows 10's; before it, the screen's DPI.
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    auto dpi_for = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    int dpi = dpi_for != nullptr ? static_cast<int>(dpi_for(strip.hwnd)) : 0;
+    optional_functions.init();
+    int dpi = optional_functions.GetDpiForWindow != nullptr
+                  ? static_cast<int>(optional_functions.GetDpiForWindow(strip.hwnd))
+                  : 0;
     if (dpi <= 0 && renderer.hdc != nullptr) {
         dpi = GetDeviceCaps(renderer.hdc, LOGPIXELSX);
     }
@@ -515,8 +470,8 @@ int MainWindow::finish_move(bool keep)
         bool written = true;
         for (const auto& k : keys) {
             if (settings_file->set_key("overlay", k.first, k.second, false, &why) != 0) {
-                if (tray != nullptr) {
-                    tray->show_balloon("Brindlow settings", why);
+                if (show_balloon) {
+                    show_balloon("Brindlow settings", why);
                 }
                 // Where the settings still say: the file is as it was.
                 place();
@@ -715,86 +670,4 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     }
     }
     return DefWindowProcA(hwnd, msg, wparam, lparam);
-}
-
-namespace {
-BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
-{
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (GetMonitorInfoA(monitor, &mi)) {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): EnumDisplayMonitors passes our pointer as an LPARAM.
-        auto* list = reinterpret_cast<std::vector<MonitorArea>*>(param);
-        list->push_back(MonitorArea{Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom},
-                                    Rect{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom},
-                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0});
-    }
-    return TRUE;
-}
-
-// One of the registry's TZI values: three LONGs (bias, standard and daylight
-// bias), then the standard and daylight dates as SYSTEMTIMEs.
-bool read_tzi(HKEY zones, const std::string& key, const char* value, ZoneRules* rules)
-{
-    struct {
-        LONG bias, standard_bias, daylight_bias;
-        SYSTEMTIME standard_date, daylight_date;
-    } tzi{};
-    DWORD size = sizeof tzi;
-    if (RegGetValueA(zones, key.c_str(), value, RRF_RT_REG_BINARY, nullptr, &tzi, &size) != ERROR_SUCCESS ||
-        size != sizeof tzi) {
-        return false;
-    }
-    auto date = [](const SYSTEMTIME& t) {
-        return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-    };
-    *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date), date(tzi.daylight_date)};
-    return true;
-}
-}
-
-bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names)
-{
-    HKEY zones = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kZoneKey, 0, KEY_READ, &zones) != ERROR_SUCCESS) {
-        return false;
-    }
-    const bool found = read_tzi(zones, name, "TZI", rules);
-    if (found) {
-        // Zones whose rules changed keep one record a year under Dynamic DST,
-        // which Windows' own conversion uses; a year without its record takes
-        // the TZI.
-        const std::string years = name + "\\" + kDynamicKey;
-        DWORD first = 0;
-        DWORD last = 0;
-        DWORD first_size = sizeof first;
-        DWORD last_size = sizeof last;
-        if (RegGetValueA(zones, years.c_str(), "FirstEntry", RRF_RT_REG_DWORD, nullptr, &first, &first_size) ==
-                ERROR_SUCCESS &&
-            RegGetValueA(zones, years.c_str(), "LastEntry", RRF_RT_REG_DWORD, nullptr, &last, &last_size) ==
-                ERROR_SUCCESS &&
-            first <= last && last - first < kMostDynamicYears) {
-            std::vector<ZoneRules> records;
-            for (DWORD year = first; year <= last; ++year) {
-                records.push_back(*rules);
-                (void)read_tzi(zones, years, std::to_string(year).c_str(), &records.back());
-            }
-            rules->first_year = static_cast<int>(first);
-            rules->years = records;
-        }
-    } else {
-        char key[256];
-        for (DWORD i = 0; RegEnumKeyA(zones, i, key, sizeof key) == ERROR_SUCCESS; ++i) {
-            names->push_back(key);
-        }
-    }
-    RegCloseKey(zones);
-    return found;
-}
-
-std::vector<MonitorArea> enumerate_monitors()
-{
-    std::vector<MonitorArea> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
 }

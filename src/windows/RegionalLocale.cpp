@@ -83,14 +83,3 @@ std::string RegionalLocale::format(Regional form, const std::tm& local) const
     }
     return n > 1 ? narrow(std::wstring(text, static_cast<std::size_t>(n - 1))) : std::string();
 }
-
-ZoneStamp read_local_zone()
-{
-    TIME_ZONE_INFORMATION tz{};
-    const DWORD id = GetTimeZoneInformation(&tz);
-    ZoneStamp stamp;
-    const bool in_daylight = id == TIME_ZONE_ID_DAYLIGHT;
-    stamp.offset_minutes = offset_east_minutes(tz.Bias, tz.StandardBias, tz.DaylightBias, in_daylight);
-    stamp.name = narrow(in_daylight ? tz.DaylightName : tz.StandardName);
-    return stamp;
-}

@@ -1,11 +1,11 @@
 #include "SettingsFile.h"
 
 #include "DataFolders.h"
-#include "IniEdit.h"
+#include "SettingsWriter.h"
+#include "SystemFiles.h"
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -60,45 +60,12 @@ SettingsFile::FolderId folder_id(const std::string& folder)
     return id;
 }
 
-// The system's reason for the last failure, as one line.
-std::string reason_text(DWORD code)
-{
-    char text[256] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) {
-        --n;
-    }
-    return n > 0 ? std::string(text, n) : "error " + std::to_string(code);
-}
-
 // The report for a folder whose change notification failed just now.
 std::string unwatched(const std::string& folder)
 {
     // The folder last: a balloon shortens a long problem at its end.
     return "changes cannot be watched (" + reason_text(GetLastError()) +
            "): the file is read again when its time stamp changes (in " + folder + ")";
-}
-
-// The Windows side's one whole-file read: an open file's bytes to its end or
-// to `limit`. 0, 1 when another program holds a range of it locked, -1 when
-// a read failed; *bytes keeps what was read before a failure.
-int read_open_file(HANDLE h, std::size_t limit, std::string* bytes)
-{
-    char buffer[4096];
-    DWORD n = 0;
-    while (bytes->size() < limit) {
-        const DWORD want = static_cast<DWORD>(std::min(sizeof buffer, limit - bytes->size()));
-        if (!ReadFile(h, buffer, want, &n, nullptr)) {
-            // A range locked with LockFile fails the read, not the open.
-            return GetLastError() == ERROR_LOCK_VIOLATION ? 1 : -1;
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes->append(buffer, n);
-    }
-    return 0;
 }
 
 // Reads at most one byte over the limit: enough to tell a file too large.
@@ -385,68 +352,6 @@ std::string SettingsFile::edit_path()
     return fresh;
 }
 
-namespace {
-// The system's reason for the last failure, as one line.
-std::string last_error_text()
-{
-    return reason_text(GetLastError());
-}
-
-// A file's size and last write time: what says it was saved again.
-struct FileStamp {
-    ULONGLONG size = 0;
-    FILETIME written{};
-};
-
-bool stamp_of(const std::string& path, FileStamp* out)
-{
-    WIN32_FILE_ATTRIBUTE_DATA a{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) {
-        return false;
-    }
-    out->size = (static_cast<ULONGLONG>(a.nFileSizeHigh) << 32U) | a.nFileSizeLow;
-    out->written = a.ftLastWriteTime;
-    return true;
-}
-
-bool same(const FileStamp& a, const FileStamp& b)
-{
-    return a.size == b.size && CompareFileTime(&a.written, &b.written) == 0;
-}
-
-enum class Read { Whole, TooLarge, Changed, Failed };
-
-// The whole file and its stamp as it was read. A file over
-// kMaxSettingsBytes is not read at all, whatever its size, and one whose
-// length is not what its stamp said was being saved meanwhile.
-Read read_text(const std::string& path, std::string* text, FileStamp* stamp)
-{
-    // Others may read, write, rename and delete it meanwhile, as they could
-    // while Brindlow does not hold it: the stamp tells afterwards.
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) {
-        return Read::Failed;
-    }
-    BY_HANDLE_FILE_INFORMATION info{};
-    Read result = Read::Failed;
-    if (GetFileInformationByHandle(f, &info)) {
-        stamp->size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
-        stamp->written = info.ftLastWriteTime;
-        result = stamp->size > static_cast<ULONGLONG>(kMaxSettingsBytes) ? Read::TooLarge : Read::Whole;
-    }
-    if (result == Read::Whole) {
-        // One byte more than the stamp said, to see the file grown meanwhile.
-        // What was read before a failure is compared as it is.
-        text->clear();
-        (void)read_open_file(f, static_cast<std::size_t>(stamp->size) + 1, text);
-        result = text->size() == stamp->size ? Read::Whole : Read::Changed;
-    }
-    CloseHandle(f);
-    return result;
-}
-}
-
 int SettingsFile::set_key(const std::string& section, const std::string& key, const std::string& value,
                           bool remove, std::string* why)
 {
@@ -455,65 +360,9 @@ int SettingsFile::set_key(const std::string& section, const std::string& key, co
         *why = std::string(kSettingsFileName) + " cannot be made in " + folders[kUserFolder];
         return -1;
     }
-    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
-        std::string text;
-        FileStamp read{};
-        const Read r = read_text(target, &text, &read);
-        if (r == Read::Changed) {
-            continue;
-        }
-        if (r == Read::TooLarge) {
-            *why = target + kTooLargeProblem;
-            return -1;
-        }
-        if (r == Read::Failed) {
-            *why = target + ": cannot be read";
-            return -1;
-        }
-        std::string edited;
-        std::string problem;
-        if (edit_ini_file(text, section, key, value, remove, &edited, &problem) != 0) {
-            *why = target;
-            why->append(": cannot be changed: ").append(problem);
-            return -1;
-        }
-        if (edited == text) {
-            return 0;
-        }
-        // A read-only file stays as it is: renaming over it would replace it.
-        const DWORD attributes = GetFileAttributesA(target.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            *why = target + ": cannot be changed: it is read-only";
-            return -1;
-        }
-        const std::string temporary = target + ".new";
-        std::FILE* f = std::fopen(temporary.c_str(), "wb");
-        bool written = f != nullptr && std::fwrite(edited.data(), 1, edited.size(), f) == edited.size();
-        written = f != nullptr && std::fclose(f) == 0 && written;
-        if (before_replace) {
-            before_replace(target);
-        }
-        // An editor that saves in place (truncates, then writes) may have
-        // been half-way through when the file was read: what was read is
-        // then not what the file holds, and renaming over it would lose the
-        // rest. There is no rename that compares first; this is as close as
-        // it gets.
-        FileStamp now{};
-        if (written && (!stamp_of(target, &now) || !same(now, read))) {
-            DeleteFileA(temporary.c_str());
-            continue;
-        }
-        // MOVEFILE_WRITE_THROUGH: the rename is on the disk before it returns.
-        if (!written ||
-            !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            *why = target + ": cannot be written (" + last_error_text() + ")";
-            DeleteFileA(temporary.c_str());
-            return -1;
-        }
-        return 0;
-    }
-    *why = target + ": cannot be changed: it changed each time it was read; try again";
-    return -1;
+    SettingsWriter writer;
+    writer.before_replace = before_replace;
+    return writer.set_key(target, section, key, value, remove, why);
 }
 
 int SettingsFile::destroy()

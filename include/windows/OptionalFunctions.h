@@ -1,0 +1,46 @@
+#pragma once
+
+#include <windows.h>
+
+// The Windows functions that some supported Windows lack, looked up by name
+// here and nowhere else; each is null where this Windows does not have it,
+// and its caller falls back. kernel32's and user32's are in every process
+// already; shcore.dll and wtsapi32.dll are loaded on first use, which Main
+// makes sure comes after it limited the DLL search to the system folder
+// (neither is a KnownDLL).
+class OptionalFunctions {
+public:
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(HANDLE);
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int);
+    using WTSRegisterSessionNotificationFn = BOOL(WINAPI*)(HWND, DWORD);
+    using WTSUnRegisterSessionNotificationFn = BOOL(WINAPI*)(HWND);
+
+    // Windows 8 (or 7 with KB2533623), kernel32.
+    SetDefaultDllDirectoriesFn SetDefaultDllDirectories = nullptr;
+    // Windows 10 1703, user32.
+    SetProcessDpiAwarenessContextFn SetProcessDpiAwarenessContext = nullptr;
+    // Windows 10 1607, user32.
+    GetDpiForWindowFn GetDpiForWindow = nullptr;
+    // Windows 8.1, shcore.dll: after load_shcore().
+    HMODULE shcore = nullptr;
+    SetProcessDpiAwarenessFn SetProcessDpiAwareness = nullptr;
+    // wtsapi32.dll: after load_wtsapi().
+    HMODULE wtsapi = nullptr;
+    WTSRegisterSessionNotificationFn WTSRegisterSessionNotification = nullptr;
+    WTSUnRegisterSessionNotificationFn WTSUnRegisterSessionNotification = nullptr;
+
+    // Looks up kernel32's and user32's; later calls return at once. 0.
+    int init();
+    // Loads shcore.dll (once) and looks up its function; 0, or -1 without it.
+    int load_shcore();
+    // Loads wtsapi32.dll (once) and looks up its functions; 0, or -1 without it.
+    int load_wtsapi();
+
+private:
+    bool looked_up = false;
+};
+
+// The one set of optional functions the process uses.
+extern OptionalFunctions optional_functions;

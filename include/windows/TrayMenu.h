@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct Settings;
+
+// The notification icon's menu: built once, marked before each showing from
+// the settings as the file says them, and a settings command turned into the
+// one key of the settings file it changes.
+class TrayMenu {
+public:
+    static constexpr UINT kCmdAbout = 10001;
+    static constexpr UINT kCmdCheckForUpdates = 10002;
+    static constexpr UINT kCmdHide = 10003;
+    static constexpr UINT kCmdClose = 10004;
+    static constexpr UINT kCmdSettings = 10005;
+    static constexpr UINT kCmdStartWithWindows = 10006;
+    // Settings from the menu, each one key of the settings file.
+    static constexpr UINT kCmdCornerFirst = 10007;  // top-left, top-right, bottom-left, bottom-right
+    static constexpr UINT kCmdMove = 10011;
+    static constexpr UINT kCmdScaleFirst = 10012;   // 1, 1.5, 2, 3, auto
+    static constexpr UINT kCmdLineFirst = 10017;    // date, time, battery
+    static constexpr UINT kCmdTextColour = 10020;
+    static constexpr UINT kCmdShadowColour = 10021;
+    static constexpr UINT kCmdHideOverFullscreen = 10022;
+    static constexpr UINT kCmdLineText = 10023; // listed once a text of one's own is set
+    static constexpr UINT kCmdLineZoneFirst = 10024; // zone1 to zone3, listed once set
+
+    // Builds the menu and its submenus; 0.
+    int init();
+    // Shows the menu at the cursor and returns the chosen command, or 0;
+    // `foreground` is the window that had the foreground before the menu.
+    UINT track(HWND owner, int hidden, const Settings* settings, bool moving, HWND* foreground);
+    // The key a settings command changes, from the settings in force, and
+    // its new value (a colour command asks for it, owned by `owner`): 1 with
+    // *section, *key and *value set; 0 when there is nothing to write (the
+    // dialog was cancelled, or the last line shown would go); -1 for a
+    // command that is not a setting.
+    static int setting_for(UINT command, const Settings& current, HWND owner, const char** section, const char** key,
+                           std::string* value);
+    // Destroys the menu; safe when there is none.
+    int destroy();
+};

@@ -1,0 +1,148 @@
+#include "SystemReadings.h"
+
+#include "WideText.h"
+
+#include <cstring>
+#include <ctime>
+
+namespace {
+constexpr std::size_t kSystemStatusByte = 3;
+constexpr const char* kZoneKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
+constexpr const char* kDynamicKey = "Dynamic DST";
+// More years of records than any zone keeps means a damaged key.
+constexpr DWORD kMostDynamicYears = 1000;
+// 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
+constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
+constexpr unsigned long long kTicksPerMs = 10000ULL;
+constexpr unsigned long long kMsPerSecond = 1000ULL;
+}
+
+ClockReading read_local_clock()
+{
+    // One reading gives both the second shown and how far into it we are,
+    // so that the next wake is timed from the same instant that was drawn.
+    FILETIME ft{};
+    GetSystemTimeAsFileTime(&ft);
+    const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    const unsigned long long ms = (ticks - kEpochDifference) / kTicksPerMs;
+    ClockReading reading;
+    const std::time_t now = static_cast<std::time_t>(ms / kMsPerSecond);
+    reading.ms = static_cast<int>(ms % kMsPerSecond);
+    reading.utc_seconds = static_cast<long long>(ms / kMsPerSecond);
+    reading.ok = localtime_s(&reading.local, &now) == 0;
+    reading.zone = read_local_zone();
+    return reading;
+}
+
+ZoneStamp read_local_zone()
+{
+    TIME_ZONE_INFORMATION tz{};
+    const DWORD id = GetTimeZoneInformation(&tz);
+    ZoneStamp stamp;
+    const bool in_daylight = id == TIME_ZONE_ID_DAYLIGHT;
+    // Windows' biases are minutes west of UTC.
+    stamp.offset_minutes = offset_east_minutes(tz.Bias, tz.StandardBias, tz.DaylightBias, in_daylight);
+    stamp.name = narrow(in_daylight ? tz.DaylightName : tz.StandardName);
+    return stamp;
+}
+
+PowerReading read_power_status()
+{
+    SYSTEM_POWER_STATUS status{};
+    PowerReading reading;
+    reading.ok = GetSystemPowerStatus(&status) != 0;
+    reading.ac_line = status.ACLineStatus;
+    reading.charge = status.BatteryLifePercent;
+    reading.flags = status.BatteryFlag;
+    // The fourth byte is SystemStatusFlag since Windows 10 (1: battery saver
+    // on); older headers, MinGW's among them, still call it Reserved1.
+    unsigned char bytes[sizeof status];
+    std::memcpy(bytes, &status, sizeof status);
+    reading.saver = (bytes[kSystemStatusByte] & 1) != 0;
+    // (DWORD)-1: Windows does not know.
+    reading.seconds_left = status.BatteryLifeTime == static_cast<DWORD>(-1) ? -1L
+                                                                             : static_cast<long>(status.BatteryLifeTime);
+    return reading;
+}
+
+namespace {
+BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
+{
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoA(monitor, &mi)) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): EnumDisplayMonitors passes our pointer as an LPARAM.
+        auto* list = reinterpret_cast<std::vector<MonitorArea>*>(param);
+        list->push_back(MonitorArea{Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom},
+                                    Rect{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom},
+                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    }
+    return TRUE;
+}
+
+// One of the registry's TZI values: three LONGs (bias, standard and daylight
+// bias), then the standard and daylight dates as SYSTEMTIMEs.
+bool read_tzi(HKEY zones, const std::string& key, const char* value, ZoneRules* rules)
+{
+    struct {
+        LONG bias, standard_bias, daylight_bias;
+        SYSTEMTIME standard_date, daylight_date;
+    } tzi{};
+    DWORD size = sizeof tzi;
+    if (RegGetValueA(zones, key.c_str(), value, RRF_RT_REG_BINARY, nullptr, &tzi, &size) != ERROR_SUCCESS ||
+        size != sizeof tzi) {
+        return false;
+    }
+    auto date = [](const SYSTEMTIME& t) {
+        return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+    };
+    *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date), date(tzi.daylight_date)};
+    return true;
+}
+}
+
+bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names)
+{
+    HKEY zones = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kZoneKey, 0, KEY_READ, &zones) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool found = read_tzi(zones, name, "TZI", rules);
+    if (found) {
+        // Zones whose rules changed keep one record a year under Dynamic DST,
+        // which Windows' own conversion uses; a year without its record takes
+        // the TZI.
+        const std::string years = name + "\\" + kDynamicKey;
+        DWORD first = 0;
+        DWORD last = 0;
+        DWORD first_size = sizeof first;
+        DWORD last_size = sizeof last;
+        if (RegGetValueA(zones, years.c_str(), "FirstEntry", RRF_RT_REG_DWORD, nullptr, &first, &first_size) ==
+                ERROR_SUCCESS &&
+            RegGetValueA(zones, years.c_str(), "LastEntry", RRF_RT_REG_DWORD, nullptr, &last, &last_size) ==
+                ERROR_SUCCESS &&
+            first <= last && last - first < kMostDynamicYears) {
+            std::vector<ZoneRules> records;
+            for (DWORD year = first; year <= last; ++year) {
+                records.push_back(*rules);
+                (void)read_tzi(zones, years, std::to_string(year).c_str(), &records.back());
+            }
+            rules->first_year = static_cast<int>(first);
+            rules->years = records;
+        }
+    } else {
+        char key[256];
+        for (DWORD i = 0; RegEnumKeyA(zones, i, key, sizeof key) == ERROR_SUCCESS; ++i) {
+            names->push_back(key);
+        }
+    }
+    RegCloseKey(zones);
+    return found;
+}
+
+std::vector<MonitorArea> enumerate_monitors()
+{
+    std::vector<MonitorArea> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
