@@ -1133,3 +1133,90 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
               std::string::npos)
         << tray.nid.szInfo;
 }
+
+namespace {
+// The strip's back buffer as raw RGB rows, top first, after a "WxH\n" line.
+void dump_frame(const std::string& path, int w, int h)
+{
+    const std::vector<Rgb> pixels = read_frame(w, h);
+    std::string bytes = std::to_string(w) + "x" + std::to_string(h) + "\n";
+    for (const Rgb& c : pixels) {
+        bytes += static_cast<char>(c.r);
+        bytes += static_cast<char>(c.g);
+        bytes += static_cast<char>(c.b);
+    }
+    save(path, bytes);
+}
+
+PowerReading steady_power() { return PowerReading{true, 0, 87, 0, false, 9000}; }
+}
+
+// Not a test: a tool to compare frames before and after a change that must
+// not change a pixel. BRINDLOW_FRAMES_DIR names a folder (Z:\tmp\frames) to
+// dump each frame into, at a fixed clock and battery; run it with
+// --gtest_also_run_disabled_tests --gtest_filter=*DumpFrames and compare two
+// folders with cmp.
+TEST_F(SettingsInUse, DISABLED_DumpFrames)
+{
+    const char* out = std::getenv("BRINDLOW_FRAMES_DIR");
+    ASSERT_NE(out, nullptr) << "BRINDLOW_FRAMES_DIR names the folder to dump into";
+    ASSERT_EQ(file.init(), 0);
+    window.read_clock = monday_clock;
+    window.read_power = steady_power;
+    struct Case {
+        const char* name;
+        const char* settings; // null: no settings file
+        bool squares;
+    };
+    const Case cases[] = {
+        {"default", nullptr, false},
+        {"squares", nullptr, true},
+        {"squares-all", "[lines]\nshow = text, zone1, battery, time, date\ntext = Own line\n"
+                        "[zones]\nzone1 = Tokyo Standard Time\n", true},
+        {"date", "[lines]\nshow = date\n", false},
+        {"time", "[lines]\nshow = time\n", false},
+        {"time-seconds", "[lines]\nshow = time\ntime_format = %H:%M:%S %Z\n", false},
+        {"battery", "[lines]\nshow = battery\n", false},
+        {"battery-low", "[lines]\nshow = battery, date\nlow_battery = 90\n", false},
+        {"text", "[lines]\nshow = text\ntext = Own line \xc3\xa9\xe6\x97\xa5\n", false},
+        {"zone1", "[lines]\nshow = zone1\n[zones]\nzone1 = Tokyo Standard Time\n", false},
+        {"all", "[lines]\nshow = zone1, text, battery, time, date\ntext = Own\n"
+                "[zones]\nzone1 = Tokyo Standard Time\n", false},
+        {"top-left", "[overlay]\ncorner = top-left\n", false},
+        {"top-right", "[overlay]\ncorner = top-right\n", false},
+        {"bottom-left", "[overlay]\ncorner = bottom-left\n", false},
+        {"bottom-right", "[overlay]\ncorner = bottom-right\n", false},
+        {"scale-1", "[text]\nscale = 1\n", false},
+        {"scale-1.5", "[text]\nscale = 1.5\n", false},
+        {"scale-2", "[text]\nscale = 2\n", false},
+        {"scale-3", "[text]\nscale = 3\n", false},
+        {"colours", "[text]\ncolour = #ff8000\nshadow = none\n", false},
+    };
+    std::string places;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        DeleteFileA((dir + "\\brindlow.ini").c_str());
+        if (k.settings != nullptr) {
+            save(dir + "\\brindlow.ini", k.settings);
+        }
+        window.init_displays();
+        window.load_settings();
+        // The atlas from the source tree: the test's folder has none.
+        const int cell = 24 * window.scale_halves / 2;
+        const std::string atlas =
+            cell == 24 ? std::string("res/fira-code.png") : "res/fira-code-" + std::to_string(cell) + ".png";
+        ASSERT_EQ(window.renderer.font.load_from_file(k.squares ? "Z:\\no\\such\\atlas.png"
+                                                                : source_path(atlas).c_str(),
+                                                      cell, cell, 19),
+                  k.squares ? -1 : 0);
+        window.renderer.font_halves = window.scale_halves;
+        window.needs_place = true;
+        window.present();
+        window.draw();
+        const Rect& r = window.layout.window;
+        dump_frame(std::string(out) + "\\" + k.name + ".rgb", r.right - r.left, r.bottom - r.top);
+        places += std::string(k.name) + " " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                  std::to_string(r.right) + "," + std::to_string(r.bottom) + "\n";
+    }
+    save(std::string(out) + "\\places.txt", places);
+}
