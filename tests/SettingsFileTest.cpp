@@ -60,6 +60,16 @@ protected:
         tray.destroy();
         OverlayTest::TearDown();
     }
+    // The menu as Main wires it: it edits the file and the strip applies
+    // the key it wrote.
+    void wire_menu()
+    {
+        tray.settings_file = &file;
+        tray.settings = &window.file_settings;
+        tray.setting_written = [this](const Settings& now, const std::string& key) {
+            window.setting_written(now, key);
+        };
+    }
     RECT where() const
     {
         RECT r{};
@@ -289,16 +299,15 @@ TEST_F(SettingsInUse, WithoutAWatchAMenuChangeAppliesAtOnceAHandEditAtTheNextWak
     window.load_settings();
     EXPECT_NE(std::string(tray.nid.szInfo).find("changes cannot be watched"), std::string::npos) << tray.nid.szInfo;
     tray.nid.szInfo[0] = '\0';
-    tray.settings_file = &file;
-    tray.settings = &window.file_settings;
-    tray.strip_window = window.strip.hwnd;
+    wire_menu();
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
 
-    // Applied in the wake that takes the strip's message, well before any
-    // change would have settled.
+    // Applied before the command returns, without a pass of the loop.
     ASSERT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 1), 0);
-    EXPECT_TRUE(run_frames(window, SettingsFile::kSettleMs / 2, [&] { return where().right == sw; }));
+    EXPECT_EQ(where().right, sw);
     EXPECT_EQ(where().top, 20);
+    EXPECT_EQ(window.model.settings.corner, Corner::TopRight);
+    EXPECT_EQ(window.file_settings.corner, Corner::TopRight);
 
     // A hand edit: seen by its time stamp at a wake (the clock's, each second).
     save(dir + "\\brindlow.tmp", "[overlay]\ncorner = bottom-left\n");
@@ -347,9 +356,7 @@ TEST_F(SettingsInUse, FollowDisplayScalingAppliesAtOnceAndDoesNotSayItWaitsForAR
     window.init_displays();
     window.load_settings();
     ASSERT_EQ(where().right - where().left, 1200);
-    tray.settings_file = &file;
-    tray.settings = &window.file_settings;
-    tray.strip_window = window.strip.hwnd;
+    wire_menu();
     tray.nid.szInfo[0] = '\0';
     ASSERT_EQ(tray.change_setting(TrayIcon::kCmdScaleFirst + 4), 0);
     // The DPI this process is told, read now.
@@ -395,8 +402,7 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    tray.settings_file = &file;
-    tray.settings = &window.model.settings;
+    wire_menu();
     const int sw = GetSystemMetrics(SM_CXSCREEN);
     struct Step {
         const char* name;
@@ -415,7 +421,10 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     for (const Step& k : steps) {
         SCOPED_TRACE(k.name);
         EXPECT_EQ(tray.change_setting(k.command), 0);
-        EXPECT_TRUE(run_frames(window, 3000, k.followed));
+        // At once, then still after the watch has read the file whole.
+        EXPECT_TRUE(k.followed());
+        run_frames(window, SettingsFile::kSettleMs * 2);
+        EXPECT_TRUE(k.followed());
     }
     const std::vector<unsigned char> bytes = read_whole_file(path);
     const std::string text(bytes.begin(), bytes.end());
@@ -460,8 +469,7 @@ TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    tray.settings_file = &file;
-    tray.settings = &window.model.settings;
+    wire_menu();
     const int sw = GetSystemMetrics(SM_CXSCREEN);
     EXPECT_EQ(tray.change_setting(TrayIcon::kCmdCornerFirst + 1), 0);
     EXPECT_TRUE(run_frames(window, 3000, [&] { return where().right == sw && where().top == 0; }));
@@ -886,7 +894,7 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
     window.init_displays();
     window.load_settings();
     ASSERT_TRUE(window.zone_known[0]);
-    EXPECT_EQ(window.zone_displays[0].text, "Tokyo 00:30");
+    EXPECT_EQ(window.display_for(LineKind::Zone1)->text, "Tokyo 00:30");
     EXPECT_EQ(window.model.settings.lines.size(), 3u);
     EXPECT_EQ(where().bottom - where().top, 100) << "three lines";
     // BRINDLOW_LINES_SHOT names a PNG for the README: a zone line and a low
@@ -952,7 +960,7 @@ TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
                                           "\nzone1_format = Zone %Y-%m-%d %H:%M %z\n");
         window.load_settings();
         ASSERT_TRUE(window.zone_known[0]);
-        EXPECT_EQ(window.zone_displays[0].text, k.text);
+        EXPECT_EQ(window.display_for(LineKind::Zone1)->text, k.text);
     }
 }
 
@@ -985,20 +993,20 @@ TEST_F(SettingsInUse, ALocaleGivesWindowsOwnLongDateAndItsNamesAndAnUnknownOneIs
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
-    EXPECT_NE(window.date_display.text.find("Dezember"), std::string::npos) << window.date_display.text;
+    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    EXPECT_NE(window.display_for(LineKind::Date)->text.find("Dezember"), std::string::npos) << window.display_for(LineKind::Date)->text;
     const std::string am_pm = window.locale.names.pm;
-    EXPECT_EQ(window.time_display.text, windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
+    EXPECT_EQ(window.display_for(LineKind::Time)->text, windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
     EXPECT_EQ(std::string(tray.nid.szInfo), "");
 
     // French, and the short form; then a locale Windows does not know.
     save(dir + "\\brindlow.ini", "[text]\nlocale = fr-FR\n[lines]\ndate_format = short\ntime_format = %A\n");
     window.load_settings();
-    EXPECT_EQ(window.date_display.text, windows_text(L"fr-FR", DATE_SHORTDATE, nullptr));
-    EXPECT_EQ(window.time_display.text, "lundi");
+    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"fr-FR", DATE_SHORTDATE, nullptr));
+    EXPECT_EQ(window.display_for(LineKind::Time)->text, "lundi");
     save(dir + "\\brindlow.ini", "[text]\nlocale = xx-QQ\n[lines]\ntime_format = %A\n");
     window.load_settings();
-    EXPECT_EQ(window.time_display.text, window.locale.names.days[1]);
+    EXPECT_EQ(window.display_for(LineKind::Time)->text, window.locale.names.days[1]);
     EXPECT_NE(std::string(tray.nid.szInfo).find("[text] locale = xx-QQ: Windows does not know this locale"),
               std::string::npos)
         << tray.nid.szInfo;
@@ -1053,7 +1061,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     window.load_settings();
     run_frames(window, 300);
     window.draw();
-    const Display& d = window.text_display;
+    const Display& d = *window.display_for(LineKind::Text);
     ASSERT_EQ(d.text, line);
     const RECT r = where();
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -1088,7 +1096,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     EXPECT_EQ(word, coverage_of(cache, cache.run(ltr + bet + alef + pop, U'\u05D1')));
     EXPECT_NE(word, coverage_of(cache, cache.run(ltr + alef + bet + pop, U'\u05D0')));
     // The long German date is drawn as Windows writes it, umlauts and all.
-    EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
     // BRINDLOW_SCRIPTS_SHOT names a PNG for the README.
     if (const char* shot = std::getenv("BRINDLOW_SCRIPTS_SHOT")) {
         save(dir + "\\brindlow.ini", "[lines]\nshow = date, time, text\ndate_format = long\ntime_format = %A %H:%M\n"
@@ -1105,7 +1113,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     save(dir + "\\brindlow.ini", "[lines]\nshow = date\ndate_format = long\n[text]\nlocale = he-IL\n");
     window.load_settings();
     run_frames(window, 300);
-    const std::string hebrew = window.date_display.text;
+    const std::string hebrew = window.display_for(LineKind::Date)->text;
     EXPECT_EQ(hebrew, windows_text(L"he-IL", DATE_LONGDATE, nullptr));
     EXPECT_EQ(window.renderer.glyphs.runs.count(hebrew), 1u) << hebrew;
 
@@ -1163,6 +1171,7 @@ TEST_F(SettingsInUse, DISABLED_DumpFrames)
     ASSERT_EQ(file.init(), 0);
     window.read_clock = monday_clock;
     window.read_power = steady_power;
+    window.read_zone = [] { return ZoneStamp{}; };
     struct Case {
         const char* name;
         const char* settings; // null: no settings file

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineKinds.h"
+
 #include <array>
 #include <cstddef>
 #include <ctime>
@@ -12,8 +14,6 @@
 
 enum class Corner { TopLeft, TopRight, BottomLeft, BottomRight };
 enum class Area { Screen, Work };
-enum class LineKind { Date, Time, Battery, Text, Zone1, Zone2, Zone3 };
-constexpr int kZones = 3;
 
 struct Settings {
     Corner corner;

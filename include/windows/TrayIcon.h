@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 class SettingsFile;
@@ -30,12 +31,11 @@ public:
     static constexpr UINT kCmdCornerFirst = 10007;  // top-left, top-right, bottom-left, bottom-right
     static constexpr UINT kCmdMove = 10011;
     static constexpr UINT kCmdScaleFirst = 10012;   // 1, 1.5, 2, 3, auto
-    static constexpr UINT kCmdLineFirst = 10017;    // date, time, battery
     static constexpr UINT kCmdTextColour = 10020;
     static constexpr UINT kCmdShadowColour = 10021;
     static constexpr UINT kCmdHideOverFullscreen = 10022;
-    static constexpr UINT kCmdLineText = 10023; // listed once a text of one's own is set
-    static constexpr UINT kCmdLineZoneFirst = 10024; // zone1 to zone3, listed once set
+    // One per line kind, by LineKind; room is left for more kinds.
+    static constexpr UINT kCmdLineFirst = 10030;
     // Sent by a second copy to the first's hidden window: show the strip.
     static constexpr const char* kShowAgainMessage = "BrindlowShowAgain";
 
@@ -45,7 +45,10 @@ public:
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
     const Settings* settings = nullptr;    // not owned: the settings as the file says them, for the menu
-    HWND strip_window = nullptr;           // told when the menu wrote the settings file
+    // Told when the menu wrote one key of the settings file ("corner",
+    // "scale", "show", "colour", "shadow", "hide_over_fullscreen"), with the
+    // settings as the file says them now: the strip applies that key at once.
+    std::function<void(const Settings& now, const std::string& key)> setting_written;
     const bool* strip_moving = nullptr;    // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
@@ -65,7 +68,7 @@ public:
     int show_balloon(const std::string& title, const std::string& text);
 
     // Carries out one of the menu's settings commands: one key of the
-    // settings file changed, and the strip told to apply it at once.
+    // settings file changed, and setting_written told at once.
     int change_setting(UINT command);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

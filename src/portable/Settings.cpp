@@ -166,18 +166,8 @@ bool parse_show(const std::string& v, Settings& s)
             comma = v.size();
         }
         const std::string word = trim(v.substr(start, comma - start));
-        LineKind kind;
-        if (word == "date") {
-            kind = LineKind::Date;
-        } else if (word == "time") {
-            kind = LineKind::Time;
-        } else if (word == "battery") {
-            kind = LineKind::Battery;
-        } else if (word == "text") {
-            kind = LineKind::Text;
-        } else if (word == "zone1" || word == "zone2" || word == "zone3") {
-            kind = static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + (word[4] - '1'));
-        } else {
+        LineKind kind = LineKind::Date;
+        if (!line_kind_named(word, &kind)) {
             return false;
         }
         if (std::find(lines.begin(), lines.end(), kind) != lines.end()) {
@@ -292,6 +282,9 @@ constexpr const char* kZoneFormatAccepted =
 
 // The one list of keys: defaults, parsing, unknown-key reports and the
 // template all come from it.
+// The line kinds' names as the table of kinds has them.
+const std::string kShowAccepted = "any of " + line_names_text() + ", each at most once, top to bottom, at least one";
+
 const Key kKeys[] = {
     {"overlay", "corner", "top-left", "top-left, top-right, bottom-left or bottom-right", parse_corner},
     {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x},
@@ -316,8 +309,7 @@ const Key kKeys[] = {
      "1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, 144 1.5, 192 2, 288 3); a change to or from auto "
      "takes effect at the next start",
      parse_scale},
-    {"lines", "show", "date, time, battery",
-     "any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one", parse_show},
+    {"lines", "show", "date, time, battery", kShowAccepted.c_str(), parse_show},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
     {"lines", "battery_format", "Battery {percent} ({source})",

@@ -45,12 +45,8 @@ const char* const kCornerItems[] = {"Top left", "Top right", "Bottom left", "Bot
 const char* const kScaleValues[] = {"1", "1.5", "2", "3", "auto"};
 const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"};
 const int kScaleHalves[] = {2, 3, 4, 6, 0};
-const LineKind kMenuLines[] = {LineKind::Date, LineKind::Time, LineKind::Battery};
-const char* const kLineNames[] = {"date", "time", "battery", "text", "zone1", "zone2", "zone3"}; // by LineKind
-const char* const kLineItems[] = {"Date", "Time", "Battery"};
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
-constexpr int kLines = 3;
 
 bool shows(const Settings& s, LineKind kind)
 {
@@ -76,31 +72,18 @@ void mark_settings(const Settings& s)
     }
     CheckMenuRadioItem(hMenu, TrayIcon::kCmdScaleFirst, TrayIcon::kCmdScaleFirst + kScales - 1,
                        TrayIcon::kCmdScaleFirst + static_cast<UINT>(scale), MF_BYCOMMAND);
-    for (int i = 0; i < kLines; ++i) {
-        const UINT id = TrayIcon::kCmdLineFirst + static_cast<UINT>(i);
-        const bool shown = shows(s, kMenuLines[i]);
-        CheckMenuItem(hMenu, id, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
-        // The last line shown cannot go: a strip with nothing on it could not be found again.
-        EnableMenuItem(hMenu, id, MF_BYCOMMAND | (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED));
-    }
-    // The user's own line and the zones' are listed once they are set.
-    DeleteMenu(hLines, TrayIcon::kCmdLineText, MF_BYCOMMAND);
-    for (int z = 0; z < kZones; ++z) {
-        DeleteMenu(hLines, TrayIcon::kCmdLineZoneFirst + static_cast<UINT>(z), MF_BYCOMMAND);
-    }
-    auto list = [&s](LineKind kind, UINT id, const std::string& text) {
-        const bool shown = shows(s, kind);
-        AppendMenuA(hLines, MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
-                                (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
-                    id, text.c_str());
-    };
-    if (!s.text.empty()) {
-        list(LineKind::Text, TrayIcon::kCmdLineText, "Text");
-    }
-    for (int z = 0; z < kZones; ++z) {
-        if (!s.zones[z].empty()) {
-            list(static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + z),
-                 TrayIcon::kCmdLineZoneFirst + static_cast<UINT>(z), zone_label(s.zones[z]));
+    // Every kind with something to show is listed (a text or a zone once
+    // set), in the table's order; the last line shown cannot go: a strip
+    // with nothing on it could not be found again.
+    for (const LineKindRow& row : line_kinds()) {
+        const UINT id = TrayIcon::kCmdLineFirst + static_cast<UINT>(line_index(row.kind));
+        DeleteMenu(hLines, id, MF_BYCOMMAND);
+        const std::string label = row.label(s);
+        if (!label.empty()) {
+            const bool shown = shows(s, row.kind);
+            AppendMenuA(hLines, MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
+                                    (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
+                        id, label.c_str());
         }
     }
     CheckMenuItem(hMenu, TrayIcon::kCmdHideOverFullscreen,
@@ -145,7 +128,7 @@ bool choose_colour(HWND owner, unsigned int* rgb)
 
 // The lines to show with one turned on or off, in the order they are shown;
 // a line turned on takes its place among them in the default order.
-std::string lines_with(const Settings& s, LineKind kind, bool on)
+std::vector<LineKind> lines_with(const Settings& s, LineKind kind, bool on)
 {
     // The user's order for the lines already shown.
     std::vector<LineKind> ordered;
@@ -161,9 +144,15 @@ std::string lines_with(const Settings& s, LineKind kind, bool on)
         }
         ordered.insert(ordered.begin() + static_cast<std::ptrdiff_t>(at), kind);
     }
+    return ordered;
+}
+
+// The lines as [lines] show writes them.
+std::string show_text(const std::vector<LineKind>& lines)
+{
     std::string text;
-    for (LineKind k : ordered) {
-        text += (text.empty() ? "" : ", ") + std::string(kLineNames[static_cast<int>(k)]);
+    for (LineKind k : lines) {
+        text += (text.empty() ? "" : ", ") + std::string(line_kind(k).name);
     }
     return text;
 }
@@ -252,10 +241,8 @@ int TrayIcon::init()
         AppendMenuA(size, MF_STRING, kCmdScaleFirst + static_cast<UINT>(i), kScaleItems[i]);
     }
     AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(size), "Text size");
+    // Its items are listed from the settings each time the menu opens.
     hLines = CreatePopupMenu();
-    for (int i = 0; i < kLines; ++i) {
-        AppendMenuA(hLines, MF_STRING, kCmdLineFirst + static_cast<UINT>(i), kLineItems[i]);
-    }
     AppendMenuA(hMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(hLines), "Lines");
     AppendMenuA(hMenu, MF_STRING, kCmdTextColour, "Text colour...");
     AppendMenuA(hMenu, MF_STRING, kCmdShadowColour, "Shadow colour...");
@@ -347,30 +334,32 @@ int TrayIcon::change_setting(UINT command)
         return -1;
     }
     const Settings current = settings != nullptr ? *settings : default_settings();
+    // The settings as the file will say them once the key is written.
+    Settings next = current;
     const char* section = "overlay";
     const char* key = nullptr;
     std::string value;
     if (command >= kCmdCornerFirst && command < kCmdCornerFirst + kCorners) {
         key = "corner";
         value = kCornerNames[command - kCmdCornerFirst];
+        next.corner = static_cast<Corner>(command - kCmdCornerFirst);
     } else if (command >= kCmdScaleFirst && command < kCmdScaleFirst + kScales) {
         section = "text";
         key = "scale";
         value = kScaleValues[command - kCmdScaleFirst];
-    } else if ((command >= kCmdLineFirst && command < kCmdLineFirst + kLines) || command == kCmdLineText ||
-               (command >= kCmdLineZoneFirst && command < kCmdLineZoneFirst + kZones)) {
-        const LineKind kind =
-            command == kCmdLineText ? LineKind::Text
-            : command >= kCmdLineZoneFirst
-                ? static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + static_cast<int>(command - kCmdLineZoneFirst))
-                : kMenuLines[command - kCmdLineFirst];
+        const int halves = kScaleHalves[command - kCmdScaleFirst];
+        next.scale_auto = halves == 0;
+        next.scale_halves = halves == 0 ? 2 : halves;
+    } else if (command >= kCmdLineFirst && command < kCmdLineFirst + kLineKinds) {
+        const auto kind = static_cast<LineKind>(command - kCmdLineFirst);
         const bool on = !shows(current, kind);
         if (!on && current.lines.size() <= 1) {
             return 0;
         }
         section = "lines";
         key = "show";
-        value = lines_with(current, kind, on);
+        next.lines = lines_with(current, kind, on);
+        value = show_text(next.lines);
     } else if (command == kCmdTextColour || command == kCmdShadowColour) {
         unsigned int rgb = command == kCmdTextColour ? current.colour : current.shadow;
         if (!choose_colour(hwnd, &rgb)) {
@@ -379,9 +368,16 @@ int TrayIcon::change_setting(UINT command)
         section = "text";
         key = command == kCmdTextColour ? "colour" : "shadow";
         value = colour_text(rgb);
+        if (command == kCmdTextColour) {
+            next.colour = rgb;
+        } else {
+            next.shadow = rgb;
+            next.shadow_shown = true;
+        }
     } else if (command == kCmdHideOverFullscreen) {
         key = "hide_over_fullscreen";
         value = current.hide_over_fullscreen ? "false" : "true";
+        next.hide_over_fullscreen = !current.hide_over_fullscreen;
     } else {
         return -1;
     }
@@ -390,10 +386,11 @@ int TrayIcon::change_setting(UINT command)
         show_balloon("Brindlow settings", why);
         return -1;
     }
-    // Applied because Brindlow made it, not because a change notification
-    // came back: the folder may not be watched at all.
-    if (strip_window != nullptr) {
-        PostMessageA(strip_window, MainWindow::kSettingsWrittenMessage, 0, 0);
+    // Applied now because Brindlow made it, not when a change notification
+    // comes back: the folder may not be watched at all, and only this key
+    // changed.
+    if (setting_written) {
+        setting_written(next, key);
     }
     return 0;
 }
@@ -440,7 +437,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
                          reinterpret_cast<LPARAM>(foreground));
             return 0;
         }
-        if (self != nullptr && command >= kCmdCornerFirst && command < kCmdLineZoneFirst + kZones) {
+        if (self != nullptr && command >= kCmdCornerFirst && command < kCmdLineFirst + kLineKinds) {
             self->change_setting(command);
             return 0;
         }
