@@ -394,6 +394,48 @@ TEST_F(SettingsInUse, AnOffsetOffTheScreenIsReducedAndMoreProblemsThanFitAreCoun
     EXPECT_LT(text.size(), sizeof tray.nid.szInfo);
 }
 
+TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    save(path, "[overlay]\ncorner = middle\ny = 20\n[text]\ncolour = #080808\n");
+    ASSERT_EQ(file.init(), 0);
+    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    window.init_displays();
+    window.load_settings();
+    ASSERT_EQ(window.settings_problems.size(), 2u);
+    // A hand edit not read yet stays for the watch: only the key written applies.
+    save(path, "[overlay]\ncorner = bottom-left\ny = 20\n[text]\ncolour = #080808\n");
+    struct Step {
+        const char* key;
+        std::function<void(Settings&)> set;
+        std::function<bool()> applied;
+        std::size_t problems;
+    };
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const Step steps[] = {
+        {"colour", [](Settings& s) { s.colour = 0xFF8000; },
+         [&] { window.draw(); return read_pixel(10, 10) == Rgb{255, 128, 0}; }, 1},
+        {"shadow", [](Settings& s) { s.shadow = 0xFFFFFF; },
+         // Right of "Date YYYY-MM-DD", 15 squares 12 apart from x 10, the shadow's last column.
+         [&] { window.draw(); return read_pixel(10 + 14 * 12 + 24, 20, where().bottom - where().top) == kWhite; }, 1},
+        {"corner", [](Settings& s) { s.corner = Corner::TopRight; },
+         [&] { return where().right == sw && where().top == 20; }, 0},
+        {"show", [](Settings& s) { s.lines = {LineKind::Time}; },
+         [&] { return where().bottom - where().top == 56 && window.model.reads() == kReadsClock; }, 0},
+    };
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.key);
+        Settings now = window.file_settings;
+        k.set(now);
+        window.setting_written(now, k.key);
+        EXPECT_TRUE(k.applied());
+        EXPECT_EQ(window.settings_problems.size(), k.problems);
+        EXPECT_EQ(window.file_settings, now);
+    }
+    EXPECT_EQ(window.model.settings.colour, 0xFF8000u);
+    EXPECT_EQ(window.model.settings.y, 20);
+}
+
 TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
 {
     const std::string path = dir + "\\brindlow.ini";

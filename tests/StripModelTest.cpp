@@ -266,8 +266,11 @@ TEST(LineKinds, EachRowIsItsOwnKindWithANameThatReadsBackAndARankOfItsOwn)
     for (int i = 0; i < kLineKinds; ++i) {
         const LineKindRow& row = line_kinds()[static_cast<std::size_t>(i)];
         SCOPED_TRACE(row.name);
-        // Indexed by LineKind: a row out of place would give one kind another's text.
+        // Indexed by LineKind: a row out of place (or one missing, left
+        // empty) would give one kind another's text.
         EXPECT_EQ(line_index(row.kind), i);
+        ASSERT_NE(row.name, nullptr);
+        ASSERT_TRUE(row.label != nullptr && row.pattern != nullptr && row.make != nullptr);
         LineKind named = LineKind::Date;
         ASSERT_TRUE(line_kind_named(row.name, &named));
         EXPECT_EQ(named, row.kind);
