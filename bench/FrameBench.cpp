@@ -76,9 +76,7 @@ constexpr DWORD kFramePauseMs = 16;
 // the older loops did.
 void update_lines(MainWindow& w)
 {
-    w.date_display.update();
-    w.time_display.update();
-    w.battery_display.update();
+    w.refresh();
 }
 
 // One pass of the polling loop before the thread slept between events: the
@@ -291,11 +289,11 @@ struct Lateness {
     std::vector<double> ms;
     void watch(MainWindow& w)
     {
-        last = w.time_display.text;
+        last = w.display_for(LineKind::Time)->text;
         w.on_swap = [this, &w] {
-            if (w.time_display.text != last) {
+            if (w.display_for(LineKind::Time)->text != last) {
                 ms.push_back(read_local_clock().ms);
-                last = w.time_display.text;
+                last = w.display_for(LineKind::Time)->text;
             }
         };
     }

@@ -7,6 +7,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/FileBytes.cpp
   src/portable/INIReader.cpp
   src/portable/Layout.cpp
+  src/portable/LineKinds.cpp
   src/portable/ProblemReport.cpp
   src/portable/Settings.cpp
   src/portable/SettingsChecks.cpp

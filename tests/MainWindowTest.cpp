@@ -115,9 +115,7 @@ TEST_F(Overlay, FrameIsKeyColourExceptTheLines)
 {
     ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
-    window.date_display.update();
-    window.time_display.update();
-    window.battery_display.update();
+    window.refresh();
     window.draw();
 
     EXPECT_EQ(read_pixel(9, 9), kKey);
@@ -173,9 +171,9 @@ TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
         break;
     }
     // Empty before the loop: only a frame's update fills them again.
-    window.battery_display.text.clear();
-    window.date_display.text.clear();
-    window.time_display.text.clear();
+    window.display_for(LineKind::Battery)->text.clear();
+    window.display_for(LineKind::Date)->text.clear();
+    window.display_for(LineKind::Time)->text.clear();
 
     EXPECT_EQ(window.run(), 0);
     if (poster.joinable()) {
@@ -183,9 +181,9 @@ TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
     }
 
     EXPECT_FALSE(window.running);
-    EXPECT_FALSE(window.battery_display.text.empty());
-    EXPECT_FALSE(window.date_display.text.empty());
-    EXPECT_FALSE(window.time_display.text.empty());
+    EXPECT_FALSE(window.display_for(LineKind::Battery)->text.empty());
+    EXPECT_FALSE(window.display_for(LineKind::Date)->text.empty());
+    EXPECT_FALSE(window.display_for(LineKind::Time)->text.empty());
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_FALSE(glIsTexture(texture));
 }
@@ -260,16 +258,16 @@ TEST_F(Frames, SwapOnlyWhenALineChanges)
 TEST_F(Frames, TheScreenTurnsWithTheSecondAndMatchesAFullRedraw)
 {
     std::vector<Rgb> before = shown_frame();
-    std::string time_before = window.time_display.text;
+    std::string time_before = window.display_for(LineKind::Time)->text;
     int turns = 0;
     run_frames(window, 2200, [&] {
         const std::vector<Rgb> now = shown_frame();
-        if (window.time_display.text != time_before) {
+        if (window.display_for(LineKind::Time)->text != time_before) {
             // The frame that saw the second turn is the one that shows it.
-            EXPECT_NE(now, before) << window.time_display.text;
+            EXPECT_NE(now, before) << window.display_for(LineKind::Time)->text;
             ++turns;
         }
-        time_before = window.time_display.text;
+        time_before = window.display_for(LineKind::Time)->text;
         before = now;
         return false;
     });
@@ -465,7 +463,7 @@ TEST_F(Overlay, ColoursShadowsLinesAndFormatsFromTheSettingsReachThePixels)
     const RECT r = window_rect(window.strip.hwnd);
     EXPECT_EQ(r.bottom - r.top, 56);
     window.draw();
-    const std::string& t = window.time_display.text;
+    const std::string& t = window.display_for(LineKind::Time)->text;
     ASSERT_EQ(t.size(), 13u) << t; // "Time 09:05 PM"
     EXPECT_TRUE(t.substr(11) == "AM" || t.substr(11) == "PM") << t;
     const Rgb orange{255, 128, 0};
@@ -567,11 +565,11 @@ TEST_F(Frames, EachSecondShowsWithinATickOfItsTurnAndTheThreadSleepsBetween)
         int late_ms;
     };
     std::vector<Turn> turns;
-    std::string last = window.time_display.text;
+    std::string last = window.display_for(LineKind::Time)->text;
     window.on_swap = [&] {
-        if (window.time_display.text != last) {
-            turns.push_back(Turn{window.time_display.text, ms_into_second()});
-            last = window.time_display.text;
+        if (window.display_for(LineKind::Time)->text != last) {
+            turns.push_back(Turn{window.display_for(LineKind::Time)->text, ms_into_second()});
+            last = window.display_for(LineKind::Time)->text;
         }
     };
     run_frames(window, 100);
@@ -601,10 +599,10 @@ TEST_F(Frames, WithoutSecondsShownTheThreadSleepsThroughTheMinute)
     s.time_format = "Time %H:%M";
     window.apply_settings(s);
     run_frames(window, 300);
-    const std::string minute = window.time_display.text;
+    const std::string minute = window.display_for(LineKind::Time)->text;
     const unsigned long wakes = window.events.wakes, swaps = window.renderer.swap_count;
     run_frames(window, 2500);
-    const bool turned = window.time_display.text != minute;
+    const bool turned = window.display_for(LineKind::Time)->text != minute;
     EXPECT_LE(window.events.wakes - wakes, turned ? 2u : 1u);
     EXPECT_LE(window.renderer.swap_count - swaps, turned ? 1u : 0u);
 }
@@ -619,21 +617,21 @@ TEST_F(Frames, ATimeChangeOrAPowerChangeRedrawsAtOnce)
     g_clock.local.tm_sec = 5;
     g_power = PowerReading{true, 1, 255};
     window.tick();
-    ASSERT_EQ(window.time_display.text, "Time 03:04:05");
+    ASSERT_EQ(window.display_for(LineKind::Time)->text, "Time 03:04:05");
 
     // The user sets the clock: Windows tells every top-level window.
     g_clock.local.tm_hour = 17;
     unsigned long swaps = window.renderer.swap_count;
     DWORD_PTR result = 0;
     SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
-    EXPECT_EQ(window.time_display.text, "Time 17:04:05");
+    EXPECT_EQ(window.display_for(LineKind::Time)->text, "Time 17:04:05");
     EXPECT_EQ(window.renderer.swap_count, swaps + 1);
 
     // Unplugged: the battery line changes without waiting for the second.
     g_power = PowerReading{true, 0, 42};
     swaps = window.renderer.swap_count;
     SendMessageA(window.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-    EXPECT_EQ(window.battery_display.text, "Battery 42% (On Battery)");
+    EXPECT_EQ(window.display_for(LineKind::Battery)->text, "Battery 42% (On Battery)");
     EXPECT_EQ(window.renderer.swap_count, swaps + 1);
 }
 
@@ -667,9 +665,9 @@ TEST_F(Overlay, LinesAreDrawnBatteryDateTimeWhateverTheOrderShown)
         }
         return read_frame();
     };
-    Display* date = &window.date_display;
-    Display* time = &window.time_display;
-    Display* battery = &window.battery_display;
+    Display* date = window.display_for(LineKind::Date);
+    Display* time = window.display_for(LineKind::Time);
+    Display* battery = window.display_for(LineKind::Battery);
     const std::vector<Rgb> base = frame_of({battery, date, time});
     const std::vector<Rgb> shown_order = frame_of({date, time, battery});
     std::size_t differ = 0;
@@ -701,7 +699,7 @@ TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
     s.shadow_shown = false;
     g_power = PowerReading{true, 0, 50, 0, false, -1};
     window.apply_settings(s);
-    EXPECT_EQ(window.text_display.text, "Desk 4");
+    EXPECT_EQ(window.display_for(LineKind::Text)->text, "Desk 4");
     const Rgb red{255, 64, 64};
     const int h = 78;
     struct Step {
@@ -718,7 +716,7 @@ TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
         g_power = k.power;
         SendMessageA(window.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
         window.draw();
-        EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.battery_display.text;
+        EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.display_for(LineKind::Battery)->text;
         EXPECT_EQ(read_pixel(12, 12, h), kCyan) << "the user's own line keeps the text colour";
     }
 }

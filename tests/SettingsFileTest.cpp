@@ -63,6 +63,17 @@ protected:
         tray.destroy();
         OverlayTest::TearDown();
     }
+    // The menu as Main wires it: it edits the file and the strip applies
+    // the key it wrote.
+    void wire_menu()
+    {
+        tray.settings_file = &file;
+        tray.settings = &window.file_settings;
+        tray.strip_window = window.strip.hwnd;
+        tray.setting_written = [this](const Settings& now, const std::string& key) {
+            window.setting_written(now, key);
+        };
+    }
     RECT where() const
     {
         RECT r{};
@@ -292,16 +303,15 @@ TEST_F(SettingsInUse, WithoutAWatchAMenuChangeAppliesAtOnceAHandEditAtTheNextWak
     window.load_settings();
     EXPECT_NE(std::string(tray.nid.szInfo).find("changes cannot be watched"), std::string::npos) << tray.nid.szInfo;
     tray.nid.szInfo[0] = '\0';
-    tray.settings_file = &file;
-    tray.settings = &window.file_settings;
-    tray.strip_window = window.strip.hwnd;
+    wire_menu();
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
 
-    // Applied in the wake that takes the strip's message, well before any
-    // change would have settled.
+    // Applied before the command returns, without a pass of the loop.
     ASSERT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 1), 0);
-    EXPECT_TRUE(run_frames(window, SettingsFile::kSettleMs / 2, [&] { return where().right == sw; }));
+    EXPECT_EQ(where().right, sw);
     EXPECT_EQ(where().top, 20);
+    EXPECT_EQ(window.model.settings.corner, Corner::TopRight);
+    EXPECT_EQ(window.file_settings.corner, Corner::TopRight);
 
     // A hand edit: seen by its time stamp at a wake (the clock's, each second).
     save(dir + "\\brindlow.tmp", "[overlay]\ncorner = bottom-left\n");
@@ -350,9 +360,7 @@ TEST_F(SettingsInUse, FollowDisplayScalingAppliesAtOnceAndDoesNotSayItWaitsForAR
     window.init_displays();
     window.load_settings();
     ASSERT_EQ(where().right - where().left, 1200);
-    tray.settings_file = &file;
-    tray.settings = &window.file_settings;
-    tray.strip_window = window.strip.hwnd;
+    wire_menu();
     tray.nid.szInfo[0] = '\0';
     ASSERT_EQ(tray.change_setting(TrayMenu::kCmdScaleFirst + 4), 0);
     // The DPI this process is told, read now.
@@ -390,6 +398,48 @@ TEST_F(SettingsInUse, AnOffsetOffTheScreenIsReducedAndMoreProblemsThanFitAreCoun
     EXPECT_LT(text.size(), sizeof tray.nid.szInfo);
 }
 
+TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    save(path, "[overlay]\ncorner = middle\ny = 20\n[text]\ncolour = #080808\n");
+    ASSERT_EQ(file.init(), 0);
+    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    window.init_displays();
+    window.load_settings();
+    ASSERT_EQ(window.settings_problems.size(), 2u);
+    // A hand edit not read yet stays for the watch: only the key written applies.
+    save(path, "[overlay]\ncorner = bottom-left\ny = 20\n[text]\ncolour = #080808\n");
+    struct Step {
+        const char* key;
+        std::function<void(Settings&)> set;
+        std::function<bool()> applied;
+        std::size_t problems;
+    };
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const Step steps[] = {
+        {"colour", [](Settings& s) { s.colour = 0xFF8000; },
+         [&] { window.draw(); return read_pixel(10, 10) == Rgb{255, 128, 0}; }, 1},
+        {"shadow", [](Settings& s) { s.shadow = 0xFFFFFF; },
+         // Right of "Date YYYY-MM-DD", 15 squares 12 apart from x 10, the shadow's last column.
+         [&] { window.draw(); return read_pixel(10 + 14 * 12 + 24, 20, where().bottom - where().top) == kWhite; }, 1},
+        {"corner", [](Settings& s) { s.corner = Corner::TopRight; },
+         [&] { return where().right == sw && where().top == 20; }, 0},
+        {"show", [](Settings& s) { s.lines = {LineKind::Time}; },
+         [&] { return where().bottom - where().top == 56 && window.model.reads() == kReadsClock; }, 0},
+    };
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.key);
+        Settings now = window.file_settings;
+        k.set(now);
+        window.setting_written(now, k.key);
+        EXPECT_TRUE(k.applied());
+        EXPECT_EQ(window.settings_problems.size(), k.problems);
+        EXPECT_EQ(window.file_settings, now);
+    }
+    EXPECT_EQ(window.model.settings.colour, 0xFF8000u);
+    EXPECT_EQ(window.model.settings.y, 20);
+}
+
 TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
 {
     const std::string path = dir + "\\brindlow.ini";
@@ -398,8 +448,7 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    tray.settings_file = &file;
-    tray.settings = &window.model.settings;
+    wire_menu();
     const int sw = GetSystemMetrics(SM_CXSCREEN);
     struct Step {
         const char* name;
@@ -418,7 +467,10 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     for (const Step& k : steps) {
         SCOPED_TRACE(k.name);
         EXPECT_EQ(tray.change_setting(k.command), 0);
-        EXPECT_TRUE(run_frames(window, 3000, k.followed));
+        // At once, then still after the watch has read the file whole.
+        EXPECT_TRUE(k.followed());
+        run_frames(window, SettingsFile::kSettleMs * 2);
+        EXPECT_TRUE(k.followed());
     }
     const std::vector<unsigned char> bytes = read_whole_file(path);
     const std::string text(bytes.begin(), bytes.end());
@@ -463,8 +515,7 @@ TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    tray.settings_file = &file;
-    tray.settings = &window.model.settings;
+    wire_menu();
     const int sw = GetSystemMetrics(SM_CXSCREEN);
     EXPECT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 1), 0);
     EXPECT_TRUE(run_frames(window, 3000, [&] { return where().right == sw && where().top == 0; }));
@@ -889,7 +940,7 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
     window.init_displays();
     window.load_settings();
     ASSERT_TRUE(window.zone_known[0]);
-    EXPECT_EQ(window.zone_displays[0].text, "Tokyo 00:30");
+    EXPECT_EQ(window.display_for(LineKind::Zone1)->text, "Tokyo 00:30");
     EXPECT_EQ(window.model.settings.lines.size(), 3u);
     EXPECT_EQ(where().bottom - where().top, 100) << "three lines";
     // BRINDLOW_LINES_SHOT names a PNG for the README: a zone line and a low
@@ -955,7 +1006,7 @@ TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
                                           "\nzone1_format = Zone %Y-%m-%d %H:%M %z\n");
         window.load_settings();
         ASSERT_TRUE(window.zone_known[0]);
-        EXPECT_EQ(window.zone_displays[0].text, k.text);
+        EXPECT_EQ(window.display_for(LineKind::Zone1)->text, k.text);
     }
 }
 
@@ -988,20 +1039,20 @@ TEST_F(SettingsInUse, ALocaleGivesWindowsOwnLongDateAndItsNamesAndAnUnknownOneIs
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
-    EXPECT_NE(window.date_display.text.find("Dezember"), std::string::npos) << window.date_display.text;
+    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    EXPECT_NE(window.display_for(LineKind::Date)->text.find("Dezember"), std::string::npos) << window.display_for(LineKind::Date)->text;
     const std::string am_pm = window.locale.names.pm;
-    EXPECT_EQ(window.time_display.text, windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
+    EXPECT_EQ(window.display_for(LineKind::Time)->text, windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
     EXPECT_EQ(std::string(tray.nid.szInfo), "");
 
     // French, and the short form; then a locale Windows does not know.
     save(dir + "\\brindlow.ini", "[text]\nlocale = fr-FR\n[lines]\ndate_format = short\ntime_format = %A\n");
     window.load_settings();
-    EXPECT_EQ(window.date_display.text, windows_text(L"fr-FR", DATE_SHORTDATE, nullptr));
-    EXPECT_EQ(window.time_display.text, "lundi");
+    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"fr-FR", DATE_SHORTDATE, nullptr));
+    EXPECT_EQ(window.display_for(LineKind::Time)->text, "lundi");
     save(dir + "\\brindlow.ini", "[text]\nlocale = xx-QQ\n[lines]\ntime_format = %A\n");
     window.load_settings();
-    EXPECT_EQ(window.time_display.text, window.locale.names.days[1]);
+    EXPECT_EQ(window.display_for(LineKind::Time)->text, window.locale.names.days[1]);
     EXPECT_NE(std::string(tray.nid.szInfo).find("[text] locale = xx-QQ: Windows does not know this locale"),
               std::string::npos)
         << tray.nid.szInfo;
@@ -1056,7 +1107,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     window.load_settings();
     run_frames(window, 300);
     window.draw();
-    const Display& d = window.text_display;
+    const Display& d = *window.display_for(LineKind::Text);
     ASSERT_EQ(d.text, line);
     const RECT r = where();
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -1091,7 +1142,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     EXPECT_EQ(word, coverage_of(cache, cache.run(ltr + bet + alef + pop, U'\u05D1')));
     EXPECT_NE(word, coverage_of(cache, cache.run(ltr + alef + bet + pop, U'\u05D0')));
     // The long German date is drawn as Windows writes it, umlauts and all.
-    EXPECT_EQ(window.date_display.text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
     // BRINDLOW_SCRIPTS_SHOT names a PNG for the README.
     if (const char* shot = std::getenv("BRINDLOW_SCRIPTS_SHOT")) {
         save(dir + "\\brindlow.ini", "[lines]\nshow = date, time, text\ndate_format = long\ntime_format = %A %H:%M\n"
@@ -1108,7 +1159,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     save(dir + "\\brindlow.ini", "[lines]\nshow = date\ndate_format = long\n[text]\nlocale = he-IL\n");
     window.load_settings();
     run_frames(window, 300);
-    const std::string hebrew = window.date_display.text;
+    const std::string hebrew = window.display_for(LineKind::Date)->text;
     EXPECT_EQ(hebrew, windows_text(L"he-IL", DATE_LONGDATE, nullptr));
     EXPECT_EQ(window.renderer.glyphs.runs.count(hebrew), 1u) << hebrew;
 
@@ -1135,4 +1186,92 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     EXPECT_NE(std::string(tray.nid.szInfo).find("[text] font = No Such Family: no such font is installed"),
               std::string::npos)
         << tray.nid.szInfo;
+}
+
+namespace {
+// The strip's back buffer as raw RGB rows, top first, after a "WxH\n" line.
+void dump_frame(const std::string& path, int w, int h)
+{
+    const std::vector<Rgb> pixels = read_frame(w, h);
+    std::string bytes = std::to_string(w) + "x" + std::to_string(h) + "\n";
+    for (const Rgb& c : pixels) {
+        bytes += static_cast<char>(c.r);
+        bytes += static_cast<char>(c.g);
+        bytes += static_cast<char>(c.b);
+    }
+    save(path, bytes);
+}
+
+PowerReading steady_power() { return PowerReading{true, 0, 87, 0, false, 9000}; }
+}
+
+// Not a test: a tool to compare frames before and after a change that must
+// not change a pixel. BRINDLOW_FRAMES_DIR names a folder (Z:\tmp\frames) to
+// dump each frame into, at a fixed clock and battery; run it with
+// --gtest_also_run_disabled_tests --gtest_filter=*DumpFrames and compare two
+// folders with cmp.
+TEST_F(SettingsInUse, DISABLED_DumpFrames)
+{
+    const char* out = std::getenv("BRINDLOW_FRAMES_DIR");
+    ASSERT_NE(out, nullptr) << "BRINDLOW_FRAMES_DIR names the folder to dump into";
+    ASSERT_EQ(file.init(), 0);
+    window.read_clock = monday_clock;
+    window.read_power = steady_power;
+    window.read_zone = [] { return ZoneStamp{}; };
+    struct Case {
+        const char* name;
+        const char* settings; // null: no settings file
+        bool squares;
+    };
+    const Case cases[] = {
+        {"default", nullptr, false},
+        {"squares", nullptr, true},
+        {"squares-all", "[lines]\nshow = text, zone1, battery, time, date\ntext = Own line\n"
+                        "[zones]\nzone1 = Tokyo Standard Time\n", true},
+        {"date", "[lines]\nshow = date\n", false},
+        {"time", "[lines]\nshow = time\n", false},
+        {"time-seconds", "[lines]\nshow = time\ntime_format = %H:%M:%S %Z\n", false},
+        {"battery", "[lines]\nshow = battery\n", false},
+        {"battery-low", "[lines]\nshow = battery, date\nlow_battery = 90\n", false},
+        {"text", "[lines]\nshow = text\ntext = Own line \xc3\xa9\xe6\x97\xa5\n", false},
+        {"zone1", "[lines]\nshow = zone1\n[zones]\nzone1 = Tokyo Standard Time\n", false},
+        {"all", "[lines]\nshow = zone1, text, battery, time, date\ntext = Own\n"
+                "[zones]\nzone1 = Tokyo Standard Time\n", false},
+        {"top-left", "[overlay]\ncorner = top-left\n", false},
+        {"top-right", "[overlay]\ncorner = top-right\n", false},
+        {"bottom-left", "[overlay]\ncorner = bottom-left\n", false},
+        {"bottom-right", "[overlay]\ncorner = bottom-right\n", false},
+        {"scale-1", "[text]\nscale = 1\n", false},
+        {"scale-1.5", "[text]\nscale = 1.5\n", false},
+        {"scale-2", "[text]\nscale = 2\n", false},
+        {"scale-3", "[text]\nscale = 3\n", false},
+        {"colours", "[text]\ncolour = #ff8000\nshadow = none\n", false},
+    };
+    std::string places;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        DeleteFileA((dir + "\\brindlow.ini").c_str());
+        if (k.settings != nullptr) {
+            save(dir + "\\brindlow.ini", k.settings);
+        }
+        window.init_displays();
+        window.load_settings();
+        // The atlas from the source tree: the test's folder has none.
+        const int cell = 24 * window.scale_halves / 2;
+        const std::string atlas =
+            cell == 24 ? std::string("res/fira-code.png") : "res/fira-code-" + std::to_string(cell) + ".png";
+        ASSERT_EQ(window.renderer.font.load_from_file(k.squares ? "Z:\\no\\such\\atlas.png"
+                                                                : source_path(atlas).c_str(),
+                                                      cell, cell, 19),
+                  k.squares ? -1 : 0);
+        window.renderer.font_halves = window.scale_halves;
+        window.needs_place = true;
+        window.present();
+        window.draw();
+        const Rect& r = window.layout.window;
+        dump_frame(std::string(out) + "\\" + k.name + ".rgb", r.right - r.left, r.bottom - r.top);
+        places += std::string(k.name) + " " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                  std::to_string(r.right) + "," + std::to_string(r.bottom) + "\n";
+    }
+    save(std::string(out) + "\\places.txt", places);
 }

@@ -1,9 +1,11 @@
-// What the strip shows and when it next wakes: portable decisions, built
-// natively with the sanitizers as well as for Windows.
+// What the strip shows and when it next wakes, and the table of line kinds
+// it works from: portable decisions, built natively with the sanitizers as
+// well as for Windows.
 #include "StripModel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -255,5 +257,162 @@ TEST(StripModel, ALineWithNothingToShowTakesNoRowAndNoLineLeftGivesTheDefaults)
         if (k.reported) {
             EXPECT_EQ(problems[0], "[lines] show: none of its lines can be shown; the default lines are shown instead");
         }
+    }
+}
+
+TEST(LineKinds, EachRowIsItsOwnKindWithANameThatReadsBackAndARankOfItsOwn)
+{
+    std::vector<int> ranks;
+    for (int i = 0; i < kLineKinds; ++i) {
+        const LineKindRow& row = line_kinds()[static_cast<std::size_t>(i)];
+        SCOPED_TRACE(row.name);
+        // Indexed by LineKind: a row out of place (or one missing, left
+        // empty) would give one kind another's text.
+        EXPECT_EQ(line_index(row.kind), i);
+        ASSERT_NE(row.name, nullptr);
+        ASSERT_TRUE(row.label != nullptr && row.pattern != nullptr && row.make != nullptr);
+        LineKind named = LineKind::Date;
+        ASSERT_TRUE(line_kind_named(row.name, &named));
+        EXPECT_EQ(named, row.kind);
+        EXPECT_EQ(std::count(ranks.begin(), ranks.end(), row.draw_rank), 0) << "two lines of one rank";
+        ranks.push_back(row.draw_rank);
+    }
+    LineKind kind = LineKind::Time;
+    EXPECT_FALSE(line_kind_named("zone4", &kind));
+    EXPECT_FALSE(line_kind_named("Date", &kind));
+    EXPECT_FALSE(line_kind_named("", &kind));
+    EXPECT_EQ(line_names_text(), "date, time, battery, text, zone1, zone2 and zone3");
+    EXPECT_EQ(zone_line(1), LineKind::Zone2);
+}
+
+TEST(LineKinds, TheMenuOffersALineOnceItHasSomethingToShow)
+{
+    Settings s = default_settings();
+    std::vector<std::string> labels;
+    for (const LineKindRow& row : line_kinds()) {
+        labels.push_back(row.label(s));
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Date", "Time", "Battery", "", "", "", ""}));
+    s.text = "Desk 4";
+    s.zones[2] = "Tokyo Standard Time";
+    EXPECT_EQ(line_kind(LineKind::Text).label(s), "Text");
+    EXPECT_EQ(line_kind(LineKind::Zone3).label(s), "Tokyo");
+    EXPECT_EQ(line_kind(LineKind::Zone1).label(s), "");
+}
+
+namespace {
+struct ReadsCase {
+    const char* name;
+    LineKind kind;
+    std::function<void(Settings&)> set;
+    unsigned reads;
+    bool seconds;
+    Regional form;
+};
+}
+
+TEST(LineKinds, WhatALineNeedsReadAndWhetherItTurnsEachSecondFollowItsPattern)
+{
+    const unsigned kClock = kReadsClock;
+    const ReadsCase cases[] = {
+        {"the default date", LineKind::Date, [](Settings&) {}, kClock, false, Regional::None},
+        {"the default time", LineKind::Time, [](Settings&) {}, kClock, true, Regional::None},
+        {"a date naming the zone", LineKind::Date, [](Settings& s) { s.date_format = "%Y-%m-%d %Z"; },
+         kClock | kReadsZone, false, Regional::None},
+        {"a time with its offset", LineKind::Time, [](Settings& s) { s.time_format = "%H:%M %z"; },
+         kClock | kReadsZone, false, Regional::None},
+        {"%% then z names nothing", LineKind::Time, [](Settings& s) { s.time_format = "%H:%M %%z"; }, kClock, false,
+         Regional::None},
+        {"the long date: no seconds", LineKind::Date, [](Settings& s) { s.date_format = "long"; },
+         kClock | kReadsLocale, false, Regional::LongDate},
+        {"the short date", LineKind::Date, [](Settings& s) { s.date_format = "short"; }, kClock | kReadsLocale, false,
+         Regional::ShortDate},
+        {"the long time has seconds", LineKind::Time, [](Settings& s) { s.time_format = "long"; },
+         kClock | kReadsLocale, true, Regional::LongTime},
+        {"the short time has none", LineKind::Time, [](Settings& s) { s.time_format = "short"; },
+         kClock | kReadsLocale, false, Regional::ShortTime},
+        {"the battery", LineKind::Battery, [](Settings&) {}, kReadsPower, false, Regional::None},
+        {"the user's own line", LineKind::Text, [](Settings& s) { s.text = "%S %Z"; }, 0, false, Regional::None},
+        // A zone line's %Z is its own zone's, not the local one.
+        {"a zone with seconds", LineKind::Zone2,
+         [](Settings& s) { s.zones[1] = "Tokyo Standard Time"; s.zone_formats[1] = "%H:%M:%S %Z"; }, kClock, true,
+         Regional::None},
+        {"a zone's default pattern", LineKind::Zone1, [](Settings& s) { s.zones[0] = "Tokyo Standard Time"; },
+         kClock, false, Regional::None},
+    };
+    for (const ReadsCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        Settings s = default_settings();
+        k.set(s);
+        EXPECT_EQ(line_reads(k.kind, s), k.reads);
+        EXPECT_EQ(line_shows_seconds(k.kind, s), k.seconds);
+        EXPECT_EQ(line_regional(k.kind, s), k.form);
+    }
+}
+
+TEST(StripModel, OnlyWhatAShownLineNeedsIsRead)
+{
+    struct Case {
+        const char* name;
+        std::vector<LineKind> lines;
+        const char* time_format;
+        unsigned reads;
+    };
+    const Case cases[] = {
+        {"the default lines: no zone", {LineKind::Date, LineKind::Time, LineKind::Battery}, "Time %H:%M:%S",
+         kReadsClock | kReadsPower},
+        {"no battery shown: no power", {LineKind::Date, LineKind::Time}, "Time %H:%M:%S", kReadsClock},
+        {"a hidden time naming the zone", {LineKind::Date}, "%H %Z", kReadsClock},
+        {"a shown time naming the zone", {LineKind::Time}, "%H %Z", kReadsClock | kReadsZone},
+        {"the long time", {LineKind::Time, LineKind::Battery}, "long", kReadsClock | kReadsPower | kReadsLocale},
+        {"only the user's own line", {LineKind::Text}, "%H %Z", 0},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        StripModel m;
+        Settings s = default_settings();
+        s.text = "Desk 4";
+        s.lines = k.lines;
+        s.time_format = k.time_format;
+        m.apply(s);
+        EXPECT_EQ(m.reads(), k.reads);
+        EXPECT_EQ(m.wants(Regional::LongTime), std::string(k.time_format) == "long" &&
+                                                   std::count(k.lines.begin(), k.lines.end(), LineKind::Time) > 0);
+    }
+}
+
+TEST(StripModel, EachKindsTextIsMadeFromItsOwnReading)
+{
+    // What the date, time and battery lines each printed on their own.
+    struct Case {
+        const char* name;
+        ClockReading clock;
+        PowerReading power;
+        const char* texts;
+    };
+    const Case cases[] = {
+        {"zero-padded", at(2025, 5, 10, 9, 5, 3, 0), {true, 1, 100},
+         "Date 2025-05-10 | Time 09:05:03 | Battery 100% (Plugged In)"},
+        {"a leap day at midnight", at(2024, 2, 29, 0, 0, 0, 0), {true, 0, 7},
+         "Date 2024-02-29 | Time 00:00:00 | Battery 7% (On Battery)"},
+        {"the last second of a year", at(2026, 12, 31, 23, 59, 59, 0), {true, 2, 50},
+         "Date 2026-12-31 | Time 23:59:59 | Battery 50% (Unknown)"},
+        // The platform never reports 101-254; they print as they are.
+        {"a charge out of range", at(2000, 1, 1, 13, 0, 0, 0), {true, 128, 254},
+         "Date 2000-01-01 | Time 13:00:00 | Battery 254% (Unknown)"},
+        {"the clock unreadable: date and time kept", ClockReading{}, {true, 1, 101},
+         "Date 2000-01-01 | Time 13:00:00 | Battery 101% (Plugged In)"},
+    };
+    StripModel m;
+    Settings s = default_settings();
+    s.text = "Desk 4";
+    s.lines = {LineKind::Date, LineKind::Time, LineKind::Battery};
+    m.apply(s);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        m.update(k.clock, k.power);
+        EXPECT_EQ(shown_texts(m), k.texts);
+        // Hidden, the user's own line is still made: shown later, it is there at once.
+        EXPECT_EQ(m.texts[static_cast<std::size_t>(line_index(LineKind::Text))], "Desk 4");
     }
 }

@@ -196,7 +196,7 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     EXPECT_EQ(lines[3].text, "Text");
     EXPECT_FALSE(lines[3].checked);
     EXPECT_EQ(lines[4].text, "Tokyo");
-    EXPECT_EQ(lines[4].id, TrayMenu::kCmdLineZoneFirst + 1);
+    EXPECT_EQ(lines[4].id, TrayMenu::kCmdLineFirst + line_index(LineKind::Zone2));
     EXPECT_TRUE(lines[4].checked);
     EXPECT_FALSE(driver.watchdog_fired);
 }
@@ -291,11 +291,11 @@ TEST_F(Tray, TheClockKeepsRunningWhileTheMenuOrTheAboutBoxIsOpen)
     ModalDriver driver(15000);
     // How late each second turned on screen, in ms after its boundary.
     std::vector<int> late;
-    std::string last = window.time_display.text;
+    std::string last = window.display_for(LineKind::Time)->text;
     window.on_swap = [&] {
-        if (window.time_display.text != last) {
+        if (window.display_for(LineKind::Time)->text != last) {
             late.push_back(read_local_clock().ms);
-            last = window.time_display.text;
+            last = window.display_for(LineKind::Time)->text;
         }
     };
     for (bool about : {false, true}) {
@@ -306,7 +306,7 @@ TEST_F(Tray, TheClockKeepsRunningWhileTheMenuOrTheAboutBoxIsOpen)
         std::thread closer;
         // Held open for 2.5 s by another thread, then closed as the user would.
         auto hold = [&](HWND target, UINT message, WPARAM wparam) {
-            before = window.time_display.text;
+            before = window.display_for(LineKind::Time)->text;
             swaps = window.renderer.swap_count;
             closer = std::thread([target, message, wparam] {
                 Sleep(2500);
@@ -322,7 +322,7 @@ TEST_F(Tray, TheClockKeepsRunningWhileTheMenuOrTheAboutBoxIsOpen)
         }
         ASSERT_TRUE(closer.joinable());
         closer.join();
-        EXPECT_NE(window.time_display.text, before);
+        EXPECT_NE(window.display_for(LineKind::Time)->text, before);
         EXPECT_GT(window.renderer.swap_count, swaps);
         // The same timer, re-armed for each boundary, serves the modal loop.
         EXPECT_GE(late.size(), 2u);
@@ -597,7 +597,7 @@ TEST_F(Tray, TheMenuWorksFromWhatTheFileSaysAndKeepsAZoneItCannotShow)
         dismiss_menu(w);
     });
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[3].id, TrayMenu::kCmdLineZoneFirst);
+    EXPECT_EQ(lines[3].id, TrayMenu::kCmdLineFirst + line_index(LineKind::Zone1));
     EXPECT_TRUE(lines[3].checked);
     EXPECT_TRUE(time_enabled) << "Time is not the last line the file shows";
     EXPECT_FALSE(driver.watchdog_fired);

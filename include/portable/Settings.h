@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineKinds.h"
 #include "SettingsWords.h"
 
 #include <array>
@@ -14,8 +15,6 @@
 
 enum class Corner { TopLeft, TopRight, BottomLeft, BottomRight };
 enum class Area { Screen, Work };
-enum class LineKind { Date, Time, Battery, Text, Zone1, Zone2, Zone3 };
-constexpr int kZones = 3;
 
 struct Settings {
     Corner corner;

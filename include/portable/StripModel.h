@@ -11,12 +11,8 @@
 // What the strip shows and when it next has to look again, as plain data:
 // the settings, a clock reading and a power reading go in; the lines' texts,
 // whether the picture or the placement changed, and the milliseconds to the
-// next moment a shown text can change come out. The Windows side reads the
-// clock and the battery, applies the answers and sleeps in between.
-
-// Windows' own ways of writing a reading in the locale in force.
-enum class Regional { ShortDate, LongDate, ShortTime, LongTime };
-constexpr int kRegionalForms = 4;
+// next moment a shown text can change come out. The Windows side reads what
+// the shown lines need (reads()), applies the answers and sleeps in between.
 
 // The local time, broken down, and the milliseconds into its second.
 struct ClockReading {
@@ -24,10 +20,10 @@ struct ClockReading {
     std::tm local{};
     int ms = 0;
     long long utc_seconds = 0; // the same instant, seconds since 1970
-    ZoneStamp zone;            // for %z and %Z; read only when a line shows them
+    ZoneStamp zone;            // for %z and %Z; read only when a shown line names them
     // By Regional: the short and long date, the time without and with
-    // seconds, as Windows writes them. Filled only for the forms a line asks
-    // for (see StripModel::regional_forms); an empty one keeps its line's text.
+    // seconds, as Windows writes them. Filled only for the forms a shown line
+    // asks for (see StripModel::wants); an empty one keeps its line's text.
     std::array<std::string, kRegionalForms> regional;
 };
 
@@ -44,9 +40,15 @@ struct PowerReading {
     long seconds_left = -1;
 };
 
-constexpr int kLineKinds = 7;
-// The lines' slots, indexed by LineKind.
-constexpr int line_index(LineKind kind) { return static_cast<int>(kind); }
+// What a line's text is made from (see LineKindRow::make): the settings,
+// the readings of one wake, the zones' clocks and the locale's names.
+struct LineInputs {
+    const Settings& settings;
+    const ClockReading& clock;
+    const PowerReading& power;
+    const std::array<ClockReading, kZones>& zone_clocks;
+    const LocaleNames& names;
+};
 
 // What an update changed: the picture (a shown text), the placement (a
 // shown line's length, which sizes the strip and moves right-aligned lines).
@@ -77,8 +79,9 @@ public:
     unsigned update(const ClockReading& clock, const PowerReading& power);
     // Whether a shown line changes every second (a seconds conversion).
     bool shows_seconds() const;
-    // Whether the shown date or time line names the local zone (%z, %Z).
-    bool shows_zone() const;
+    // What the shown lines need read at a wake (kReadsClock, ...): what no
+    // shown line needs is not read.
+    unsigned reads() const;
     // Whether a shown line asks for this regional form.
     bool wants(Regional form) const;
     // Milliseconds from this reading to the next moment a shown text can
@@ -86,9 +89,10 @@ public:
     // the next minute's.
     int next_wake_ms(const ClockReading& clock) const;
     bool shown(LineKind kind) const;
-    // The shown lines in the order they are drawn: battery, date, time,
-    // whatever order they are shown in. Lines overlap by two rows, so the
-    // order decides whose shadow lies over whose text.
+    // The shown lines in the order they are drawn (by their kinds' draw
+    // ranks: battery, date, time, ...), whatever order they are shown in.
+    // Lines overlap by two rows, so the order decides whose shadow lies over
+    // whose text.
     std::vector<LineKind> draw_order() const;
 };
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <ctime>
 #include <string>
 
 class DisplayFont;
 
-// One line of text on the overlay, drawn in two passes: a shadow one pixel
-// right of and below (black unless the settings say otherwise, or none), then
-// the text itself (cyan unless the settings say otherwise).
+// One line of text on the overlay, of any kind (the model makes its text),
+// drawn in two passes: a shadow one pixel right of and below (black unless
+// the settings say otherwise, or none), then the text itself (cyan unless the
+// settings say otherwise).
 class Display {
 public:
     DisplayFont* font = nullptr; // not owned
@@ -26,11 +26,4 @@ public:
     void set_font_size(float size);
     void set_font_spacing(float spacing);
     int draw();
-    // The text of a time pattern (see TimeFormat.h, English names) for a
-    // local time; null stands for a failed conversion. -1, and the text
-    // kept, when there is none or the pattern gives nothing.
-    int show_time(const std::string& pattern, const std::tm* local);
 };
-
-// The local time now, broken down; false when it cannot be had.
-bool read_local_time(std::tm* local);

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "BatteryDisplay.h"
-#include "DateDisplay.h"
+#include "Display.h"
 #include "EventSources.h"
 #include "Layout.h"
 #include "OverlayWindow.h"
@@ -11,7 +10,6 @@
 #include "StripModel.h"
 #include "SystemReadings.h"
 #include "ZoneRules.h"
-#include "TimeDisplay.h"
 
 #include <windows.h>
 
@@ -31,17 +29,13 @@ public:
     static constexpr const char* kClassName = OverlayWindow::kClassName;
     static constexpr int kWidth = OverlayWindow::kWidth;
     static constexpr int kHeight = OverlayWindow::kHeight;
-    static constexpr UINT kSettingsWrittenMessage = OverlayWindow::kSettingsWrittenMessage;
 
     OverlayWindow strip;
     Renderer renderer;
     EventSources events;
     StripModel model;
-    DateDisplay date_display;
-    TimeDisplay time_display;
-    BatteryDisplay battery_display;
-    Display text_display; // the user's own line
-    Display zone_displays[kZones];
+    // Every kind's line, shown or not, by LineKind: the model makes the texts.
+    std::array<Display, kLineKinds> displays;
     // Each zone line's rules, read from Windows when the settings change;
     // a zone Windows does not know leaves its line out, and says so.
     ZoneRules zone_rules[kZones] = {};
@@ -59,10 +53,12 @@ public:
     std::vector<int> placed_widths;
     // The line shown instead of the others while the strip is being moved.
     Display move_hint;
-    // Where the clock and the battery are read: Windows, unless a test
-    // hands in readings of its own.
+    // Where the clock, the battery and the local zone are read: Windows,
+    // unless a test hands in readings of its own. Each is read only when a
+    // shown line needs it.
     ClockReading (*read_clock)() = read_local_clock;
     PowerReading (*read_power)() = read_power_status;
+    ZoneStamp (*read_zone)() = read_local_zone; // only when a shown line names the zone
     bool running = false;
 
     // Set when something visible changed (a line's text, the window shown
@@ -97,19 +93,29 @@ public:
     // Creates the strip with its context current on this thread and
     // subscribes to what wakes it; -1 (nothing left behind) on failure.
     int init();
-    // Resets the three lines and applies the settings in force to them.
+    // Resets the lines and applies the settings in force to them.
     int init_displays();
     // The line of a kind.
     Display* display_for(LineKind kind);
     // The shown lines' widths in pixels, top to bottom, as drawn now.
     std::vector<int> line_widths();
+    // The lines of these settings that can be shown (zone rules read,
+    // zone_problems said); the others take no row.
+    std::vector<LineKind> lines_in_force(const Settings& given);
     // Takes new settings: formats, colours, the lines shown, placement.
     int apply_settings(const Settings& given);
     // Reads the settings file again and applies it; every load starts from
     // the defaults, so a key removed is a key restored.
     int load_settings();
-    // After the menu wrote the settings file: reads and applies it now.
+    // After the menu wrote one key of the settings file (see
+    // TrayIcon::setting_written): `now` is what the file says, and only what
+    // that key decides is applied, at once, without reading the file.
+    int setting_written(const Settings& now, const std::string& key);
+    // After Brindlow wrote several keys (a place kept after moving): reads
+    // the file and applies it now.
     int settings_written();
+    // The problem a fixed scale has when Windows' scaling is added later.
+    void note_scale(const Settings& s);
     // Shows the problems (the file's, a data file's, and a monitor that is
     // not there) in a balloon, once for each time they change.
     int report();

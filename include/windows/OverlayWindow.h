@@ -20,9 +20,6 @@ public:
     // Posted by the icon's "Move..." (wParam 0, lParam the window that had
     // the foreground before the menu took it) or "Done" (wParam 1).
     static constexpr UINT kMoveMessage = WM_APP + 2;
-    // Posted by the icon after its menu wrote the settings file: the change
-    // is read and applied at once.
-    static constexpr UINT kSettingsWrittenMessage = WM_APP + 8;
     // How opaque the strip is while it is being moved (of 255).
     static constexpr BYTE kMovingAlpha = 210;
 

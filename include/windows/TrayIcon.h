@@ -5,6 +5,7 @@
 
 #include "TrayMenu.h"
 
+#include <functional>
 #include <string>
 
 class SettingsFile;
@@ -32,7 +33,11 @@ public:
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
     const Settings* settings = nullptr;    // not owned: the settings as the file says them, for the menu
-    HWND strip_window = nullptr;           // the strip: hidden, shown, moved, closed and told of settings written
+    HWND strip_window = nullptr;           // the strip: hidden, shown, moved and closed
+    // Told when the menu wrote one key of the settings file ("corner",
+    // "scale", "show", "colour", "shadow", "hide_over_fullscreen"), with the
+    // settings as the file says them now: the strip applies that key at once.
+    std::function<void(const Settings& now, const std::string& key)> setting_written;
     const bool* strip_moving = nullptr;    // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in;            // the folders searched for icon.ico, for a report
 
@@ -50,7 +55,7 @@ public:
     int show_balloon(const std::string& title, const std::string& text);
 
     // Carries out one of the menu's settings commands: one key of the
-    // settings file changed, and the strip told to apply it at once.
+    // settings file changed, and setting_written told at once.
     int change_setting(UINT command);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

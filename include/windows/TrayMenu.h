@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineKinds.h"
+
 #include <windows.h>
 
 #include <string>
@@ -21,12 +23,16 @@ public:
     static constexpr UINT kCmdCornerFirst = 10007;  // top-left, top-right, bottom-left, bottom-right
     static constexpr UINT kCmdMove = 10011;
     static constexpr UINT kCmdScaleFirst = 10012;   // 1, 1.5, 2, 3, auto
-    static constexpr UINT kCmdLineFirst = 10017;    // date, time, battery
     static constexpr UINT kCmdTextColour = 10020;
     static constexpr UINT kCmdShadowColour = 10021;
     static constexpr UINT kCmdHideOverFullscreen = 10022;
-    static constexpr UINT kCmdLineText = 10023; // listed once a text of one's own is set
-    static constexpr UINT kCmdLineZoneFirst = 10024; // zone1 to zone3, listed once set
+    // One per line kind, by LineKind; room is left for more kinds.
+    static constexpr UINT kCmdLineFirst = 10030;
+    static constexpr UINT kCmdSettingsLast = kCmdLineFirst + kLineKinds - 1;
+
+    HMENU menu = nullptr;
+    HMENU lines = nullptr; // the Lines submenu, listed again at each showing
+    COLORREF custom_colours[16] = {}; // the colour dialog's own row, kept while Brindlow runs
 
     // Builds the menu and its submenus; 0.
     int init();
@@ -35,11 +41,15 @@ public:
     UINT track(HWND owner, int hidden, const Settings* settings, bool moving, HWND* foreground);
     // The key a settings command changes, from the settings in force, and
     // its new value (a colour command asks for it, owned by `owner`): 1 with
-    // *section, *key and *value set; 0 when there is nothing to write (the
+    // *section, *key and *value set and *next the settings as the file will
+    // say them once it is written; 0 when there is nothing to write (the
     // dialog was cancelled, or the last line shown would go); -1 for a
     // command that is not a setting.
-    static int setting_for(UINT command, const Settings& current, HWND owner, const char** section, const char** key,
-                           std::string* value);
+    int setting_for(UINT command, const Settings& current, HWND owner, const char** section, const char** key,
+                    std::string* value, Settings* next);
     // Destroys the menu; safe when there is none.
     int destroy();
+
+private:
+    void mark(const Settings& s);
 };

@@ -109,18 +109,8 @@ bool parse_show(const std::string& v, Settings& s)
             comma = v.size();
         }
         const std::string word = trim(v.substr(start, comma - start));
-        LineKind kind;
-        if (word == "date") {
-            kind = LineKind::Date;
-        } else if (word == "time") {
-            kind = LineKind::Time;
-        } else if (word == "battery") {
-            kind = LineKind::Battery;
-        } else if (word == "text") {
-            kind = LineKind::Text;
-        } else if (word == "zone1" || word == "zone2" || word == "zone3") {
-            kind = static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + (word[4] - '1'));
-        } else {
+        LineKind kind = LineKind::Date;
+        if (!line_kind_named(word, &kind)) {
             return false;
         }
         if (std::find(lines.begin(), lines.end(), kind) != lines.end()) {
@@ -259,6 +249,9 @@ constexpr const char* kFormatAccepted =
 constexpr const char* kZoneFormatAccepted =
     "the whole line, a pattern as for time_format (not short or long); empty: the zone's short name and %H:%M";
 
+// The line kinds' names as the table of kinds has them.
+const std::string kShowAccepted = "any of " + line_names_text() + ", each at most once, top to bottom, at least one";
+
 // The one list of keys: defaults, parsing, unknown-key reports and the
 // template all come from it.
 const SettingsKey kKeys[] = {
@@ -284,8 +277,7 @@ const SettingsKey kKeys[] = {
      parse_font},
     {"text", "scale", kScaleWords[0].name, scales_accepted(),
      parse_scale},
-    {"lines", "show", "date, time, battery",
-     "any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one", parse_show},
+    {"lines", "show", "date, time, battery", kShowAccepted.c_str(), parse_show},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
     {"lines", "battery_format", "Battery {percent} ({source})",

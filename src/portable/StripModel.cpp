@@ -2,6 +2,7 @@
 
 #include "ZoneRules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,13 +15,6 @@ constexpr unsigned char kChargeUnknown = 255;
 constexpr int kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
 
-const LineKind kDrawOrder[] = {LineKind::Battery, LineKind::Date,  LineKind::Time, LineKind::Text,
-                               LineKind::Zone1,   LineKind::Zone2, LineKind::Zone3};
-
-LineKind zone_line(int zone)
-{
-    return static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + zone);
-}
 }
 
 namespace {
@@ -196,33 +190,11 @@ unsigned StripModel::apply(const Settings& s)
 unsigned StripModel::update(const ClockReading& clock, const PowerReading& power)
 {
     std::array<std::string, kLineKinds> next = texts;
-    // A text that cannot be made (a regional form not read) keeps the last.
-    auto format = [this](const std::string& pattern, const ClockReading& c, bool date, std::string* out) {
-        if (pattern == kRegionalShort || pattern == kRegionalLong) {
-            const bool is_long = pattern == kRegionalLong;
-            const Regional form = date ? (is_long ? Regional::LongDate : Regional::ShortDate)
-                                       : (is_long ? Regional::LongTime : Regional::ShortTime);
-            const std::string& text = c.regional[static_cast<std::size_t>(form)];
-            if (!text.empty()) {
-                *out = text;
-            }
-            return;
-        }
+    const LineInputs in{settings, clock, power, zone_clocks, names};
+    for (const LineKindRow& row : line_kinds()) {
         std::string text;
-        if (format_time(pattern, c.local, names, c.zone, &text) && !text.empty()) {
-            *out = text;
-        }
-    };
-    if (clock.ok) {
-        format(settings.date_format, clock, true, &next[line_index(LineKind::Date)]);
-        format(settings.time_format, clock, false, &next[line_index(LineKind::Time)]);
-    }
-    next[line_index(LineKind::Battery)] = battery_text(power, settings.battery_format);
-    next[line_index(LineKind::Text)] = settings.text;
-    for (int z = 0; z < kZones; ++z) {
-        const ClockReading& zc = zone_clocks[static_cast<std::size_t>(z)];
-        if (zc.ok) {
-            format(zone_pattern(settings, z), zc, false, &next[static_cast<std::size_t>(line_index(zone_line(z)))]);
+        if (row.make(in, &text)) {
+            next[static_cast<std::size_t>(line_index(row.kind))] = text;
         }
     }
     unsigned changed = 0;
@@ -247,28 +219,23 @@ unsigned StripModel::update(const ClockReading& clock, const PowerReading& power
 
 bool StripModel::shows_seconds() const
 {
-    for (int z = 0; z < kZones; ++z) {
-        if (shown(zone_line(z)) && format_has_seconds(zone_pattern(settings, z))) {
-            return true;
-        }
-    }
-    return (shown(LineKind::Date) && format_has_seconds(settings.date_format)) ||
-           (shown(LineKind::Time) &&
-            (settings.time_format == kRegionalLong || format_has_seconds(settings.time_format)));
+    return std::any_of(settings.lines.begin(), settings.lines.end(),
+                       [this](LineKind kind) { return line_shows_seconds(kind, settings); });
 }
 
-bool StripModel::shows_zone() const
+unsigned StripModel::reads() const
 {
-    return (shown(LineKind::Date) && format_uses(settings.date_format, "zZ")) ||
-           (shown(LineKind::Time) && format_uses(settings.time_format, "zZ"));
+    unsigned reads = 0;
+    for (LineKind kind : settings.lines) {
+        reads |= line_reads(kind, settings);
+    }
+    return reads;
 }
 
 bool StripModel::wants(Regional form) const
 {
-    const bool date = form == Regional::ShortDate || form == Regional::LongDate;
-    const bool is_long = form == Regional::LongDate || form == Regional::LongTime;
-    const LineKind kind = date ? LineKind::Date : LineKind::Time;
-    return shown(kind) && (date ? settings.date_format : settings.time_format) == (is_long ? kRegionalLong : kRegionalShort);
+    return std::any_of(settings.lines.begin(), settings.lines.end(),
+                       [this, form](LineKind kind) { return line_regional(kind, settings) == form; });
 }
 
 std::string zone_pattern(const Settings& s, int zone)
@@ -312,11 +279,8 @@ bool StripModel::shown(LineKind kind) const
 
 std::vector<LineKind> StripModel::draw_order() const
 {
-    std::vector<LineKind> order;
-    for (LineKind kind : kDrawOrder) {
-        if (shown(kind)) {
-            order.push_back(kind);
-        }
-    }
+    std::vector<LineKind> order = settings.lines;
+    std::sort(order.begin(), order.end(),
+              [](LineKind a, LineKind b) { return line_kind(a).draw_rank < line_kind(b).draw_rank; });
     return order;
 }

@@ -3,7 +3,6 @@
 #include "DisplayFont.h"
 
 #include "OpenGl.h"
-#include "TimeFormat.h"
 
 void Display::set_display_font(DisplayFont* f)
 {
@@ -45,24 +44,4 @@ int Display::draw()
     set_colour(colour);
     draw_text(text, font, x, y, font_size, font_spacing);
     return 0;
-}
-
-int Display::show_time(const std::string& pattern, const std::tm* local)
-{
-    if (local == nullptr) {
-        return -1;
-    }
-    // An empty result (a pattern that was never checked) keeps the last text.
-    const std::string line = format_time(pattern, *local);
-    if (line.empty()) {
-        return -1;
-    }
-    text = line;
-    return 0;
-}
-
-bool read_local_time(std::tm* local)
-{
-    const std::time_t now = std::time(nullptr);
-    return now != static_cast<std::time_t>(-1) && localtime_s(local, &now) == 0;
 }

@@ -11,8 +11,6 @@
 #include <ctime>
 
 namespace {
-const LineKind kAllLines[] = {LineKind::Date,  LineKind::Time,  LineKind::Battery, LineKind::Text,
-                              LineKind::Zone1, LineKind::Zone2, LineKind::Zone3};
 constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
@@ -51,8 +49,8 @@ int MainWindow::init()
         strip.destroy();
         return -1;
     }
-    for (LineKind kind : kAllLines) {
-        display_for(kind)->set_display_font(&renderer.font);
+    for (Display& d : displays) {
+        d.set_display_font(&renderer.font);
     }
     move_hint.set_display_font(&renderer.font);
     move_hint.text = kMoveHint;
@@ -63,44 +61,25 @@ int MainWindow::init()
 
 int MainWindow::init_displays()
 {
-    date_display = DateDisplay();
-    time_display = TimeDisplay();
-    battery_display = BatteryDisplay();
-    text_display = Display();
-    for (Display& d : zone_displays) {
+    for (Display& d : displays) {
         d = Display();
-    }
-    for (LineKind kind : kAllLines) {
-        display_for(kind)->set_display_font(&renderer.font);
+        d.set_display_font(&renderer.font);
     }
     return apply_settings(model.settings);
 }
 
 Display* MainWindow::display_for(LineKind kind)
 {
-    switch (kind) {
-    case LineKind::Date: return &date_display;
-    case LineKind::Time: return &time_display;
-    case LineKind::Battery: return &battery_display;
-    case LineKind::Text: return &text_display;
-    case LineKind::Zone1: return &zone_displays[0];
-    case LineKind::Zone2: return &zone_displays[1];
-    case LineKind::Zone3: return &zone_displays[2];
-    }
-    return &battery_display;
+    return &displays[static_cast<std::size_t>(line_index(kind))];
 }
 
 void MainWindow::take(unsigned changed)
 {
-    date_display.text = model.texts[line_index(LineKind::Date)];
-    time_display.text = model.texts[line_index(LineKind::Time)];
-    battery_display.text = model.texts[line_index(LineKind::Battery)];
-    text_display.text = model.texts[line_index(LineKind::Text)];
-    for (int z = 0; z < kZones; ++z) {
-        zone_displays[z].text = model.texts[static_cast<std::size_t>(line_index(LineKind::Zone1)) + static_cast<std::size_t>(z)];
+    for (std::size_t i = 0; i < displays.size(); ++i) {
+        displays[i].text = model.texts[i];
     }
     // Only the text changes colour when the battery runs low: its shadow stays.
-    battery_display.colour = model.battery_low ? model.settings.low_colour : model.settings.colour;
+    display_for(LineKind::Battery)->colour = model.battery_low ? model.settings.low_colour : model.settings.colour;
     needs_draw = needs_draw || (changed & kPictureChanged) != 0;
     needs_place = needs_place || (changed & kPlacementChanged) != 0;
     // Text from the glyph cache has no fixed advance: the same number of
@@ -118,18 +97,18 @@ std::vector<int> MainWindow::line_widths()
     return widths;
 }
 
-int MainWindow::apply_settings(const Settings& given)
+std::vector<LineKind> MainWindow::lines_in_force(const Settings& given)
 {
     // Zone lines whose zone Windows does not know are left out, and so is
     // a text line with no text: neither takes a row.
-    Settings s = given;
+    const Settings& s = given;
     zone_problems.clear();
     std::array<bool, kZones> known{};
     for (int z = 0; z < kZones; ++z) {
         std::vector<std::string> names;
         zone_known[z] = !s.zones[z].empty() && read_zone_rules(s.zones[z], &zone_rules[z], &names);
         known[static_cast<std::size_t>(z)] = zone_known[z];
-        const LineKind line = static_cast<LineKind>(static_cast<int>(LineKind::Zone1) + z);
+        const LineKind line = zone_line(z);
         if (!zone_known[z] && std::find(s.lines.begin(), s.lines.end(), line) != s.lines.end()) {
             const std::string key = "zone" + std::to_string(z + 1);
             const std::string meant = near_miss(s.zones[z], names);
@@ -138,7 +117,13 @@ int MainWindow::apply_settings(const Settings& given)
                                     (meant.empty() ? "" : "; did you mean " + meant + "?") + "; its line is left out");
         }
     }
-    s.lines = lines_to_draw(s, known, &zone_problems);
+    return lines_to_draw(s, known, &zone_problems);
+}
+
+int MainWindow::apply_settings(const Settings& given)
+{
+    Settings s = given;
+    s.lines = lines_in_force(given);
     // The locale's names are read when it changes, not at every tick.
     if (!locale_read || s.locale != model.settings.locale) {
         locale_read = true;
@@ -150,13 +135,10 @@ int MainWindow::apply_settings(const Settings& given)
         model.names = locale.names;
     }
     model.apply(s);
-    date_display.format = s.date_format;
-    time_display.format = s.time_format;
-    for (LineKind kind : kAllLines) {
-        Display* d = display_for(kind);
-        d->colour = s.colour;
-        d->shadow = s.shadow;
-        d->shadow_shown = s.shadow_shown;
+    for (Display& d : displays) {
+        d.colour = s.colour;
+        d.shadow = s.shadow;
+        d.shadow_shown = s.shadow_shown;
     }
     strip.hide_over_fullscreen = s.hide_over_fullscreen;
     rescale();
@@ -183,13 +165,69 @@ int MainWindow::load_settings()
     }
     settings_problems = load.problems;
     file_settings = load.settings;
+    note_scale(load.settings);
+    return apply_settings(load.settings);
+}
+
+void MainWindow::note_scale(const Settings& s)
+{
     // DPI awareness is declared once, before the first window: a process
     // that declared it draws a fixed scale without Windows' stretching.
-    if (!load.settings.scale_auto && dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi) {
+    if (!s.scale_auto && dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi) {
         settings_problems.push_back("[text] scale: Windows' display scaling is added to it when Brindlow starts "
                                     "again");
     }
-    return apply_settings(load.settings);
+}
+
+int MainWindow::setting_written(const Settings& now, const std::string& key)
+{
+    if (settings_file != nullptr) {
+        // The write is in force: a change noticed before it is not read twice.
+        settings_file->follow();
+    }
+    // What the file said wrong about this key, it says right now.
+    settings_problems.erase(std::remove_if(settings_problems.begin(), settings_problems.end(),
+                                           [&key](const std::string& p) {
+                                               return p.find("] " + key + " =") != std::string::npos ||
+                                                      p.find("] " + key + ":") != std::string::npos;
+                                           }),
+                            settings_problems.end());
+    file_settings = now;
+    Settings& s = model.settings;
+    if (key == "corner") {
+        s.corner = now.corner;
+        needs_place = true;
+    } else if (key == "scale") {
+        s.scale_halves = now.scale_halves;
+        s.scale_auto = now.scale_auto;
+        note_scale(now);
+        needs_rescale = true;
+    } else if (key == "show") {
+        s.lines = lines_in_force(now);
+        // Lines shown from here on are new, and the next change may come sooner.
+        events.arm_clock(refresh());
+        needs_place = true;
+    } else if (key == "colour" || key == "shadow") {
+        s.colour = now.colour;
+        s.shadow = now.shadow;
+        s.shadow_shown = now.shadow_shown;
+        for (Display& d : displays) {
+            d.colour = s.colour;
+            d.shadow = s.shadow;
+            d.shadow_shown = s.shadow_shown;
+        }
+        take(0);
+        needs_draw = true;
+    } else if (key == "hide_over_fullscreen") {
+        s.hide_over_fullscreen = now.hide_over_fullscreen;
+        strip.hide_over_fullscreen = now.hide_over_fullscreen;
+        check_stacking();
+    } else {
+        // A key this knows no shortcut for: the whole file, as a hand edit.
+        return settings_written();
+    }
+    report();
+    return present();
 }
 
 int MainWindow::settings_written()
@@ -291,11 +329,10 @@ int MainWindow::rescale()
     // Whole pixels at every scale: halves of 24 and 12 are exact.
     const int size = kGlyphSize * scale_halves / 2;
     const int advance = kGlyphAdvance * scale_halves / 2;
-    for (LineKind kind : kAllLines) {
-        Display* d = display_for(kind);
-        d->set_font_size(static_cast<float>(size));
-        d->set_font_spacing(static_cast<float>(advance));
-        d->shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
+    for (Display& d : displays) {
+        d.set_font_size(static_cast<float>(size));
+        d.set_font_spacing(static_cast<float>(advance));
+        d.shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
     }
     needs_place = true;
     return 0;
@@ -373,7 +410,12 @@ int MainWindow::tick()
 
 int MainWindow::refresh()
 {
+    // Only what a shown line needs is read.
+    const unsigned reads = model.reads();
     ClockReading clock = read_clock();
+    if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
+        clock.zone = read_zone();
+    }
     for (int f = 0; f < kRegionalForms; ++f) {
         const auto form = static_cast<Regional>(f);
         if (clock.ok && model.wants(form)) {
@@ -392,7 +434,7 @@ int MainWindow::refresh()
             zc.zone.name = model.settings.zones[static_cast<std::size_t>(z)];
         }
     }
-    take(model.update(clock, read_power()));
+    take(model.update(clock, (reads & kReadsPower) != 0 ? read_power() : PowerReading{}));
     return model.next_wake_ms(clock);
 }
 
@@ -427,8 +469,8 @@ int MainWindow::draw()
 {
     if (strip.moving) {
         move_hint.set_position(kMarginX * scale_halves / 2, kMarginY * scale_halves / 2);
-        move_hint.set_font_size(time_display.font_size);
-        move_hint.set_font_spacing(time_display.font_spacing);
+        move_hint.set_font_size(display_for(LineKind::Time)->font_size);
+        move_hint.set_font_spacing(display_for(LineKind::Time)->font_spacing);
         move_hint.colour = model.settings.colour;
         Display* hint = &move_hint;
         return renderer.draw(&hint, 1, kMovingBackdrop);
@@ -581,10 +623,6 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // (a move in progress is undone: its monitor may be gone).
         self->finish_move(false);
         self->needs_place = true;
-        return 0;
-    }
-    case kSettingsWrittenMessage: {
-        self->settings_written();
         return 0;
     }
     case OverlayWindow::kMoveMessage: {

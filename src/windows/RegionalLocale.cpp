@@ -80,6 +80,7 @@ std::string RegionalLocale::format(Regional form, const std::tm& local) const
     case Regional::LongDate: n = GetDateFormatEx(locale, DATE_LONGDATE, &st, nullptr, text, size, nullptr); break;
     case Regional::ShortTime: n = GetTimeFormatEx(locale, TIME_NOSECONDS, &st, nullptr, text, size); break;
     case Regional::LongTime: n = GetTimeFormatEx(locale, 0, &st, nullptr, text, size); break;
+    case Regional::None: break;
     }
     return n > 1 ? narrow(std::wstring(text, static_cast<std::size_t>(n - 1))) : std::string();
 }

@@ -30,7 +30,6 @@ ClockReading read_local_clock()
     reading.ms = static_cast<int>(ms % kMsPerSecond);
     reading.utc_seconds = static_cast<long long>(ms / kMsPerSecond);
     reading.ok = localtime_s(&reading.local, &now) == 0;
-    reading.zone = read_local_zone();
     return reading;
 }
 

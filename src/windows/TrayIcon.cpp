@@ -147,7 +147,9 @@ int TrayIcon::change_setting(UINT command)
     const char* section = "overlay";
     const char* key = nullptr;
     std::string value;
-    const int found = TrayMenu::setting_for(command, current, hwnd, &section, &key, &value);
+    // The settings as the file will say them once the key is written.
+    Settings next = current;
+    const int found = menu.setting_for(command, current, hwnd, &section, &key, &value, &next);
     if (found != 1) {
         return found;
     }
@@ -156,10 +158,11 @@ int TrayIcon::change_setting(UINT command)
         show_balloon("Brindlow settings", why);
         return -1;
     }
-    // Applied because Brindlow made it, not because a change notification
-    // came back: the folder may not be watched at all.
-    if (strip_window != nullptr) {
-        PostMessageA(strip_window, OverlayWindow::kSettingsWrittenMessage, 0, 0);
+    // Applied now because Brindlow made it, not when a change notification
+    // comes back: the folder may not be watched at all, and only this key
+    // changed.
+    if (setting_written) {
+        setting_written(next, key);
     }
     return 0;
 }
@@ -194,7 +197,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
                          reinterpret_cast<LPARAM>(foreground));
             return 0;
         }
-        if (self != nullptr && command >= TrayMenu::kCmdCornerFirst && command < TrayMenu::kCmdLineZoneFirst + kZones) {
+        if (self != nullptr && command >= TrayMenu::kCmdCornerFirst && command <= TrayMenu::kCmdSettingsLast) {
             self->change_setting(command);
             return 0;
         }

@@ -1,0 +1,157 @@
+#include "LineKinds.h"
+
+#include "Settings.h"
+#include "StripModel.h"
+#include "ZoneRules.h"
+
+#include <algorithm>
+
+namespace {
+std::string no_pattern(const Settings&) { return std::string(); }
+std::string date_pattern(const Settings& s) { return s.date_format; }
+std::string time_pattern(const Settings& s) { return s.time_format; }
+template <int Z> std::string zone_pattern_of(const Settings& s) { return zone_pattern(s, Z); }
+
+std::string date_label(const Settings&) { return "Date"; }
+std::string time_label(const Settings&) { return "Time"; }
+std::string battery_label(const Settings&) { return "Battery"; }
+std::string text_label(const Settings& s) { return s.text.empty() ? std::string() : std::string("Text"); }
+template <int Z> std::string zone_label_of(const Settings& s)
+{
+    return s.zones[Z].empty() ? std::string() : zone_label(s.zones[Z]);
+}
+
+// A clock line's text: Windows' own form when the pattern asks for one (an
+// empty one, not read, keeps the text), else the pattern with the locale's
+// names. Nothing for a failed reading or an empty result.
+bool clock_text(const std::string& pattern, Regional short_form, Regional long_form, const ClockReading& c,
+                const LocaleNames& names, std::string* out)
+{
+    if (!c.ok) {
+        return false;
+    }
+    if (pattern == kRegionalShort || pattern == kRegionalLong) {
+        const Regional form = pattern == kRegionalLong ? long_form : short_form;
+        if (form == Regional::None) {
+            return false;
+        }
+        *out = c.regional[static_cast<std::size_t>(form)];
+        return !out->empty();
+    }
+    return format_time(pattern, c.local, names, c.zone, out) && !out->empty();
+}
+
+bool date_text(const LineInputs& in, std::string* out)
+{
+    return clock_text(in.settings.date_format, Regional::ShortDate, Regional::LongDate, in.clock, in.names, out);
+}
+
+bool time_text(const LineInputs& in, std::string* out)
+{
+    return clock_text(in.settings.time_format, Regional::ShortTime, Regional::LongTime, in.clock, in.names, out);
+}
+
+bool battery_line_text(const LineInputs& in, std::string* out)
+{
+    *out = battery_text(in.power, in.settings.battery_format);
+    return true;
+}
+
+bool own_text(const LineInputs& in, std::string* out)
+{
+    *out = in.settings.text;
+    return true;
+}
+
+template <int Z> bool zone_text(const LineInputs& in, std::string* out)
+{
+    return clock_text(zone_pattern(in.settings, Z), Regional::None, Regional::None, in.zone_clocks[Z], in.names, out);
+}
+
+constexpr unsigned kClockLine = kReadsClock | kReadsZone | kReadsLocale;
+
+// The draw ranks keep the order the lines have always been drawn in: the
+// battery under the date, the date under the time, then the rest.
+const std::array<LineKindRow, kLineKinds> kRows = {{
+    {LineKind::Date, "date", date_label, 1, kClockLine, true, Regional::ShortDate, Regional::LongDate, date_pattern,
+     date_text},
+    {LineKind::Time, "time", time_label, 2, kClockLine, true, Regional::ShortTime, Regional::LongTime, time_pattern,
+     time_text},
+    {LineKind::Battery, "battery", battery_label, 0, kReadsPower, false, Regional::None, Regional::None, no_pattern,
+     battery_line_text},
+    {LineKind::Text, "text", text_label, 3, 0, false, Regional::None, Regional::None, no_pattern, own_text},
+    // A zone line's clock is its own zone's, worked out from the clock.
+    {LineKind::Zone1, "zone1", zone_label_of<0>, 4, kReadsClock, true, Regional::None, Regional::None,
+     zone_pattern_of<0>, zone_text<0>},
+    {LineKind::Zone2, "zone2", zone_label_of<1>, 5, kReadsClock, true, Regional::None, Regional::None,
+     zone_pattern_of<1>, zone_text<1>},
+    {LineKind::Zone3, "zone3", zone_label_of<2>, 6, kReadsClock, true, Regional::None, Regional::None,
+     zone_pattern_of<2>, zone_text<2>},
+}};
+}
+
+const std::array<LineKindRow, kLineKinds>& line_kinds()
+{
+    return kRows;
+}
+
+const LineKindRow& line_kind(LineKind kind)
+{
+    return kRows[static_cast<std::size_t>(line_index(kind))];
+}
+
+bool line_kind_named(const std::string& name, LineKind* kind)
+{
+    for (const LineKindRow& row : kRows) {
+        if (name == row.name) {
+            *kind = row.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+LineKind zone_line(int zone)
+{
+    return static_cast<LineKind>(line_index(LineKind::Zone1) + zone);
+}
+
+Regional line_regional(LineKind kind, const Settings& s)
+{
+    const LineKindRow& row = line_kind(kind);
+    const std::string pattern = row.pattern(s);
+    return pattern == kRegionalShort ? row.short_form : pattern == kRegionalLong ? row.long_form : Regional::None;
+}
+
+unsigned line_reads(LineKind kind, const Settings& s)
+{
+    const LineKindRow& row = line_kind(kind);
+    unsigned reads = row.reads;
+    if (!format_uses(row.pattern(s), "zZ")) {
+        reads &= ~kReadsZone;
+    }
+    if (line_regional(kind, s) == Regional::None) {
+        reads &= ~kReadsLocale;
+    }
+    return reads;
+}
+
+bool line_shows_seconds(LineKind kind, const Settings& s)
+{
+    const LineKindRow& row = line_kind(kind);
+    if (!row.can_show_seconds) {
+        return false;
+    }
+    // Of Windows' own forms only the long time has seconds.
+    const Regional form = line_regional(kind, s);
+    return form == Regional::LongTime || (form == Regional::None && format_has_seconds(row.pattern(s)));
+}
+
+std::string line_names_text()
+{
+    std::string text;
+    for (std::size_t i = 0; i < kRows.size(); ++i) {
+        text += std::string(i == 0 ? "" : (i + 1 == kRows.size() ? " and " : ", ")) + kRows[i].name;
+    }
+    return text;
+}
