@@ -74,10 +74,7 @@ constexpr DWORD kFramePauseMs = 16;
 
 // Reads the clock and the battery into the three lines, as every pass of
 // the older loops did.
-void update_lines(MainWindow& w)
-{
-    w.refresh();
-}
+void update_lines(MainWindow& w) { w.refresh(); }
 
 // One pass of the polling loop before the thread slept between events: the
 // settings watch polled, the lines read, the z-order and the foreground
@@ -154,8 +151,8 @@ int frames(MainWindow& w, int count)
         empty.push_back(t2 - t0);
     }
     std::printf("frames: %d of each kind; medians in microseconds (wall clock, one thread)\n", count);
-    std::printf("  full frame   %8.1f  = raise %.1f + update (3 lines) %.1f + draw %.1f + swap %.1f\n",
-                median(f.full), median(f.raise), median(f.update), median(f.draw), median(f.swap));
+    std::printf("  full frame   %8.1f  = raise %.1f + update (3 lines) %.1f + draw %.1f + swap %.1f\n", median(f.full),
+                median(f.raise), median(f.update), median(f.draw), median(f.swap));
     std::printf("  empty frame  %8.1f  = clear %.1f + swap %.1f\n", median(empty), median(empty_clear),
                 median(empty_swap));
     std::printf("  full / empty %8.2f\n", median(f.full) / median(empty));
@@ -175,8 +172,8 @@ int frames(MainWindow& w, int count)
             on_top.push_back(t2 - t1);
         }
     }
-    std::printf("  quiet pass   %8.1f  (frame() with no line changed; of it, the on-top check %.1f)\n",
-                median(quiet), median(on_top));
+    std::printf("  quiet pass   %8.1f  (frame() with no line changed; of it, the on-top check %.1f)\n", median(quiet),
+                median(on_top));
     return 0;
 }
 
@@ -220,11 +217,14 @@ double frame_us(MainWindow& w)
 int glyphs(MainWindow& w, int count)
 {
     // Latin, Greek, Cyrillic and Japanese: 23 glyphs the atlas lacks.
-    const std::string mixed = "M\xC3\xA4rz \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 \xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 "
-                              "\xE6\x9D\xB1\xE4\xBA\xAC \xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 "
-                              "\xE5\xA4\xA7\xE9\x98\xAA \xE4\xBA\xAC\xE9\x83\xBD \xE6\x9C\xAD\xE5\xB9\x8C";
+    const std::string mixed =
+        "M\xC3\xA4rz \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 \xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 "
+        "\xE6\x9D\xB1\xE4\xBA\xAC \xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 "
+        "\xE5\xA4\xA7\xE9\x98\xAA \xE4\xBA\xAC\xE9\x83\xBD \xE6\x9C\xAD\xE5\xB9\x8C";
     // A long Japanese date, as ja-JP's long form with the weekday and a place writes it.
-    const std::string cjk_date = "2026\xE5\xB9\xB4" "12\xE6\x9C\x88" "7\xE6\x97\xA5 "
+    const std::string cjk_date = "2026\xE5\xB9\xB4"
+                                 "12\xE6\x9C\x88"
+                                 "7\xE6\x97\xA5 "
                                  "\xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 \xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD"
                                  "\xE5\x8D\x83\xE4\xBB\xA3\xE7\x94\xB0\xE5\x8C\xBA";
     std::printf("glyph cache: %d frames of each kind; medians in microseconds (draw and swap)\n", count);
@@ -384,10 +384,12 @@ int main(int argc, char** argv)
 {
     const bool known = argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
                                      std::strcmp(argv[1], "polling") == 0 || std::strcmp(argv[1], "minutes") == 0 ||
-                                     std::strcmp(argv[1], "every-frame") == 0 ||
-                                     std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "glyphs") == 0);
+                                     std::strcmp(argv[1], "every-frame") == 0 || std::strcmp(argv[1], "memory") == 0 ||
+                                     std::strcmp(argv[1], "glyphs") == 0);
     if (!known) {
-        std::fprintf(stderr, "usage: FrameBench frames|steady|minutes|polling|every-frame|memory|glyphs <atlas.png> [count|seconds]\n");
+        std::fprintf(
+            stderr,
+            "usage: FrameBench frames|steady|minutes|polling|every-frame|memory|glyphs <atlas.png> [count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);

@@ -19,8 +19,8 @@ int main(int argc, char** argv)
     for (int s = 0; text.size() < 10u * 1000u * 1000u; ++s) {
         text += "[section " + std::to_string(s) + "]\r\n; generated\r\n";
         for (int k = 0; k < 50; ++k) {
-            text += "  key" + std::to_string(k) + " = value number " + std::to_string(s * 50 + k) +
-                    " with = inside\t\r\n";
+            text +=
+                "  key" + std::to_string(k) + " = value number " + std::to_string(s * 50 + k) + " with = inside\t\r\n";
         }
         text += "\r\n";
     }

@@ -65,8 +65,7 @@ double start_once(const std::string& exe, const char* workdir)
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    return f.seen ? static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart)
-                  : -1.0;
+    return f.seen ? static_cast<double>(t1.QuadPart - t0.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart) : -1.0;
 }
 }
 

@@ -14,13 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Settings& s = load.settings;
     std::vector<LineKind> sorted = s.lines;
     std::sort(sorted.begin(), sorted.end());
-    const bool sound = s.x >= 0 && s.x <= 10000 && s.y >= 0 && s.y <= 10000 && s.monitor >= 0 &&
-                       s.colour <= 0xFFFFFFu && s.colour != kKeyColourRgb && s.shadow <= 0xFFFFFFu &&
-                       !s.lines.empty() && s.lines.size() <= 3 &&
-                       std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end() &&
-                       (s.date_format == kRegionalShort || s.date_format == kRegionalLong || check_format(s.date_format, nullptr)) &&
-                       (s.time_format == kRegionalShort || s.time_format == kRegionalLong || check_format(s.time_format, nullptr)) &&
-                       printable_utf8(s.text) && printable_utf8(s.font);
+    const bool sound =
+        s.x >= 0 && s.x <= 10000 && s.y >= 0 && s.y <= 10000 && s.monitor >= 0 && s.colour <= 0xFFFFFFu &&
+        s.colour != kKeyColourRgb && s.shadow <= 0xFFFFFFu && !s.lines.empty() && s.lines.size() <= 3 &&
+        std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end() &&
+        (s.date_format == kRegionalShort || s.date_format == kRegionalLong || check_format(s.date_format, nullptr)) &&
+        (s.time_format == kRegionalShort || s.time_format == kRegionalLong || check_format(s.time_format, nullptr)) &&
+        printable_utf8(s.text) && printable_utf8(s.font);
     if (!sound) {
         __builtin_trap();
     }

@@ -15,10 +15,7 @@ constexpr int kCells = 95;
 
 // Each cell of the synthetic atlas is one opaque colour that names it; the
 // padding beyond the grid is magenta, so sampling outside the grid shows.
-Rgb cell_colour(int i)
-{
-    return Rgb{20 + 2 * i, 250 - i, 30 + (i * 53) % 200};
-}
+Rgb cell_colour(int i) { return Rgb{20 + 2 * i, 250 - i, 30 + (i * 53) % 200}; }
 constexpr Rgb kPadding{255, 0, 255};
 
 std::string write_synthetic_atlas(const std::string& dir)
@@ -48,14 +45,11 @@ protected:
 
     void load_synthetic()
     {
-        atlas = write_synthetic_atlas(fresh_temp_dir("font-" + std::string(
-            ::testing::UnitTest::GetInstance()->current_test_info()->name())));
+        atlas = write_synthetic_atlas(
+            fresh_temp_dir("font-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())));
         ASSERT_EQ(font.load_from_file(atlas.c_str(), kCell, kCell, kPerRow), 0);
     }
-    void fail_load()
-    {
-        ASSERT_EQ(font.load_from_file("Z:\\no\\such\\atlas.png", kCell, kCell, kPerRow), -1);
-    }
+    void fail_load() { ASSERT_EQ(font.load_from_file("Z:\\no\\such\\atlas.png", kCell, kCell, kPerRow), -1); }
 };
 }
 
@@ -75,13 +69,14 @@ TEST_F(DisplayFontDraw, LoadKeepsGridAndImageSize)
 TEST_F(DisplayFontDraw, EachCharacterSamplesItsOwnCell)
 {
     load_synthetic();
-    struct Case { char c; int cell; };
+    struct Case {
+        char c;
+        int cell;
+    };
     const Case cases[] = {
-        {' ', 0},   // the top-left cell
-        {'!', 1},
-        {'A', 33},  // column 14, row 1
-        {'Z', 58},
-        {'~', 94},  // the last cell of the fifth row
+        {' ', 0}, // the top-left cell
+        {'!', 1},  {'A', 33}, // column 14, row 1
+        {'Z', 58}, {'~', 94}, // the last cell of the fifth row
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(std::string("character ") + k.c);
@@ -224,14 +219,13 @@ namespace {
 // header is well formed, the pixels never come.
 std::vector<unsigned char> png_header(uint32_t w, uint32_t h)
 {
-    std::vector<unsigned char> b = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,
-                                    0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    std::vector<unsigned char> b = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
     for (uint32_t v : {w, h}) {
         for (int s = 24; s >= 0; s -= 8) {
             b.push_back(static_cast<unsigned char>(v >> s));
         }
     }
-    const unsigned char rest[] = {8, 6, 0, 0, 0, 0, 0, 0, 0,  // RGBA8, CRC unchecked
+    const unsigned char rest[] = {8, 6, 0, 0, 0,   0,   0,   0,   0, // RGBA8, CRC unchecked
                                   0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
     b.insert(b.end(), rest, rest + sizeof rest);
     return b;
@@ -277,7 +271,10 @@ TEST_F(DisplayFontDraw, BadAtlasFilesFailWithoutCrashingOrExhaustingMemory)
     truncated.resize(truncated.size() / 2);
     const std::string text = "This is not an image.\n";
 
-    struct Case { const char* name; std::vector<unsigned char> bytes; };
+    struct Case {
+        const char* name;
+        std::vector<unsigned char> bytes;
+    };
     const Case cases[] = {
         {"empty.png", {}},
         {"truncated.png", truncated},
@@ -356,8 +353,13 @@ std::vector<unsigned char> png16_row(const std::vector<uint16_t>& samples)
         raw.push_back(static_cast<unsigned char>(v));
     }
     const uint16_t len = static_cast<uint16_t>(raw.size());
-    std::vector<unsigned char> z = {0x78, 0x01, 0x01, static_cast<unsigned char>(len), static_cast<unsigned char>(len >> 8),
-                                    static_cast<unsigned char>(~len), static_cast<unsigned char>((~len) >> 8)};
+    std::vector<unsigned char> z = {0x78,
+                                    0x01,
+                                    0x01,
+                                    static_cast<unsigned char>(len),
+                                    static_cast<unsigned char>(len >> 8),
+                                    static_cast<unsigned char>(~len),
+                                    static_cast<unsigned char>((~len) >> 8)};
     z.insert(z.end(), raw.begin(), raw.end());
     put_be32(z, 0);
     return png_file(static_cast<uint32_t>(samples.size() / 3), 1, 16, 2, z);
@@ -384,15 +386,15 @@ std::vector<unsigned char> zeros_zlib(std::size_t copies)
             }
         }
     };
-    code(1, 1, false);      // last block
-    code(1, 2, false);      // fixed codes
-    code(0x30, 8, true);    // literal 0
+    code(1, 1, false); // last block
+    code(1, 2, false); // fixed codes
+    code(0x30, 8, true); // literal 0
     for (std::size_t i = 0; i < copies; ++i) {
         code(0xC5, 8, true); // length 258
-        code(0, 5, true);    // distance 1
+        code(0, 5, true); // distance 1
     }
-    code(0, 7, true);       // end of block
-    code(0, 7, false);      // to a whole byte
+    code(0, 7, true); // end of block
+    code(0, 7, false); // to a whole byte
     put_be32(z, 0);
     return z;
 }

@@ -24,11 +24,14 @@ TEST_F(DisplayDraw, ShadowSitsOnePixelRightAndBelowTheCyanText)
     clear_to(kKey);
     EXPECT_EQ(line.draw(), 0);
 
-    struct Probe { int x, y; Rgb expected; };
+    struct Probe {
+        int x, y;
+        Rgb expected;
+    };
     const Probe probes[] = {
-        {10, 10, kCyan}, {33, 10, kCyan}, {10, 33, kCyan}, {33, 33, kCyan},
-        {34, 11, kBlack}, {34, 34, kBlack}, {11, 34, kBlack}, {20, 34, kBlack},
-        {34, 10, kKey}, {10, 34, kKey}, {35, 20, kKey}, {20, 35, kKey}, {9, 9, kKey},
+        {10, 10, kCyan},  {33, 10, kCyan},  {10, 33, kCyan},  {33, 33, kCyan}, {34, 11, kBlack},
+        {34, 34, kBlack}, {11, 34, kBlack}, {20, 34, kBlack}, {34, 10, kKey},  {10, 34, kKey},
+        {35, 20, kKey},   {20, 35, kKey},   {9, 9, kKey},
     };
     for (const Probe& p : probes) {
         EXPECT_EQ(read_pixel(p.x, p.y), p.expected) << "at " << p.x << "," << p.y;
@@ -53,4 +56,3 @@ TEST_F(DisplayDraw, SizeAndSpacingShapeTheBand)
     EXPECT_EQ(read_pixel(39, 45), kKey);
     EXPECT_EQ(read_pixel(30, 51), kKey);
 }
-

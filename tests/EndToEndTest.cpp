@@ -27,8 +27,8 @@ public:
         std::string cmd = "\"" + exe + "\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si,
-                              &pi) != FALSE;
+        return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si, &pi) !=
+               FALSE;
     }
     // The same with wide paths, which need no code page.
     bool start_wide(const std::wstring& workdir, const std::wstring& exe)
@@ -36,8 +36,8 @@ public:
         std::wstring cmd = L"\"" + exe + L"\"";
         STARTUPINFOW si{};
         si.cb = sizeof si;
-        return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si,
-                              &pi) != FALSE;
+        return CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si, &pi) !=
+               FALSE;
     }
     bool running() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
     // The exit code, or -1 if it does not end in time.
@@ -188,10 +188,7 @@ bool use_menu(const Program& p, int item)
 }
 
 // The screen's top-left 600 x 100 pixels, as the user sees them.
-std::vector<Rgb> capture_strip()
-{
-    return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight);
-}
+std::vector<Rgb> capture_strip() { return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight); }
 
 Rgb at(const std::vector<Rgb>& strip, int x, int y)
 {
@@ -414,8 +411,7 @@ TEST(EndToEnd, APlantedOpenGlDllBesideItIsNeverLoaded)
         ASSERT_TRUE(CopyFileA(BRINDLOW_EXE, exe.c_str(), FALSE));
         ASSERT_TRUE(CopyFileA(BRINDLOW_PLANTED_DLL, planted.c_str(), FALSE));
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                  nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         const char order[] = "native,builtin";
         RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);
@@ -699,12 +695,13 @@ TEST(EndToEnd, InFoldersNamedInAnyScriptItFindsReadsAndWritesItsFiles)
     const std::wstring appdata = base + L"\\\u0414\u0430\u043D\u043D\u044B\u0435 \u8A2D\u5B9A"; // Данные 設定
     for (const std::wstring& folder : {home, home + L"\\res", appdata, appdata + L"\\Brindlow"}) {
         // The test's own clean-up speaks the A functions: a run before may have left them.
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << narrow(folder);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+            << narrow(folder);
     }
     ASSERT_TRUE(CopyFileW(widen(BRINDLOW_EXE).c_str(), (home + L"\\Brindlow.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(widen(source_path("icon.ico")).c_str(), (home + L"\\icon.ico").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(widen(source_path("res/fira-code.png")).c_str(), (home + L"\\res\\fira-code.png").c_str(),
-                          FALSE));
+    ASSERT_TRUE(
+        CopyFileW(widen(source_path("res/fira-code.png")).c_str(), (home + L"\\res\\fira-code.png").c_str(), FALSE));
     const std::wstring ini = appdata + L"\\Brindlow\\brindlow.ini";
     std::FILE* f = _wfopen(ini.c_str(), L"wb");
     ASSERT_NE(f, nullptr);

@@ -36,10 +36,7 @@ struct Case {
     IniData expected; // without the status entry, which must say "false"
 };
 
-void PrintTo(const Case& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class Parse : public ::testing::TestWithParam<Case> {};
 }
@@ -59,19 +56,26 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, Parse,
     ::testing::Values(
         Case{"empty", "", {}},
-        Case{"blanks_around_key_value_and_equals", "[main]\n  key = some value  \n", {{"main", {{"key", "some value"}}}}},
+        Case{"blanks_around_key_value_and_equals",
+             "[main]\n  key = some value  \n",
+             {{"main", {{"key", "some value"}}}}},
         Case{"tabs_trimmed_too", "[main]\n\tkey\t=\tv\t\n", {{"main", {{"key", "v"}}}}},
         Case{"only_first_equals_splits", "a=b=c\n", {{"", {{"a", "b=c"}}}}},
         Case{"empty_key_and_value", "=\nk=\n=v\n", {{"", {{"", "v"}, {"k", ""}}}}},
         Case{"header_taken_unchanged", "[ spaced ]\nk=1\n[]\nk=2\n", {{" spaced ", {{"k", "1"}}}, {"", {{"k", "2"}}}}},
         Case{"header_trimmed_as_a_line", "  [s]  \nk=1\n", {{"s", {{"k", "1"}}}}},
         Case{"lone_bracket_and_plain_words_skipped", "[\nplain words\n]\nk=1\n", {{"", {{"k", "1"}}}}},
-        Case{"comments_only_at_line_start", "; c\n# c\n\t; c\nk=v ; not a comment # nor this\n",
+        Case{"comments_only_at_line_start",
+             "; c\n# c\n\t; c\nk=v ; not a comment # nor this\n",
              {{"", {{"k", "v ; not a comment # nor this"}}}}},
         Case{"blank_lines_skipped", "   \n\t\n\nk=1\n", {{"", {{"k", "1"}}}}},
-        Case{"before_first_header_is_the_empty_section", "name=1\n[s]\nx=2\n", {{"", {{"name", "1"}}}, {"s", {{"x", "2"}}}}},
+        Case{"before_first_header_is_the_empty_section",
+             "name=1\n[s]\nx=2\n",
+             {{"", {{"name", "1"}}}, {"s", {{"x", "2"}}}}},
         Case{"later_assignment_replaces", "[s]\nk=1\nk=2\n", {{"s", {{"k", "2"}}}}},
-        Case{"repeated_sections_merge", "[a]\nx=1\n[b]\ny=2\n[a]\nz=3\n", {{"a", {{"x", "1"}, {"z", "3"}}}, {"b", {{"y", "2"}}}}},
+        Case{"repeated_sections_merge",
+             "[a]\nx=1\n[b]\ny=2\n[a]\nz=3\n",
+             {{"a", {{"x", "1"}, {"z", "3"}}}, {"b", {{"y", "2"}}}}},
         Case{"keys_are_case_sensitive", "[S]\nK=1\nk=2\n", {{"S", {{"K", "1"}, {"k", "2"}}}}},
         Case{"crlf_endings", "[s]\r\nk=v\r\n", {{"s", {{"k", "v"}}}}},
         Case{"lone_cr_stays", "k=v\rw\n", {{"", {{"k", "v\rw"}}}}},
@@ -124,9 +128,12 @@ TEST(INIReader, LongLinesAcrossReadBuffersStayWhole)
 
 TEST(Trim, RemovesOnlySpacesAndTabsAtTheEnds)
 {
-    struct T { const char* in; const char* out; };
-    const T cases[] = {{"", ""}, {" \t ", ""}, {"a", "a"}, {" a b ", "a b"}, {"\ta\t", "a"},
-                       {"\na\n", "\na\n"}, {"\r a", "\r a"}, {"  x  y\t", "x  y"}};
+    struct T {
+        const char* in;
+        const char* out;
+    };
+    const T cases[] = {{"", ""},       {" \t ", ""},       {"a", "a"},       {" a b ", "a b"},
+                       {"\ta\t", "a"}, {"\na\n", "\na\n"}, {"\r a", "\r a"}, {"  x  y\t", "x  y"}};
     for (const T& t : cases) {
         EXPECT_EQ(trim(t.in), t.out) << "[" << t.in << "]";
     }

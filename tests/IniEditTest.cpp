@@ -79,7 +79,10 @@ TEST(IniEdit, RemovingAKeyRemovesOnlyItsActiveLines)
     EXPECT_EQ(remove_ini_key("[overlay]\r\n; corner = top-left\r\ncorner = x\r\ny = 2\r\ncorner = z\r\n", "overlay",
                              "corner"),
               "[overlay]\r\n; corner = top-left\r\ny = 2\r\n");
-    EXPECT_EQ(remove_ini_key("\xEF\xBB\xBF" "corner = x\n[overlay]\n", "", "corner"), "\xEF\xBB\xBF[overlay]\n");
+    EXPECT_EQ(remove_ini_key("\xEF\xBB\xBF"
+                             "corner = x\n[overlay]\n",
+                             "", "corner"),
+              "\xEF\xBB\xBF[overlay]\n");
     EXPECT_EQ(remove_ini_key("[text]\ncorner = x\n", "overlay", "corner"), "[text]\ncorner = x\n");
 }
 
@@ -130,8 +133,8 @@ TEST(IniEdit, AFileIsWrittenBackInItsOwnEncodingEveryOtherByteKept)
         std::u16string expected;
     };
     const Case cases[] = {
-        {"replaced", u"; M\u00E4rz\r\n[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = \u6708 \u00E9\r\n", "overlay", false,
-         u"; M\u00E4rz\r\n[overlay]\r\ncorner = bottom-right\r\n[text]\r\ntext = \u6708 \u00E9\r\n"},
+        {"replaced", u"; M\u00E4rz\r\n[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = \u6708 \u00E9\r\n", "overlay",
+         false, u"; M\u00E4rz\r\n[overlay]\r\ncorner = bottom-right\r\n[text]\r\ntext = \u6708 \u00E9\r\n"},
         {"a new section", u"[text]\r\ntext = \u6708\r\n", "overlay", false,
          u"[text]\r\ntext = \u6708\r\n\r\n[overlay]\r\ncorner = bottom-right\r\n"},
         {"after a last line ending in a lone CR", u"[overlay]\r\ntext = \u00E9\r", "overlay", false,
@@ -140,8 +143,10 @@ TEST(IniEdit, AFileIsWrittenBackInItsOwnEncodingEveryOtherByteKept)
         {"removed", u"[overlay]\r\ncorner = top-left\r\n; \u6708\r\n", "overlay", true, u"[overlay]\r\n; \u6708\r\n"},
         {"the only line removed", u"corner = top-left", "", true, u""},
     };
-    const std::pair<const char*, Form> forms[] = {
-        {"UTF-8", Form::Utf8}, {"UTF-8 with a mark", Form::Utf8Mark}, {"UTF-16 LE", Form::Utf16Le}, {"UTF-16 BE", Form::Utf16Be}};
+    const std::pair<const char*, Form> forms[] = {{"UTF-8", Form::Utf8},
+                                                  {"UTF-8 with a mark", Form::Utf8Mark},
+                                                  {"UTF-16 LE", Form::Utf16Le},
+                                                  {"UTF-16 BE", Form::Utf16Be}};
     for (const auto& form : forms) {
         for (const Case& k : cases) {
             SCOPED_TRACE(std::string(form.first) + ", " + k.name);
@@ -183,9 +188,9 @@ TEST(IniEdit, AFileThatCannotBeWrittenBackExactlyIsRefused)
     // What follows Ctrl-Z is not the file's to the reader: a change there would not apply.
     std::string out;
     std::string why;
-    EXPECT_EQ(edit_ini_file("[text]\r\ncolour = #FFFFFF\r\n\x1A\r\n", "overlay", "corner", "bottom-right", false, &out,
-                            &why),
-              -1);
+    EXPECT_EQ(
+        edit_ini_file("[text]\r\ncolour = #FFFFFF\r\n\x1A\r\n", "overlay", "corner", "bottom-right", false, &out, &why),
+        -1);
     EXPECT_EQ(why, "a Ctrl-Z character (end of text) is in the way of the change");
     EXPECT_EQ(edit_ini_file("[overlay]\r\ncorner = top-left\r\n\x1A[overlay]\r\ncorner = x\r\n", "overlay", "corner",
                             "bottom-right", false, &out, &why),
@@ -194,9 +199,9 @@ TEST(IniEdit, AFileThatCannotBeWrittenBackExactlyIsRefused)
     EXPECT_EQ(edit_ini_file("[overlay]\r\ncorner = top-left\x1A\r\nx = 1\r\n", "overlay", "corner", "bottom-right",
                             false, &out, &why),
               -1);
-    EXPECT_EQ(edit_ini_file("[overlay]\r\ncorner = top-left\r\n\x1A", "overlay", "corner", "bottom-right", false, &out,
-                            &why),
-              0);
+    EXPECT_EQ(
+        edit_ini_file("[overlay]\r\ncorner = top-left\r\n\x1A", "overlay", "corner", "bottom-right", false, &out, &why),
+        0);
     EXPECT_EQ(out, "[overlay]\r\ncorner = bottom-right\r\n\x1A");
     // A value that is not UTF-8 has no UTF-16 form.
     EXPECT_EQ(edit_ini_file(bytes_in(u"\uFEFF", Form::Utf16Le), "text", "text", "\xF6", false, &out, &why), -1);
@@ -204,7 +209,8 @@ TEST(IniEdit, AFileThatCannotBeWrittenBackExactlyIsRefused)
 
 TEST(IniEdit, ALoneSurrogateInAUtf16FileIsWrittenBackAsItWas)
 {
-    const std::u16string text = u"\uFEFF[text]\r\ntext = a\xD83D" "b\r\n[overlay]\r\n";
+    const std::u16string text = u"\uFEFF[text]\r\ntext = a\xD83D"
+                                "b\r\n[overlay]\r\n";
     for (const Form form : {Form::Utf16Le, Form::Utf16Be}) {
         std::string out;
         std::string why;

@@ -41,16 +41,10 @@ std::string folder(int csidl)
     return path;
 }
 
-bool exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The first of two places (all users', then the user's) that holds the file.
-std::string either(const std::string& common, const std::string& own)
-{
-    return exists(common) ? common : own;
-}
+std::string either(const std::string& common, const std::string& own) { return exists(common) ? common : own; }
 
 // The installed program, started from its folder as its shortcut does.
 PROCESS_INFORMATION start_installed(const std::string& dir)

@@ -37,8 +37,8 @@ int z_index(HWND hwnd)
 // An ordinary window covering the overlay's corner, as any application's.
 HWND make_ordinary_window()
 {
-    return CreateWindowExA(0, test_window_class(), "ordinary", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, test_window_class(), "ordinary", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 void pump_for(DWORD ms)
@@ -157,9 +157,7 @@ TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
     HWND hwnd = window.strip.hwnd;
     std::thread poster;
     switch (GetParam()) {
-    case Quit::CloseBeforeRun:
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        break;
+    case Quit::CloseBeforeRun: PostMessageA(hwnd, WM_CLOSE, 0, 0); break;
     case Quit::QuitFromOtherThreadBeforeRun:
         std::thread([main_thread] { PostThreadMessageA(main_thread, WM_QUIT, 0, 0); }).join();
         break;
@@ -216,10 +214,7 @@ TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 
 namespace {
 // What the strip shows, read from the screen.
-std::vector<Rgb> shown_frame()
-{
-    return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight);
-}
+std::vector<Rgb> shown_frame() { return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight); }
 
 // A full redraw of the current lines, read back without being shown.
 std::vector<Rgb> full_redraw(MainWindow& w)
@@ -353,11 +348,10 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     for (const FullscreenCase& k : cases) {
         SCOPED_TRACE(k.name);
         window.strip.hide_over_fullscreen = k.setting;
-        HWND big = k.cover == Cover::FullScreenPopup
-                       ? CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr,
-                                         instance, nullptr)
-                       : CreateWindowExA(0, cls, "editor", WS_OVERLAPPEDWINDOW, 50, 50, 400, 300, nullptr, nullptr,
-                                         instance, nullptr);
+        HWND big = k.cover == Cover::FullScreenPopup ? CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw,
+                                                                       sh, nullptr, nullptr, instance, nullptr)
+                                                     : CreateWindowExA(0, cls, "editor", WS_OVERLAPPEDWINDOW, 50, 50,
+                                                                       400, 300, nullptr, nullptr, instance, nullptr);
         ASSERT_NE(big, nullptr);
         if (k.cover == Cover::MaximizedWithCaption) {
             ShowWindow(big, SW_SHOWMAXIMIZED);
@@ -373,8 +367,8 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
 
     // Hidden from the menu, it stays hidden when a full-screen program ends.
     ShowWindow(window.strip.hwnd, SW_HIDE);
-    HWND game = CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr, instance,
-                                nullptr);
+    HWND game =
+        CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr, instance, nullptr);
     SetForegroundWindow(game);
     run_frames(window, 600);
     DestroyWindow(game);
@@ -420,12 +414,28 @@ const std::vector<MonitorArea> kTwoMonitors = {
 TEST_F(Frames, SettingsMoveAndSizeTheRealWindow)
 {
     const Placed cases[] = {
-        {"top-right, inward offsets", [](Settings& s) { s.corner = Corner::TopRight; s.x = 8; s.y = 6; },
-         {416, 6, 1016, 106}, false},
-        {"bottom-left of the work area", [](Settings& s) { s.corner = Corner::BottomLeft; s.area = Area::Work; },
-         {0, 628, 600, 728}, false},
-        {"bottom-right, time alone", [](Settings& s) { s.corner = Corner::BottomRight; s.lines = {LineKind::Time}; },
-         {424, 712, 1024, 768}, false},
+        {"top-right, inward offsets",
+         [](Settings& s) {
+             s.corner = Corner::TopRight;
+             s.x = 8;
+             s.y = 6;
+         },
+         {416, 6, 1016, 106},
+         false},
+        {"bottom-left of the work area",
+         [](Settings& s) {
+             s.corner = Corner::BottomLeft;
+             s.area = Area::Work;
+         },
+         {0, 628, 600, 728},
+         false},
+        {"bottom-right, time alone",
+         [](Settings& s) {
+             s.corner = Corner::BottomRight;
+             s.lines = {LineKind::Time};
+         },
+         {424, 712, 1024, 768},
+         false},
         {"second monitor", [](Settings& s) { s.monitor = 2; }, {1024, 0, 1624, 100}, false},
         {"unplugged monitor", [](Settings& s) { s.monitor = 3; }, {0, 0, 600, 100}, true},
     };
@@ -523,8 +533,8 @@ TEST_F(Overlay, AtScaleTwoGlyphsComeFromThe48PixelAtlasOrAReportedStretch)
         // 24-pixel atlas's texel under it.
         const int atlas_cell = k.has_48 ? 48 : 24;
         int w = 0, h = 0;
-        unsigned char* atlas = decode_atlas_file(
-            source_path(k.has_48 ? "res/fira-code-48.png" : "res/fira-code.png").c_str(), &w, &h);
+        unsigned char* atlas =
+            decode_atlas_file(source_path(k.has_48 ? "res/fira-code-48.png" : "res/fira-code.png").c_str(), &w, &h);
         ASSERT_NE(atlas, nullptr);
         int full = 0, mismatched = 0;
         for (int y = 0; y < 48; ++y) {
@@ -546,10 +556,7 @@ TEST_F(Overlay, AtScaleTwoGlyphsComeFromThe48PixelAtlasOrAReportedStretch)
 
 namespace {
 // Milliseconds into the current second of the wall clock.
-int ms_into_second()
-{
-    return read_local_clock().ms;
-}
+int ms_into_second() { return read_local_clock().ms; }
 
 // Readings a test hands in instead of Windows'.
 ClockReading g_clock;
@@ -675,8 +682,9 @@ TEST_F(Overlay, LinesAreDrawnBatteryDateTimeWhateverTheOrderShown)
         differ += base[i] != shown_order[i] ? 1 : 0;
     }
     ASSERT_GT(differ, 0u) << "the orders must be told apart";
-    for (const std::vector<LineKind>& lines : {std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery},
-                                               std::vector<LineKind>{LineKind::Battery, LineKind::Time, LineKind::Date}}) {
+    for (const std::vector<LineKind>& lines :
+         {std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery},
+          std::vector<LineKind>{LineKind::Battery, LineKind::Time, LineKind::Date}}) {
         Settings s = default_settings();
         s.lines = lines;
         window.apply_settings(s);

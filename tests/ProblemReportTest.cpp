@@ -55,9 +55,9 @@ struct Case {
     std::string title;
     std::string file;
     std::vector<std::string> problems;
-    std::size_t shown;     // problems shown, whole or shortened
-    std::string begins;    // how the text begins
-    const char* more;      // the note's count, or null for no note
+    std::size_t shown; // problems shown, whole or shortened
+    std::string begins; // how the text begins
+    const char* more; // the note's count, or null for no note
 };
 }
 
@@ -65,22 +65,45 @@ TEST(ProblemReport, FitsWindowsLimitsAndSaysWhatWasLeftOut)
 {
     const Case cases[] = {
         {"no problems", "Brindlow settings", kPath, {}, 0, "", nullptr},
-        {"one", "Brindlow settings", kPath, {"[overlay] corner = middle: use top-left"}, 1,
-         kPath + ":\n[overlay] corner = middle", nullptr},
-        {"five short, all fit", "Brindlow settings", kPath,
-         {"[a] b: unknown key", "[a] c: unknown key", "[a] d: unknown key", "[a] e: unknown key",
-          "[a] f: unknown key"},
-         5, kPath + ":\n[a] b", nullptr},
+        {"one",
+         "Brindlow settings",
+         kPath,
+         {"[overlay] corner = middle: use top-left"},
+         1,
+         kPath + ":\n[overlay] corner = middle",
+         nullptr},
+        {"five short, all fit",
+         "Brindlow settings",
+         kPath,
+         {"[a] b: unknown key", "[a] c: unknown key", "[a] d: unknown key", "[a] e: unknown key", "[a] f: unknown key"},
+         5,
+         kPath + ":\n[a] b",
+         nullptr},
         {"many, some left out", "Brindlow settings", kPath, many(9), 3, kPath + ":\n[text] scale = 10", "6"},
-        {"one very long then short ones", "Brindlow settings", kPath, {kLong, "[a] b: unknown key", "[a] c"}, 3,
-         kPath + ":\nxxx", nullptr},
+        {"one very long then short ones",
+         "Brindlow settings",
+         kPath,
+         {kLong, "[a] b: unknown key", "[a] c"},
+         3,
+         kPath + ":\nxxx",
+         nullptr},
         {"one very long alone", "Brindlow settings", kPath, {kLong}, 1, kPath + ":\nxxxx", nullptr},
         {"a very long path", "Brindlow settings", "C:\\" + std::string(300, 'p') + "\\brindlow.ini", many(2), 2,
          "C:\\ppp", nullptr},
-        {"no file", "Brindlow", "", {"res/fira-code.png is missing: the text is drawn as squares"}, 1, "res/fira",
+        {"no file",
+         "Brindlow",
+         "",
+         {"res/fira-code.png is missing: the text is drawn as squares"},
+         1,
+         "res/fira",
          nullptr},
-        {"non-ASCII cut at a character", std::string(30, 'T') + many_e(17),
-         kPath, {std::string(101, 'a') + many_e(40)}, 1, kPath, nullptr},
+        {"non-ASCII cut at a character",
+         std::string(30, 'T') + many_e(17),
+         kPath,
+         {std::string(101, 'a') + many_e(40)},
+         1,
+         kPath,
+         nullptr},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
@@ -99,7 +122,8 @@ TEST(ProblemReport, FitsWindowsLimitsAndSaysWhatWasLeftOut)
             EXPECT_EQ(b.text.find(note), std::string::npos) << b.text;
         }
         // One line for the file, one for each problem shown (and the note).
-        const std::size_t lines = b.text.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(b.text.begin(), b.text.end(), '\n'));
+        const std::size_t lines =
+            b.text.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(b.text.begin(), b.text.end(), '\n'));
         const std::size_t header = k.file.empty() ? 0 : 1;
         EXPECT_EQ(lines, k.problems.empty() ? 0 : header + k.shown + (k.more != nullptr ? 1 : 0)) << b.text;
     }

@@ -113,8 +113,8 @@ TEST_F(SettingsInUse, ASavedFileAppliesWithinSecondsAndRemovingItRestoresTheDefa
     ASSERT_EQ(where().left, 0);
     // Saved the way many editors do: a temporary file renamed over the name.
     save(dir + "\\brindlow.tmp", "[overlay]\ncorner = bottom-right\n[text]\ncolour = #FF0000\n");
-    ASSERT_TRUE(MoveFileExA((dir + "\\brindlow.tmp").c_str(), (dir + "\\brindlow.ini").c_str(),
-                            MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(
+        MoveFileExA((dir + "\\brindlow.tmp").c_str(), (dir + "\\brindlow.ini").c_str(), MOVEFILE_REPLACE_EXISTING));
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     EXPECT_TRUE(run_frames(window, 2000, [&] { return where().right == sw && where().bottom == sh; }));
     run_frames(window, 100);
@@ -145,8 +145,8 @@ TEST_F(SettingsInUse, TheUserFolderDeletedMadeAgainOrRenamedAwayIsFollowedWithou
     // here is the folders' notifications and the settle delay.
     auto make = [&](const char* corner) {
         CreateDirectoryA(user.c_str(), nullptr);
-        save(user + "\\brindlow.ini", std::string("[overlay]\ncorner = ") + corner +
-                                          "\n[lines]\ntime_format = Time %H:%M\n");
+        save(user + "\\brindlow.ini",
+             std::string("[overlay]\ncorner = ") + corner + "\n[lines]\ntime_format = Time %H:%M\n");
     };
     auto remove = [&] {
         DeleteFileA((user + "\\brindlow.ini").c_str());
@@ -159,9 +159,19 @@ TEST_F(SettingsInUse, TheUserFolderDeletedMadeAgainOrRenamedAwayIsFollowedWithou
         int left; // where the strip ends up
     };
     const Step steps[] = {
-        {"created", [&] { make("top-right"); return true; }, sw - 600},
+        {"created",
+         [&] {
+             make("top-right");
+             return true;
+         },
+         sw - 600},
         {"deleted", remove, 0},
-        {"made again", [&] { make("top-right"); return true; }, sw - 600},
+        {"made again",
+         [&] {
+             make("top-right");
+             return true;
+         },
+         sw - 600},
         {"renamed away", [&] { return MoveFileA(user.c_str(), (parent + "\\Brindlow-old").c_str()) != FALSE; }, 0},
     };
     for (const Step& k : steps) {
@@ -199,8 +209,8 @@ TEST_F(SettingsInUse, TheUserFolderReplacedInOneStepIsWatchedAgainAndLaterEditsA
              // at once.
              save(parent + "\\brindlow.next", settings("bottom-left"));
              const std::string u = unix_path(user), p = unix_path(parent);
-             return run_unix_shell("rm -rf \"" + u + "\" && mkdir \"" + u + "\" && mv \"" + p +
-                                   "/brindlow.next\" \"" + u + "/brindlow.ini\"") == 0;
+             return run_unix_shell("rm -rf \"" + u + "\" && mkdir \"" + u + "\" && mv \"" + p + "/brindlow.next\" \"" +
+                                   u + "/brindlow.ini\"") == 0;
          },
          true},
         {"swapped by two renames",
@@ -260,8 +270,8 @@ TEST_F(SettingsInUse, ASaveHeldByALockIsAppliedOnceLetGoAndNeverGivesTheDefaults
     tray.nid.szInfo[0] = '\0';
 
     // An editor saving in place that keeps the file open without sharing.
-    HANDLE held = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE held =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string text = "[overlay]\ncorner = bottom-left\n";
     DWORD written = 0;
@@ -380,8 +390,8 @@ TEST_F(SettingsInUse, AnOffsetOffTheScreenIsReducedAndMoreProblemsThanFitAreCoun
     window.load_settings();
     EXPECT_EQ(where().right, sw);
     EXPECT_EQ(where().left, sw - 600);
-    EXPECT_NE(std::string(tray.nid.szInfo).find("[overlay] x = 5000: the strip would leave the screen; placed at " +
-                                                 std::to_string(sw - 600)),
+    EXPECT_NE(std::string(tray.nid.szInfo)
+                  .find("[overlay] x = 5000: the strip would leave the screen; placed at " + std::to_string(sw - 600)),
               std::string::npos)
         << tray.nid.szInfo;
 
@@ -418,10 +428,18 @@ TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
     const int sw = GetSystemMetrics(SM_CXSCREEN);
     const Step steps[] = {
         {"colour", [](Settings& s) { s.colour = 0xFF8000; },
-         [&] { window.draw(); return read_pixel(10, 10) == Rgb{255, 128, 0}; }, 1},
+         [&] {
+             window.draw();
+             return read_pixel(10, 10) == Rgb{255, 128, 0};
+         },
+         1},
         {"shadow", [](Settings& s) { s.shadow = 0xFFFFFF; },
          // Right of "Date YYYY-MM-DD", 15 squares 12 apart from x 10, the shadow's last column.
-         [&] { window.draw(); return read_pixel(10 + 14 * 12 + 24, 20, where().bottom - where().top) == kWhite; }, 1},
+         [&] {
+             window.draw();
+             return read_pixel(10 + 14 * 12 + 24, 20, where().bottom - where().top) == kWhite;
+         },
+         1},
         {"corner", [](Settings& s) { s.corner = Corner::TopRight; },
          [&] { return where().right == sw && where().top == 20; }, 0},
         {"show", [](Settings& s) { s.lines = {LineKind::Time}; },
@@ -476,8 +494,7 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text, "; my own notes\r\n[overlay]\r\ncorner = top-right\r\nhide_over_fullscreen = true\r\n[mine]\r\n"
                     "keep = this\r\n\r\n[text]\r\nscale = 1\r\n\r\n[lines]\r\nshow = date, time, battery\r\n");
-    EXPECT_EQ(window.model.settings.lines,
-              (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
+    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
 
     // A file that cannot be written is reported, and stays as it was.
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -510,7 +527,8 @@ std::string file_text(const std::string& path)
 TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
 {
     const std::string path = dir + "\\brindlow.ini";
-    const std::u16string mine = u"; M\u00E4rz \u6708 notes\r\n[overlay]\r\n;corner = top-left\r\n[mine]\r\nkeep = \u00E9\r\n";
+    const std::u16string mine =
+        u"; M\u00E4rz \u6708 notes\r\n[overlay]\r\n;corner = top-left\r\n[mine]\r\nkeep = \u00E9\r\n";
     save(path, notepad_unicode(mine));
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
@@ -667,7 +685,8 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     key(strip, VK_RETURN);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
     // Written to the file, applied by the reload: the strip stays there.
-    EXPECT_TRUE(run_frames(window, 3000, [&] { return window.model.settings.x == 200 && window.model.settings.y == 300; }));
+    EXPECT_TRUE(
+        run_frames(window, 3000, [&] { return window.model.settings.x == 200 && window.model.settings.y == 300; }));
     run_frames(window, 300);
     GetWindowRect(strip, &r);
     EXPECT_EQ(r.left, 200);
@@ -947,8 +966,8 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
     // battery (a reading through the seam: Wine reports no battery).
     if (const char* shot = std::getenv("BRINDLOW_LINES_SHOT")) {
         save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\nlow_battery = 20\n"
-                                      "battery_format = Battery {percent} {state} ({left})\n"
-                                      "[zones]\nzone1 = Tokyo Standard Time\n");
+                                     "battery_format = Battery {percent} {state} ({left})\n"
+                                     "[zones]\nzone1 = Tokyo Standard Time\n");
         window.read_power = low_power;
         window.read_clock = read_local_clock;
         window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
@@ -1003,7 +1022,7 @@ TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
         SCOPED_TRACE(k.zone);
         g_zone_test_clock.utc_seconds = k.utc;
         save(dir + "\\brindlow.ini", std::string("[lines]\nshow = time, zone1\n[zones]\nzone1 = ") + k.zone +
-                                          "\nzone1_format = Zone %Y-%m-%d %H:%M %z\n");
+                                         "\nzone1_format = Zone %Y-%m-%d %H:%M %z\n");
         window.load_settings();
         ASSERT_TRUE(window.zone_known[0]);
         EXPECT_EQ(window.display_for(LineKind::Zone1)->text, k.text);
@@ -1040,7 +1059,8 @@ TEST_F(SettingsInUse, ALocaleGivesWindowsOwnLongDateAndItsNamesAndAnUnknownOneIs
     window.init_displays();
     window.load_settings();
     EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
-    EXPECT_NE(window.display_for(LineKind::Date)->text.find("Dezember"), std::string::npos) << window.display_for(LineKind::Date)->text;
+    EXPECT_NE(window.display_for(LineKind::Date)->text.find("Dezember"), std::string::npos)
+        << window.display_for(LineKind::Date)->text;
     const std::string am_pm = window.locale.names.pm;
     EXPECT_EQ(window.display_for(LineKind::Time)->text, windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
     EXPECT_EQ(std::string(tray.nid.szInfo), "");
@@ -1098,8 +1118,9 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     window.read_clock = monday_clock;
     ASSERT_EQ(window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
     // Latin with an umlaut, Greek, Cyrillic, CJK, and U+FDD0, which no font has.
-    const std::string line = "M\xC3\xA4rz \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xD0\x96\xD0\xB8\xD0\xB7\xD0\xBD\xD1\x8C "
-                             "\xE6\x9C\x88\xE6\x9B\x9C \xEF\xB7\x90";
+    const std::string line =
+        "M\xC3\xA4rz \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xD0\x96\xD0\xB8\xD0\xB7\xD0\xBD\xD1\x8C "
+        "\xE6\x9C\x88\xE6\x9B\x9C \xEF\xB7\x90";
     save(dir + "\\brindlow.ini",
          "[lines]\nshow = date, text\ndate_format = long\ntext = " + line + "\n[text]\nlocale = de-DE\n");
     ASSERT_EQ(file.init(), 0);
@@ -1114,7 +1135,10 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     const std::vector<Rgb> frame = read_frame(w, h);
     const int size = static_cast<int>(d.font_size), spacing = static_cast<int>(d.font_spacing);
     auto pen_after = [&](std::size_t bytes) {
-        return bytes == 0 ? d.x : d.x + text_width(line.substr(0, bytes), &window.renderer.font, d.font_size, d.font_spacing) - (size - spacing);
+        return bytes == 0
+                   ? d.x
+                   : d.x + text_width(line.substr(0, bytes), &window.renderer.font, d.font_size, d.font_spacing) -
+                         (size - spacing);
     };
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t at = i;
@@ -1129,7 +1153,9 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
             << "U+" << std::hex << cp << " has no ink in its cell";
     }
     // Direction marks (in right-to-left locales' regional forms) take no room and draw nothing.
-    EXPECT_EQ(text_width("1\xE2\x80\x8F/\xE2\x80\x8E" "2", &window.renderer.font, 24, 12),
+    EXPECT_EQ(text_width("1\xE2\x80\x8F/\xE2\x80\x8E"
+                         "2",
+                         &window.renderer.font, 24, 12),
               text_width("1/2", &window.renderer.font, 24, 12));
     // A Hebrew word is drawn as Windows draws it, right to left: alef-bet
     // looks as bet-alef forced left to right does, not as alef-bet forced so.
@@ -1145,10 +1171,12 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
     // BRINDLOW_SCRIPTS_SHOT names a PNG for the README.
     if (const char* shot = std::getenv("BRINDLOW_SCRIPTS_SHOT")) {
-        save(dir + "\\brindlow.ini", "[lines]\nshow = date, time, text\ndate_format = long\ntime_format = %A %H:%M\n"
-                                      "text = \xE6\x9D\xB1\xE4\xBA\xAC \xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 "
-                                      "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D "
-                                      "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85\n[text]\nlocale = de-DE\n");
+        save(dir + "\\brindlow.ini",
+             "[lines]\nshow = date, time, text\ndate_format = long\ntime_format = %A %H:%M\n"
+             "text = \xE6\x9D\xB1\xE4\xBA\xAC \xE6\x9C\x88\xE6\x9B\x9C\xE6\x97\xA5 "
+             "\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 "
+             "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 \xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D "
+             "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85\n[text]\nlocale = de-DE\n");
         window.load_settings();
         run_frames(window, 300);
         save_strip(shot, 600, 100);
@@ -1226,8 +1254,10 @@ TEST_F(SettingsInUse, DISABLED_DumpFrames)
     const Case cases[] = {
         {"default", nullptr, false},
         {"squares", nullptr, true},
-        {"squares-all", "[lines]\nshow = text, zone1, battery, time, date\ntext = Own line\n"
-                        "[zones]\nzone1 = Tokyo Standard Time\n", true},
+        {"squares-all",
+         "[lines]\nshow = text, zone1, battery, time, date\ntext = Own line\n"
+         "[zones]\nzone1 = Tokyo Standard Time\n",
+         true},
         {"date", "[lines]\nshow = date\n", false},
         {"time", "[lines]\nshow = time\n", false},
         {"time-seconds", "[lines]\nshow = time\ntime_format = %H:%M:%S %Z\n", false},
@@ -1235,8 +1265,10 @@ TEST_F(SettingsInUse, DISABLED_DumpFrames)
         {"battery-low", "[lines]\nshow = battery, date\nlow_battery = 90\n", false},
         {"text", "[lines]\nshow = text\ntext = Own line \xc3\xa9\xe6\x97\xa5\n", false},
         {"zone1", "[lines]\nshow = zone1\n[zones]\nzone1 = Tokyo Standard Time\n", false},
-        {"all", "[lines]\nshow = zone1, text, battery, time, date\ntext = Own\n"
-                "[zones]\nzone1 = Tokyo Standard Time\n", false},
+        {"all",
+         "[lines]\nshow = zone1, text, battery, time, date\ntext = Own\n"
+         "[zones]\nzone1 = Tokyo Standard Time\n",
+         false},
         {"top-left", "[overlay]\ncorner = top-left\n", false},
         {"top-right", "[overlay]\ncorner = top-right\n", false},
         {"bottom-left", "[overlay]\ncorner = bottom-left\n", false},
@@ -1260,9 +1292,8 @@ TEST_F(SettingsInUse, DISABLED_DumpFrames)
         const int cell = 24 * window.scale_halves / 2;
         const std::string atlas =
             cell == 24 ? std::string("res/fira-code.png") : "res/fira-code-" + std::to_string(cell) + ".png";
-        ASSERT_EQ(window.renderer.font.load_from_file(k.squares ? "Z:\\no\\such\\atlas.png"
-                                                                : source_path(atlas).c_str(),
-                                                      cell, cell, 19),
+        ASSERT_EQ(window.renderer.font.load_from_file(
+                      k.squares ? "Z:\\no\\such\\atlas.png" : source_path(atlas).c_str(), cell, cell, 19),
                   k.squares ? -1 : 0);
         window.renderer.font_halves = window.scale_halves;
         window.needs_place = true;

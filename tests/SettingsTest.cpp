@@ -17,10 +17,7 @@ struct Good {
     std::function<void(Settings&)> expect; // applied to the defaults
 };
 
-void PrintTo(const Good& g, std::ostream* os)
-{
-    *os << g.text;
-}
+void PrintTo(const Good& g, std::ostream* os) { *os << g.text; }
 
 class GoodValues : public ::testing::TestWithParam<Good> {};
 
@@ -29,10 +26,7 @@ struct Bad {
     const char* problem;
 };
 
-void PrintTo(const Bad& b, std::ostream* os)
-{
-    *os << b.text;
-}
+void PrintTo(const Bad& b, std::ostream* os) { *os << b.text; }
 
 class BadValues : public ::testing::TestWithParam<Bad> {};
 
@@ -75,23 +69,39 @@ TEST_P(GoodValues, Apply)
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, GoodValues,
-    ::testing::Values(
-        Good{"[overlay]\ncorner = bottom-right\nx = 10000\ny = 7\n",
-             [](Settings& s) { s.corner = Corner::BottomRight; s.x = 10000; s.y = 7; }},
-        Good{"[overlay]\narea = work\nmonitor = 2\nhide_over_fullscreen = true\n",
-             [](Settings& s) { s.area = Area::Work; s.monitor = 2; s.hide_over_fullscreen = true; }},
-        Good{"[text]\ncolour = #ff8000\nshadow = none\n",
-             [](Settings& s) { s.colour = 0xFF8000; s.shadow_shown = false; }},
-        Good{"[text]\nshadow = #102030\n", [](Settings& s) { s.shadow = 0x102030; }},
-        Good{"[text]\nscale = 1.5\n", [](Settings& s) { s.scale_halves = 3; }},
-        Good{"[text]\nscale = auto\n", [](Settings& s) { s.scale_auto = true; }},
-        Good{"[lines]\nshow = time\n", [](Settings& s) { s.lines = {LineKind::Time}; }},
-        Good{"[lines]\nshow=battery,date\n", [](Settings& s) { s.lines = {LineKind::Battery, LineKind::Date}; }},
-        Good{"[lines]\ntime_format = Time %I:%M %p\ndate_format = %A %d %B %Y (%j) %%\n",
-             [](Settings& s) { s.time_format = "Time %I:%M %p"; s.date_format = "%A %d %B %Y (%j) %%"; }},
-        // Notepad's byte-order mark, CR LF endings and comments.
-        Good{"\xEF\xBB\xBF[overlay]\r\n; a comment\r\ncorner = top-right\r\n",
-             [](Settings& s) { s.corner = Corner::TopRight; }}));
+    ::testing::Values(Good{"[overlay]\ncorner = bottom-right\nx = 10000\ny = 7\n",
+                           [](Settings& s) {
+                               s.corner = Corner::BottomRight;
+                               s.x = 10000;
+                               s.y = 7;
+                           }},
+                      Good{"[overlay]\narea = work\nmonitor = 2\nhide_over_fullscreen = true\n",
+                           [](Settings& s) {
+                               s.area = Area::Work;
+                               s.monitor = 2;
+                               s.hide_over_fullscreen = true;
+                           }},
+                      Good{"[text]\ncolour = #ff8000\nshadow = none\n",
+                           [](Settings& s) {
+                               s.colour = 0xFF8000;
+                               s.shadow_shown = false;
+                           }},
+                      Good{"[text]\nshadow = #102030\n", [](Settings& s) { s.shadow = 0x102030; }},
+                      Good{"[text]\nscale = 1.5\n", [](Settings& s) { s.scale_halves = 3; }},
+                      Good{"[text]\nscale = auto\n", [](Settings& s) { s.scale_auto = true; }},
+                      Good{"[lines]\nshow = time\n", [](Settings& s) { s.lines = {LineKind::Time}; }},
+                      Good{"[lines]\nshow=battery,date\n",
+                           [](Settings& s) {
+                               s.lines = {LineKind::Battery, LineKind::Date};
+                           }},
+                      Good{"[lines]\ntime_format = Time %I:%M %p\ndate_format = %A %d %B %Y (%j) %%\n",
+                           [](Settings& s) {
+                               s.time_format = "Time %I:%M %p";
+                               s.date_format = "%A %d %B %Y (%j) %%";
+                           }},
+                      // Notepad's byte-order mark, CR LF endings and comments.
+                      Good{"\xEF\xBB\xBF[overlay]\r\n; a comment\r\ncorner = top-right\r\n",
+                           [](Settings& s) { s.corner = Corner::TopRight; }}));
 
 TEST_P(BadValues, AreRefusedOneByOneWithWhatIsAccepted)
 {
@@ -123,32 +133,34 @@ INSTANTIATE_TEST_SUITE_P(
             "[text] colour = cyan: use #RRGGBB, but not #080808 (the strip's see-through background)"},
         Bad{"[text]\nshadow = #12345", "[text] shadow = #12345: use #RRGGBB (not #080808), or none"},
         Bad{"[text]\nscale = 1.25", "[text] scale = 1.25: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
-                                     "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
-        Bad{"[text]\nscale = big", "[text] scale = big: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
                                     "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
+        Bad{"[text]\nscale = big", "[text] scale = big: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
+                                   "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
         Bad{"[text]\nscale = 0", "[text] scale = 0: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
-                                  "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
-        Bad{"[lines]\nshow = time, time",
-            "[lines] show = time, time: use any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, "
-            "at least one"},
-        Bad{"[lines]\nshow =",
-            "[lines] show = : use any of date, time, battery, text, zone1, zone2 and zone3, each at most once, top to bottom, at least one"},
+                                 "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
+        Bad{"[lines]\nshow = time, time", "[lines] show = time, time: use any of date, time, battery, text, zone1, "
+                                          "zone2 and zone3, each at most once, top to bottom, "
+                                          "at least one"},
+        Bad{"[lines]\nshow =", "[lines] show = : use any of date, time, battery, text, zone1, zone2 and zone3, each at "
+                               "most once, top to bottom, at least one"},
         Bad{"[lines]\ntime_format = %H:%M:%S %E",
             "[lines] time_format = %H:%M:%S %E: an unsupported % conversion; use short or long (the locale's own "
             "way of writing it), or a pattern of at most 64 characters with any of %a %A (day), %b %B (month), "
             "%d %e %m %y %Y %j, %H %I %M %S %p, %F (%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), %u %w, %U %W %V (weeks; "
             "%V ISO), %G (ISO year), %c %x %X, %z %Z and %%; %#I or %-I drops a number's leading zero; names "
             "follow [text] locale"},
-        Bad{"[lines]\ndate_format = Gr\xF6\xDF" "e %d", "[lines] date_format = Gr??e %d: not UTF-8 (save the file as "
-                                                    "UTF-8); use short or long (the locale's own way of writing "
-                                                    "it), or a pattern of at most 64 characters with any of %a %A "
-                                                    "(day), %b %B (month), %d %e %m %y %Y %j, %H %I %M %S %p, %F "
-                                                    "(%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), %u %w, %U %W %V (weeks; "
-                                                    "%V ISO), %G (ISO year), %c %x %X, %z %Z and %%; %#I or %-I "
-                                                    "drops a number's leading zero; names follow [text] locale"},
+        Bad{"[lines]\ndate_format = Gr\xF6\xDF"
+            "e %d",
+            "[lines] date_format = Gr??e %d: not UTF-8 (save the file as "
+            "UTF-8); use short or long (the locale's own way of writing "
+            "it), or a pattern of at most 64 characters with any of %a %A "
+            "(day), %b %B (month), %d %e %m %y %Y %j, %H %I %M %S %p, %F "
+            "(%Y-%m-%d), %T (%H:%M:%S), %R (%H:%M), %u %w, %U %W %V (weeks; "
+            "%V ISO), %G (ISO year), %c %x %X, %z %Z and %%; %#I or %-I "
+            "drops a number's leading zero; names follow [text] locale"},
         Bad{"[text]\nlocale = de DE", "[text] locale = de DE: use a locale name such as de-DE, fr-FR or ja-JP, for "
-                                     "day and month names and for short and long; empty: Windows' own setting for "
-                                     "the user"},
+                                      "day and month names and for short and long; empty: Windows' own setting for "
+                                      "the user"},
         Bad{"[text]\nfont = Segoe UI Semilight Condensed Extra",
             "[text] font = Segoe UI Semilight Condensed Extra: use an installed font family (Consolas, Segoe UI, "
             "...), drawn at the exact size for the scale; empty: the bundled Fira Code"},
@@ -185,10 +197,14 @@ TEST(Settings, FormatsAreCheckedBeforeTheyAreUsed)
         {"%Ec", false},
         {"", false},
         {"caf\xC3\xA9 %H", true},
-        {"Gr\xC3\xB6\xC3\x9F" "e %d", true},
+        {"Gr\xC3\xB6\xC3\x9F"
+         "e %d",
+         true},
         {"\xE6\x9C\x88\xE6\x9B\x9C %H", true}, // 月曜
-        {"Gr\xF6\xDF" "e %d", false},               // Latin-1, not UTF-8
-        {"\xC0\xAF", false},                       // an overlong '/'
+        {"Gr\xF6\xDF"
+         "e %d",
+         false}, // Latin-1, not UTF-8
+        {"\xC0\xAF", false}, // an overlong '/'
         {"tab\t%H", false},
         {"\xC2\x85 %H", false}, // a C1 control
         {std::string(65, 'x'), false},

@@ -75,8 +75,8 @@ TEST(SettingsWordsTest, ColourTextRoundTrips)
 
 TEST(SettingsWordsTest, ColourTextRefusesAnythingElse)
 {
-    for (const char* text : {"", "#", "00FFFF", "#00FFF", "#00FFFFF", "#00FFFG", "# 0FFFF", "#+0FFFF", "#-0FFFF",
-                             "#0x0FFF", "red"}) {
+    for (const char* text :
+         {"", "#", "00FFFF", "#00FFF", "#00FFFFF", "#00FFFG", "# 0FFFF", "#+0FFFF", "#-0FFFF", "#0x0FFF", "red"}) {
         unsigned int rgb = 0x123456;
         EXPECT_FALSE(parse_colour_text(text, &rgb)) << text;
         EXPECT_EQ(rgb, 0x123456u) << text;
@@ -98,11 +98,11 @@ TEST(SettingsWordsTest, ZoneOffsetFromWindowsBiases)
         bool daylight;
         int east;
     } cases[] = {
-        {-60, 0, -60, false, 60},   // Central Europe in winter
-        {-60, 0, -60, true, 120},   // and in summer
+        {-60, 0, -60, false, 60}, // Central Europe in winter
+        {-60, 0, -60, true, 120}, // and in summer
         {300, 0, -60, false, -300}, // US Eastern in winter
-        {300, 0, -60, true, -240},  // and in summer
-        {-330, 0, 0, true, 330},    // India: no daylight saving, whatever the flag
+        {300, 0, -60, true, -240}, // and in summer
+        {-330, 0, 0, true, 330}, // India: no daylight saving, whatever the flag
         {0, 0, 0, false, 0},
     };
     for (const auto& c : cases) {

@@ -107,15 +107,20 @@ TEST(StripModel, WakesAtTheSecondOnlyWhenAShownLineHasSeconds)
         {"minutes, last moment of the minute", [](Settings& s) { s.time_format = "Time %H:%M"; },
          at(2026, 12, 7, 9, 5, 59, 999), false, 2},
         {"seconds on a hidden line do not count",
-         [](Settings& s) { s.lines = {LineKind::Date, LineKind::Battery}; }, at(2026, 12, 7, 9, 5, 0, 0), false,
-         60001},
-        {"%X in the date", [](Settings& s) { s.lines = {LineKind::Date}; s.date_format = "%X"; },
+         [](Settings& s) {
+             s.lines = {LineKind::Date, LineKind::Battery};
+         },
+         at(2026, 12, 7, 9, 5, 0, 0), false, 60001},
+        {"%X in the date",
+         [](Settings& s) {
+             s.lines = {LineKind::Date};
+             s.date_format = "%X";
+         },
          at(2026, 12, 7, 9, 5, 0, 500), true, 501},
         {"%c in the time", [](Settings& s) { s.time_format = "%c"; }, at(2026, 12, 7, 9, 5, 0, 500), true, 501},
         {"%% then S is no conversion", [](Settings& s) { s.time_format = "100%%S %H:%M"; },
          at(2026, 12, 7, 9, 5, 30, 0), false, 30001},
-        {"a leap second", [](Settings& s) { s.time_format = "%H:%M"; }, at(2016, 12, 31, 23, 59, 60, 200), false,
-         801},
+        {"a leap second", [](Settings& s) { s.time_format = "%H:%M"; }, at(2016, 12, 31, 23, 59, 60, 200), false, 801},
     };
     for (const WakeCase& k : cases) {
         SCOPED_TRACE(k.name);
@@ -182,11 +187,19 @@ TEST(StripModel, TheBatteryLineForEachReadingAndPatternAndWhenItIsLow)
         {"today's: no battery", {true, 1, 255, 128, false, -1}, kDefault, "Battery N/A (Plugged In)", 0, false},
         {"today's: unreadable", {false, 0, 0, 0, false, -1}, kDefault, "Battery N/A", 20, false},
         {"today's: source unknown", {true, 255, 50, 255, false, -1}, kDefault, "Battery 50% (Unknown)", 0, false},
-        {"discharging with time left", {true, 0, 64, 0, false, 7500}, kAll, "Battery 64% Discharging (2 h 05 min)",
-         0, false},
+        {"discharging with time left",
+         {true, 0, 64, 0, false, 7500},
+         kAll,
+         "Battery 64% Discharging (2 h 05 min)",
+         0,
+         false},
         {"charging: no time left shown", {true, 1, 40, 8, false, 7500}, kAll, "Battery 40% Charging", 0, false},
         {"full", {true, 1, 100, 0, false, -1}, kAll, "Battery 100% Full", 0, false},
-        {"saver on, time unknown", {true, 0, 30, 0, true, -1}, kAll, "Battery 30% Discharging [Battery saver]", 0,
+        {"saver on, time unknown",
+         {true, 0, 30, 0, true, -1},
+         kAll,
+         "Battery 30% Discharging [Battery saver]",
+         0,
          false},
         {"no battery", {true, 1, 255, 128, false, -1}, kAll, "Battery N/A No battery", 0, false},
         {"at the threshold", {true, 0, 20, 0, false, -1}, kDefault, "Battery 20% (On Battery)", 20, true},
@@ -239,8 +252,12 @@ TEST(StripModel, ALineWithNothingToShowTakesNoRowAndNoLineLeftGivesTheDefaults)
     };
     const Case cases[] = {
         {"every line can be drawn", {L::Time, L::Text, L::Zone1}, "Desk 4", first, {L::Time, L::Text, L::Zone1}, false},
-        {"an empty text (or one refused) takes no row", {L::Date, L::Text, L::Battery}, "", none,
-         {L::Date, L::Battery}, false},
+        {"an empty text (or one refused) takes no row",
+         {L::Date, L::Text, L::Battery},
+         "",
+         none,
+         {L::Date, L::Battery},
+         false},
         {"an unknown zone takes no row", {L::Time, L::Zone1, L::Zone2}, "", first, {L::Time, L::Zone1}, false},
         {"only an empty text", {L::Text}, "", none, defaults, true},
         {"only an unknown zone", {L::Zone2}, "", first, defaults, true},
@@ -319,8 +336,8 @@ TEST(LineKinds, WhatALineNeedsReadAndWhetherItTurnsEachSecondFollowItsPattern)
         {"the default time", LineKind::Time, [](Settings&) {}, kClock, true, Regional::None},
         {"a date naming the zone", LineKind::Date, [](Settings& s) { s.date_format = "%Y-%m-%d %Z"; },
          kClock | kReadsZone, false, Regional::None},
-        {"a time with its offset", LineKind::Time, [](Settings& s) { s.time_format = "%H:%M %z"; },
-         kClock | kReadsZone, false, Regional::None},
+        {"a time with its offset", LineKind::Time, [](Settings& s) { s.time_format = "%H:%M %z"; }, kClock | kReadsZone,
+         false, Regional::None},
         {"%% then z names nothing", LineKind::Time, [](Settings& s) { s.time_format = "%H:%M %%z"; }, kClock, false,
          Regional::None},
         {"the long date: no seconds", LineKind::Date, [](Settings& s) { s.date_format = "long"; },
@@ -329,16 +346,19 @@ TEST(LineKinds, WhatALineNeedsReadAndWhetherItTurnsEachSecondFollowItsPattern)
          Regional::ShortDate},
         {"the long time has seconds", LineKind::Time, [](Settings& s) { s.time_format = "long"; },
          kClock | kReadsLocale, true, Regional::LongTime},
-        {"the short time has none", LineKind::Time, [](Settings& s) { s.time_format = "short"; },
-         kClock | kReadsLocale, false, Regional::ShortTime},
+        {"the short time has none", LineKind::Time, [](Settings& s) { s.time_format = "short"; }, kClock | kReadsLocale,
+         false, Regional::ShortTime},
         {"the battery", LineKind::Battery, [](Settings&) {}, kReadsPower, false, Regional::None},
         {"the user's own line", LineKind::Text, [](Settings& s) { s.text = "%S %Z"; }, 0, false, Regional::None},
         // A zone line's %Z is its own zone's, not the local one.
         {"a zone with seconds", LineKind::Zone2,
-         [](Settings& s) { s.zones[1] = "Tokyo Standard Time"; s.zone_formats[1] = "%H:%M:%S %Z"; }, kClock, true,
-         Regional::None},
-        {"a zone's default pattern", LineKind::Zone1, [](Settings& s) { s.zones[0] = "Tokyo Standard Time"; },
-         kClock, false, Regional::None},
+         [](Settings& s) {
+             s.zones[1] = "Tokyo Standard Time";
+             s.zone_formats[1] = "%H:%M:%S %Z";
+         },
+         kClock, true, Regional::None},
+        {"a zone's default pattern", LineKind::Zone1, [](Settings& s) { s.zones[0] = "Tokyo Standard Time"; }, kClock,
+         false, Regional::None},
     };
     for (const ReadsCase& k : cases) {
         SCOPED_TRACE(k.name);
@@ -359,7 +379,9 @@ TEST(StripModel, OnlyWhatAShownLineNeedsIsRead)
         unsigned reads;
     };
     const Case cases[] = {
-        {"the default lines: no zone", {LineKind::Date, LineKind::Time, LineKind::Battery}, "Time %H:%M:%S",
+        {"the default lines: no zone",
+         {LineKind::Date, LineKind::Time, LineKind::Battery},
+         "Time %H:%M:%S",
          kReadsClock | kReadsPower},
         {"no battery shown: no power", {LineKind::Date, LineKind::Time}, "Time %H:%M:%S", kReadsClock},
         {"a hidden time naming the zone", {LineKind::Date}, "%H %Z", kReadsClock},
@@ -391,16 +413,26 @@ TEST(StripModel, EachKindsTextIsMadeFromItsOwnReading)
         const char* texts;
     };
     const Case cases[] = {
-        {"zero-padded", at(2025, 5, 10, 9, 5, 3, 0), {true, 1, 100},
+        {"zero-padded",
+         at(2025, 5, 10, 9, 5, 3, 0),
+         {true, 1, 100},
          "Date 2025-05-10 | Time 09:05:03 | Battery 100% (Plugged In)"},
-        {"a leap day at midnight", at(2024, 2, 29, 0, 0, 0, 0), {true, 0, 7},
+        {"a leap day at midnight",
+         at(2024, 2, 29, 0, 0, 0, 0),
+         {true, 0, 7},
          "Date 2024-02-29 | Time 00:00:00 | Battery 7% (On Battery)"},
-        {"the last second of a year", at(2026, 12, 31, 23, 59, 59, 0), {true, 2, 50},
+        {"the last second of a year",
+         at(2026, 12, 31, 23, 59, 59, 0),
+         {true, 2, 50},
          "Date 2026-12-31 | Time 23:59:59 | Battery 50% (Unknown)"},
         // The platform never reports 101-254; they print as they are.
-        {"a charge out of range", at(2000, 1, 1, 13, 0, 0, 0), {true, 128, 254},
+        {"a charge out of range",
+         at(2000, 1, 1, 13, 0, 0, 0),
+         {true, 128, 254},
          "Date 2000-01-01 | Time 13:00:00 | Battery 254% (Unknown)"},
-        {"the clock unreadable: date and time kept", ClockReading{}, {true, 1, 101},
+        {"the clock unreadable: date and time kept",
+         ClockReading{},
+         {true, 1, 101},
          "Date 2000-01-01 | Time 13:00:00 | Battery 101% (Plugged In)"},
     };
     StripModel m;

@@ -8,7 +8,6 @@
 
 #include <string>
 
-
 TEST(TextEncoding, EachEncodingDecodesToTheSameTextAndEncodesBackToTheSameBytes)
 {
     // "[text]\r\ntext = März 月 😀\r\n" with a byte-order mark in each form.
@@ -26,12 +25,24 @@ TEST(TextEncoding, EachEncodingDecodesToTheSameTextAndEncodesBackToTheSameBytes)
         {"UTF-16 LE", utf16(wide, false), TextEncoding::Utf16Le, utf8},
         {"UTF-16 BE", utf16(wide, true), TextEncoding::Utf16Be, utf8},
         {"UTF-16 LE, only the mark", utf16(u"\uFEFF", false), TextEncoding::Utf16Le, "\xEF\xBB\xBF"},
-        {"UTF-8, malformed bytes kept as they are", "k = Gr\xF6\xDF" "e", TextEncoding::Utf8, "k = Gr\xF6\xDF" "e"},
+        {"UTF-8, malformed bytes kept as they are",
+         "k = Gr\xF6\xDF"
+         "e",
+         TextEncoding::Utf8,
+         "k = Gr\xF6\xDF"
+         "e"},
         // Half a pair, high or low, anywhere: a form no UTF-8 check takes.
-        {"UTF-16 LE, a lone high surrogate", utf16(u"\uFEFFa\xD800" "b", false), TextEncoding::Utf16Le,
-         "\xEF\xBB\xBF" "a\xED\xA0\x80" "b"},
+        {"UTF-16 LE, a lone high surrogate",
+         utf16(u"\uFEFFa\xD800"
+               "b",
+               false),
+         TextEncoding::Utf16Le,
+         "\xEF\xBB\xBF"
+         "a\xED\xA0\x80"
+         "b"},
         {"UTF-16 BE, a lone low surrogate last", utf16(u"\uFEFFa\xDFFF", true), TextEncoding::Utf16Be,
-         "\xEF\xBB\xBF" "a\xED\xBF\xBF"},
+         "\xEF\xBB\xBF"
+         "a\xED\xBF\xBF"},
         {"UTF-16 LE, a low before a high", utf16(u"\uFEFF\xDC00\xD800", false), TextEncoding::Utf16Le,
          "\xEF\xBB\xBF\xED\xB0\x80\xED\xA0\x80"},
     };
@@ -61,7 +72,8 @@ TEST(TextEncoding, BytesThatAreNotTextAreReportedAndNotWrittenBack)
     const Case cases[] = {
         {"a file of NUL bytes", std::string(8, '\0'), std::string(8, '\0'), nul},
         {"UTF-16 without a mark", utf16(u"k=1", false), utf16(u"k=1", false), nul},
-        {"UTF-16 with a NUL character", utf16(std::u16string(u"\uFEFFk=\u0000", 4), false), std::string("\xEF\xBB\xBFk=\0", 6), nul},
+        {"UTF-16 with a NUL character", utf16(std::u16string(u"\uFEFFk=\u0000", 4), false),
+         std::string("\xEF\xBB\xBFk=\0", 6), nul},
         // FF FE 00 00 starts UTF-32 LE, which Brindlow does not read.
         {"UTF-32 LE", std::string("\xFF\xFE\0\0k\0\0\0", 8), std::string("\xEF\xBB\xBF\0k\0", 6), nul},
         {"UTF-16 LE, an odd byte at the end", utf16(u"\uFEFFk=1", false) + "\n", "\xEF\xBB\xBFk=1", odd},

@@ -24,10 +24,7 @@ void enter_workdir(const std::string& name, const std::vector<unsigned char>* ic
     ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
 }
 
-std::vector<unsigned char> shipped_icon()
-{
-    return read_whole_file(source_path("icon.ico"));
-}
+std::vector<unsigned char> shipped_icon() { return read_whole_file(source_path("icon.ico")); }
 
 void click(HWND tray_window, UINT mouse_message)
 {
@@ -69,8 +66,9 @@ void with_menu(TrayIcon& tray, ModalDriver& driver, ModalDriver::MenuHandler han
     });
     click(tray.hwnd, WM_LBUTTONUP);
     ASSERT_TRUE(pump_until([&] { return handled; }, 5000)) << "the menu did not open";
-    ASSERT_TRUE(pump_until([] { return FindWindowA("#32768", nullptr) == nullptr ||
-                                       !IsWindowVisible(FindWindowA("#32768", nullptr)); }, 5000));
+    ASSERT_TRUE(pump_until(
+        [] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); },
+        5000));
     EXPECT_EQ(driver.menus_seen, before + 1);
 }
 
@@ -204,10 +202,13 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
 TEST_F(Tray, ALeftOrRightButtonReleaseOpensTheMenu)
 {
     ModalDriver driver;
-    struct Case { UINT message; int menus; };
+    struct Case {
+        UINT message;
+        int menus;
+    };
     const Case cases[] = {
-        {WM_RBUTTONUP, 1}, {WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0},
-        {WM_LBUTTONUP, 1},
+        {WM_RBUTTONUP, 1},   {WM_MOUSEMOVE, 0},     {WM_LBUTTONDOWN, 0},
+        {WM_RBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0}, {WM_LBUTTONUP, 1},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.message);
@@ -234,7 +235,10 @@ TEST_F(Tray, HideTogglesTheOverlayAndTheCheckMarkFollows)
 {
     ModalDriver driver;
     ASSERT_TRUE(IsWindowVisible(window.strip.hwnd));
-    struct Step { bool checked_before; bool visible_after; };
+    struct Step {
+        bool checked_before;
+        bool visible_after;
+    };
     const Step steps[] = {{false, false}, {true, true}, {false, false}, {true, true}};
     for (const Step& s : steps) {
         bool checked = !s.checked_before;
@@ -344,12 +348,13 @@ TEST_F(Tray, CheckForUpdatesOpensTheUpdatePageInTheBrowser)
     const std::string log = BRINDLOW_BROWSER_LOG;
     DeleteFileA(log.c_str());
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0,
-                              KEY_READ | KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     char previous[1024] = {};
     DWORD previous_size = sizeof previous;
-    const bool had_previous = RegQueryValueExA(key, "Browsers", nullptr, nullptr,
-                                               reinterpret_cast<BYTE*>(previous), &previous_size) == ERROR_SUCCESS;
+    const bool had_previous = RegQueryValueExA(key, "Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
+                                               &previous_size) == ERROR_SUCCESS;
     const std::string stub = BRINDLOW_BROWSER_STUB;
     RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(stub.c_str()),
                    static_cast<DWORD>(stub.size() + 1));
@@ -357,11 +362,13 @@ TEST_F(Tray, CheckForUpdatesOpensTheUpdatePageInTheBrowser)
     ModalDriver driver;
     with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 2); });
     std::string opened;
-    pump_until([&] {
-        const std::vector<unsigned char> bytes = read_whole_file(log);
-        opened.assign(bytes.begin(), bytes.end());
-        return opened.find('\n') != std::string::npos;
-    }, 20000);
+    pump_until(
+        [&] {
+            const std::vector<unsigned char> bytes = read_whole_file(log);
+            opened.assign(bytes.begin(), bytes.end());
+            return opened.find('\n') != std::string::npos;
+        },
+        20000);
 
     if (had_previous) {
         RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous), previous_size);
@@ -430,7 +437,10 @@ TEST(TrayInitFailure, UnusableIconFileFailsWithoutMenuAndDestroyIsSafe)
     const std::string text = "not an icon\n";
     const std::vector<unsigned char> empty;
     const std::vector<unsigned char> not_icon(text.begin(), text.end());
-    struct Case { const char* name; const std::vector<unsigned char>* bytes; };
+    struct Case {
+        const char* name;
+        const std::vector<unsigned char>* bytes;
+    };
     const Case cases[] = {{"missing", nullptr}, {"empty", &empty}, {"not-an-icon", &not_icon}};
     ModalDriver driver;
     for (const Case& k : cases) {
@@ -563,10 +573,12 @@ TEST_F(Tray, SettingsWritesTheCommentedFileFirstAndOpensIt)
     EXPECT_NE(text.find("[lines]\r\n"), std::string::npos);
     // The shell opens it in the editor for .ini files.
     bool editor = false;
-    pump_until([&] {
-        EnumWindows(close_editor, reinterpret_cast<LPARAM>(&editor));
-        return editor;
-    }, 10000);
+    pump_until(
+        [&] {
+            EnumWindows(close_editor, reinterpret_cast<LPARAM>(&editor));
+            return editor;
+        },
+        10000);
     EXPECT_TRUE(editor);
     Sleep(500);
     DeleteFileA(path.c_str());

@@ -21,16 +21,18 @@ TEST(Utf8, MalformedSequencesAreOneBadByteEachAndNeverReadPastTheEnd)
         {"", true, 0},
         {"M\xC3\xA4rz", true, 4},
         {"\xE6\x9C\x88", true, 1},
-        {"\xF0\x9F\x98\x80", true, 1},   // U+1F600
-        {"\xEF\xBF\xBD", true, 1},       // U+FFFD itself
-        {"\xC3", false, 1},              // cut short at the end
+        {"\xF0\x9F\x98\x80", true, 1}, // U+1F600
+        {"\xEF\xBF\xBD", true, 1}, // U+FFFD itself
+        {"\xC3", false, 1}, // cut short at the end
         {"\xE6\x9C", false, 2},
-        {"\xC0\xAF", false, 2},          // an overlong '/'
-        {"\xE0\x80\xAF", false, 3},      // another
-        {"\xED\xA0\x80", false, 3},      // a surrogate
-        {"\xF4\x90\x80\x80", false, 4},  // beyond U+10FFFF
-        {"\x80" "abc", false, 4},        // a lone continuation byte
-        {"\xF6\xDF", false, 2},          // Latin-1 "öß"
+        {"\xC0\xAF", false, 2}, // an overlong '/'
+        {"\xE0\x80\xAF", false, 3}, // another
+        {"\xED\xA0\x80", false, 3}, // a surrogate
+        {"\xF4\x90\x80\x80", false, 4}, // beyond U+10FFFF
+        {"\x80"
+         "abc",
+         false, 4}, // a lone continuation byte
+        {"\xF6\xDF", false, 2}, // Latin-1 "öß"
     };
     for (const Case& c : cases) {
         EXPECT_EQ(utf8_valid(c.text), c.valid) << c.text;
@@ -45,7 +47,6 @@ TEST(Utf8, MalformedSequencesAreOneBadByteEachAndNeverReadPastTheEnd)
     EXPECT_FALSE(printable_utf8("\xC2\x9B")); // C1 control
     EXPECT_TRUE(printable_utf8("\xC2\xA0\xE6\x9C\x88"));
 }
-
 
 TEST(Utf8, ASettingsFileSavedAsUnicodeReadsAsUtf8EitherWayRound)
 {
@@ -70,10 +71,12 @@ TEST(Utf8, HalfACharacterALoneSurrogateAndNulBytesAreReported)
     const std::string half = "not UTF-16: its last byte is half a character (save the file as UTF-8)";
     const std::string nul = "holds NUL bytes, not text (save the file as UTF-8)";
     const Case cases[] = {
-        {"an odd byte at the end, the rest applies", utf16(u"\uFEFF[lines]\r\ntext = hi", false) + "!", "hi",
-         {half}},
-        {"a lone surrogate in a value, big-endian", utf16(u"\uFEFF[overlay]\r\ncorner = top-right\r\n[lines]\r\n"
-                                                         u"text = a\xD83D" "b\r\n", true),
+        {"an odd byte at the end, the rest applies", utf16(u"\uFEFF[lines]\r\ntext = hi", false) + "!", "hi", {half}},
+        {"a lone surrogate in a value, big-endian",
+         utf16(u"\uFEFF[overlay]\r\ncorner = top-right\r\n[lines]\r\n"
+               u"text = a\xD83D"
+               "b\r\n",
+               true),
          "",
          {"[lines] text = a???b: not UTF-16: half of a surrogate pair (type the character again); use a line of "
           "your own, at most 100 characters in any script, shown where show lists text"}},
@@ -89,7 +92,8 @@ TEST(Utf8, HalfACharacterALoneSurrogateAndNulBytesAreReported)
             EXPECT_EQ(load.problems[i], c.problems[i]);
         }
     }
-    EXPECT_EQ(parse_settings(utf16(u"\uFEFF[lines]\r\ntext = a\xD83D" "b\r\n[overlay]\r\ncorner = top-right\r\n",
+    EXPECT_EQ(parse_settings(utf16(u"\uFEFF[lines]\r\ntext = a\xD83D"
+                                   "b\r\n[overlay]\r\ncorner = top-right\r\n",
                                    false))
                   .settings.corner,
               Corner::TopRight)

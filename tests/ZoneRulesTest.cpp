@@ -17,8 +17,8 @@ const ZoneRules kTokyo{-540, 0, -60, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
 std::string shown(const std::tm& t)
 {
     char text[40];
-    (void)std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d%s", t.tm_year + 1900, t.tm_mon + 1,
-                        t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_isdst ? " DST" : "");
+    (void)std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d%s", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                        t.tm_hour, t.tm_min, t.tm_sec, t.tm_isdst ? " DST" : "");
     return text;
 }
 

@@ -81,8 +81,7 @@ inline int render_atlas(const std::vector<unsigned char>& ttf, int cell, Rendere
                     ++out->clipped;
                     continue;
                 }
-                unsigned char* p =
-                    &out->rgba[((static_cast<std::size_t>(cell_y + py) * out->width) + cell_x + px) * 4];
+                unsigned char* p = &out->rgba[((static_cast<std::size_t>(cell_y + py) * out->width) + cell_x + px) * 4];
                 p[0] = p[1] = p[2] = 255;
                 p[3] = a;
             }

@@ -47,7 +47,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make_atlas: cannot write %s\n", argv[2]);
         return 1;
     }
-    std::printf("make_atlas: wrote %s (%d-pixel cells, %d x %d, scale %.4f, baseline %d)\n", argv[2], cell,
-                atlas.width, atlas.height, atlas.scale, atlas.baseline);
+    std::printf("make_atlas: wrote %s (%d-pixel cells, %d x %d, scale %.4f, baseline %d)\n", argv[2], cell, atlas.width,
+                atlas.height, atlas.scale, atlas.baseline);
     return 0;
 }

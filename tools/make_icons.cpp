@@ -23,8 +23,7 @@ namespace {
 struct Image {
     int size;
     std::vector<float> r, g, b, a; // straight (not premultiplied) colour, 0-1
-    explicit Image(int s)
-        : size(s), r(s * s, 0.0f), g(s * s, 0.0f), b(s * s, 0.0f), a(s * s, 0.0f) {}
+    explicit Image(int s) : size(s), r(s * s, 0.0f), g(s * s, 0.0f), b(s * s, 0.0f), a(s * s, 0.0f) {}
 
     // Paints a colour over the pixel with the given coverage.
     void paint(int x, int y, float cr, float cg, float cb, float coverage)

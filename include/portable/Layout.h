@@ -24,8 +24,8 @@ struct MonitorArea {
 };
 
 struct StripLayout {
-    Rect window;                  // in screen coordinates
-    std::vector<int> line_x;      // each shown line's top-left corner, in the strip
+    Rect window; // in screen coordinates
+    std::vector<int> line_x; // each shown line's top-left corner, in the strip
     std::vector<int> line_y;
     bool monitor_missing = false; // the chosen monitor is not there: the primary was used
     // The offsets used, when the settings' would have put part of the strip
@@ -78,7 +78,7 @@ struct Placement {
     int x;
     int y;
     int monitor; // 0: the primary; 1, 2, ...: in the order Windows enumerates them
-    bool exact;  // every line lands on the pixel where it was dropped
+    bool exact; // every line lands on the pixel where it was dropped
 };
 // `s` are the settings in force and `line_widths` the lines as they were
 // laid out (as for layout_strip_widths), which put the lines in the strip.

@@ -26,19 +26,19 @@ struct Settings {
     unsigned int shadow; // 0xRRGGBB
     bool shadow_shown;
     int scale_halves; // the text scale in halves: 2 (1), 3 (1.5), 4 (2) or 6 (3)
-    bool scale_auto;  // follow the monitor's DPI instead
+    bool scale_auto; // follow the monitor's DPI instead
     std::vector<LineKind> lines; // top to bottom
     std::string date_format; // a time pattern, or kRegionalShort / kRegionalLong
     std::string time_format;
     bool hide_over_fullscreen;
     std::string battery_format; // fields in braces: {percent} {source} {state} {left} {saver}
-    int low_battery;            // 0: off; 1-99: on battery at or below this, the low colour
-    unsigned int low_colour;    // 0xRRGGBB
-    std::string text;           // the user's own line, as it stands
-    std::array<std::string, kZones> zones;        // Windows time-zone names; empty: none
+    int low_battery; // 0: off; 1-99: on battery at or below this, the low colour
+    unsigned int low_colour; // 0xRRGGBB
+    std::string text; // the user's own line, as it stands
+    std::array<std::string, kZones> zones; // Windows time-zone names; empty: none
     std::array<std::string, kZones> zone_formats; // time patterns; empty: the zone's label and " %H:%M"
     std::string locale; // a locale name (de-DE) for names and short/long; empty: the user's
-    std::string font;   // an installed font family; empty: the bundled atlas
+    std::string font; // an installed font family; empty: the bundled atlas
 
     bool operator==(const Settings& o) const;
     bool operator!=(const Settings& o) const { return !(*this == o); }

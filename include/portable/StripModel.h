@@ -20,7 +20,7 @@ struct ClockReading {
     std::tm local{};
     int ms = 0;
     long long utc_seconds = 0; // the same instant, seconds since 1970
-    ZoneStamp zone;            // for %z and %Z; read only when a shown line names them
+    ZoneStamp zone; // for %z and %Z; read only when a shown line names them
     // By Regional: the short and long date, the time without and with
     // seconds, as Windows writes them. Filled only for the forms a shown line
     // asks for (see StripModel::wants); an empty one keeps its line's text.

@@ -11,7 +11,7 @@
 // drawn letter by letter it would be illegible.
 
 struct TextPiece {
-    std::string text;   // UTF-8, one character or a whole run
+    std::string text; // UTF-8, one character or a whole run
     char32_t first = 0; // its first character
     bool shaped = false; // true: drawn as one string
 };

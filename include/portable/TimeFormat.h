@@ -13,9 +13,9 @@
 
 // A locale's names, as UTF-8.
 struct LocaleNames {
-    std::array<std::string, 7> days;        // Sunday first, as tm_wday counts
+    std::array<std::string, 7> days; // Sunday first, as tm_wday counts
     std::array<std::string, 7> short_days;
-    std::array<std::string, 12> months;     // January first
+    std::array<std::string, 12> months; // January first
     std::array<std::string, 12> short_months;
     std::string am;
     std::string pm;

@@ -14,9 +14,9 @@
 // as a box.
 struct CachedGlyph {
     float u0 = 0, v0 = 0, u1 = 0, v1 = 0; // its ink in the texture
-    int left = 0;   // the ink's left edge from the pen
-    int top = 0;    // the ink's top from the cell's top
-    int width = 0;  // the ink's size; 0 for a space
+    int left = 0; // the ink's left edge from the pen
+    int top = 0; // the ink's top from the cell's top
+    int width = 0; // the ink's size; 0 for a space
     int height = 0;
     int advance = 0; // pixels to the next pen position
     bool missing = false; // no installed font has it: drawn as a box
@@ -30,10 +30,10 @@ public:
     static constexpr const char* kBundledFamily = "Fira Code";
     static constexpr const char* kBundledFile = "res/FiraCode-Regular.ttf";
 
-    int cell = 0;           // the atlas's square, in pixels
-    std::string family;     // the user's family, or empty: the bundled font
+    int cell = 0; // the atlas's square, in pixels
+    std::string family; // the user's family, or empty: the bundled font
     unsigned int texture = 0;
-    int texture_size = 0;   // its side; 0 until a glyph is first needed
+    int texture_size = 0; // its side; 0 until a glyph is first needed
     std::map<char32_t, CachedGlyph> glyphs;
     std::map<std::string, CachedGlyph> runs; // shaped as a whole (see TextRuns.h)
     // Bumped whenever the texture is cleared: glyphs looked up before it
@@ -60,12 +60,12 @@ private:
     HBITMAP bitmap = nullptr;
     HGDIOBJ old_bitmap = nullptr;
     unsigned char* bits = nullptr; // the bitmap's BGRA pixels, top row first
-    int canvas_width = 0;          // the bitmap's size: three cells tall,
-    int canvas_height = 0;         // as wide as the widest run drawn yet
+    int canvas_width = 0; // the bitmap's size: three cells tall,
+    int canvas_height = 0; // as wide as the widest run drawn yet
     std::vector<std::wstring> families; // in the order they are tried
-    std::vector<HFONT> fonts;           // made on first use, one per family
-    bool all_families = false;          // every installed family added
-    std::size_t last_fallback = 0;      // the family the last fallback came from
+    std::vector<HFONT> fonts; // made on first use, one per family
+    bool all_families = false; // every installed family added
+    std::size_t last_fallback = 0; // the family the last fallback came from
     int pen_x = 0, pen_y = 0, row_height = 0; // where the next glyph goes
 
     HFONT font_at(std::size_t index);

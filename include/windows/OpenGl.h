@@ -8,12 +8,13 @@
 // resolved by the loader before main() runs and looked for in the program's
 // own folder first (it is not one of Windows' KnownDLLs), where anyone who can
 // write to that folder could plant a copy that runs inside the program.
-#define BRINDLOW_GL_FUNCTIONS(X)                                                                  \
-    X(glBegin) X(glBindTexture) X(glBlendFunc) X(glClear) X(glClearColor) X(glColor3f)          \
-    X(glDeleteTextures) X(glEnable) X(glEnd) X(glGenTextures) X(glLoadIdentity) X(glMatrixMode)  \
-    X(glOrtho) X(glTexCoord2f) X(glTexEnvi) X(glTexImage2D) X(glTexParameteri) X(glTexSubImage2D) \
-    X(glVertex2f)                                                                                \
-    X(glViewport) X(wglCreateContext) X(wglDeleteContext) X(wglMakeCurrent)
+// clang-format off
+#define BRINDLOW_GL_FUNCTIONS(X) \
+    X(glBegin) X(glBindTexture) X(glBlendFunc) X(glClear) X(glClearColor) X(glColor3f) X(glDeleteTextures) \
+    X(glEnable) X(glEnd) X(glGenTextures) X(glLoadIdentity) X(glMatrixMode) X(glOrtho) X(glTexCoord2f) \
+    X(glTexEnvi) X(glTexImage2D) X(glTexParameteri) X(glTexSubImage2D) X(glVertex2f) X(glViewport) \
+    X(wglCreateContext) X(wglDeleteContext) X(wglMakeCurrent)
+// clang-format on
 
 class OpenGl {
 public:

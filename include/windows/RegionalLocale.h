@@ -11,8 +11,8 @@
 // change of locale; the short and long forms are Windows' own text.
 class RegionalLocale {
 public:
-    std::string name;      // the locale in force; empty: the user's own
-    bool known = true;     // false: the one asked for is unknown, the user's is used
+    std::string name; // the locale in force; empty: the user's own
+    bool known = true; // false: the one asked for is unknown, the user's is used
     LocaleNames names = english_names();
 
     // Takes a locale name ("" for the user's) and reads its names; -1 when

@@ -50,8 +50,8 @@ public:
     };
 
     std::string folders[kFolders]; // working directory, program folder (empty if the same), %APPDATA%\Brindlow
-    std::string appdata;       // watched for Brindlow's folder coming, going or being replaced
-    std::string path;          // the file the last load read; empty when none was found
+    std::string appdata; // watched for Brindlow's folder coming, going or being replaced
+    std::string path; // the file the last load read; empty when none was found
     HANDLE watches[kFolders] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     bool changed = false;
     DWORD settle_until = 0;

@@ -23,6 +23,6 @@ public:
     // -1 with *why saying what failed (a file over kMaxSettingsBytes, one
     // that cannot be written back in its own encoding, one that kept
     // changing); the file is then as it was.
-    int set_key(const std::string& target, const std::string& section, const std::string& key,
-                const std::string& value, bool remove, std::string* why);
+    int set_key(const std::string& target, const std::string& section, const std::string& key, const std::string& value,
+                bool remove, std::string* why);
 };

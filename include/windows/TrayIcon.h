@@ -32,14 +32,14 @@ public:
     HWND hwnd = nullptr;
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
-    const Settings* settings = nullptr;    // not owned: the settings as the file says them, for the menu
-    HWND strip_window = nullptr;           // the strip: hidden, shown, moved and closed
+    const Settings* settings = nullptr; // not owned: the settings as the file says them, for the menu
+    HWND strip_window = nullptr; // the strip: hidden, shown, moved and closed
     // Told when the menu wrote one key of the settings file ("corner",
     // "scale", "show", "colour", "shadow", "hide_over_fullscreen"), with the
     // settings as the file says them now: the strip applies that key at once.
     std::function<void(const Settings& now, const std::string& key)> setting_written;
-    const bool* strip_moving = nullptr;    // not owned: while true, "Move..." reads "Done"
-    std::string icon_looked_in;            // the folders searched for icon.ico, for a report
+    const bool* strip_moving = nullptr; // not owned: while true, "Move..." reads "Done"
+    std::string icon_looked_in; // the folders searched for icon.ico, for a report
 
     // 0, or -1 when "icon.ico" (in the working directory, else beside the
     // program) cannot be loaded: then neither the notification icon nor the

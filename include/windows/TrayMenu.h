@@ -20,9 +20,9 @@ public:
     static constexpr UINT kCmdSettings = 10005;
     static constexpr UINT kCmdStartWithWindows = 10006;
     // Settings from the menu, each one key of the settings file.
-    static constexpr UINT kCmdCornerFirst = 10007;  // top-left, top-right, bottom-left, bottom-right
+    static constexpr UINT kCmdCornerFirst = 10007; // top-left, top-right, bottom-left, bottom-right
     static constexpr UINT kCmdMove = 10011;
-    static constexpr UINT kCmdScaleFirst = 10012;   // 1, 1.5, 2, 3, auto
+    static constexpr UINT kCmdScaleFirst = 10012; // 1, 1.5, 2, 3, auto
     static constexpr UINT kCmdTextColour = 10020;
     static constexpr UINT kCmdShadowColour = 10021;
     static constexpr UINT kCmdHideOverFullscreen = 10022;

@@ -85,10 +85,7 @@ Found find_key(const std::vector<IniLine>& lines, const std::string& section, co
 }
 
 // The line ending the text already uses, for lines it did not have.
-std::string line_end(const std::string& text)
-{
-    return text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-}
+std::string line_end(const std::string& text) { return text.find("\r\n") != std::string::npos ? "\r\n" : "\n"; }
 
 // The ending for a last line followed by a new one: a lone CR, which ended
 // it only because nothing came after, becomes CR LF.

@@ -4,21 +4,21 @@
 
 namespace {
 // Every length at scale 1, scaled: the halves keep 1.5 exact.
-int scaled(int length, int halves)
-{
-    return length * halves / 2;
-}
+int scaled(int length, int halves) { return length * halves / 2; }
 
 // The span of a line's glyph squares: each a glyph wide, one advance apart.
 int text_width(std::size_t length, int halves)
 {
-    return length == 0 ? 0 : scaled(kGlyphAdvance, halves) * (static_cast<int>(length) - 1) + scaled(kGlyphSize, halves);
+    return length == 0 ? 0
+                       : scaled(kGlyphAdvance, halves) * (static_cast<int>(length) - 1) + scaled(kGlyphSize, halves);
 }
 }
 
 int scale_halves_for_dpi(int dpi)
 {
-    const struct { int dpi, halves; } steps[] = {{288, 6}, {192, 4}, {144, 3}};
+    const struct {
+        int dpi, halves;
+    } steps[] = {{288, 6}, {192, 4}, {144, 3}};
     for (const auto& step : steps) {
         if (dpi >= step.dpi) {
             return step.halves;

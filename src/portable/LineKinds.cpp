@@ -90,15 +90,9 @@ const std::array<LineKindRow, kLineKinds> kRows = {{
 }};
 }
 
-const std::array<LineKindRow, kLineKinds>& line_kinds()
-{
-    return kRows;
-}
+const std::array<LineKindRow, kLineKinds>& line_kinds() { return kRows; }
 
-const LineKindRow& line_kind(LineKind kind)
-{
-    return kRows[static_cast<std::size_t>(line_index(kind))];
-}
+const LineKindRow& line_kind(LineKind kind) { return kRows[static_cast<std::size_t>(line_index(kind))]; }
 
 bool line_kind_named(const std::string& name, LineKind* kind)
 {
@@ -111,10 +105,7 @@ bool line_kind_named(const std::string& name, LineKind* kind)
     return false;
 }
 
-LineKind zone_line(int zone)
-{
-    return static_cast<LineKind>(line_index(LineKind::Zone1) + zone);
-}
+LineKind zone_line(int zone) { return static_cast<LineKind>(line_index(LineKind::Zone1) + zone); }
 
 Regional line_regional(LineKind kind, const Settings& s)
 {

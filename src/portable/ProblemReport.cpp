@@ -10,10 +10,7 @@ constexpr std::size_t kShortestCut = 24;
 // problem cannot push all the others out.
 constexpr std::size_t kProblemMax = 110;
 
-bool continuation(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The largest cut at or below n that does not split a UTF-8 character.
 std::size_t boundary_at_or_below(const std::string& text, std::size_t n)

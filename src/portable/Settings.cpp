@@ -15,13 +15,12 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool Settings::operator==(const Settings& o) const
 {
-    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor &&
-           colour == o.colour && shadow == o.shadow && shadow_shown == o.shadow_shown &&
-           scale_halves == o.scale_halves && scale_auto == o.scale_auto && lines == o.lines &&
-           date_format == o.date_format && time_format == o.time_format &&
-           hide_over_fullscreen == o.hide_over_fullscreen && battery_format == o.battery_format &&
-           low_battery == o.low_battery && low_colour == o.low_colour && text == o.text &&
-           zones == o.zones && zone_formats == o.zone_formats && locale == o.locale && font == o.font;
+    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor && colour == o.colour &&
+           shadow == o.shadow && shadow_shown == o.shadow_shown && scale_halves == o.scale_halves &&
+           scale_auto == o.scale_auto && lines == o.lines && date_format == o.date_format &&
+           time_format == o.time_format && hide_over_fullscreen == o.hide_over_fullscreen &&
+           battery_format == o.battery_format && low_battery == o.low_battery && low_colour == o.low_colour &&
+           text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale && font == o.font;
 }
 
 Settings default_settings()
@@ -99,16 +98,14 @@ SettingsLoad parse_settings(const std::string& text)
         }
         std::sort(keys.begin(), keys.end());
         for (const std::string& key : keys) {
-            const bool known = std::any_of(table.begin(), table.end(), [&](const SettingsKey& k) {
-                return name == k.section && key == k.name;
-            });
+            const bool known = std::any_of(table.begin(), table.end(),
+                                           [&](const SettingsKey& k) { return name == k.section && key == k.name; });
             if (!known) {
                 found.emplace_back(line_of(body, name, key), unknown_key_problem(name, key));
             }
         }
     }
-    std::stable_sort(found.begin(), found.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& problem : found) {
         load.problems.push_back(std::move(problem.second));
     }

@@ -17,8 +17,7 @@ constexpr std::size_t kMaxFontFamily = 31;
 
 bool parse_int(const std::string& value, int lo, int hi, int* out)
 {
-    if (value.empty() || value.size() > 5 ||
-        value.find_first_not_of("0123456789") != std::string::npos) {
+    if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
     // At most five digits (checked above): no overflow, nothing left over.
@@ -30,10 +29,7 @@ bool parse_int(const std::string& value, int lo, int hi, int* out)
     return true;
 }
 
-bool parse_corner(const std::string& v, Settings& s)
-{
-    return parse_corner_word(v, &s.corner);
-}
+bool parse_corner(const std::string& v, Settings& s) { return parse_corner_word(v, &s.corner); }
 
 bool parse_x(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxOffset, &s.x); }
 bool parse_y(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxOffset, &s.y); }
@@ -147,7 +143,6 @@ bool parse_battery_format(const std::string& v, Settings& s)
 bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, 99, &s.low_battery); }
 bool parse_low_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.low_colour); }
 
-
 bool printable_ascii(const std::string& v, std::size_t longest)
 {
     return v.size() <= longest && std::all_of(v.begin(), v.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
@@ -189,17 +184,14 @@ bool parse_bool(const std::string& v, bool* out)
     return false;
 }
 
-bool parse_hide_over_fullscreen(const std::string& v, Settings& s)
-{
-    return parse_bool(v, &s.hide_over_fullscreen);
-}
+bool parse_hide_over_fullscreen(const std::string& v, Settings& s) { return parse_bool(v, &s.hide_over_fullscreen); }
 
 // Only the form of a name: whether Windows knows it is the Windows side's
 // to ask.
 bool parse_locale(const std::string& v, Settings& s)
 {
-    if (v.size() > kMaxLocaleName || v.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_") !=
-                                         std::string::npos) {
+    if (v.size() > kMaxLocaleName ||
+        v.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_") != std::string::npos) {
         return false;
     }
     s.locale = v;
@@ -232,8 +224,9 @@ std::string scales_accepted()
     std::string names, dpis;
     for (const ScaleWord& k : kScaleWords) {
         names += std::string(k.name) + ", ";
-        dpis += (dpis.empty() ? std::to_string(k.halves * kDpiPerHalf) + " gives " :
-                                ", " + std::to_string(k.halves * kDpiPerHalf) + " ") + k.name;
+        dpis += (dpis.empty() ? std::to_string(k.halves * kDpiPerHalf) + " gives "
+                              : ", " + std::to_string(k.halves * kDpiPerHalf) + " ") +
+                k.name;
     }
     return names + "or " + kScaleAutoWord + ": the monitor's DPI (" + dpis + "); a change to or from " +
            kScaleAutoWord + " takes effect at the next start";
@@ -258,14 +251,15 @@ const SettingsKey kKeys[] = {
     {"overlay", "corner", kCornerWords[0], either(kCornerWords, kCornerWordCount), parse_corner},
     {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x},
     {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y},
-    {"overlay", "area", "screen",
-     "screen, or work: measured from the monitor's work area, clear of the taskbar", parse_area},
+    {"overlay", "area", "screen", "screen, or work: measured from the monitor's work area, clear of the taskbar",
+     parse_area},
     {"overlay", "monitor", kPrimaryMonitorWord,
-     kPrimaryMonitorWord + std::string(", or 1, 2, ... in the order Windows enumerates the monitors"),
-     parse_monitor},
+     kPrimaryMonitorWord + std::string(", or 1, 2, ... in the order Windows enumerates the monitors"), parse_monitor},
     {"overlay", "hide_over_fullscreen", "false",
-     "true hides the strip while a full-screen program is in front on its monitor, or false", parse_hide_over_fullscreen},
-    {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)", parse_colour},
+     "true hides the strip while a full-screen program is in front on its monitor, or false",
+     parse_hide_over_fullscreen},
+    {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)",
+     parse_colour},
     {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow},
     {"text", "locale", "",
      "a locale name such as de-DE, fr-FR or ja-JP, for day and month names and for short and long; empty: "
@@ -275,8 +269,7 @@ const SettingsKey kKeys[] = {
      "an installed font family (Consolas, Segoe UI, ...), drawn at the exact size for the scale; empty: the "
      "bundled Fira Code",
      parse_font},
-    {"text", "scale", kScaleWords[0].name, scales_accepted(),
-     parse_scale},
+    {"text", "scale", kScaleWords[0].name, scales_accepted(), parse_scale},
     {"lines", "show", "date, time, battery", kShowAccepted.c_str(), parse_show},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
@@ -304,10 +297,7 @@ const SettingsKey kKeys[] = {
 };
 }
 
-SettingsKeys settings_keys()
-{
-    return SettingsKeys{kKeys, sizeof kKeys / sizeof kKeys[0]};
-}
+SettingsKeys settings_keys() { return SettingsKeys{kKeys, sizeof kKeys / sizeof kKeys[0]}; }
 
 std::vector<std::string> sections()
 {
@@ -326,7 +316,4 @@ bool takes_time_format(const SettingsKey& k)
            k.parse == parse_zone_format<1> || k.parse == parse_zone_format<2>;
 }
 
-bool takes_battery_format(const SettingsKey& k)
-{
-    return k.parse == parse_battery_format;
-}
+bool takes_battery_format(const SettingsKey& k) { return k.parse == parse_battery_format; }

@@ -9,10 +9,7 @@ static_assert(sizeof kCornerWords / sizeof kCornerWords[0] == kCornerWordCount, 
 static_assert(static_cast<int>(Corner::BottomRight) == kCornerWordCount - 1, "a name for every corner");
 static_assert(sizeof kScaleWords / sizeof kScaleWords[0] == kScaleWordCount, "every scale counted");
 
-const char* corner_word(Corner corner)
-{
-    return kCornerWords[static_cast<int>(corner)];
-}
+const char* corner_word(Corner corner) { return kCornerWords[static_cast<int>(corner)]; }
 
 bool parse_corner_word(const std::string& text, Corner* corner)
 {

@@ -31,10 +31,7 @@ const char* source_of(const PowerReading& p)
     return p.ac_line == kAcOffline ? "On Battery" : (p.ac_line == kAcOnline ? "Plugged In" : "Unknown");
 }
 
-bool flag(const PowerReading& p, unsigned char f)
-{
-    return p.flags != kFlagsUnknown && (p.flags & f) != 0;
-}
+bool flag(const PowerReading& p, unsigned char f) { return p.flags != kFlagsUnknown && (p.flags & f) != 0; }
 
 std::string state_of(const PowerReading& p)
 {
@@ -94,10 +91,7 @@ std::string tidy(const std::string& line)
 }
 }
 
-std::string battery_text(const PowerReading& power)
-{
-    return battery_text(power, "Battery {percent} ({source})");
-}
+std::string battery_text(const PowerReading& power) { return battery_text(power, "Battery {percent} ({source})"); }
 
 std::string battery_text(const PowerReading& power, const std::string& pattern)
 {
@@ -119,7 +113,7 @@ std::string battery_text(const PowerReading& power, const std::string& pattern)
         if (field == "percent") {
             out += percent;
         } else if (power.ok) {
-            out += field == "source" ? std::string(source_of(power))
+            out += field == "source"  ? std::string(source_of(power))
                    : field == "state" ? state_of(power)
                    : field == "left"  ? left_of(power)
                    : field == "saver" ? std::string(power.saver ? "Battery saver" : "")
@@ -139,10 +133,7 @@ bool battery_is_low(const PowerReading& power, int threshold)
     return under || flag(power, kFlagCritical);
 }
 
-bool format_has_seconds(const std::string& pattern)
-{
-    return format_uses(pattern, kSecondsConversions);
-}
+bool format_has_seconds(const std::string& pattern) { return format_uses(pattern, kSecondsConversions); }
 
 bool format_uses(const std::string& pattern, const char* conversions)
 {

@@ -19,9 +19,9 @@ struct ScriptRange {
 // Mongolian.
 constexpr int kIndicFirstScript = 16;
 constexpr ScriptRange kShaped[] = {
-    {0x0590, 0x05FF, 1}, {0xFB1D, 0xFB4F, 1}, {0x0600, 0x06FF, 2}, {0x0750, 0x077F, 2}, {0x08A0, 0x08FF, 2},
-    {0xFB50, 0xFDFF, 2}, {0xFE70, 0xFEFF, 2}, {0x0700, 0x074F, 3}, {0x0780, 0x07BF, 4}, {0x07C0, 0x07FF, 5},
-    {0x0800, 0x089F, 6}, {0x0E00, 0x0E7F, 7}, {0x0E80, 0x0EFF, 8}, {0x0F00, 0x0FFF, 9}, {0x1000, 0x109F, 10},
+    {0x0590, 0x05FF, 1},  {0xFB1D, 0xFB4F, 1},  {0x0600, 0x06FF, 2}, {0x0750, 0x077F, 2}, {0x08A0, 0x08FF, 2},
+    {0xFB50, 0xFDFF, 2},  {0xFE70, 0xFEFF, 2},  {0x0700, 0x074F, 3}, {0x0780, 0x07BF, 4}, {0x07C0, 0x07FF, 5},
+    {0x0800, 0x089F, 6},  {0x0E00, 0x0E7F, 7},  {0x0E80, 0x0EFF, 8}, {0x0F00, 0x0FFF, 9}, {0x1000, 0x109F, 10},
     {0x1780, 0x17FF, 11}, {0x1800, 0x18AF, 12},
 };
 constexpr Range kMarks[] = {
@@ -43,10 +43,7 @@ bool weak_or_neutral(char32_t cp)
 }
 
 // Marks and joiners: they belong to the letters around them.
-bool joins(char32_t cp)
-{
-    return combining_mark(cp) || cp == kZeroWidthJoiner || cp == kZeroWidthNonJoiner;
-}
+bool joins(char32_t cp) { return combining_mark(cp) || cp == kZeroWidthJoiner || cp == kZeroWidthNonJoiner; }
 }
 
 int shaping_script(char32_t cp)
@@ -64,10 +61,7 @@ int shaping_script(char32_t cp)
     return 0;
 }
 
-bool needs_shaping(char32_t cp)
-{
-    return shaping_script(cp) != 0;
-}
+bool needs_shaping(char32_t cp) { return shaping_script(cp) != 0; }
 
 bool combining_mark(char32_t cp)
 {

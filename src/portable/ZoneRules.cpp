@@ -44,16 +44,10 @@ Civil civil_from_days(long long z)
 }
 
 // Weekday of a day count from 1970-01-01 (a Thursday), 0 Sunday.
-int weekday(long long days)
-{
-    return static_cast<int>(((days % 7) + 7 + 4) % 7);
-}
+int weekday(long long days) { return static_cast<int>(((days % 7) + 7 + 4) % 7); }
 
 // Clock fields as the registry may hold them, held to their ranges.
-int within(int value, int lo, int hi)
-{
-    return value < lo ? lo : (value > hi ? hi : value);
-}
+int within(int value, int lo, int hi) { return value < lo ? lo : (value > hi ? hi : value); }
 
 bool has_daylight(const ZoneRules& r)
 {
@@ -91,15 +85,9 @@ long long offset_ms(const ZoneRules& r, bool daylight)
     return -static_cast<long long>(east) * kMsPerMinute;
 }
 
-long long floor_div(long long a, long long b)
-{
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
+long long floor_div(long long a, long long b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-long long year_of(long long ms)
-{
-    return civil_from_days(floor_div(ms, kMsPerDay)).year;
-}
+long long year_of(long long ms) { return civil_from_days(floor_div(ms, kMsPerDay)).year; }
 
 // The change's wall-clock moment in a year, as milliseconds on that clock;
 // hour 24 is the end of the day.
@@ -110,7 +98,8 @@ long long change_in(long long year, const ZoneDate& d)
     const long long first = days_from_civil(year, month, 1);
     long long day = first + (within(d.day_of_week, 0, 6) - weekday(first) + 7) % 7 + 7LL * (week - 1);
     if (week == kLastWeek) {
-        const long long next_month = month == 12 ? days_from_civil(year + 1, 1, 1) : days_from_civil(year, month + 1, 1);
+        const long long next_month =
+            month == 12 ? days_from_civil(year + 1, 1, 1) : days_from_civil(year, month + 1, 1);
         while (day >= next_month) {
             day -= 7;
         }
@@ -143,15 +132,16 @@ bool opens_in_daylight(const ZoneRules& r, long long year)
     if (!has_daylight(r)) {
         return false;
     }
-    return change_in(year, r.daylight_date) + offset_ms(r, false) > change_in(year, r.standard_date) + offset_ms(r, true);
+    return change_in(year, r.daylight_date) + offset_ms(r, false) >
+           change_in(year, r.standard_date) + offset_ms(r, true);
 }
 }
 
 ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules)
 {
     // Far beyond any calendar's use the instant is held, so that no sum overflows.
-    const long long seconds = utc_seconds < -kSecondsLimit ? -kSecondsLimit
-                                                           : (utc_seconds > kSecondsLimit ? kSecondsLimit : utc_seconds);
+    const long long seconds =
+        utc_seconds < -kSecondsLimit ? -kSecondsLimit : (utc_seconds > kSecondsLimit ? kSecondsLimit : utc_seconds);
     const long long t = seconds * kMsPerSecond;
     const long long utc_year = year_of(t);
     std::vector<Change> changes;
@@ -204,10 +194,7 @@ ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules)
     return z;
 }
 
-std::tm zone_local_time(long long utc_seconds, const ZoneRules& rules)
-{
-    return zone_time(utc_seconds, rules).local;
-}
+std::tm zone_local_time(long long utc_seconds, const ZoneRules& rules) { return zone_time(utc_seconds, rules).local; }
 
 std::string zone_label(const std::string& windows_name)
 {

@@ -25,10 +25,7 @@ constexpr std::size_t kMaxDecoderBlock = 64u * 1024u * 1024u;
 // DHT segment defined and then decodes with whatever its block held, reading
 // far outside the table's arrays. A zeroed table has no codes: it decodes
 // every code as symbol 0 and never indexes past anything.
-void* bounded_malloc(std::size_t size)
-{
-    return size <= kMaxDecoderBlock ? std::calloc(1, size) : nullptr;
-}
+void* bounded_malloc(std::size_t size) { return size <= kMaxDecoderBlock ? std::calloc(1, size) : nullptr; }
 
 // Like realloc, a refused block leaves the old one to the caller.
 void* bounded_realloc(void* block, std::size_t size)

@@ -2,21 +2,17 @@
 
 #include "resource.h"
 
-const char* aboutText =
-    "Brindlow\n"
-    "\n"
-    "Version 1.0.0\n"
-    "Written by the Brindlow developers\n"
-    "Copyright (C) 2026 the Brindlow developers. All rights reserved.";
+const char* aboutText = "Brindlow\n"
+                        "\n"
+                        "Version 1.0.0\n"
+                        "Written by the Brindlow developers\n"
+                        "Copyright (C) 2026 the Brindlow developers. All rights reserved.";
 
 namespace {
 constexpr const char* kCaption = "About Brindlow";
 }
 
-AboutWindow::AboutWindow(HWND owner_window)
-    : owner(owner_window)
-{
-}
+AboutWindow::AboutWindow(HWND owner_window) : owner(owner_window) {}
 
 void AboutWindow::show()
 {

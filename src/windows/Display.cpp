@@ -4,10 +4,7 @@
 
 #include "OpenGl.h"
 
-void Display::set_display_font(DisplayFont* f)
-{
-    font = f;
-}
+void Display::set_display_font(DisplayFont* f) { font = f; }
 
 void Display::set_position(int new_x, int new_y)
 {
@@ -15,15 +12,9 @@ void Display::set_position(int new_x, int new_y)
     y = new_y;
 }
 
-void Display::set_font_size(float size)
-{
-    font_size = size;
-}
+void Display::set_font_size(float size) { font_size = size; }
 
-void Display::set_font_spacing(float spacing)
-{
-    font_spacing = spacing;
-}
+void Display::set_font_spacing(float spacing) { font_spacing = spacing; }
 
 namespace {
 void set_colour(unsigned int rgb)

@@ -21,8 +21,8 @@ constexpr DWORD kNotifyForThisSession = 0;
 
 void CALLBACK on_window_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
 {
-    if (hwnd == nullptr || hwnd == g_strip || object != OBJID_WINDOW || child != CHILDID_SELF ||
-        g_strip == nullptr || g_event_pending) {
+    if (hwnd == nullptr || hwnd == g_strip || object != OBJID_WINDOW || child != CHILDID_SELF || g_strip == nullptr ||
+        g_event_pending) {
         return;
     }
     // Handled in the strip's loop, not here: an event the strip's own

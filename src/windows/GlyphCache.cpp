@@ -13,9 +13,13 @@ namespace {
 // one's own may hold, tried in this order before every other installed
 // family (a name Windows lacks costs one failed lookup).
 const wchar_t* const kFallbackFamilies[] = {
-    L"Segoe UI",        L"Arial",          L"Tahoma",          L"Microsoft YaHei", L"Yu Gothic UI",
-    L"Meiryo",          L"Malgun Gothic",  L"Microsoft JhengHei", L"SimSun",       L"Nirmala UI",
-    L"Leelawadee UI",   L"Ebrima",         L"Segoe UI Symbol", L"Arial Unicode MS",
+    L"Segoe UI",        L"Arial",
+    L"Tahoma",          L"Microsoft YaHei",
+    L"Yu Gothic UI",    L"Meiryo",
+    L"Malgun Gothic",   L"Microsoft JhengHei",
+    L"SimSun",          L"Nirmala UI",
+    L"Leelawadee UI",   L"Ebrima",
+    L"Segoe UI Symbol", L"Arial Unicode MS",
 };
 constexpr int kBytesPerPixel = 4;
 constexpr char32_t kLastBmp = 0xFFFF;
@@ -28,10 +32,7 @@ constexpr int kLargestTextureSize = 2048;
 
 // The em size that gives the atlas's Fira Code advance of half a cell:
 // 1950 units to the em, 1200 to the advance, so 13/16 of the cell.
-int em_pixels(int cell)
-{
-    return (cell * 13 + 8) / 16;
-}
+int em_pixels(int cell) { return (cell * 13 + 8) / 16; }
 
 int CALLBACK add_family(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM out)
 {

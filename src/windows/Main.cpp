@@ -150,9 +150,7 @@ int BRINDLOW_MAIN(int, char**)
     tray.settings_file = &settings_file;
     tray.settings = &window.file_settings;
     tray.strip_window = window.strip.hwnd;
-    tray.setting_written = [&window](const Settings& now, const std::string& key) {
-        window.setting_written(now, key);
-    };
+    tray.setting_written = [&window](const Settings& now, const std::string& key) { window.setting_written(now, key); };
     tray.strip_moving = &window.strip.moving;
     int code = 0;
     if (tray.init() >= 0) {

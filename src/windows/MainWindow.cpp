@@ -68,10 +68,7 @@ int MainWindow::init_displays()
     return apply_settings(model.settings);
 }
 
-Display* MainWindow::display_for(LineKind kind)
-{
-    return &displays[static_cast<std::size_t>(line_index(kind))];
-}
+Display* MainWindow::display_for(LineKind kind) { return &displays[static_cast<std::size_t>(line_index(kind))]; }
 
 void MainWindow::take(unsigned changed)
 {
@@ -260,8 +257,8 @@ int MainWindow::report()
     // The settings' problems name their file; a data file names itself.
     const bool about_settings = !problems.empty();
     problems.insert(problems.begin(), data_problems.begin(), data_problems.end());
-    const std::string file = settings_file != nullptr && !settings_file->path.empty() ? settings_file->path
-                                                                                        : std::string(kSettingsFileName);
+    const std::string file =
+        settings_file != nullptr && !settings_file->path.empty() ? settings_file->path : std::string(kSettingsFileName);
     const Balloon balloon =
         build_report(about_settings ? "Brindlow settings" : "Brindlow", about_settings ? file : "", problems);
     if (balloon.text == reported) {
@@ -338,10 +335,7 @@ int MainWindow::rescale()
     return 0;
 }
 
-int MainWindow::place()
-{
-    return place_on(enumerate_monitors());
-}
+int MainWindow::place() { return place_on(enumerate_monitors()); }
 
 int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {

@@ -24,7 +24,7 @@ int OpenGl::init()
     bool complete = true;
     // GetProcAddress answers FARPROC; the cast through void* is how a
     // function found by name gets its real type back.
-#define BRINDLOW_GL_FIND(name)                                                                     \
+#define BRINDLOW_GL_FIND(name)                                                                                   \
     found.name = reinterpret_cast<decltype(found.name)>(reinterpret_cast<void*>(GetProcAddress(loaded, #name))); \
     complete = complete && found.name != nullptr;
     BRINDLOW_GL_FUNCTIONS(BRINDLOW_GL_FIND)

@@ -15,8 +15,8 @@ const char* const kTransientClasses[] = {"#32768", "tooltips_class32", nullptr};
 // The shell's windows: they cover a monitor without being a program shown
 // full-screen, and the user is not "in" them. The last is Wine's own
 // notification area ("Wine System Tray") when X has none.
-const char* const kShellClasses[] = {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd",
-                                     "__winex11_standalone_tray", nullptr};
+const char* const kShellClasses[] = {
+    "Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd", "__winex11_standalone_tray", nullptr};
 
 // Whether the window's class is one of a null-terminated list.
 bool class_in(HWND w, const char* const* classes)
@@ -31,10 +31,7 @@ bool class_in(HWND w, const char* const* classes)
     return false;
 }
 
-bool is_shell(HWND w)
-{
-    return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses);
-}
+bool is_shell(HWND w) { return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses); }
 
 // The window the user was in: `given` if it is a visible window of a
 // program (not the shell's, not a tool window such as the strip), else the

@@ -61,8 +61,8 @@ int Renderer::resize(int width, int height)
 int Renderer::load_font(int halves, std::vector<std::string>* problems)
 {
     const int cell = kGlyphSize * halves / 2;
-    const std::string wanted = cell == kGlyphSize ? std::string(kAtlas24)
-                                                  : "res/fira-code-" + std::to_string(cell) + ".png";
+    const std::string wanted =
+        cell == kGlyphSize ? std::string(kAtlas24) : "res/fira-code-" + std::to_string(cell) + ".png";
     DataFolders data;
     data.init();
     font.free();

@@ -18,15 +18,9 @@ bool is_folder(const std::string& path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string file_in(const std::string& folder)
-{
-    return folder + "\\" + kSettingsFileName;
-}
+std::string file_in(const std::string& folder) { return folder + "\\" + kSettingsFileName; }
 
 // The file in the first folder that has one, in the order they win.
 std::string first_existing(const std::string* folders, int count)
@@ -352,8 +346,8 @@ std::string SettingsFile::edit_path()
     return fresh;
 }
 
-int SettingsFile::set_key(const std::string& section, const std::string& key, const std::string& value,
-                          bool remove, std::string* why)
+int SettingsFile::set_key(const std::string& section, const std::string& key, const std::string& value, bool remove,
+                          std::string* why)
 {
     const std::string target = edit_path();
     if (target.empty()) {

@@ -10,10 +10,7 @@
 
 namespace {
 // The system's reason for the last failure, as one line.
-std::string last_error_text()
-{
-    return reason_text(GetLastError());
-}
+std::string last_error_text() { return reason_text(GetLastError()); }
 
 // A file's size and last write time: what says it was saved again.
 struct FileStamp {
@@ -46,8 +43,8 @@ Read read_text(const std::string& path, std::string* text, FileStamp* stamp)
 {
     // Others may read, write, rename and delete it meanwhile, as they could
     // while Brindlow does not hold it: the stamp tells afterwards.
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) {
         return Read::Failed;
     }

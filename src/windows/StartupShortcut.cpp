@@ -84,14 +84,10 @@ bool StartupShortcut::same_file(const std::string& a, const std::string& b)
     }
     // File names compare as NTFS does: ordinal, ignoring case by Windows'
     // own upper-case table, not by the user's locale.
-    return CompareStringOrdinal(widen(canonical(a)).c_str(), -1, widen(canonical(b)).c_str(), -1, TRUE) ==
-           CSTR_EQUAL;
+    return CompareStringOrdinal(widen(canonical(a)).c_str(), -1, widen(canonical(b)).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-bool StartupShortcut::starts(const std::string& exe)
-{
-    return same_file(target(), exe);
-}
+bool StartupShortcut::starts(const std::string& exe) { return same_file(target(), exe); }
 
 bool StartupShortcut::starts_this_copy()
 {

@@ -59,8 +59,8 @@ PowerReading read_power_status()
     std::memcpy(bytes, &status, sizeof status);
     reading.saver = (bytes[kSystemStatusByte] & 1) != 0;
     // (DWORD)-1: Windows does not know.
-    reading.seconds_left = status.BatteryLifeTime == static_cast<DWORD>(-1) ? -1L
-                                                                             : static_cast<long>(status.BatteryLifeTime);
+    reading.seconds_left =
+        status.BatteryLifeTime == static_cast<DWORD>(-1) ? -1L : static_cast<long>(status.BatteryLifeTime);
     return reading;
 }
 
@@ -95,7 +95,8 @@ bool read_tzi(HKEY zones, const std::string& key, const char* value, ZoneRules* 
     auto date = [](const SYSTEMTIME& t) {
         return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
     };
-    *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date), date(tzi.daylight_date)};
+    *rules =
+        ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date), date(tzi.daylight_date)};
     return true;
 }
 }

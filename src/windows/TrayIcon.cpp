@@ -10,7 +10,6 @@
 
 #include <string>
 
-
 namespace {
 // Windows 7's flag; older headers lack it.
 #ifndef NIIF_RESPECT_QUIET_TIME
@@ -45,8 +44,8 @@ int TrayIcon::init()
 
     // An ordinary top-level window, never shown: unlike a message-only
     // window it receives the TaskbarCreated broadcast.
-    hwnd = CreateWindowExA(0, kClassName, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    hwnd = CreateWindowExA(0, kClassName, "", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                           nullptr, instance, nullptr);
     if (hwnd != nullptr) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
@@ -57,9 +56,9 @@ int TrayIcon::init()
     icon_looked_in = data.describe();
     const std::string icon_path = data.find(kIconFile);
     // No size asked for: the file's first image, which is its 16 x 16 one.
-    icon = icon_path.empty() ? nullptr
-                             : static_cast<HICON>(LoadImageA(instance, icon_path.c_str(), IMAGE_ICON, 0, 0,
-                                                             LR_LOADFROMFILE));
+    icon = icon_path.empty()
+               ? nullptr
+               : static_cast<HICON>(LoadImageA(instance, icon_path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
     if (icon == nullptr) {
         return -1;
     }
@@ -96,10 +95,7 @@ int TrayIcon::destroy()
     return 0;
 }
 
-int TrayIcon::notify(DWORD message)
-{
-    return Shell_NotifyIconA(message, &nid) ? 0 : -1;
-}
+int TrayIcon::notify(DWORD message) { return Shell_NotifyIconA(message, &nid) ? 0 : -1; }
 
 int TrayIcon::show_balloon(const std::string& title, const std::string& text)
 {

@@ -46,8 +46,7 @@ bool choose_colour(HWND owner, COLORREF* custom, unsigned int* rgb)
             return false;
         }
         const unsigned int chosen = (static_cast<unsigned int>(GetRValue(cc.rgbResult)) << 16) |
-                                    (static_cast<unsigned int>(GetGValue(cc.rgbResult)) << 8) |
-                                    GetBValue(cc.rgbResult);
+                                    (static_cast<unsigned int>(GetGValue(cc.rgbResult)) << 8) | GetBValue(cc.rgbResult);
         if (chosen != kKeyColourRgb) {
             *rgb = chosen;
             return true;
@@ -147,8 +146,9 @@ void TrayMenu::mark(const Settings& s)
         const std::string label = row.label(s);
         if (!label.empty()) {
             const bool shown = shows(s, row.kind);
-            AppendMenuA(lines, MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
-                                   (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
+            AppendMenuA(lines,
+                        MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
+                            (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
                         id, label.c_str());
         }
     }
@@ -168,8 +168,8 @@ UINT TrayMenu::track(HWND owner, int hidden, const Settings* settings, bool movi
                   MF_BYCOMMAND | (StartupShortcut::starts_this_copy() ? MF_CHECKED : MF_UNCHECKED));
     mark(settings != nullptr ? *settings : default_settings());
     ModifyMenuA(menu, kCmdMove, MF_BYCOMMAND | MF_STRING, kCmdMove, moving ? "Done" : "Move...");
-    const UINT command = static_cast<UINT>(TrackPopupMenu(
-        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
+    const UINT command =
+        static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
     // Forces a task switch to the owner so that the menu works the next time
     // it is opened, not only every other time.
     PostMessageA(owner, WM_NULL, 0, 0);

@@ -56,15 +56,9 @@ ModalDriver::~ModalDriver()
     g_driver = nullptr;
 }
 
-void ModalDriver::on_menu(MenuHandler handler)
-{
-    menu_handler = std::move(handler);
-}
+void ModalDriver::on_menu(MenuHandler handler) { menu_handler = std::move(handler); }
 
-void ModalDriver::on_box(BoxHandler handler)
-{
-    box_handler = std::move(handler);
-}
+void ModalDriver::on_box(BoxHandler handler) { box_handler = std::move(handler); }
 
 void CALLBACK ModalDriver::tick(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -120,8 +114,7 @@ std::vector<MenuItem> read_menu(HMENU menu)
         info.dwTypeData = text;
         info.cch = sizeof text;
         GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-        items.push_back(MenuItem{text, info.wID, (info.fType & MFT_SEPARATOR) != 0,
-                                 (info.fState & MFS_CHECKED) != 0});
+        items.push_back(MenuItem{text, info.wID, (info.fType & MFT_SEPARATOR) != 0, (info.fState & MFS_CHECKED) != 0});
     }
     return items;
 }
@@ -140,10 +133,7 @@ BoxText read_box(HWND box)
     return b;
 }
 
-void press_ok(HWND box)
-{
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-}
+void press_ok(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
 
 void choose_item(HWND menu_window, int n)
 {
@@ -153,10 +143,7 @@ void choose_item(HWND menu_window, int n)
     post_key(menu_window, VK_RETURN);
 }
 
-void dismiss_menu(HWND)
-{
-    EndMenu();
-}
+void dismiss_menu(HWND) { EndMenu(); }
 
 bool pump_until(const std::function<bool()>& done, DWORD ms)
 {

@@ -20,10 +20,7 @@
 #pragma GCC diagnostic pop
 #endif
 
-void PrintTo(const Rgb& c, std::ostream* os)
-{
-    *os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
+void PrintTo(const Rgb& c, std::ostream* os) { *os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
 
 namespace {
 void remove_tree(const std::string& dir)
@@ -183,10 +180,7 @@ int run_unix_shell(const std::string& command)
     return -1;
 }
 
-std::string source_path(const std::string& relative)
-{
-    return std::string(BRINDLOW_SOURCE_DIR) + "/" + relative;
-}
+std::string source_path(const std::string& relative) { return std::string(BRINDLOW_SOURCE_DIR) + "/" + relative; }
 
 Rgb read_pixel(int x, int y, int height)
 {
