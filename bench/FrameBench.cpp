@@ -93,10 +93,10 @@ void polling_pass(MainWindow& w)
 // also activated the strip), update the three lines, draw and swap.
 void old_full_frame(MainWindow& w)
 {
-    BringWindowToTop(w.strip.hwnd);
+    BringWindowToTop(w.view.strip.hwnd);
     update_lines(w);
     w.draw();
-    SwapBuffers(w.renderer.hdc);
+    SwapBuffers(w.view.renderer.hdc);
 }
 
 // Wall-clock times of each step of full frames, in microseconds.
@@ -113,14 +113,14 @@ FrameTimes time_full_frames(MainWindow& w, int count, bool raise)
         drain();
         const double t0 = now_us();
         if (raise) {
-            BringWindowToTop(w.strip.hwnd);
+            BringWindowToTop(w.view.strip.hwnd);
         }
         const double t1 = now_us();
         update_lines(w);
         const double t2 = now_us();
         w.draw();
         const double t3 = now_us();
-        SwapBuffers(w.renderer.hdc);
+        SwapBuffers(w.view.renderer.hdc);
         const double t4 = now_us();
         t.raise.push_back(t1 - t0);
         t.update.push_back(t2 - t1);
@@ -144,7 +144,7 @@ int frames(MainWindow& w, int count)
         glClearColor(0.03125f, 0.03125f, 0.03125f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         const double t1 = now_us();
-        SwapBuffers(w.renderer.hdc);
+        SwapBuffers(w.view.renderer.hdc);
         const double t2 = now_us();
         empty_clear.push_back(t1 - t0);
         empty_swap.push_back(t2 - t1);
@@ -161,13 +161,13 @@ int frames(MainWindow& w, int count)
     std::vector<double> quiet, on_top;
     while (static_cast<int>(quiet.size()) < count) {
         drain();
-        const unsigned long swaps = w.renderer.swap_count;
+        const unsigned long swaps = w.view.renderer.swap_count;
         const double t0 = now_us();
         polling_pass(w);
         const double t1 = now_us();
-        w.strip.keep_on_top();
+        w.view.strip.keep_on_top();
         const double t2 = now_us();
-        if (w.renderer.swap_count == swaps) {
+        if (w.view.renderer.swap_count == swaps) {
             quiet.push_back(t1 - t0);
             on_top.push_back(t2 - t1);
         }
@@ -188,8 +188,8 @@ int frames_by_scale(MainWindow& w, int count)
         Settings s = w.model.settings;
         s.scale_halves = halves;
         w.apply_settings(s);
-        if (!w.data_problems.empty()) {
-            std::fprintf(stderr, "FrameBench: %s\n", w.data_problems.front().c_str());
+        if (!w.view.data_problems.empty()) {
+            std::fprintf(stderr, "FrameBench: %s\n", w.view.data_problems.front().c_str());
             return 1;
         }
         const FrameTimes f = time_full_frames(w, count, false);
@@ -210,7 +210,7 @@ double frame_us(MainWindow& w)
 {
     const double start = now_us();
     w.draw();
-    w.renderer.swap();
+    w.view.renderer.swap();
     return now_us() - start;
 }
 
@@ -245,7 +245,7 @@ int glyphs(MainWindow& w, int count)
         std::vector<std::string> problems;
         const int firsts = std::max(1, count / 20);
         for (int i = 0; i < firsts; ++i) {
-            w.renderer.load_glyphs(halves, "", &problems);
+            w.view.renderer.load_glyphs(halves, "", &problems);
             first.push_back(frame_us(w));
         }
         for (int i = 0; i < count; ++i) {
@@ -256,11 +256,11 @@ int glyphs(MainWindow& w, int count)
                     median(cached) / median(ascii));
         s.text = cjk_date;
         w.apply_settings(s);
-        w.renderer.load_glyphs(halves, "", &problems);
+        w.view.renderer.load_glyphs(halves, "", &problems);
         (void)frame_us(w);
-        const int side = w.renderer.glyphs.texture_size;
+        const int side = w.view.renderer.glyphs.texture_size;
         std::printf("  scale %d  a long CJK date: %lu glyphs rendered; the cache's texture %d x %d RGBA, %d KB\n",
-                    halves / 2, w.renderer.glyphs.rendered, side, side, side * side * 4 / 1024);
+                    halves / 2, w.view.renderer.glyphs.rendered, side, side, side * side * 4 / 1024);
     }
     return 0;
 }
@@ -289,11 +289,11 @@ struct Lateness {
     std::vector<double> ms;
     void watch(MainWindow& w)
     {
-        last = w.display_for(LineKind::Time)->text;
-        w.on_swap = [this, &w] {
-            if (w.display_for(LineKind::Time)->text != last) {
+        last = w.view.display_for(LineKind::Time)->text;
+        w.view.on_swap = [this, &w] {
+            if (w.view.display_for(LineKind::Time)->text != last) {
                 ms.push_back(read_local_clock().ms);
-                last = w.display_for(LineKind::Time)->text;
+                last = w.view.display_for(LineKind::Time)->text;
             }
         };
     }
@@ -304,9 +304,9 @@ struct Lateness {
 void every_frame_pass(MainWindow& w)
 {
     old_full_frame(w);
-    ++w.renderer.swap_count;
-    if (w.on_swap) {
-        w.on_swap();
+    ++w.view.renderer.swap_count;
+    if (w.view.on_swap) {
+        w.view.on_swap();
     }
 }
 
@@ -334,7 +334,7 @@ void run_paced(MainWindow& w, void (*pass)(MainWindow&), unsigned long& passes)
 // how late each second showed.
 int steady(MainWindow& w, int seconds, const char* mode)
 {
-    HWND hwnd = w.strip.hwnd;
+    HWND hwnd = w.view.strip.hwnd;
     const bool every_frame = std::strcmp(mode, "every-frame") == 0;
     const bool polling = std::strcmp(mode, "polling") == 0;
     if (std::strcmp(mode, "minutes") == 0) {
@@ -353,7 +353,7 @@ int steady(MainWindow& w, int seconds, const char* mode)
     // for seconds under Wine without a window manager.
     double elapsed = 0.0, cpu = 0.0;
     unsigned long passes = 0, wakes = 0, swaps = 0;
-    const unsigned long swaps0 = w.renderer.swap_count, wakes0 = w.events.wakes;
+    const unsigned long swaps0 = w.view.renderer.swap_count, wakes0 = w.events.wakes;
     const double cpu0 = process_cpu_seconds();
     const double t0 = now_us();
     std::thread closer([&, hwnd, seconds] {
@@ -361,7 +361,7 @@ int steady(MainWindow& w, int seconds, const char* mode)
         elapsed = (now_us() - t0) / 1e6;
         cpu = process_cpu_seconds() - cpu0;
         wakes = every_frame || polling ? passes : w.events.wakes - wakes0;
-        swaps = w.renderer.swap_count - swaps0;
+        swaps = w.view.renderer.swap_count - swaps0;
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     });
     if (every_frame || polling) {
@@ -398,7 +398,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "FrameBench: the overlay window could not be created\n");
         return 1;
     }
-    if (w.renderer.font.load_from_file(argv[2], 24, 24, 19) != 0) {
+    if (w.view.renderer.font.load_from_file(argv[2], 24, 24, 19) != 0) {
         std::fprintf(stderr, "FrameBench: cannot load %s\n", argv[2]);
         return 1;
     }

@@ -5,6 +5,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/IniEdit.cpp
   src/portable/IniLines.cpp
   src/portable/FileBytes.cpp
+  src/portable/GlyphPixels.cpp
   src/portable/INIReader.cpp
   src/portable/Layout.cpp
   src/portable/LineKinds.cpp

@@ -59,22 +59,22 @@ class Overlay : public OverlayTest {};
 TEST_F(Overlay, IsTheNamedStripInTheTopLeftCorner)
 {
     char text[64] = {};
-    GetClassNameA(window.strip.hwnd, text, sizeof text);
+    GetClassNameA(window.view.strip.hwnd, text, sizeof text);
     EXPECT_STREQ(text, "MAINWINDOW_CLASSNAME");
-    GetWindowTextA(window.strip.hwnd, text, sizeof text);
+    GetWindowTextA(window.view.strip.hwnd, text, sizeof text);
     EXPECT_STREQ(text, "Brindlow");
     RECT r{};
-    GetWindowRect(window.strip.hwnd, &r);
+    GetWindowRect(window.view.strip.hwnd, &r);
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right, 600);
     EXPECT_EQ(r.bottom, 100);
     // Borderless: the client area is the whole window.
-    GetClientRect(window.strip.hwnd, &r);
+    GetClientRect(window.view.strip.hwnd, &r);
     EXPECT_EQ(r.right, 600);
     EXPECT_EQ(r.bottom, 100);
-    EXPECT_TRUE(IsWindowVisible(window.strip.hwnd));
-    EXPECT_EQ(FindWindowA("MAINWINDOW_CLASSNAME", nullptr), window.strip.hwnd);
+    EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
+    EXPECT_EQ(FindWindowA("MAINWINDOW_CLASSNAME", nullptr), window.view.strip.hwnd);
 }
 
 TEST_F(Overlay, ClicksFallThroughToTheWindowBelow)
@@ -93,27 +93,27 @@ TEST_F(Overlay, StaysAboveOrdinaryWindowsRaisedLater)
     SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(other);
     pump_for(100);
-    const int overlay_at = z_index(window.strip.hwnd);
+    const int overlay_at = z_index(window.view.strip.hwnd);
     const int other_at = z_index(other);
     ASSERT_GE(overlay_at, 0);
     ASSERT_GE(other_at, 0);
     EXPECT_LT(overlay_at, other_at);
-    EXPECT_NE(GetWindowLongA(window.strip.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_NE(GetWindowLongA(window.view.strip.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 }
 
 TEST_F(Overlay, HasNoTaskbarButton)
 {
     // The taskbar lists visible unowned windows unless they are tool windows
     // (and not marked as app windows).
-    const LONG ex = GetWindowLongA(window.strip.hwnd, GWL_EXSTYLE);
+    const LONG ex = GetWindowLongA(window.view.strip.hwnd, GWL_EXSTYLE);
     EXPECT_NE(ex & WS_EX_TOOLWINDOW, 0);
     EXPECT_EQ(ex & WS_EX_APPWINDOW, 0);
-    EXPECT_EQ(GetWindow(window.strip.hwnd, GW_OWNER), nullptr);
+    EXPECT_EQ(GetWindow(window.view.strip.hwnd, GW_OWNER), nullptr);
 }
 
 TEST_F(Overlay, FrameIsKeyColourExceptTheLines)
 {
-    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    ASSERT_EQ(window.view.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
     window.refresh();
     window.draw();
@@ -148,13 +148,13 @@ class OverlayRun : public OverlayTest, public ::testing::WithParamInterface<Quit
 
 TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
 {
-    ASSERT_EQ(window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
-    const unsigned int texture = window.renderer.font.texture;
+    ASSERT_EQ(window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+    const unsigned int texture = window.view.renderer.font.texture;
     ASSERT_TRUE(glIsTexture(texture));
     window.init_displays();
 
     const DWORD main_thread = GetCurrentThreadId();
-    HWND hwnd = window.strip.hwnd;
+    HWND hwnd = window.view.strip.hwnd;
     std::thread poster;
     switch (GetParam()) {
     case Quit::CloseBeforeRun: PostMessageA(hwnd, WM_CLOSE, 0, 0); break;
@@ -169,9 +169,9 @@ TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
         break;
     }
     // Empty before the loop: only a frame's update fills them again.
-    window.display_for(LineKind::Battery)->text.clear();
-    window.display_for(LineKind::Date)->text.clear();
-    window.display_for(LineKind::Time)->text.clear();
+    window.view.display_for(LineKind::Battery)->text.clear();
+    window.view.display_for(LineKind::Date)->text.clear();
+    window.view.display_for(LineKind::Time)->text.clear();
 
     EXPECT_EQ(window.run(), 0);
     if (poster.joinable()) {
@@ -179,9 +179,9 @@ TEST_P(OverlayRun, EndsAfterCompletingTheFrameAndReleasesTheWindow)
     }
 
     EXPECT_FALSE(window.running);
-    EXPECT_FALSE(window.display_for(LineKind::Battery)->text.empty());
-    EXPECT_FALSE(window.display_for(LineKind::Date)->text.empty());
-    EXPECT_FALSE(window.display_for(LineKind::Time)->text.empty());
+    EXPECT_FALSE(window.view.display_for(LineKind::Battery)->text.empty());
+    EXPECT_FALSE(window.view.display_for(LineKind::Date)->text.empty());
+    EXPECT_FALSE(window.view.display_for(LineKind::Time)->text.empty());
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_FALSE(glIsTexture(texture));
 }
@@ -208,8 +208,8 @@ TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 
     MainWindow window;
     EXPECT_EQ(window.init(), -1);
-    EXPECT_EQ(window.strip.hwnd, nullptr);
-    EXPECT_EQ(window.renderer.hglrc, nullptr);
+    EXPECT_EQ(window.view.strip.hwnd, nullptr);
+    EXPECT_EQ(window.view.renderer.hglrc, nullptr);
 }
 
 namespace {
@@ -228,7 +228,7 @@ protected:
     void SetUp() override
     {
         OverlayTest::SetUp();
-        ASSERT_EQ(window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+        ASSERT_EQ(window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
         window.init_displays();
         move_wine_tray_away();
     }
@@ -237,7 +237,7 @@ protected:
 
 TEST_F(Frames, SwapOnlyWhenALineChanges)
 {
-    HWND hwnd = window.strip.hwnd;
+    HWND hwnd = window.view.strip.hwnd;
     std::thread closer([hwnd] {
         Sleep(1500);
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
@@ -246,23 +246,23 @@ TEST_F(Frames, SwapOnlyWhenALineChanges)
     closer.join();
     // Some ninety passes: the first draws, then one for each second that
     // turned (and perhaps a repaint Windows asked for).
-    EXPECT_GE(window.renderer.swap_count, 2u);
-    EXPECT_LE(window.renderer.swap_count, 5u);
+    EXPECT_GE(window.view.renderer.swap_count, 2u);
+    EXPECT_LE(window.view.renderer.swap_count, 5u);
 }
 
 TEST_F(Frames, TheScreenTurnsWithTheSecondAndMatchesAFullRedraw)
 {
     std::vector<Rgb> before = shown_frame();
-    std::string time_before = window.display_for(LineKind::Time)->text;
+    std::string time_before = window.view.display_for(LineKind::Time)->text;
     int turns = 0;
     run_frames(window, 2200, [&] {
         const std::vector<Rgb> now = shown_frame();
-        if (window.display_for(LineKind::Time)->text != time_before) {
+        if (window.view.display_for(LineKind::Time)->text != time_before) {
             // The frame that saw the second turn is the one that shows it.
-            EXPECT_NE(now, before) << window.display_for(LineKind::Time)->text;
+            EXPECT_NE(now, before) << window.view.display_for(LineKind::Time)->text;
             ++turns;
         }
-        time_before = window.display_for(LineKind::Time)->text;
+        time_before = window.view.display_for(LineKind::Time)->text;
         before = now;
         return false;
     });
@@ -273,13 +273,13 @@ TEST_F(Frames, TheScreenTurnsWithTheSecondAndMatchesAFullRedraw)
 TEST_F(Frames, AfterHideAndShowTheCurrentTimeShowsAtOnce)
 {
     run_frames(window, 100);
-    ShowWindow(window.strip.hwnd, SW_HIDE);
-    const unsigned long swaps = window.renderer.swap_count;
+    ShowWindow(window.view.strip.hwnd, SW_HIDE);
+    const unsigned long swaps = window.view.renderer.swap_count;
     run_frames(window, 1100);
-    EXPECT_EQ(window.renderer.swap_count, swaps) << "a hidden strip needs no frames";
-    ShowWindow(window.strip.hwnd, SW_SHOWNOACTIVATE);
+    EXPECT_EQ(window.view.renderer.swap_count, swaps) << "a hidden strip needs no frames";
+    ShowWindow(window.view.strip.hwnd, SW_SHOWNOACTIVATE);
     run_frames(window, 1);
-    EXPECT_GT(window.renderer.swap_count, swaps) << "shown again, it draws at once";
+    EXPECT_GT(window.view.renderer.swap_count, swaps) << "shown again, it draws at once";
     EXPECT_EQ(shown_frame(), full_redraw(window));
 }
 
@@ -299,15 +299,15 @@ TEST_F(Frames, ATopmostWindowOverTheStripGoesUnderItWhileTheFocusStaysPut)
     ASSERT_NE(cover, nullptr);
     ShowWindow(cover, SW_SHOWNOACTIVATE);
     SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_LT(z_index(cover), z_index(window.strip.hwnd));
+    ASSERT_LT(z_index(cover), z_index(window.view.strip.hwnd));
     const DWORD start = GetTickCount();
     DWORD below_after = 0;
     run_frames(window, 300, [&] {
-        if (below_after == 0 && z_index(window.strip.hwnd) < z_index(cover)) {
+        if (below_after == 0 && z_index(window.view.strip.hwnd) < z_index(cover)) {
             below_after = GetTickCount() - start + 1;
         }
-        EXPECT_NE(GetForegroundWindow(), window.strip.hwnd);
-        EXPECT_NE(GetActiveWindow(), window.strip.hwnd);
+        EXPECT_NE(GetForegroundWindow(), window.view.strip.hwnd);
+        EXPECT_NE(GetActiveWindow(), window.view.strip.hwnd);
         return false;
     });
     EXPECT_GT(below_after, 0u);
@@ -318,8 +318,8 @@ TEST_F(Frames, ATopmostWindowOverTheStripGoesUnderItWhileTheFocusStaysPut)
     // Raised again long after it was made: no event that Wine delivers says
     // so, and the clock's once-a-second look puts it under the strip.
     SetWindowPos(cover, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_LT(z_index(cover), z_index(window.strip.hwnd));
-    EXPECT_TRUE(run_frames(window, 1300, [&] { return z_index(window.strip.hwnd) < z_index(cover); }));
+    ASSERT_LT(z_index(cover), z_index(window.view.strip.hwnd));
+    EXPECT_TRUE(run_frames(window, 1300, [&] { return z_index(window.view.strip.hwnd) < z_index(cover); }));
     EXPECT_EQ(GetForegroundWindow(), typing);
     DestroyWindow(cover);
     DestroyWindow(typing);
@@ -347,7 +347,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     for (const FullscreenCase& k : cases) {
         SCOPED_TRACE(k.name);
-        window.strip.hide_over_fullscreen = k.setting;
+        window.view.strip.hide_over_fullscreen = k.setting;
         HWND big = k.cover == Cover::FullScreenPopup ? CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw,
                                                                        sh, nullptr, nullptr, instance, nullptr)
                                                      : CreateWindowExA(0, cls, "editor", WS_OVERLAPPEDWINDOW, 50, 50,
@@ -358,23 +358,23 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
         }
         SetForegroundWindow(big);
         run_frames(window, 600);
-        EXPECT_EQ(IsWindowVisible(window.strip.hwnd) == FALSE, k.hides);
+        EXPECT_EQ(IsWindowVisible(window.view.strip.hwnd) == FALSE, k.hides);
         DestroyWindow(big);
         // Wine reports no window's end: the one-second backstop shows it again.
         run_frames(window, 1200);
-        EXPECT_TRUE(IsWindowVisible(window.strip.hwnd));
+        EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
     }
 
     // Hidden from the menu, it stays hidden when a full-screen program ends.
-    ShowWindow(window.strip.hwnd, SW_HIDE);
+    ShowWindow(window.view.strip.hwnd, SW_HIDE);
     HWND game =
         CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr, instance, nullptr);
     SetForegroundWindow(game);
     run_frames(window, 600);
     DestroyWindow(game);
     run_frames(window, 600);
-    EXPECT_FALSE(IsWindowVisible(window.strip.hwnd));
-    EXPECT_TRUE(window.strip.user_hidden);
+    EXPECT_FALSE(IsWindowVisible(window.view.strip.hwnd));
+    EXPECT_TRUE(window.view.strip.user_hidden);
 }
 
 namespace {
@@ -446,16 +446,16 @@ TEST_F(Frames, SettingsMoveAndSizeTheRealWindow)
         window.model.settings = s;
         window.apply_settings(s);
         window.place_on(kTwoMonitors);
-        const RECT r = window_rect(window.strip.hwnd);
+        const RECT r = window_rect(window.view.strip.hwnd);
         EXPECT_EQ(r.left, k.expected.left);
         EXPECT_EQ(r.top, k.expected.top);
         EXPECT_EQ(r.right, k.expected.right);
         EXPECT_EQ(r.bottom, k.expected.bottom);
-        EXPECT_EQ(window.layout.monitor_missing, k.reported);
+        EXPECT_EQ(window.view.layout.monitor_missing, k.reported);
     }
     // Back to the built-in settings: where it always was.
     window.apply_settings(default_settings());
-    const RECT r = window_rect(window.strip.hwnd);
+    const RECT r = window_rect(window.view.strip.hwnd);
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right, 600);
@@ -465,15 +465,15 @@ TEST_F(Frames, SettingsMoveAndSizeTheRealWindow)
 TEST_F(Overlay, ColoursShadowsLinesAndFormatsFromTheSettingsReachThePixels)
 {
     // Without an atlas every character is a solid square: colours are exact.
-    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    ASSERT_EQ(window.view.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
     Settings s = time_alone("Time %I:%M %p");
     s.colour = 0xFF8000;
     window.apply_settings(s);
-    const RECT r = window_rect(window.strip.hwnd);
+    const RECT r = window_rect(window.view.strip.hwnd);
     EXPECT_EQ(r.bottom - r.top, 56);
     window.draw();
-    const std::string& t = window.display_for(LineKind::Time)->text;
+    const std::string& t = window.view.display_for(LineKind::Time)->text;
     ASSERT_EQ(t.size(), 13u) << t; // "Time 09:05 PM"
     EXPECT_TRUE(t.substr(11) == "AM" || t.substr(11) == "PM") << t;
     const Rgb orange{255, 128, 0};
@@ -517,14 +517,14 @@ TEST_F(Overlay, AtScaleTwoGlyphsComeFromThe48PixelAtlasOrAReportedStretch)
         s.scale_halves = 4;
         window.apply_settings(s);
         RECT r{};
-        GetWindowRect(window.strip.hwnd, &r);
+        GetWindowRect(window.view.strip.hwnd, &r);
         EXPECT_EQ(r.right - r.left, 1200);
         EXPECT_EQ(r.bottom - r.top, 112);
-        EXPECT_EQ(window.data_problems.empty(), k.has_48);
+        EXPECT_EQ(window.view.data_problems.empty(), k.has_48);
         if (!k.has_48) {
-            ASSERT_EQ(window.data_problems.size(), 1u);
-            EXPECT_NE(window.data_problems[0].find("res/fira-code-48.png is missing"), std::string::npos);
-            EXPECT_NE(window.data_problems[0].find("stretched"), std::string::npos);
+            ASSERT_EQ(window.view.data_problems.size(), 1u);
+            EXPECT_NE(window.view.data_problems[0].find("res/fira-code-48.png is missing"), std::string::npos);
+            EXPECT_NE(window.view.data_problems[0].find("stretched"), std::string::npos);
         }
         window.draw();
 
@@ -572,18 +572,18 @@ TEST_F(Frames, EachSecondShowsWithinATickOfItsTurnAndTheThreadSleepsBetween)
         int late_ms;
     };
     std::vector<Turn> turns;
-    std::string last = window.display_for(LineKind::Time)->text;
-    window.on_swap = [&] {
-        if (window.display_for(LineKind::Time)->text != last) {
-            turns.push_back(Turn{window.display_for(LineKind::Time)->text, ms_into_second()});
-            last = window.display_for(LineKind::Time)->text;
+    std::string last = window.view.display_for(LineKind::Time)->text;
+    window.view.on_swap = [&] {
+        if (window.view.display_for(LineKind::Time)->text != last) {
+            turns.push_back(Turn{window.view.display_for(LineKind::Time)->text, ms_into_second()});
+            last = window.view.display_for(LineKind::Time)->text;
         }
     };
     run_frames(window, 100);
     const unsigned long wakes = window.events.wakes;
     run_frames(window, 4100);
     const unsigned long woke = window.events.wakes - wakes;
-    window.on_swap = nullptr;
+    window.view.on_swap = nullptr;
     ASSERT_GE(turns.size(), 3u);
     for (std::size_t i = 0; i < turns.size(); ++i) {
         SCOPED_TRACE(turns[i].text);
@@ -606,12 +606,12 @@ TEST_F(Frames, WithoutSecondsShownTheThreadSleepsThroughTheMinute)
     s.time_format = "Time %H:%M";
     window.apply_settings(s);
     run_frames(window, 300);
-    const std::string minute = window.display_for(LineKind::Time)->text;
-    const unsigned long wakes = window.events.wakes, swaps = window.renderer.swap_count;
+    const std::string minute = window.view.display_for(LineKind::Time)->text;
+    const unsigned long wakes = window.events.wakes, swaps = window.view.renderer.swap_count;
     run_frames(window, 2500);
-    const bool turned = window.display_for(LineKind::Time)->text != minute;
+    const bool turned = window.view.display_for(LineKind::Time)->text != minute;
     EXPECT_LE(window.events.wakes - wakes, turned ? 2u : 1u);
-    EXPECT_LE(window.renderer.swap_count - swaps, turned ? 1u : 0u);
+    EXPECT_LE(window.view.renderer.swap_count - swaps, turned ? 1u : 0u);
 }
 
 TEST_F(Frames, ATimeChangeOrAPowerChangeRedrawsAtOnce)
@@ -624,22 +624,22 @@ TEST_F(Frames, ATimeChangeOrAPowerChangeRedrawsAtOnce)
     g_clock.local.tm_sec = 5;
     g_power = PowerReading{true, 1, 255};
     window.tick();
-    ASSERT_EQ(window.display_for(LineKind::Time)->text, "Time 03:04:05");
+    ASSERT_EQ(window.view.display_for(LineKind::Time)->text, "Time 03:04:05");
 
     // The user sets the clock: Windows tells every top-level window.
     g_clock.local.tm_hour = 17;
-    unsigned long swaps = window.renderer.swap_count;
+    unsigned long swaps = window.view.renderer.swap_count;
     DWORD_PTR result = 0;
     SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
-    EXPECT_EQ(window.display_for(LineKind::Time)->text, "Time 17:04:05");
-    EXPECT_EQ(window.renderer.swap_count, swaps + 1);
+    EXPECT_EQ(window.view.display_for(LineKind::Time)->text, "Time 17:04:05");
+    EXPECT_EQ(window.view.renderer.swap_count, swaps + 1);
 
     // Unplugged: the battery line changes without waiting for the second.
     g_power = PowerReading{true, 0, 42};
-    swaps = window.renderer.swap_count;
-    SendMessageA(window.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-    EXPECT_EQ(window.display_for(LineKind::Battery)->text, "Battery 42% (On Battery)");
-    EXPECT_EQ(window.renderer.swap_count, swaps + 1);
+    swaps = window.view.renderer.swap_count;
+    SendMessageA(window.view.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+    EXPECT_EQ(window.view.display_for(LineKind::Battery)->text, "Battery 42% (On Battery)");
+    EXPECT_EQ(window.view.renderer.swap_count, swaps + 1);
 }
 
 TEST_F(Frames, AStripResizedWithoutSecondsShowsItsNewPictureWithinMoments)
@@ -652,7 +652,7 @@ TEST_F(Frames, AStripResizedWithoutSecondsShowsItsNewPictureWithinMoments)
     window.apply_settings(s);
     run_frames(window, 600);
     RECT r{};
-    GetWindowRect(window.strip.hwnd, &r);
+    GetWindowRect(window.view.strip.hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     ASSERT_EQ(h, 56);
     const std::vector<Rgb> shown = capture_screen(r.left, r.top, w, h);
@@ -663,7 +663,7 @@ TEST_F(Frames, AStripResizedWithoutSecondsShowsItsNewPictureWithinMoments)
 TEST_F(Overlay, LinesAreDrawnBatteryDateTimeWhateverTheOrderShown)
 {
     // Squares: the lines overlap by two rows, so the order shows in the pixels.
-    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    ASSERT_EQ(window.view.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
     auto frame_of = [&](std::initializer_list<Display*> order) {
         clear_to(kKey);
@@ -672,9 +672,9 @@ TEST_F(Overlay, LinesAreDrawnBatteryDateTimeWhateverTheOrderShown)
         }
         return read_frame();
     };
-    Display* date = window.display_for(LineKind::Date);
-    Display* time = window.display_for(LineKind::Time);
-    Display* battery = window.display_for(LineKind::Battery);
+    Display* date = window.view.display_for(LineKind::Date);
+    Display* time = window.view.display_for(LineKind::Time);
+    Display* battery = window.view.display_for(LineKind::Battery);
     const std::vector<Rgb> base = frame_of({battery, date, time});
     const std::vector<Rgb> shown_order = frame_of({date, time, battery});
     std::size_t differ = 0;
@@ -697,7 +697,7 @@ TEST_F(Overlay, LinesAreDrawnBatteryDateTimeWhateverTheOrderShown)
 TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
 {
     // Squares: the battery line, alone below the user's own line, is one colour.
-    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    ASSERT_EQ(window.view.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
     window.read_power = fake_power;
     Settings s = default_settings();
@@ -707,7 +707,7 @@ TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
     s.shadow_shown = false;
     g_power = PowerReading{true, 0, 50, 0, false, -1};
     window.apply_settings(s);
-    EXPECT_EQ(window.display_for(LineKind::Text)->text, "Desk 4");
+    EXPECT_EQ(window.view.display_for(LineKind::Text)->text, "Desk 4");
     const Rgb red{255, 64, 64};
     const int h = 78;
     struct Step {
@@ -722,9 +722,9 @@ TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
     };
     for (const Step& k : steps) {
         g_power = k.power;
-        SendMessageA(window.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+        SendMessageA(window.view.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
         window.draw();
-        EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.display_for(LineKind::Battery)->text;
+        EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.view.display_for(LineKind::Battery)->text;
         EXPECT_EQ(read_pixel(12, 12, h), kCyan) << "the user's own line keeps the text colour";
     }
 }

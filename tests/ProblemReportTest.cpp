@@ -2,6 +2,9 @@
 // the sanitizers as well as for Windows.
 #include "ProblemReport.h"
 
+#include "Layout.h"
+#include "Settings.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -145,4 +148,40 @@ TEST(ProblemReport, ShortensAtCharacterBoundaries)
         EXPECT_TRUE(whole_utf8(middle)) << max;
     }
     EXPECT_EQ(shorten_middle("C:\\a\\b\\c\\d\\e\\f\\g\\h\\brindlow.ini", 24), "C:\\a\\b\\\xE2\x80\xA6h\\brindlow.ini");
+}
+
+TEST(ProblemReport, TheStripsProblemsNameTheSettingsFileOnlyWhenAnyIsAboutIt)
+{
+    ProblemSources p;
+    p.file = "brindlow.ini";
+    p.data = {"fira-code-48.png: cannot be read"};
+    StripLayout layout;
+    Balloon b = strip_report(p, default_settings(), layout);
+    EXPECT_EQ(b.title, "Brindlow");
+    EXPECT_EQ(b.text.find("brindlow.ini"), std::string::npos) << b.text;
+
+    p.zones = {"[zones] zone1 = Mars: no such time zone"};
+    p.settings = {"[text] scale = 9: use 1, 1.5, 2, 3, or auto"};
+    layout.monitor_missing = true;
+    b = strip_report(p, default_settings(), layout);
+    EXPECT_EQ(b.title, "Brindlow settings");
+    // The data file first, then the file's own problems before the rest.
+    const std::size_t data = b.text.find("fira-code"), scale = b.text.find("scale = 9"), zone = b.text.find("Mars"),
+                      monitor = b.text.find("no such monitor");
+    EXPECT_NE(b.text.find("brindlow.ini"), std::string::npos);
+    EXPECT_LT(data, scale);
+    EXPECT_LT(scale, zone);
+    EXPECT_LT(zone, monitor);
+    EXPECT_NE(monitor, std::string::npos);
+}
+
+TEST(ProblemReport, AKeyWrittenFromTheMenuTakesItsOwnProblemsAlongAndNoOthers)
+{
+    std::vector<std::string> problems = {"[overlay] corner = middle: use top-left, ...",
+                                         "[text] scale: Windows' display scaling is added",
+                                         "[overlay] corners = top-left: unknown key", "[text] colour = red: ..."};
+    forget_key_problems(&problems, "corner");
+    forget_key_problems(&problems, "scale");
+    EXPECT_EQ(problems,
+              (std::vector<std::string>{"[overlay] corners = top-left: unknown key", "[text] colour = red: ..."}));
 }

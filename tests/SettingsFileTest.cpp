@@ -53,7 +53,7 @@ protected:
         window.show_balloon = [this](const std::string& title, const std::string& text) {
             return tray.show_balloon(title, text);
         };
-        tray.strip_window = window.strip.hwnd;
+        tray.strip_window = window.view.strip.hwnd;
         window.settings_file = &file;
     }
     void TearDown() override
@@ -68,8 +68,8 @@ protected:
     void wire_menu()
     {
         tray.settings_file = &file;
-        tray.settings = &window.file_settings;
-        tray.strip_window = window.strip.hwnd;
+        tray.settings = &window.in_force.file_settings;
+        tray.strip_window = window.view.strip.hwnd;
         tray.setting_written = [this](const Settings& now, const std::string& key) {
             window.setting_written(now, key);
         };
@@ -77,7 +77,7 @@ protected:
     RECT where() const
     {
         RECT r{};
-        GetWindowRect(window.strip.hwnd, &r);
+        GetWindowRect(window.view.strip.hwnd, &r);
         return r;
     }
 };
@@ -321,7 +321,7 @@ TEST_F(SettingsInUse, WithoutAWatchAMenuChangeAppliesAtOnceAHandEditAtTheNextWak
     EXPECT_EQ(where().right, sw);
     EXPECT_EQ(where().top, 20);
     EXPECT_EQ(window.model.settings.corner, Corner::TopRight);
-    EXPECT_EQ(window.file_settings.corner, Corner::TopRight);
+    EXPECT_EQ(window.in_force.file_settings.corner, Corner::TopRight);
 
     // A hand edit: seen by its time stamp at a wake (the clock's, each second).
     save(dir + "\\brindlow.tmp", "[overlay]\ncorner = bottom-left\n");
@@ -352,7 +352,7 @@ TEST_F(SettingsInUse, ALineWithNothingToShowTakesNoRowAndNoLineLeftShowsTheDefau
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         tray.nid.szInfo[0] = '\0';
-        window.reported.clear();
+        window.in_force.reported.clear();
         save(dir + "\\brindlow.ini", k.text);
         window.load_settings();
         EXPECT_EQ(where().bottom - where().top, k.height);
@@ -374,10 +374,10 @@ TEST_F(SettingsInUse, FollowDisplayScalingAppliesAtOnceAndDoesNotSayItWaitsForAR
     tray.nid.szInfo[0] = '\0';
     ASSERT_EQ(tray.change_setting(TrayMenu::kCmdScaleFirst + 4), 0);
     // The DPI this process is told, read now.
-    const int halves = scale_halves_for_dpi(window.read_dpi());
+    const int halves = scale_halves_for_dpi(window.view.read_dpi());
     EXPECT_TRUE(run_frames(window, 1000, [&] { return where().right - where().left == 300 * halves; }));
     EXPECT_TRUE(window.model.settings.scale_auto);
-    EXPECT_EQ(window.scale_halves, halves);
+    EXPECT_EQ(window.view.scale_halves, halves);
     EXPECT_EQ(std::string(tray.nid.szInfo).find("starts again"), std::string::npos) << tray.nid.szInfo;
 }
 
@@ -413,10 +413,10 @@ TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
     const std::string path = dir + "\\brindlow.ini";
     save(path, "[overlay]\ncorner = middle\ny = 20\n[text]\ncolour = #080808\n");
     ASSERT_EQ(file.init(), 0);
-    ASSERT_EQ(window.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
+    ASSERT_EQ(window.view.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
     window.load_settings();
-    ASSERT_EQ(window.settings_problems.size(), 2u);
+    ASSERT_EQ(window.in_force.settings_problems.size(), 2u);
     // A hand edit not read yet stays for the watch: only the key written applies.
     save(path, "[overlay]\ncorner = bottom-left\ny = 20\n[text]\ncolour = #080808\n");
     struct Step {
@@ -447,12 +447,12 @@ TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
     };
     for (const Step& k : steps) {
         SCOPED_TRACE(k.key);
-        Settings now = window.file_settings;
+        Settings now = window.in_force.file_settings;
         k.set(now);
         window.setting_written(now, k.key);
         EXPECT_TRUE(k.applied());
-        EXPECT_EQ(window.settings_problems.size(), k.problems);
-        EXPECT_EQ(window.file_settings, now);
+        EXPECT_EQ(window.in_force.settings_problems.size(), k.problems);
+        EXPECT_EQ(window.in_force.file_settings, now);
     }
     EXPECT_EQ(window.model.settings.colour, 0xFF8000u);
     EXPECT_EQ(window.model.settings.y, 20);
@@ -543,7 +543,8 @@ TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
                                                  u"[mine]\r\nkeep = \u00E9\r\n\r\n[lines]\r\nshow = date, time\r\n");
     EXPECT_EQ(file_text(path), expected);
     // Read as the text it is, not as bytes: only the section of one's own is unknown.
-    EXPECT_EQ(window.settings_problems, std::vector<std::string>{"[mine]: unknown section; did you mean [lines]?"});
+    EXPECT_EQ(window.in_force.settings_problems,
+              std::vector<std::string>{"[mine]: unknown section; did you mean [lines]?"});
 }
 
 TEST_F(SettingsInUse, AMenuItemOnAFileItCannotWriteBackExactlyIsReportedAndLeavesIt)
@@ -637,7 +638,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     save(dir + "\\brindlow.ini", "[overlay]\n;corner = top-left\n");
     window.init_displays();
     window.load_settings();
-    HWND strip = window.strip.hwnd;
+    HWND strip = window.view.strip.hwnd;
     HWND below = CreateWindowExA(0, test_window_class(), "below", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(below);
@@ -646,14 +647,14 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
 
     // Made grabbable, then moved 200 right and 300 down.
     PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
     EXPECT_EQ(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
     EXPECT_EQ(GetForegroundWindow(), strip) << "moving is the one time it takes the keyboard";
     // BRINDLOW_MOVE_SHOT names a PNG to save the strip into as it is being
     // moved (the README's picture).
     if (const char* shot = std::getenv("BRINDLOW_MOVE_SHOT")) {
-        window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
-        window.needs_draw = true;
+        window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
+        window.view.needs_draw = true;
         run_frames(window, 300);
         save_strip(shot, 600, 100);
     }
@@ -671,7 +672,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     bool moved = false;
     for (int attempt = 0; attempt < 5 && !moved; ++attempt) {
         if (!at(199, 300)) {
-            window.strip.nudge(199 - r.left, 300 - r.top);
+            window.view.strip.nudge(199 - r.left, 300 - r.top);
         }
         run_frames(window, 200);
         if (!at(199, 300)) {
@@ -683,7 +684,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     }
     ASSERT_TRUE(moved) << r.left << "," << r.top;
     key(strip, VK_RETURN);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     // Written to the file, applied by the reload: the strip stays there.
     EXPECT_TRUE(
         run_frames(window, 3000, [&] { return window.model.settings.x == 200 && window.model.settings.y == 300; }));
@@ -699,11 +700,11 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
 
     // Moved again, then Esc: back where it was, and the file as it was.
     PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
     key(strip, VK_DOWN);
     run_frames(window, 200);
     key(strip, VK_ESCAPE);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     GetWindowRect(strip, &r);
     EXPECT_EQ(r.left, 200);
     EXPECT_EQ(r.top, 300);
@@ -712,9 +713,9 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     EXPECT_NE(GetForegroundWindow(), strip);
     // The icon's "Done" keeps the place too.
     PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
     PostMessageA(strip, OverlayWindow::kMoveMessage, 1, 0);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     EXPECT_TRUE(click_through(strip));
     DestroyWindow(below);
 }
@@ -832,7 +833,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    HWND strip = window.strip.hwnd;
+    HWND strip = window.view.strip.hwnd;
     HWND backdrop = CreateWindowExA(0, backdrop_class(), "backdrop", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 600, nullptr,
                                     nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(backdrop, nullptr);
@@ -854,7 +855,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     auto start_move = [&](HWND named) {
         SetForegroundWindow(tray.hwnd);
         PostMessageA(strip, OverlayWindow::kMoveMessage, 0, reinterpret_cast<LPARAM>(named));
-        EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strip.moving; }));
+        EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
         EXPECT_EQ(GetForegroundWindow(), strip) << "the keyboard from the first press";
         EXPECT_EQ(GetFocus(), strip);
     };
@@ -863,10 +864,10 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     drag(window, POINT{100, 50}, POINT{300, 350});
     EXPECT_EQ(where().left, r0.left + 300);
     EXPECT_EQ(where().top, r0.top + 350);
-    EXPECT_FALSE(window.strip.dragging);
-    EXPECT_TRUE(window.strip.moving) << "the button's release does not end Move";
+    EXPECT_FALSE(window.view.strip.dragging);
+    EXPECT_TRUE(window.view.strip.moving) << "the button's release does not end Move";
     send_key(VK_RETURN);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
 
     // Mid-screen just past the middle: the bottom is nearer, but the right
     // corners would right-align the lines. Bottom-left, 12 pixels lower
@@ -892,7 +893,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     EXPECT_EQ(where().left, 600);
     EXPECT_EQ(where().top, 638);
     send_key(VK_ESCAPE);
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     run_frames(window, 300);
     EXPECT_EQ(where().left, 300);
     EXPECT_EQ(where().top, 338);
@@ -907,7 +908,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
         send_pointer(POINT{200, 250}, MOUSEEVENTF_LEFTDOWN);
         send_pointer(POINT{200, 250}, MOUSEEVENTF_LEFTUP);
     }
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.strip.moving; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     // Its lines were bottom-aligned, 12 pixels lower in it than at the top:
     // top-left, 12 lower.
     EXPECT_TRUE(run_frames(window, 3000, [&] { return window.model.settings.x == 100; }));
@@ -918,7 +919,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     // Back to the first place by the keys, then the program started again
     // from the file: the same window, the same pixels.
     start_move(backdrop);
-    window.strip.nudge(200, 150);
+    window.view.strip.nudge(200, 150);
     run_frames(window, 200);
     send_key(VK_RETURN);
     EXPECT_TRUE(run_frames(window, 3000, [&] { return window.model.settings.corner == Corner::BottomLeft; }));
@@ -933,7 +934,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     run_frames(again, 500);
     move_wine_tray_away();
     RECT r{};
-    GetWindowRect(again.strip.hwnd, &r);
+    GetWindowRect(again.view.strip.hwnd, &r);
     EXPECT_EQ(r.left, 300);
     EXPECT_EQ(r.top, 338);
     EXPECT_EQ(differing(capture_screen(300, 350, 600, 88), before), 0);
@@ -958,8 +959,8 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    ASSERT_TRUE(window.zone_known[0]);
-    EXPECT_EQ(window.display_for(LineKind::Zone1)->text, "Tokyo 00:30");
+    ASSERT_TRUE(window.in_force.zone_known[0]);
+    EXPECT_EQ(window.view.display_for(LineKind::Zone1)->text, "Tokyo 00:30");
     EXPECT_EQ(window.model.settings.lines.size(), 3u);
     EXPECT_EQ(where().bottom - where().top, 100) << "three lines";
     // BRINDLOW_LINES_SHOT names a PNG for the README: a zone line and a low
@@ -970,7 +971,7 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
                                      "[zones]\nzone1 = Tokyo Standard Time\n");
         window.read_power = low_power;
         window.read_clock = read_local_clock;
-        window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
+        window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
         window.load_settings();
         run_frames(window, 300);
         save_strip(shot, 600, 100);
@@ -1024,8 +1025,8 @@ TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
         save(dir + "\\brindlow.ini", std::string("[lines]\nshow = time, zone1\n[zones]\nzone1 = ") + k.zone +
                                          "\nzone1_format = Zone %Y-%m-%d %H:%M %z\n");
         window.load_settings();
-        ASSERT_TRUE(window.zone_known[0]);
-        EXPECT_EQ(window.display_for(LineKind::Zone1)->text, k.text);
+        ASSERT_TRUE(window.in_force.zone_known[0]);
+        EXPECT_EQ(window.view.display_for(LineKind::Zone1)->text, k.text);
     }
 }
 
@@ -1058,21 +1059,22 @@ TEST_F(SettingsInUse, ALocaleGivesWindowsOwnLongDateAndItsNamesAndAnUnknownOneIs
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     window.load_settings();
-    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
-    EXPECT_NE(window.display_for(LineKind::Date)->text.find("Dezember"), std::string::npos)
-        << window.display_for(LineKind::Date)->text;
-    const std::string am_pm = window.locale.names.pm;
-    EXPECT_EQ(window.display_for(LineKind::Time)->text, windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
+    EXPECT_EQ(window.view.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    EXPECT_NE(window.view.display_for(LineKind::Date)->text.find("Dezember"), std::string::npos)
+        << window.view.display_for(LineKind::Date)->text;
+    const std::string am_pm = window.in_force.locale.names.pm;
+    EXPECT_EQ(window.view.display_for(LineKind::Time)->text,
+              windows_text(L"de-DE", 0, L"dddd d. MMMM") + ", 5:33 " + am_pm);
     EXPECT_EQ(std::string(tray.nid.szInfo), "");
 
     // French, and the short form; then a locale Windows does not know.
     save(dir + "\\brindlow.ini", "[text]\nlocale = fr-FR\n[lines]\ndate_format = short\ntime_format = %A\n");
     window.load_settings();
-    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"fr-FR", DATE_SHORTDATE, nullptr));
-    EXPECT_EQ(window.display_for(LineKind::Time)->text, "lundi");
+    EXPECT_EQ(window.view.display_for(LineKind::Date)->text, windows_text(L"fr-FR", DATE_SHORTDATE, nullptr));
+    EXPECT_EQ(window.view.display_for(LineKind::Time)->text, "lundi");
     save(dir + "\\brindlow.ini", "[text]\nlocale = xx-QQ\n[lines]\ntime_format = %A\n");
     window.load_settings();
-    EXPECT_EQ(window.display_for(LineKind::Time)->text, window.locale.names.days[1]);
+    EXPECT_EQ(window.view.display_for(LineKind::Time)->text, window.in_force.locale.names.days[1]);
     EXPECT_NE(std::string(tray.nid.szInfo).find("[text] locale = xx-QQ: Windows does not know this locale"),
               std::string::npos)
         << tray.nid.szInfo;
@@ -1116,7 +1118,7 @@ std::vector<unsigned char> coverage_of(const GlyphCache& cache, const CachedGlyp
 TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
 {
     window.read_clock = monday_clock;
-    ASSERT_EQ(window.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+    ASSERT_EQ(window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
     // Latin with an umlaut, Greek, Cyrillic, CJK, and U+FDD0, which no font has.
     const std::string line =
         "M\xC3\xA4rz \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xD0\x96\xD0\xB8\xD0\xB7\xD0\xBD\xD1\x8C "
@@ -1128,7 +1130,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     window.load_settings();
     run_frames(window, 300);
     window.draw();
-    const Display& d = *window.display_for(LineKind::Text);
+    const Display& d = *window.view.display_for(LineKind::Text);
     ASSERT_EQ(d.text, line);
     const RECT r = where();
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -1137,7 +1139,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     auto pen_after = [&](std::size_t bytes) {
         return bytes == 0
                    ? d.x
-                   : d.x + text_width(line.substr(0, bytes), &window.renderer.font, d.font_size, d.font_spacing) -
+                   : d.x + text_width(line.substr(0, bytes), &window.view.renderer.font, d.font_size, d.font_spacing) -
                          (size - spacing);
     };
     for (std::size_t i = 0; i < line.size();) {
@@ -1147,7 +1149,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
             continue;
         }
         if (cp > 0x7E) {
-            EXPECT_EQ(window.renderer.glyphs.glyph(cp).missing, cp == 0xFDD0) << "U+" << std::hex << cp;
+            EXPECT_EQ(window.view.renderer.glyphs.glyph(cp).missing, cp == 0xFDD0) << "U+" << std::hex << cp;
         }
         EXPECT_GT(inked(frame, w, h, pen_after(at), d.y, pen_after(i) + size / 4, d.y + size), 4)
             << "U+" << std::hex << cp << " has no ink in its cell";
@@ -1155,20 +1157,20 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     // Direction marks (in right-to-left locales' regional forms) take no room and draw nothing.
     EXPECT_EQ(text_width("1\xE2\x80\x8F/\xE2\x80\x8E"
                          "2",
-                         &window.renderer.font, 24, 12),
-              text_width("1/2", &window.renderer.font, 24, 12));
+                         &window.view.renderer.font, 24, 12),
+              text_width("1/2", &window.view.renderer.font, 24, 12));
     // A Hebrew word is drawn as Windows draws it, right to left: alef-bet
     // looks as bet-alef forced left to right does, not as alef-bet forced so.
     std::vector<std::string> none;
-    window.renderer.load_glyphs(2, "", &none);
-    GlyphCache& cache = window.renderer.glyphs;
+    window.view.renderer.load_glyphs(2, "", &none);
+    GlyphCache& cache = window.view.renderer.glyphs;
     const std::string alef = "\xD7\x90", bet = "\xD7\x91", ltr = "\xE2\x80\xAD", pop = "\xE2\x80\xAC";
     const std::vector<unsigned char> word = coverage_of(cache, cache.run(alef + bet, U'\u05D0'));
     EXPECT_FALSE(word.empty());
     EXPECT_EQ(word, coverage_of(cache, cache.run(ltr + bet + alef + pop, U'\u05D1')));
     EXPECT_NE(word, coverage_of(cache, cache.run(ltr + alef + bet + pop, U'\u05D0')));
     // The long German date is drawn as Windows writes it, umlauts and all.
-    EXPECT_EQ(window.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
+    EXPECT_EQ(window.view.display_for(LineKind::Date)->text, windows_text(L"de-DE", DATE_LONGDATE, nullptr));
     // BRINDLOW_SCRIPTS_SHOT names a PNG for the README.
     if (const char* shot = std::getenv("BRINDLOW_SCRIPTS_SHOT")) {
         save(dir + "\\brindlow.ini",
@@ -1187,9 +1189,9 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     save(dir + "\\brindlow.ini", "[lines]\nshow = date\ndate_format = long\n[text]\nlocale = he-IL\n");
     window.load_settings();
     run_frames(window, 300);
-    const std::string hebrew = window.display_for(LineKind::Date)->text;
+    const std::string hebrew = window.view.display_for(LineKind::Date)->text;
     EXPECT_EQ(hebrew, windows_text(L"he-IL", DATE_LONGDATE, nullptr));
-    EXPECT_EQ(window.renderer.glyphs.runs.count(hebrew), 1u) << hebrew;
+    EXPECT_EQ(window.view.renderer.glyphs.runs.count(hebrew), 1u) << hebrew;
 
     // A proportional family of one's own: every glyph rendered, each placed
     // by its advance, and the strip as wide as the measured line.
@@ -1197,9 +1199,9 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     save(dir + "\\brindlow.ini", "[lines]\nshow = text\ntext = " + wide + "\n[text]\nfont = DejaVu Sans\n");
     window.load_settings();
     run_frames(window, 300);
-    EXPECT_EQ(window.renderer.glyphs.family, "DejaVu Sans");
+    EXPECT_EQ(window.view.renderer.glyphs.family, "DejaVu Sans");
     EXPECT_EQ(std::string(tray.nid.szInfo), "");
-    DisplayFont* font = &window.renderer.font;
+    DisplayFont* font = &window.view.renderer.font;
     EXPECT_LT(2 * text_width("iiiiiiii", font, 24, 12), text_width("MMMMMMMM", font, 24, 12));
     const int measured = text_width(wide, font, 24, 12);
     EXPECT_NE(measured, 39 * 12 + 24) << "not the atlas's advance";
@@ -1210,7 +1212,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
 
     save(dir + "\\brindlow.ini", "[lines]\nshow = text\ntext = Abc\n[text]\nfont = No Such Family\n");
     window.load_settings();
-    EXPECT_EQ(window.renderer.glyphs.family, "");
+    EXPECT_EQ(window.view.renderer.glyphs.family, "");
     EXPECT_NE(std::string(tray.nid.szInfo).find("[text] font = No Such Family: no such font is installed"),
               std::string::npos)
         << tray.nid.szInfo;
@@ -1289,17 +1291,17 @@ TEST_F(SettingsInUse, DISABLED_DumpFrames)
         window.init_displays();
         window.load_settings();
         // The atlas from the source tree: the test's folder has none.
-        const int cell = 24 * window.scale_halves / 2;
+        const int cell = 24 * window.view.scale_halves / 2;
         const std::string atlas =
             cell == 24 ? std::string("res/fira-code.png") : "res/fira-code-" + std::to_string(cell) + ".png";
-        ASSERT_EQ(window.renderer.font.load_from_file(
+        ASSERT_EQ(window.view.renderer.font.load_from_file(
                       k.squares ? "Z:\\no\\such\\atlas.png" : source_path(atlas).c_str(), cell, cell, 19),
                   k.squares ? -1 : 0);
-        window.renderer.font_halves = window.scale_halves;
-        window.needs_place = true;
+        window.view.renderer.font_halves = window.view.scale_halves;
+        window.view.needs_place = true;
         window.present();
         window.draw();
-        const Rect& r = window.layout.window;
+        const Rect& r = window.view.layout.window;
         dump_frame(std::string(out) + "\\" + k.name + ".rgb", r.right - r.left, r.bottom - r.top);
         places += std::string(k.name) + " " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
                   std::to_string(r.right) + "," + std::to_string(r.bottom) + "\n";

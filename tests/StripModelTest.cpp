@@ -448,3 +448,38 @@ TEST(StripModel, EachKindsTextIsMadeFromItsOwnReading)
         EXPECT_EQ(m.texts[static_cast<std::size_t>(line_index(LineKind::Text))], "Desk 4");
     }
 }
+
+TEST(StripModel, AKeyWrittenFromTheMenuTakesOnlyWhatItDecides)
+{
+    Settings now = default_settings();
+    now.corner = Corner::BottomRight;
+    now.scale_halves = 4;
+    now.colour = 0x112233;
+    now.shadow_shown = false;
+    now.hide_over_fullscreen = true;
+    now.lines = {LineKind::Time};
+    const struct {
+        const char* key;
+        KeyEffect effect;
+        bool corner, scale, colours, stacking;
+    } cases[] = {
+        {"corner", KeyEffect::Place, true, false, false, false},
+        {"scale", KeyEffect::Rescale, false, true, false, false},
+        {"colour", KeyEffect::Colours, false, false, true, false},
+        {"shadow", KeyEffect::Colours, false, false, true, false},
+        {"hide_over_fullscreen", KeyEffect::Stacking, false, false, false, true},
+        {"show", KeyEffect::Lines, false, false, false, false},
+        {"x", KeyEffect::Reload, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(key_effect(c.key), c.effect);
+        Settings s = default_settings();
+        take_key(&s, now, key_effect(c.key));
+        EXPECT_EQ(s.corner == now.corner, c.corner);
+        EXPECT_EQ(s.scale_halves == now.scale_halves, c.scale);
+        EXPECT_EQ(s.colour == now.colour && s.shadow_shown == now.shadow_shown, c.colours);
+        EXPECT_EQ(s.hide_over_fullscreen, c.stacking);
+        EXPECT_EQ(s.lines, default_settings().lines) << "the lines depend on what Windows knows";
+    }
+}

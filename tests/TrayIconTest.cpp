@@ -82,7 +82,7 @@ protected:
         ASSERT_FALSE(icon.empty());
         enter_workdir(::testing::UnitTest::GetInstance()->current_test_info()->name(), &icon);
         ASSERT_EQ(tray.init(), 0);
-        tray.strip_window = window.strip.hwnd;
+        tray.strip_window = window.view.strip.hwnd;
     }
     void TearDown() override
     {
@@ -220,7 +220,7 @@ TEST_F(Tray, ALeftOrRightButtonReleaseOpensTheMenu)
         EXPECT_EQ(driver.menus_seen - before, k.menus);
     }
     // Dismissing changed nothing: the overlay is still shown, nothing checked.
-    EXPECT_TRUE(IsWindowVisible(window.strip.hwnd));
+    EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
     std::vector<MenuItem> items;
     with_menu(tray, driver, [&items](HWND w, HMENU m) {
         items = read_menu(m);
@@ -228,13 +228,13 @@ TEST_F(Tray, ALeftOrRightButtonReleaseOpensTheMenu)
     });
     ASSERT_EQ(items.size(), 14u);
     EXPECT_FALSE(items[12].checked);
-    EXPECT_TRUE(IsWindowVisible(window.strip.hwnd));
+    EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
 }
 
 TEST_F(Tray, HideTogglesTheOverlayAndTheCheckMarkFollows)
 {
     ModalDriver driver;
-    ASSERT_TRUE(IsWindowVisible(window.strip.hwnd));
+    ASSERT_TRUE(IsWindowVisible(window.view.strip.hwnd));
     struct Step {
         bool checked_before;
         bool visible_after;
@@ -247,17 +247,17 @@ TEST_F(Tray, HideTogglesTheOverlayAndTheCheckMarkFollows)
             choose_item(w, 11);
         });
         EXPECT_EQ(checked, s.checked_before);
-        pump_until([&] { return (IsWindowVisible(window.strip.hwnd) != FALSE) == s.visible_after; }, 2000);
-        EXPECT_EQ(IsWindowVisible(window.strip.hwnd) != FALSE, s.visible_after);
+        pump_until([&] { return (IsWindowVisible(window.view.strip.hwnd) != FALSE) == s.visible_after; }, 2000);
+        EXPECT_EQ(IsWindowVisible(window.view.strip.hwnd) != FALSE, s.visible_after);
     }
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
 TEST_F(Tray, CloseEndsTheOverlayLoop)
 {
-    ASSERT_EQ(window.renderer.font.load_from_file("no-such-atlas.png", 24, 24, 19), -1);
+    ASSERT_EQ(window.view.renderer.font.load_from_file("no-such-atlas.png", 24, 24, 19), -1);
     window.init_displays();
-    HWND overlay = window.strip.hwnd;
+    HWND overlay = window.view.strip.hwnd;
     ModalDriver driver;
     driver.on_menu([](HWND w, HMENU) { choose_item(w, 12); });
     click(tray.hwnd, WM_LBUTTONUP);
@@ -295,11 +295,11 @@ TEST_F(Tray, TheClockKeepsRunningWhileTheMenuOrTheAboutBoxIsOpen)
     ModalDriver driver(15000);
     // How late each second turned on screen, in ms after its boundary.
     std::vector<int> late;
-    std::string last = window.display_for(LineKind::Time)->text;
-    window.on_swap = [&] {
-        if (window.display_for(LineKind::Time)->text != last) {
+    std::string last = window.view.display_for(LineKind::Time)->text;
+    window.view.on_swap = [&] {
+        if (window.view.display_for(LineKind::Time)->text != last) {
             late.push_back(read_local_clock().ms);
-            last = window.display_for(LineKind::Time)->text;
+            last = window.view.display_for(LineKind::Time)->text;
         }
     };
     for (bool about : {false, true}) {
@@ -310,8 +310,8 @@ TEST_F(Tray, TheClockKeepsRunningWhileTheMenuOrTheAboutBoxIsOpen)
         std::thread closer;
         // Held open for 2.5 s by another thread, then closed as the user would.
         auto hold = [&](HWND target, UINT message, WPARAM wparam) {
-            before = window.display_for(LineKind::Time)->text;
-            swaps = window.renderer.swap_count;
+            before = window.view.display_for(LineKind::Time)->text;
+            swaps = window.view.renderer.swap_count;
             closer = std::thread([target, message, wparam] {
                 Sleep(2500);
                 PostMessageA(target, message, wparam, 0);
@@ -326,15 +326,15 @@ TEST_F(Tray, TheClockKeepsRunningWhileTheMenuOrTheAboutBoxIsOpen)
         }
         ASSERT_TRUE(closer.joinable());
         closer.join();
-        EXPECT_NE(window.display_for(LineKind::Time)->text, before);
-        EXPECT_GT(window.renderer.swap_count, swaps);
+        EXPECT_NE(window.view.display_for(LineKind::Time)->text, before);
+        EXPECT_GT(window.view.renderer.swap_count, swaps);
         // The same timer, re-armed for each boundary, serves the modal loop.
         EXPECT_GE(late.size(), 2u);
         for (int ms : late) {
             EXPECT_LT(ms, 250);
         }
     }
-    window.on_swap = nullptr;
+    window.view.on_swap = nullptr;
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
@@ -599,7 +599,7 @@ TEST_F(Tray, TheMenuWorksFromWhatTheFileSaysAndKeepsAZoneItCannotShow)
     window.load_settings();
     ASSERT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time}));
     tray.settings_file = &file;
-    tray.settings = &window.file_settings;
+    tray.settings = &window.in_force.file_settings;
     ModalDriver driver;
     std::vector<MenuItem> lines;
     bool time_enabled = false;

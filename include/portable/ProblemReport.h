@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+struct Settings;
+struct StripLayout;
+
 // A notification balloon's title and text. Windows keeps at most 63 bytes
 // of the title and 255 of the text (the rest is cut off, mid-word, with no
 // sign that anything is missing), so a report is built to fit them.
@@ -28,3 +31,24 @@ Balloon build_report(const std::string& title, const std::string& file, const st
 std::string shorten_end(const std::string& text, std::size_t max);
 // The text cut to at most `max` bytes by taking out its middle ("C:\Users\…\brindlow.ini").
 std::string shorten_middle(const std::string& text, std::size_t max);
+
+// Everything that may be wrong with the strip as it stands, by where it came
+// from, and the file the settings' problems are about.
+struct ProblemSources {
+    std::vector<std::string> settings; // the file's own
+    std::vector<std::string> locale; // a locale Windows does not know
+    std::vector<std::string> font; // a font family that cannot be used
+    std::vector<std::string> zones; // a zone Windows does not know
+    std::string watch; // the file's folder cannot be watched
+    std::vector<std::string> data; // a data file (an atlas) that could not be used
+    std::string file; // the settings file's path
+};
+
+// The balloon the strip's problems make with these settings in force, laid
+// out as it is: titled for the settings, and naming their file, when any is
+// about them; a data file names itself. Empty text when all is well.
+Balloon strip_report(const ProblemSources& p, const Settings& s, const StripLayout& layout);
+
+// Takes out the problems about one key ("[overlay] corner = ..." or
+// "[text] scale: ..."): what the menu just wrote there is right.
+void forget_key_problems(std::vector<std::string>* problems, const std::string& key);

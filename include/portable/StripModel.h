@@ -2,6 +2,7 @@
 
 #include "Settings.h"
 #include "TimeFormat.h"
+#include "ZoneRules.h"
 
 #include <array>
 #include <ctime>
@@ -93,6 +94,9 @@ public:
     // ranks: battery, date, time, ...), whatever order they are shown in.
     // Lines overlap by two rows, so the order decides whose shadow lies over
     // whose text.
+    // The zone lines' clocks at this reading: each known zone's local time
+    // from its rules (`rules` and `known` by zone).
+    void read_zones(const ClockReading& clock, const ZoneRules* rules, const bool* known);
     std::vector<LineKind> draw_order() const;
 };
 
@@ -117,3 +121,12 @@ std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZ
 bool format_has_seconds(const std::string& pattern);
 // Whether a time pattern uses any of these conversions.
 bool format_uses(const std::string& pattern, const char* conversions);
+
+// What one key of the settings changes on the strip, so that a key written
+// from the menu applies only that: Reload for a key with no shortcut (the
+// whole file is read and applied, as after a hand edit).
+enum class KeyEffect { Place, Rescale, Lines, Colours, Stacking, Reload };
+KeyEffect key_effect(const std::string& key);
+// The values a key of that effect decides, taken from `now` into `s`
+// (Lines and Reload take nothing: their lines depend on what Windows knows).
+void take_key(Settings* s, const Settings& now, KeyEffect effect);

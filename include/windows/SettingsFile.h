@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Layout.h"
 #include "Settings.h"
 #include "SettingsWriter.h"
 
@@ -105,6 +106,9 @@ public:
     // with *why saying what failed; the file is then as it was.
     int set_key(const std::string& section, const std::string& key, const std::string& value, bool remove,
                 std::string* why);
+    // Writes a place the strip was moved to: its corner, offsets and
+    // monitor. 0, or -1 with *why, at the first key that failed.
+    int write_place(const Placement& p, std::string* why);
     // Watches the folders as they are now (Brindlow's own, and %APPDATA%
     // for it); 0, or -1 when no watch could be set.
     int watch();

@@ -1,5 +1,10 @@
 #include "ProblemReport.h"
 
+#include "Layout.h"
+#include "Settings.h"
+
+#include <algorithm>
+
 namespace {
 constexpr const char* kEllipsis = "\xE2\x80\xA6"; // U+2026, three bytes in UTF-8
 constexpr std::size_t kEllipsisBytes = 3;
@@ -108,4 +113,35 @@ Balloon build_report(const std::string& title, const std::string& file, const st
     }
     b.text = text;
     return b;
+}
+
+Balloon strip_report(const ProblemSources& p, const Settings& s, const StripLayout& layout)
+{
+    std::vector<std::string> problems = p.settings;
+    problems.insert(problems.end(), p.locale.begin(), p.locale.end());
+    problems.insert(problems.end(), p.font.begin(), p.font.end());
+    problems.insert(problems.end(), p.zones.begin(), p.zones.end());
+    if (!p.watch.empty()) {
+        problems.push_back(p.watch);
+    }
+    if (layout.monitor_missing) {
+        problems.push_back("[overlay] monitor = " + std::to_string(s.monitor) +
+                           ": no such monitor now; the strip is on the primary one");
+    }
+    const std::vector<std::string> placing = layout_problems(s, layout);
+    problems.insert(problems.end(), placing.begin(), placing.end());
+    // The settings' problems name their file; a data file names itself.
+    const bool about_settings = !problems.empty();
+    problems.insert(problems.begin(), p.data.begin(), p.data.end());
+    return build_report(about_settings ? "Brindlow settings" : "Brindlow", about_settings ? p.file : "", problems);
+}
+
+void forget_key_problems(std::vector<std::string>* problems, const std::string& key)
+{
+    problems->erase(std::remove_if(problems->begin(), problems->end(),
+                                   [&key](const std::string& p) {
+                                       return p.find("] " + key + " =") != std::string::npos ||
+                                              p.find("] " + key + ":") != std::string::npos;
+                                   }),
+                    problems->end());
 }

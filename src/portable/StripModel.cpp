@@ -275,3 +275,57 @@ std::vector<LineKind> StripModel::draw_order() const
               [](LineKind a, LineKind b) { return line_kind(a).draw_rank < line_kind(b).draw_rank; });
     return order;
 }
+
+KeyEffect key_effect(const std::string& key)
+{
+    const struct {
+        const char* key;
+        KeyEffect effect;
+    } effects[] = {
+        {"corner", KeyEffect::Place},   {"scale", KeyEffect::Rescale},  {"show", KeyEffect::Lines},
+        {"colour", KeyEffect::Colours}, {"shadow", KeyEffect::Colours}, {"hide_over_fullscreen", KeyEffect::Stacking},
+    };
+    for (const auto& e : effects) {
+        if (key == e.key) {
+            return e.effect;
+        }
+    }
+    return KeyEffect::Reload;
+}
+
+void StripModel::read_zones(const ClockReading& clock, const ZoneRules* rules, const bool* known)
+{
+    for (int z = 0; z < kZones; ++z) {
+        ClockReading& zc = zone_clocks[static_cast<std::size_t>(z)];
+        zc.ok = clock.ok && known[z];
+        zc.ms = clock.ms;
+        zc.utc_seconds = clock.utc_seconds;
+        if (zc.ok) {
+            const ZoneTime zt = zone_time(clock.utc_seconds, rules[z]);
+            zc.local = zt.local;
+            zc.zone.offset_minutes = zt.offset_minutes;
+            zc.zone.name = settings.zones[static_cast<std::size_t>(z)];
+        }
+    }
+}
+
+void take_key(Settings* s, const Settings& now, KeyEffect effect)
+{
+    switch (effect) {
+    case KeyEffect::Place: s->corner = now.corner; break;
+    case KeyEffect::Rescale: {
+        s->scale_halves = now.scale_halves;
+        s->scale_auto = now.scale_auto;
+        break;
+    }
+    case KeyEffect::Colours: {
+        s->colour = now.colour;
+        s->shadow = now.shadow;
+        s->shadow_shown = now.shadow_shown;
+        break;
+    }
+    case KeyEffect::Stacking: s->hide_over_fullscreen = now.hide_over_fullscreen; break;
+    case KeyEffect::Lines:
+    case KeyEffect::Reload: break;
+    }
+}

@@ -1,6 +1,7 @@
 #include "GlyphCache.h"
 
 #include "DataFolders.h"
+#include "GlyphPixels.h"
 #include "OpenGl.h"
 #include "Utf8.h"
 #include "WideText.h"
@@ -13,14 +14,10 @@ namespace {
 // one's own may hold, tried in this order before every other installed
 // family (a name Windows lacks costs one failed lookup).
 const wchar_t* const kFallbackFamilies[] = {
-    L"Segoe UI",        L"Arial",
-    L"Tahoma",          L"Microsoft YaHei",
-    L"Yu Gothic UI",    L"Meiryo",
-    L"Malgun Gothic",   L"Microsoft JhengHei",
-    L"SimSun",          L"Nirmala UI",
-    L"Leelawadee UI",   L"Ebrima",
-    L"Segoe UI Symbol", L"Arial Unicode MS",
-};
+    L"Segoe UI",        L"Arial",           L"Tahoma",        L"Microsoft YaHei",
+    L"Yu Gothic UI",    L"Meiryo",          L"Malgun Gothic", L"Microsoft JhengHei",
+    L"SimSun",          L"Nirmala UI",      L"Leelawadee UI", L"Ebrima",
+    L"Segoe UI Symbol", L"Arial Unicode MS"};
 constexpr int kBytesPerPixel = 4;
 constexpr char32_t kLastBmp = 0xFFFF;
 constexpr WORD kMissingGlyph = 0xFFFF;
@@ -320,19 +317,8 @@ CachedGlyph GlyphCache::render(const std::wstring& text, int font_index)
         g.advance = cell / 2;
         g.missing = true;
     }
-    // The ink's bounds: where any channel is lit.
-    int x0 = canvas_width, y0 = canvas_height, x1 = -1, y1 = -1;
-    for (int y = 0; y < canvas_height; ++y) {
-        for (int x = 0; x < canvas_width; ++x) {
-            const unsigned char* p = bits + (static_cast<std::size_t>(y) * canvas_width + x) * kBytesPerPixel;
-            if ((p[0] | p[1] | p[2]) != 0) {
-                x0 = std::min(x0, x);
-                x1 = std::max(x1, x);
-                y0 = std::min(y0, y);
-                y1 = std::max(y1, y);
-            }
-        }
-    }
+    const InkBounds ink = ink_bounds(bits, canvas_width, canvas_height);
+    const int x0 = ink.x0, y0 = ink.y0, x1 = ink.x1, y1 = ink.y1;
     if (x1 < 0) {
         return g; // a space: an advance and no ink
     }
@@ -362,16 +348,7 @@ CachedGlyph GlyphCache::render(const std::wstring& text, int font_index)
             clear_texture();
         }
     }
-    // White with the coverage as alpha, as the atlas holds its glyphs.
-    std::vector<unsigned char> rgba(static_cast<std::size_t>(g.width) * g.height * kBytesPerPixel);
-    for (int y = 0; y < g.height; ++y) {
-        for (int x = 0; x < g.width; ++x) {
-            const unsigned char* p = bits + (static_cast<std::size_t>(y0 + y) * canvas_width + x0 + x) * kBytesPerPixel;
-            unsigned char* q = &rgba[(static_cast<std::size_t>(y) * g.width + x) * kBytesPerPixel];
-            q[0] = q[1] = q[2] = 255;
-            q[3] = std::max(p[0], std::max(p[1], p[2]));
-        }
-    }
+    const std::vector<unsigned char> rgba = coverage_rgba(bits, canvas_width, x0, y0, g.width, g.height);
     gl.glBindTexture(GL_TEXTURE_2D, texture);
     gl.glTexSubImage2D(GL_TEXTURE_2D, 0, pen_x, pen_y, g.width, g.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     const float size = static_cast<float>(texture_size);

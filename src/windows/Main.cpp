@@ -75,13 +75,13 @@ int start_window(MainWindow& window)
         if (GetTickCount() - start >= kRetryForMs) {
             char reason[512] = {};
             const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                           window.failed_error, 0, reason, sizeof reason, nullptr);
-            std::string why = n > 0 ? std::string(reason, n) : "error " + std::to_string(window.failed_error);
+                                           window.view.failed_error, 0, reason, sizeof reason, nullptr);
+            std::string why = n > 0 ? std::string(reason, n) : "error " + std::to_string(window.view.failed_error);
             while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ')) {
                 why.pop_back();
             }
             const std::string text = std::string("Brindlow cannot start: ") +
-                                     (window.failed_call != nullptr ? window.failed_call : "a Windows call") +
+                                     (window.view.failed_call != nullptr ? window.view.failed_call : "a Windows call") +
                                      " failed.\n\n" + why;
             MessageBoxA(nullptr, text.c_str(), "Brindlow", MB_ICONERROR);
             return -1;
@@ -130,7 +130,7 @@ int BRINDLOW_MAIN(int, char**)
     const SettingsLoad first = settings_file.load();
 
     MainWindow window;
-    window.dpi_aware = first.settings.scale_auto && declare_dpi_awareness() == 0;
+    window.view.dpi_aware = first.settings.scale_auto && declare_dpi_awareness() == 0;
     // Without its window nothing could ever end the loop ("Close" finds the
     // overlay by its class), so there is nothing to run: a failed start.
     if (start_window(window) != 0) {
@@ -139,19 +139,19 @@ int BRINDLOW_MAIN(int, char**)
     }
     window.settings_file = &settings_file;
     window.model.settings = first.settings;
-    window.file_settings = first.settings;
-    window.settings_problems = first.problems;
+    window.in_force.file_settings = first.settings;
+    window.in_force.settings_problems = first.problems;
     // The texture needs the context that init made current. Without the
     // atlas every character is a square; the balloon says why.
-    window.load_font(window.wanted_scale());
+    window.view.load_font(window.view.wanted_scale(window.model.settings));
     window.init_displays();
 
     TrayIcon tray;
     tray.settings_file = &settings_file;
-    tray.settings = &window.file_settings;
-    tray.strip_window = window.strip.hwnd;
+    tray.settings = &window.in_force.file_settings;
+    tray.strip_window = window.view.strip.hwnd;
     tray.setting_written = [&window](const Settings& now, const std::string& key) { window.setting_written(now, key); };
-    tray.strip_moving = &window.strip.moving;
+    tray.strip_moving = &window.view.strip.moving;
     int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.

@@ -359,6 +359,22 @@ int SettingsFile::set_key(const std::string& section, const std::string& key, co
     return writer.set_key(target, section, key, value, remove, why);
 }
 
+int SettingsFile::write_place(const Placement& p, std::string* why)
+{
+    const std::pair<const char*, std::string> keys[] = {
+        {"corner", corner_word(p.corner)},
+        {"x", std::to_string(p.x)},
+        {"y", std::to_string(p.y)},
+        {"monitor", p.monitor == 0 ? std::string(kPrimaryMonitorWord) : std::to_string(p.monitor)},
+    };
+    for (const auto& k : keys) {
+        if (set_key("overlay", k.first, k.second, false, why) != 0) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
 int SettingsFile::destroy()
 {
     unwatch();

@@ -281,7 +281,7 @@ void OverlayTest::SetUp()
 
 void OverlayTest::TearDown()
 {
-    if (window.strip.hwnd != nullptr && IsWindow(window.strip.hwnd)) {
+    if (window.view.strip.hwnd != nullptr && IsWindow(window.view.strip.hwnd)) {
         window.destroy();
     }
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <vector>
+
+// What a glyph rendered into a 32-bit canvas (four bytes a pixel, the
+// channels' coverage in the first three) turns into for the texture.
+
+struct InkBounds {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = -1; // -1: no ink at all (a space)
+    int y1 = -1;
+};
+
+// Where any channel of the canvas is lit.
+InkBounds ink_bounds(const unsigned char* bits, int width, int height);
+
+// The part of the canvas from (x0, y0), `width` by `height`, as white with
+// the coverage as alpha: how the atlas holds its glyphs.
+std::vector<unsigned char> coverage_rgba(const unsigned char* bits, int canvas_width, int x0, int y0, int width,
+                                         int height);

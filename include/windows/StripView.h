@@ -1,0 +1,94 @@
+#pragma once
+
+#include "Display.h"
+#include "Layout.h"
+#include "LineKinds.h"
+#include "OverlayWindow.h"
+#include "Renderer.h"
+#include "Settings.h"
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One strip on the screen: its window, its OpenGL renderer, a line for every
+// kind and where they are. It draws what it is given and places itself over
+// the monitors it is handed; what the lines say and when they change is the
+// model's, and what wakes it is the loop's.
+class StripView {
+public:
+    OverlayWindow strip;
+    Renderer renderer;
+    // Every kind's line, shown or not, by LineKind.
+    std::array<Display, kLineKinds> displays;
+    // The line shown instead of the others while the strip is being moved.
+    Display move_hint;
+    StripLayout layout;
+    // Each shown line's width, in pixels, when the strip was last placed.
+    std::vector<int> placed_widths;
+    // The text scale in halves (2 is 1), and whether the process declared
+    // itself DPI-aware at start (only then can "auto" follow the monitor).
+    int scale_halves = 2;
+    bool dpi_aware = false;
+    // The font family the glyph cache renders from, as the settings asked,
+    // and what went wrong loading it or the atlas.
+    std::string glyph_family;
+    std::vector<std::string> font_problems;
+    std::vector<std::string> data_problems;
+    // Set when something visible changed (a line's text, the window shown
+    // again or resized, Windows asking for a repaint); the next present()
+    // then draws and swaps, and otherwise the picture stays as it is.
+    bool needs_draw = true;
+    bool needs_place = false;
+    bool needs_rescale = false;
+    // Called after every swap (the benchmark times the clock's lateness).
+    std::function<void()> on_swap;
+    // Which call failed in init, and the system's error, for the report.
+    const char* failed_call = nullptr;
+    DWORD failed_error = 0;
+
+    // Creates the window (its messages go to `proc`, which finds `owner` in
+    // GWLP_USERDATA) with its context current on this thread; -1 (nothing
+    // left behind) on failure.
+    int init(WNDPROC proc, void* owner);
+    // Resets the lines to their defaults, in the font loaded.
+    int init_displays();
+    // The line of a kind.
+    Display* display_for(LineKind kind);
+    // The shown lines' widths in pixels, top to bottom, as drawn now.
+    std::vector<int> line_widths(const std::vector<LineKind>& shown);
+    // The colours of these settings on every line.
+    void set_colours(const Settings& s);
+    // Takes the lines' texts (by kind); the battery line in low_colour when
+    // `battery_low`. `changed` is the model's kPictureChanged and
+    // kPlacementChanged.
+    void take(const std::array<std::string, kLineKinds>& texts, const Settings& s, bool battery_low, unsigned changed);
+    // Loads the atlas for a text scale; data_problems says why one failed.
+    int load_font(int halves);
+    // The DPI of the strip's monitor as this process is told it.
+    int read_dpi() const;
+    // The scale these settings ask for now: theirs, or the monitor's DPI's.
+    int wanted_scale(const Settings& s) const;
+    // Takes the wanted scale: the font, the lines' sizes and the placement.
+    int rescale(const Settings& s);
+    // Places the strip and its lines over these monitors.
+    int place_on(const Settings& s, const std::vector<MonitorArea>& monitors);
+    // Draws one frame of these lines, bottom first, into the back buffer;
+    // while moving, the hint instead.
+    int draw(const std::vector<LineKind>& order, const Settings& s);
+    // Draws and swaps when something changed and the strip is shown; 1
+    // when it did.
+    int present(const std::vector<LineKind>& order, const Settings& s);
+    // Ends moving: the strip kept where it is, or put back. 1 when kept,
+    // with *kept the corner, offsets and monitor that put its lines where
+    // they are now (placement_for); 0 when put back; -1 when not moving.
+    int end_move(bool keep, const Settings& s, Placement* kept);
+    // Handles the pointer and the keys while moving: 0 when the message was
+    // not about moving, 1 when taken, 2 when the place is to be kept
+    // (Enter, a double click) and 3 when to be undone (Esc).
+    int move_message(UINT msg, WPARAM wparam);
+    int destroy();
+};

@@ -1,0 +1,287 @@
+#include "StripView.h"
+
+#include "EventSources.h"
+#include "OptionalFunctions.h"
+#include "SystemReadings.h"
+
+namespace {
+constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
+// The backdrop while moving: dark, so that the strip can be seen and grabbed.
+constexpr unsigned int kMovingBackdrop = 0x303030;
+constexpr int kNudgeFast = 10;
+
+// Where the pointer was when the message being handled was sent, in screen
+// coordinates (signed: monitors left of or above the primary are negative).
+POINT message_point()
+{
+    const DWORD at = GetMessagePos();
+    return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+}
+}
+
+int StripView::init(WNDPROC proc, void* owner)
+{
+    failed_call = nullptr;
+    if (strip.init(proc, owner) != 0) {
+        failed_call = strip.failed_call;
+        failed_error = strip.failed_error;
+        return -1;
+    }
+    if (renderer.init(strip.hwnd, OverlayWindow::kWidth, OverlayWindow::kHeight) != 0) {
+        failed_call = renderer.failed_call;
+        failed_error = renderer.failed_error;
+        strip.destroy();
+        return -1;
+    }
+    for (Display& d : displays) {
+        d.set_display_font(&renderer.font);
+    }
+    move_hint.set_display_font(&renderer.font);
+    move_hint.text = kMoveHint;
+    strip.show();
+    return 0;
+}
+
+int StripView::init_displays()
+{
+    for (Display& d : displays) {
+        d = Display();
+        d.set_display_font(&renderer.font);
+    }
+    return 0;
+}
+
+Display* StripView::display_for(LineKind kind) { return &displays[static_cast<std::size_t>(line_index(kind))]; }
+
+std::vector<int> StripView::line_widths(const std::vector<LineKind>& shown)
+{
+    std::vector<int> widths;
+    for (LineKind kind : shown) {
+        const Display* d = display_for(kind);
+        widths.push_back(text_width(d->text, &renderer.font, d->font_size, d->font_spacing));
+    }
+    return widths;
+}
+
+void StripView::set_colours(const Settings& s)
+{
+    for (Display& d : displays) {
+        d.colour = s.colour;
+        d.shadow = s.shadow;
+        d.shadow_shown = s.shadow_shown;
+    }
+}
+
+void StripView::take(const std::array<std::string, kLineKinds>& texts, const Settings& s, bool battery_low,
+                     unsigned changed)
+{
+    for (std::size_t i = 0; i < displays.size(); ++i) {
+        displays[i].text = texts[i];
+    }
+    // Only the text changes colour when the battery runs low: its shadow stays.
+    display_for(LineKind::Battery)->colour = battery_low ? s.low_colour : s.colour;
+    needs_draw = needs_draw || (changed & kPictureChanged) != 0;
+    needs_place = needs_place || (changed & kPlacementChanged) != 0;
+    // Text from the glyph cache has no fixed advance: the same number of
+    // bytes may measure wider.
+    needs_place = needs_place || ((changed & kPictureChanged) != 0 && line_widths(s.lines) != placed_widths);
+}
+
+int StripView::load_font(int halves)
+{
+    data_problems.clear();
+    return renderer.load_font(halves, &data_problems);
+}
+
+int StripView::read_dpi() const
+{
+    // GetDpiForWindow is Windows 10's; before it, the screen's DPI.
+    optional_functions.init();
+    int dpi = optional_functions.GetDpiForWindow != nullptr
+                  ? static_cast<int>(optional_functions.GetDpiForWindow(strip.hwnd))
+                  : 0;
+    if (dpi <= 0 && renderer.hdc != nullptr) {
+        dpi = GetDeviceCaps(renderer.hdc, LOGPIXELSX);
+    }
+    return dpi;
+}
+
+int StripView::wanted_scale(const Settings& s) const
+{
+    if (!s.scale_auto || strip.hwnd == nullptr) {
+        return s.scale_auto ? 2 : s.scale_halves;
+    }
+    // The DPI as this process sees it, read now, also when "auto" was
+    // chosen after the start: a process that did not declare itself
+    // DPI-aware is told 96 wherever Windows stretches its windows to the
+    // display's scaling, so the size is right at once, and only sharper
+    // after a restart.
+    return scale_halves_for_dpi(read_dpi());
+}
+
+int StripView::rescale(const Settings& s)
+{
+    needs_rescale = false;
+    scale_halves = wanted_scale(s);
+    // A font another caller loaded (tests, the benchmark) stays unless the
+    // scale really changed.
+    if (scale_halves != renderer.font_halves) {
+        load_font(scale_halves);
+    }
+    const int cell = kGlyphSize * scale_halves / 2;
+    if (renderer.hglrc != nullptr && (renderer.glyphs.cell != cell || s.font != glyph_family)) {
+        glyph_family = s.font;
+        font_problems.clear();
+        renderer.load_glyphs(scale_halves, glyph_family, &font_problems);
+    }
+    // Whole pixels at every scale: halves of 24 and 12 are exact.
+    const int size = kGlyphSize * scale_halves / 2;
+    const int advance = kGlyphAdvance * scale_halves / 2;
+    for (Display& d : displays) {
+        d.set_font_size(static_cast<float>(size));
+        d.set_font_spacing(static_cast<float>(advance));
+        d.shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
+    }
+    needs_place = true;
+    return 0;
+}
+
+int StripView::place_on(const Settings& s, const std::vector<MonitorArea>& monitors)
+{
+    const std::vector<LineKind>& shown = s.lines;
+    placed_widths = line_widths(shown);
+    layout = layout_strip_widths(s, placed_widths, monitors, scale_halves);
+    for (std::size_t i = 0; i < shown.size() && i < layout.line_x.size(); ++i) {
+        display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
+    }
+    const Rect& r = layout.window;
+    // While the user moves it, the strip stays where the hand puts it.
+    if (strip.hwnd != nullptr && !strip.moving) {
+        // A frame drawn at once may still land in a buffer of the old size
+        // (under Wine the X window follows later), and nothing else would
+        // draw until a text changes: draw again a moment later.
+        if (strip.move_to(r) == 1) {
+            SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
+        }
+        renderer.resize(r.right - r.left, r.bottom - r.top);
+    }
+    needs_place = false;
+    needs_draw = true;
+    return 0;
+}
+
+int StripView::draw(const std::vector<LineKind>& order, const Settings& s)
+{
+    if (strip.moving) {
+        move_hint.set_position(kMarginX * scale_halves / 2, kMarginY * scale_halves / 2);
+        move_hint.set_font_size(display_for(LineKind::Time)->font_size);
+        move_hint.set_font_spacing(display_for(LineKind::Time)->font_spacing);
+        move_hint.colour = s.colour;
+        Display* hint = &move_hint;
+        return renderer.draw(&hint, 1, kMovingBackdrop);
+    }
+    Display* lines[kLineKinds];
+    int count = 0;
+    for (LineKind kind : order) {
+        lines[count++] = display_for(kind);
+    }
+    return renderer.draw(lines, count);
+}
+
+int StripView::present(const std::vector<LineKind>& order, const Settings& s)
+{
+    // A hidden strip keeps its changes for the frame after it is shown.
+    if (!needs_draw || strip.hwnd == nullptr || !IsWindowVisible(strip.hwnd)) {
+        return 0;
+    }
+    draw(order, s);
+    renderer.swap();
+    needs_draw = false;
+    if (on_swap) {
+        on_swap();
+    }
+    return 1;
+}
+
+int StripView::end_move(bool keep, const Settings& s, Placement* kept)
+{
+    if (!strip.moving) {
+        return -1;
+    }
+    RECT r{};
+    GetWindowRect(strip.hwnd, &r);
+    strip.end_move(keep);
+    needs_draw = true;
+    if (!keep) {
+        return 0;
+    }
+    *kept = placement_for(Rect{r.left, r.top, r.right, r.bottom}, s, placed_widths, enumerate_monitors(), scale_halves);
+    return 1;
+}
+
+int StripView::move_message(UINT msg, WPARAM wparam)
+{
+    switch (msg) {
+    case WM_LBUTTONDOWN: {
+        // The strip moves itself with the pointer's own messages: the
+        // system's move loop (a caption hit) stalled under Wine after a
+        // few steps of a drag and then took no keys. The message's point
+        // is in screen coordinates; its client coordinates would shift as
+        // the strip moves under them.
+        if (strip.moving) {
+            strip.start_drag(message_point());
+            return 1;
+        }
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        if (strip.dragging) {
+            strip.drag_to(message_point());
+            return 1;
+        }
+        return 0;
+    }
+    case WM_LBUTTONUP: {
+        if (strip.dragging) {
+            strip.drag_to(message_point());
+            strip.stop_drag();
+            return 1;
+        }
+        return 0;
+    }
+    case WM_CAPTURECHANGED: {
+        strip.stop_drag();
+        return 1;
+    }
+    case WM_LBUTTONDBLCLK: {
+        return strip.moving ? 2 : 0;
+    }
+    case WM_KEYDOWN: {
+        if (!strip.moving) {
+            return 0;
+        }
+        const int step = GetKeyState(VK_SHIFT) < 0 ? kNudgeFast : 1;
+        switch (wparam) {
+        case VK_LEFT: strip.nudge(-step, 0); break;
+        case VK_RIGHT: strip.nudge(step, 0); break;
+        case VK_UP: strip.nudge(0, -step); break;
+        case VK_DOWN: strip.nudge(0, step); break;
+        case VK_RETURN: return 2;
+        case VK_ESCAPE: return 3;
+        default: break;
+        }
+        return 1;
+    }
+    }
+    return 0;
+}
+
+int StripView::destroy()
+{
+    if (strip.hwnd == nullptr) {
+        return 0;
+    }
+    renderer.destroy(strip.hwnd);
+    strip.destroy();
+    return 0;
+}
