@@ -3,6 +3,8 @@
 #include "Layout.h"
 #include "SettingsWords.h"
 
+#include "StripMessages.h"
+
 #include <windows.h>
 
 // The strip's window: borderless, topmost, click-through, absent from the
@@ -19,7 +21,7 @@ public:
         RGB((kKeyColourRgb >> 16) & 0xFF, (kKeyColourRgb >> 8) & 0xFF, kKeyColourRgb & 0xFF);
     // Posted by the icon's "Move..." (wParam 0, lParam the window that had
     // the foreground before the menu took it) or "Done" (wParam 1).
-    static constexpr UINT kMoveMessage = WM_APP + 2;
+    static constexpr UINT kMoveMessage = kStripMoveMessage;
     // How opaque the strip is while it is being moved (of 255).
     static constexpr BYTE kMovingAlpha = 210;
 

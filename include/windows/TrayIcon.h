@@ -38,6 +38,7 @@ public:
     // "scale", "show", "colour", "shadow", "hide_over_fullscreen"), with the
     // settings as the file says them now: the strip applies that key at once.
     std::function<void(const Settings& now, const std::string& key)> setting_written;
+    int strip_hidden = 0; // 1 while the menu's "Hide Brindlow" keeps the strip hidden
     const bool* strip_moving = nullptr; // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in; // the folders searched for icon.ico, for a report
 

@@ -2,7 +2,7 @@
 
 #include "AboutWindow.h"
 #include "DataFolders.h"
-#include "OverlayWindow.h"
+#include "StripMessages.h"
 #include "SettingsFile.h"
 #include "StartupShortcut.h"
 
@@ -165,8 +165,11 @@ int TrayIcon::change_setting(UINT command)
 
 LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    static int brindlow_hidden = 0;
-
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
+    TrayIcon* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcA(hwnd, msg, wparam, lparam);
+    }
     switch (msg) {
     case WM_DESTROY: {
         PostQuitMessage(0);
@@ -178,22 +181,18 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         if (LOWORD(lparam) != WM_LBUTTONUP && LOWORD(lparam) != WM_RBUTTONUP) {
             return 0;
         }
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
-        TrayIcon* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        const bool moving = self != nullptr && self->strip_moving != nullptr && *self->strip_moving;
+        const bool moving = self->strip_moving != nullptr && *self->strip_moving;
         HWND foreground = nullptr;
-        const UINT command =
-            self->menu.track(hwnd, brindlow_hidden, self != nullptr ? self->settings : nullptr, moving, &foreground);
+        const UINT command = self->menu.track(hwnd, self->strip_hidden, self->settings, moving, &foreground);
         if (command == TrayMenu::kCmdMove) {
             // The strip's own thread is this one: posted, it starts (or,
             // with 1, is done) once the menu has closed. The keyboard goes
             // back afterwards to the window the user was in, not to this
             // hidden one that the menu made foreground.
-            PostMessageA(self != nullptr ? self->strip_window : nullptr, OverlayWindow::kMoveMessage, moving ? 1 : 0,
-                         reinterpret_cast<LPARAM>(foreground));
+            PostMessageA(self->strip_window, kStripMoveMessage, moving ? 1 : 0, reinterpret_cast<LPARAM>(foreground));
             return 0;
         }
-        if (self != nullptr && command >= TrayMenu::kCmdCornerFirst && command <= TrayMenu::kCmdSettingsLast) {
+        if (command >= TrayMenu::kCmdCornerFirst && command <= TrayMenu::kCmdSettingsLast) {
             self->change_setting(command);
             return 0;
         }
@@ -208,10 +207,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             break;
         }
         case TrayMenu::kCmdSettings: {
-            // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
-            TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-            const std::string path =
-                tray != nullptr && tray->settings_file != nullptr ? tray->settings_file->edit_path() : std::string();
+            const std::string path = self->settings_file != nullptr ? self->settings_file->edit_path() : std::string();
             // .ini opens in Notepad unless the user chose another editor.
             if (!path.empty()) {
                 ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -223,17 +219,15 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             break;
         }
         case TrayMenu::kCmdHide: {
-            brindlow_hidden ^= 1;
-            HWND overlay = self != nullptr ? self->strip_window : nullptr;
+            self->strip_hidden ^= 1;
             // Shown without activating: the strip never takes the keyboard.
-            ShowWindow(overlay, brindlow_hidden ? SW_HIDE : SW_SHOWNOACTIVATE);
+            ShowWindow(self->strip_window, self->strip_hidden ? SW_HIDE : SW_SHOWNOACTIVATE);
             break;
         }
         case TrayMenu::kCmdClose: {
-            HWND overlay = self != nullptr ? self->strip_window : nullptr;
-            // With no overlay this lands in the thread's queue addressed to
+            // With no strip this lands in the thread's queue addressed to
             // no window, and the dispatch drops it.
-            PostMessageA(overlay, WM_CLOSE, 0, 0);
+            PostMessageA(self->strip_window, WM_CLOSE, 0, 0);
             break;
         }
         }
@@ -242,19 +236,15 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     }
     if (msg == show_again_message() && msg != 0) {
         // A second start: the user wants the strip back.
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
-        TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (brindlow_hidden && tray != nullptr) {
-            brindlow_hidden = 0;
-            ShowWindow(tray->strip_window, SW_SHOWNOACTIVATE);
+        if (self->strip_hidden) {
+            self->strip_hidden = 0;
+            ShowWindow(self->strip_window, SW_SHOWNOACTIVATE);
         }
         return 0;
     }
     if (msg == taskbar_created_message() && msg != 0) {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
-        TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (tray != nullptr && tray->icon != nullptr) {
-            tray->notify(NIM_ADD);
+        if (self->icon != nullptr) {
+            self->notify(NIM_ADD);
         }
         return 0;
     }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <windows.h>
+
+// What the icon posts to the strip's window beyond Windows' own messages
+// (ShowWindow, WM_CLOSE): the one header both rooms read.
+
+// "Move..." and "Done": wParam 1 for "Done" (keep the place); otherwise
+// lParam is the window that had the foreground, which gets the keyboard back.
+constexpr UINT kStripMoveMessage = WM_APP + 2;
