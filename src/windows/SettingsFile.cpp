@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include "DataFolders.h"
+#include "PortableCopy.h"
 #include "SettingsWriter.h"
 #include "SystemFiles.h"
 
@@ -22,9 +23,14 @@ bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 
 std::string file_in(const std::string& folder) { return folder + "\\" + kSettingsFileName; }
 
-// The file in the first folder that has one, in the order they win.
-std::string first_existing(const std::string* folders, int count)
+// The file in the first folder that has one, in the order they win: the
+// user's folder first when `user_first`.
+std::string first_existing(const std::string* folders, int count, bool user_first)
 {
+    const int user = SettingsFile::kUserFolder;
+    if (user_first && !folders[user].empty() && exists(file_in(folders[user]))) {
+        return file_in(folders[user]);
+    }
     for (int i = 0; i < count; ++i) {
         if (!folders[i].empty() && exists(file_in(folders[i]))) {
             return file_in(folders[i]);
@@ -78,17 +84,28 @@ int read_settings_bytes(const std::string& path, std::string* bytes)
 }
 }
 
-int SettingsFile::init()
+int SettingsFile::init(const std::string& program_folder)
 {
     DataFolders data;
     data.init();
+    const std::string program = program_folder.empty() ? data.program : program_folder;
     folders[0] = data.folders[0];
-    folders[1] = data.folders[1];
+    folders[1] = lstrcmpiA(program.c_str(), folders[0].c_str()) == 0 ? std::string() : program;
     char buffer[MAX_PATH] = {};
     if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, buffer) == S_OK) {
         appdata = buffer;
         folders[kUserFolder] = appdata + kFolderName;
     }
+    home = folders[kUserFolder];
+    portable_copy.init(program, home.empty() ? std::string() : file_in(home));
+    if (portable_copy.portable) {
+        // Neither read, watched nor written: a portable copy leaves no trace
+        // in the user's profile.
+        home = program;
+        folders[kUserFolder].clear();
+        appdata.clear();
+    }
+    user_first = portable_copy.fallen_back;
     return watch();
 }
 
@@ -192,7 +209,7 @@ DWORD SettingsFile::settle_wait() const
 SettingsFile::Stamp SettingsFile::stamp_now() const
 {
     Stamp stamp;
-    stamp.path = first_existing(folders, kFolders);
+    stamp.path = first_existing(folders, kFolders, user_first);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!stamp.path.empty() && GetFileAttributesExA(stamp.path.c_str(), GetFileExInfoStandard, &data)) {
         stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -301,10 +318,13 @@ SettingsLoad SettingsFile::load()
         return SettingsLoad{default_settings(), {}};
     }
     busy_tries = 0;
-    if (read != 0) {
-        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+    SettingsLoad result =
+        read != 0 ? SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}}
+                  : settings_from_bytes(path, bytes);
+    if (!portable_copy.problem.empty()) {
+        result.problems.insert(result.problems.begin(), portable_copy.problem);
     }
-    return settings_from_bytes(path, bytes);
+    return result;
 }
 
 int SettingsFile::follow()
@@ -319,12 +339,23 @@ int SettingsFile::follow()
 
 std::string SettingsFile::edit_path()
 {
-    std::string existing = first_existing(folders, kFolders);
-    if (!existing.empty() || folders[kUserFolder].empty()) {
+    std::string existing = first_existing(folders, kFolders, user_first);
+    if (user_first && existing != file_in(home)) {
+        // The portable copy's own file cannot be written: its settings
+        // carry over into the user's folder, where the changes go.
+        CreateDirectoryA(home.c_str(), nullptr);
+        const std::string copy = file_in(home);
+        if (!existing.empty() && CopyFileA(existing.c_str(), copy.c_str(), TRUE)) {
+            SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+            return copy;
+        }
+        existing.clear();
+    }
+    if (!existing.empty() || home.empty()) {
         return existing;
     }
-    CreateDirectoryA(folders[kUserFolder].c_str(), nullptr);
-    std::string fresh = file_in(folders[kUserFolder]);
+    CreateDirectoryA(home.c_str(), nullptr);
+    std::string fresh = file_in(home);
     std::FILE* f = std::fopen(fresh.c_str(), "wb");
     if (f == nullptr) {
         return std::string();
@@ -351,7 +382,7 @@ int SettingsFile::set_key(const std::string& section, const std::string& key, co
 {
     const std::string target = edit_path();
     if (target.empty()) {
-        *why = std::string(kSettingsFileName) + " cannot be made in " + folders[kUserFolder];
+        *why = std::string(kSettingsFileName) + " cannot be made in " + home;
         return -1;
     }
     SettingsWriter writer;
