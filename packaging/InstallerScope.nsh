@@ -50,8 +50,9 @@ FunctionEnd
 ; command again, elevated, waited for; its result is read back from the
 ; machine's uninstall entry, as the shell gives no exit code.
 Function brindlow_install_elevated
+  ; /allusers first: /D= must stay last.
   ${GetParameters} $R0
-  ExecShellWait 'runas' '$EXEPATH' '$R0 /allusers'
+  ExecShellWait 'runas' '$EXEPATH' '/allusers $R0'
   ReadRegStr $R1 HKLM '${BRINDLOW_UNINSTALL_KEY}' 'DisplayVersion'
   StrCmp $R1 '${VERSION}' 0 +3
   SetErrorLevel 0
