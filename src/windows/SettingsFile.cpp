@@ -344,7 +344,7 @@ std::string SettingsFile::edit_path()
         // The portable copy's own file cannot be written: its settings
         // carry over into the user's folder, where the changes go.
         CreateDirectoryA(home.c_str(), nullptr);
-        const std::string copy = file_in(home);
+        std::string copy = file_in(home);
         if (!existing.empty() && CopyFileA(existing.c_str(), copy.c_str(), TRUE)) {
             SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
             return copy;
