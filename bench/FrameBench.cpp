@@ -5,6 +5,10 @@
 //   FrameBench steady <atlas.png> [seconds] the real loop, asleep between
 //                                           events: wake-ups, swaps, CPU and
 //                                           how late each second shows
+//   FrameBench steady-plain <atlas.png> [seconds]
+//                                           the same with the plain timer, as
+//                                           on a Windows without coalescable
+//                                           ones
 //   FrameBench minutes <atlas.png> [seconds]
 //                                           the real loop with a time line
 //                                           without seconds
@@ -21,6 +25,7 @@
 //                                           the first (its glyphs rendered),
 //                                           later ones (cached), against ASCII
 #include "MainWindow.h"
+#include "OptionalFunctions.h"
 #include "SettingsFile.h"
 
 #include <GL/gl.h>
@@ -337,6 +342,12 @@ int steady(MainWindow& w, int seconds, const char* mode)
     HWND hwnd = w.view.strip.hwnd;
     const bool every_frame = std::strcmp(mode, "every-frame") == 0;
     const bool polling = std::strcmp(mode, "polling") == 0;
+    // The real program asks for efficiency mode and arms a coalescable timer
+    // where Windows has them; "steady-plain" arms the timer it had before.
+    EventSources::ask_for_efficiency_mode();
+    if (std::strcmp(mode, "steady-plain") == 0) {
+        optional_functions.SetCoalescableTimer = nullptr;
+    }
     if (std::strcmp(mode, "minutes") == 0) {
         Settings s = w.model.settings;
         s.time_format = "Time %H:%M";
@@ -382,17 +393,21 @@ int steady(MainWindow& w, int seconds, const char* mode)
 
 int main(int argc, char** argv)
 {
-    const bool known = argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
-                                     std::strcmp(argv[1], "polling") == 0 || std::strcmp(argv[1], "minutes") == 0 ||
-                                     std::strcmp(argv[1], "every-frame") == 0 || std::strcmp(argv[1], "memory") == 0 ||
-                                     std::strcmp(argv[1], "glyphs") == 0);
+    const bool known =
+        argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
+                      std::strcmp(argv[1], "steady-plain") == 0 || std::strcmp(argv[1], "polling") == 0 ||
+                      std::strcmp(argv[1], "minutes") == 0 || std::strcmp(argv[1], "every-frame") == 0 ||
+                      std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "glyphs") == 0);
     if (!known) {
         std::fprintf(
             stderr,
-            "usage: FrameBench frames|steady|minutes|polling|every-frame|memory|glyphs <atlas.png> [count|seconds]\n");
+            "usage: FrameBench frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs <atlas.png> "
+            "[count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
+    // As Main does first: the optional functions looked up.
+    optional_functions.init();
     MainWindow w;
     if (w.init() != 0) {
         std::fprintf(stderr, "FrameBench: the overlay window could not be created\n");

@@ -61,14 +61,20 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A small always-on-top overlay with the date, time and battery state")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Brindlow)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Brindlow)
-set(CPACK_SYSTEM_NAME win64)
+# The names say the architecture, as package managers and users expect:
+# Brindlow-1.0.0-x64.zip, and the installer Brindlow-1.0.0-x64-setup.exe
+# (CPackOptions.cmake names it, as CPack has one name for every package).
+set(CPACK_SYSTEM_NAME x64)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/packaging/CPackOptions.cmake)
 set(CPACK_GENERATOR "ZIP;NSIS")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 
-# 64-bit installer into the 64-bit Program Files (the target is set in the
-# script: CPack splits and prefixes makensis's -X arguments).
-set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# A 64-bit installer (the target is set in the script: CPack splits and
+# prefixes makensis's -X arguments), for the current user by default, into
+# %LOCALAPPDATA%\Programs; for all users into the 64-bit Program Files
+# (InstallerScope.nsh).
+set(CPACK_NSIS_INSTALL_ROOT "$LOCALAPPDATA\\Programs")
 set(CPACK_NSIS_PACKAGE_NAME Brindlow)
 set(CPACK_NSIS_DISPLAY_NAME Brindlow)
 set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/icon.ico)
@@ -135,6 +141,8 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   brindlow_settings_done:
   SetShellVarContext all
   Call un.brindlow_remove_own_startup
+  StrCmp $SV_ALLUSERS 'AllUsers' +2 0
+  SetShellVarContext current
 ]=])
 # A running copy holds Brindlow.exe open: close it (WM_CLOSE to its overlay,
 # as its menu's Close does) and wait for the process to end, shown by its
@@ -251,7 +259,9 @@ UninstallCaption 'Brindlow ${PROJECT_VERSION} Uninstall'
 !define MUI_LICENSEPAGE_TEXT_BOTTOM 'You may use, copy and share Brindlow under these terms. Click Next to continue.'
 !define MUI_LICENSEPAGE_BUTTON '$(^NextBtn)'
 ")
-set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh\n${BRINDLOW_NSIS_PAGES}${BRINDLOW_NSIS_CODE}")
+set(CPACK_NSIS_DEFINES "Target amd64-unicode\n!include FileFunc.nsh\n${BRINDLOW_NSIS_PAGES}${BRINDLOW_NSIS_CODE}
+!include '${CMAKE_SOURCE_DIR}/packaging/InstallerScope.nsh'")
+include(${CMAKE_SOURCE_DIR}/packaging/NsisTemplate.cmake)
 
 # The package fails rather than ship an exe with debug sections or one that
 # has grown past 1 MB.
@@ -264,6 +274,10 @@ set(CPACK_BRINDLOW_README ${CMAKE_SOURCE_DIR}/README.md)
 set(CPACK_BRINDLOW_SHIPPED_LIST ${CMAKE_BINARY_DIR}/shipped/files.txt)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake
                             ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake)
+# Then, with both packages made, the package managers' manifests beside them.
+set(CPACK_BRINDLOW_RELEASE_URL "${BRINDLOW_RELEASE_URL}")
+set(CPACK_BRINDLOW_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake
+                             ${CMAKE_SOURCE_DIR}/packaging/WriteManifests.cmake)
 
 include(CPack)

@@ -1,6 +1,8 @@
-// The NSIS installer under Wine: a silent install, its shortcuts, and a
-// silent uninstall that leaves nothing behind.
+// The packages under Wine: the NSIS installer silent for the user and for
+// all users, their shortcuts, upgrades and a silent uninstall that leaves
+// nothing behind; and the portable ZIP keeping its settings beside itself.
 #include "StartupShortcut.h"
+#include "TrayIcon.h"
 #include "TestSupport.h"
 
 #include <objbase.h>
@@ -42,9 +44,6 @@ std::string folder(int csidl)
 }
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The first of two places (all users', then the user's) that holds the file.
-std::string either(const std::string& common, const std::string& own) { return exists(common) ? common : own; }
 
 // The installed program, started from its folder as its shortcut does.
 PROCESS_INFORMATION start_installed(const std::string& dir)
@@ -122,49 +121,99 @@ std::vector<std::string> shipped_files()
     return files;
 }
 
-bool uninstall_entry_exists()
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlow";
+
+bool key_exists(HKEY root, const char* key)
 {
-    const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlow";
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        HKEY k = nullptr;
-        if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) == ERROR_SUCCESS) {
-            RegCloseKey(k);
-            return true;
-        }
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) {
+        return false;
     }
-    return false;
+    RegCloseKey(k);
+    return true;
+}
+
+std::string registry_text(HKEY root, const char* key, const char* value)
+{
+    char text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    if (RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
+        return std::string();
+    }
+    return text;
+}
+
+// Exactly what README.txt lists, and the uninstaller.
+void expect_shipped_files_in(const std::string& dir)
+{
+    std::vector<std::string> expected = shipped_files();
+    expected.push_back("Uninstall.exe");
+    std::vector<std::string> installed;
+    files_under(dir, "", installed);
+    const auto by_name = [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; };
+    std::sort(expected.begin(), expected.end(), by_name);
+    std::sort(installed.begin(), installed.end(), by_name);
+    EXPECT_EQ(installed, expected) << dir;
+}
+
+std::string installer(const std::string& switches) { return "\"" + std::string(BRINDLOW_INSTALLER) + "\" " + switches; }
+
+// _?= keeps the uninstaller in place, so that it has finished when it returns.
+std::string uninstaller(const std::string& dir, const std::string& switches)
+{
+    return "\"" + dir + "\\Uninstall.exe\" " + switches + " _?=" + dir;
+}
+
+// What _?= leaves: the uninstaller itself and its folder.
+void remove_left_uninstaller(const std::string& dir)
+{
+    DeleteFileA((dir + "\\Uninstall.exe").c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+// The execution level the installer's manifest asks Windows for.
+std::string requested_level(const std::string& exe)
+{
+    HMODULE m = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (m == nullptr) {
+        return "(not loaded)";
+    }
+    std::string level = "(no manifest)";
+    HRSRC r = FindResourceA(m, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    HGLOBAL g = r != nullptr ? LoadResource(m, r) : nullptr;
+    const char* xml = g != nullptr ? static_cast<const char*>(LockResource(g)) : nullptr;
+    if (xml != nullptr) {
+        const std::string text(xml, SizeofResource(m, r));
+        const std::size_t at = text.find("level=\"");
+        level = at == std::string::npos ? "(none)" : text.substr(at + 7, text.find('"', at + 7) - at - 7);
+    }
+    FreeLibrary(m);
+    return level;
 }
 }
 
-TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUninstallsCleanly)
+TEST(Installer, InstallsForTheUserWithoutAskingForAnAdministratorUpgradesAndUninstallsCleanly)
 {
     ASSERT_TRUE(exists(BRINDLOW_INSTALLER)) << "build the packages first (scripts/package)";
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+    // Windows asks for no administrator before it starts.
+    EXPECT_EQ(requested_level(BRINDLOW_INSTALLER), "asInvoker");
+    const std::string dir = folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Brindlow";
+    const std::string machine_dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
 
-    ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S /AUTOSTART", 120000), 0);
+    ASSERT_EQ(run_and_wait(installer("/S /AUTOSTART"), 120000), 0);
 
-    // Exactly what README.txt lists, and the uninstaller.
-    std::vector<std::string> files = shipped_files();
-    ASSERT_NE(std::find(files.begin(), files.end(), "res\\FiraCode-Regular.ttf"), files.end());
-    files.push_back("Uninstall.exe");
-    std::vector<std::string> installed;
-    files_under(dir, "", installed);
-    std::vector<std::string> expected = files;
-    std::sort(expected.begin(), expected.end(),
-              [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-    std::sort(installed.begin(), installed.end(),
-              [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
-    EXPECT_EQ(installed, expected);
-    EXPECT_TRUE(uninstall_entry_exists());
-
+    expect_shipped_files_in(dir);
+    EXPECT_FALSE(exists(machine_dir));
+    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(registry_text(HKEY_CURRENT_USER, kUninstallKey, "UninstallString"), "\"" + dir + "\\Uninstall.exe\"");
     EXPECT_FALSE(exists(dir + "\\res\\OFL.txt")) << "the font's licence once, beside Brindlow's";
-    const std::string menu_link = either(folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow\\Brindlow.lnk",
-                                         folder(CSIDL_PROGRAMS) + "\\Brindlow\\Brindlow.lnk");
-    const std::string uninstall_link = either(folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow\\Uninstall Brindlow.lnk",
-                                              folder(CSIDL_PROGRAMS) + "\\Brindlow\\Uninstall Brindlow.lnk");
+    // The user's own Start menu and Startup folder.
+    const std::string menu_link = folder(CSIDL_PROGRAMS) + "\\Brindlow\\Brindlow.lnk";
+    const std::string uninstall_link = folder(CSIDL_PROGRAMS) + "\\Brindlow\\Uninstall Brindlow.lnk";
+    EXPECT_FALSE(exists(folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow"));
     EXPECT_TRUE(exists(uninstall_link));
-    // The user's own Startup folder: the menu's "Start with Windows" shows it.
     const std::string startup_link = folder(CSIDL_STARTUP) + "\\Brindlow.lnk";
     for (const std::string& path : {menu_link, startup_link}) {
         SCOPED_TRACE(path);
@@ -174,14 +223,16 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
         EXPECT_EQ(lstrcmpiA(s.workdir.c_str(), dir.c_str()), 0) << s.workdir;
     }
 
-    // Installing over a running copy closes it first and upgrades in place:
-    // its files are replaced, the Startup shortcut stays.
+    // Installing over a running copy closes it first and upgrades the
+    // user's copy in place: its files are replaced, the Startup shortcut stays.
+    ASSERT_TRUE(DeleteFileA((dir + "\\LICENSE.txt").c_str()));
     PROCESS_INFORMATION running = start_installed(dir);
     ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the installed copy did not start";
-    ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S", 120000), 0);
+    ASSERT_EQ(run_and_wait(installer("/S"), 120000), 0);
     EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
     end_process(running);
-    EXPECT_TRUE(exists(dir + "\\Brindlow.exe"));
+    expect_shipped_files_in(dir);
+    EXPECT_FALSE(exists(machine_dir));
     EXPECT_TRUE(exists(startup_link)) << "an upgrade keeps the user's Startup shortcut";
 
     // The user's settings, which a silent uninstall keeps.
@@ -198,45 +249,126 @@ TEST(Installer, InstallsSilentlyWithShortcutsThatStartInTheInstallFolderAndUnins
     // Uninstalling under a running copy closes it too, and leaves nothing.
     running = start_installed(dir);
     ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000));
-    // _?= keeps the uninstaller in place, so that it has finished when it returns.
-    ASSERT_EQ(run_and_wait("\"" + dir + "\\Uninstall.exe\" /S _?=" + dir, 120000), 0);
+    ASSERT_EQ(run_and_wait(uninstaller(dir, "/S"), 120000), 0);
     EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
     end_process(running);
     EXPECT_FALSE(wait_for_class(MainWindow::kClassName, true, 0));
     EXPECT_FALSE(exists(uninstall_link));
-    HKEY vendor = nullptr;
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        EXPECT_NE(RegOpenKeyExA(root, "Software\\Brindlow", 0, KEY_READ, &vendor), ERROR_SUCCESS)
-            << "an empty registry key is left";
+        EXPECT_FALSE(key_exists(root, "Software\\Brindlow")) << "an empty registry key is left";
+        EXPECT_FALSE(key_exists(root, kUninstallKey));
     }
-    for (const std::string& f : files) {
-        if (f != "Uninstall.exe") {
-            EXPECT_FALSE(exists(dir + "\\" + f)) << f;
-        }
+    for (const std::string& f : shipped_files()) {
+        EXPECT_FALSE(exists(dir + "\\" + f)) << f;
     }
     EXPECT_FALSE(exists(dir + "\\res"));
     EXPECT_FALSE(exists(menu_link));
     EXPECT_FALSE(exists(startup_link));
-    EXPECT_FALSE(uninstall_entry_exists());
-
-    // What _?= leaves: the uninstaller itself and its folder.
-    DeleteFileA((dir + "\\Uninstall.exe").c_str());
-    RemoveDirectoryA(dir.c_str());
+    remove_left_uninstaller(dir);
     EXPECT_TRUE(exists(settings + "\\brindlow.ini")) << "kept unless the user asks";
 
-    // Installed again, started at login, and then a portable copy's "Start
-    // with Windows" took the shortcut over. Removed with the settings, as
-    // asked: the portable copy's shortcut stays.
-    ASSERT_EQ(run_and_wait("\"" + std::string(BRINDLOW_INSTALLER) + "\" /S /AUTOSTART", 120000), 0);
+    // Installed again into a folder of the user's choice (/D=, last and
+    // unquoted), started at login, and then a portable copy's "Start with
+    // Windows" took the shortcut over. Removed with the settings, as asked:
+    // the portable copy's shortcut stays.
+    const std::string chosen = fresh_temp_dir("installer-chosen") + "\\My Brindlow";
+    ASSERT_EQ(run_and_wait(installer("/S /AUTOSTART /D=" + chosen), 120000), 0);
+    expect_shipped_files_in(chosen);
+    EXPECT_FALSE(exists(dir));
     ASSERT_TRUE(exists(startup_link));
+    EXPECT_EQ(lstrcmpiA(read_shortcut(startup_link).target.c_str(), (chosen + "\\Brindlow.exe").c_str()), 0);
     const std::string portable = fresh_temp_dir("installer-portable");
-    ASSERT_TRUE(CopyFileA((dir + "\\Brindlow.exe").c_str(), (portable + "\\Brindlow.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((chosen + "\\Brindlow.exe").c_str(), (portable + "\\Brindlow.exe").c_str(), FALSE));
     ASSERT_EQ(StartupShortcut::create(portable + "\\Brindlow.exe", portable), 0);
-    ASSERT_EQ(run_and_wait("\"" + dir + "\\Uninstall.exe\" /S /REMOVESETTINGS _?=" + dir, 120000), 0);
+    ASSERT_EQ(run_and_wait(uninstaller(chosen, "/S /REMOVESETTINGS"), 120000), 0);
     EXPECT_FALSE(exists(settings));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_TRUE(StartupShortcut::starts(portable + "\\Brindlow.exe")) << "the portable copy's shortcut was removed";
     StartupShortcut::remove();
-    DeleteFileA((dir + "\\Uninstall.exe").c_str());
-    RemoveDirectoryA(dir.c_str());
+    remove_left_uninstaller(chosen);
     CoUninitialize();
+}
+
+// Under Wine the user is an administrator already, so the installer goes on
+// without starting itself again elevated, as it would on Windows for one.
+TEST(Installer, InstallsForAllUsersWhenAskedAndAnUpgradeFindsThatCopy)
+{
+    ASSERT_TRUE(exists(BRINDLOW_INSTALLER)) << "build the packages first (scripts/package)";
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+    const std::string user_dir = folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Brindlow";
+
+    ASSERT_EQ(run_and_wait(installer("/S /allusers"), 120000), 0);
+    expect_shipped_files_in(dir);
+    EXPECT_FALSE(exists(user_dir));
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, kUninstallKey));
+    const std::string menu_link = folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow\\Brindlow.lnk";
+    const Shortcut s = read_shortcut(menu_link);
+    ASSERT_TRUE(s.loaded) << menu_link;
+    EXPECT_EQ(lstrcmpiA(s.target.c_str(), (dir + "\\Brindlow.exe").c_str()), 0) << s.target;
+    EXPECT_FALSE(exists(folder(CSIDL_PROGRAMS) + "\\Brindlow"));
+
+    // Run again with no scope: it upgrades the machine's copy, where it is.
+    ASSERT_TRUE(DeleteFileA((dir + "\\LICENSE.txt").c_str()));
+    ASSERT_EQ(run_and_wait(installer("/S"), 120000), 0);
+    expect_shipped_files_in(dir);
+    EXPECT_FALSE(exists(user_dir));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, kUninstallKey));
+
+    ASSERT_EQ(run_and_wait(uninstaller(dir, "/S"), 120000), 0);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        EXPECT_FALSE(key_exists(root, kUninstallKey));
+        EXPECT_FALSE(key_exists(root, "Software\\Brindlow"));
+    }
+    for (const std::string& f : shipped_files()) {
+        EXPECT_FALSE(exists(dir + "\\" + f)) << f;
+    }
+    EXPECT_FALSE(exists(menu_link));
+    remove_left_uninstaller(dir);
+    EXPECT_FALSE(exists(dir));
+    CoUninitialize();
+}
+
+// The portable ZIP unpacked with a brindlow.ini beside Brindlow.exe: the
+// menu writes that file, and nothing reaches the user's profile.
+TEST(Installer, ThePortableZipWithItsSettingsBesideItWritesThereAndLeavesTheProfileAlone)
+{
+    ASSERT_TRUE(exists(BRINDLOW_ZIP)) << "build the packages first (scripts/package)";
+    // What the profile holds of Brindlow's before: the folder, and the file's bytes.
+    const std::string settings = folder(CSIDL_APPDATA) + "\\Brindlow";
+    const auto profile = [&settings] {
+        const std::vector<unsigned char> bytes = read_whole_file(settings + "\\brindlow.ini");
+        return std::to_string(exists(settings) ? 1 : 0) + std::string(bytes.begin(), bytes.end());
+    };
+    const std::string before = profile();
+    const std::string dir = fresh_temp_dir("portable-zip");
+    ASSERT_EQ(run_unix_shell("cd '" + unix_path(dir) + "' && cmake -E tar xf '" + unix_path(BRINDLOW_ZIP) + "'"), 0);
+    const std::string ini = dir + "\\brindlow.ini";
+    const std::string text = "[overlay]\ncorner = top-left\n";
+    write_file(ini, std::vector<unsigned char>(text.begin(), text.end()));
+
+    PROCESS_INFORMATION running = start_installed(dir);
+    ASSERT_TRUE(wait_for_class(TrayIcon::kClassName, true, 20000)) << "the unpacked copy did not start";
+    // The icon's menu, as a click opens it: Position, then its second corner.
+    PostMessageA(FindWindowA(TrayIcon::kClassName, nullptr), TrayIcon::kCallbackMessage, TrayIcon::kIconId,
+                 WM_LBUTTONUP);
+    ASSERT_TRUE(wait_for_class("#32768", true, 5000)) << "the menu did not open";
+    HWND menu = FindWindowA("#32768", nullptr);
+    for (UINT vk : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}) {
+        PostMessageA(menu, WM_KEYDOWN, vk, 1);
+        PostMessageA(menu, WM_KEYUP, vk, 0xC0000001);
+    }
+    std::string now;
+    const DWORD end = GetTickCount() + 10000;
+    do {
+        Sleep(100);
+        const std::vector<unsigned char> bytes = read_whole_file(ini);
+        now.assign(bytes.begin(), bytes.end());
+    } while (now.find("top-right") == std::string::npos && static_cast<LONG>(end - GetTickCount()) > 0);
+    EXPECT_EQ(now, "[overlay]\ncorner = top-right\n");
+    PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    end_process(running);
+    EXPECT_EQ(profile(), before) << "the profile was written";
 }

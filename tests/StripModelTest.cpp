@@ -133,6 +133,42 @@ TEST(StripModel, WakesAtTheSecondOnlyWhenAShownLineHasSeconds)
     }
 }
 
+// The clock's timer may fire late by the tolerance: tens of milliseconds for
+// a second, seconds for a minute's turn (whatever the lines, the wake's due
+// time tells which), never more.
+TEST(StripModel, AWakeForTheSecondMayBeLateByTensOfMillisecondsOneForTheMinuteBySeconds)
+{
+    struct Case {
+        const char* name;
+        const char* time_format;
+        ClockReading clock;
+        int tolerance_ms;
+    };
+    const Case cases[] = {
+        {"seconds, early in the second", "Time %H:%M:%S", at(2026, 12, 7, 9, 5, 3, 0), kSecondWakeToleranceMs},
+        {"seconds, at its end", "Time %H:%M:%S", at(2026, 12, 7, 9, 5, 3, 999), kSecondWakeToleranceMs},
+        {"minutes, early in the minute", "Time %H:%M", at(2026, 12, 7, 9, 5, 0, 0), kMinuteWakeToleranceMs},
+        {"minutes, a second and a half before its turn", "Time %H:%M", at(2026, 12, 7, 9, 5, 58, 500),
+         kMinuteWakeToleranceMs},
+        // Due within the second: the minute turns then, so it keeps the
+        // second's tolerance.
+        {"minutes, half a second before its turn", "Time %H:%M", at(2026, 12, 7, 9, 5, 59, 500),
+         kSecondWakeToleranceMs},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        StripModel m;
+        Settings s = default_settings();
+        s.lines = {LineKind::Time};
+        s.time_format = k.time_format;
+        m.apply(s);
+        EXPECT_EQ(wake_tolerance_ms(m.next_wake_ms(k.clock)), k.tolerance_ms);
+    }
+    EXPECT_LT(kSecondWakeToleranceMs, 100);
+    EXPECT_GE(kMinuteWakeToleranceMs, 1000);
+    EXPECT_LT(kMinuteWakeToleranceMs, 10000);
+}
+
 TEST(StripModel, MinuteLinesChangeOncePerMinuteAndHiddenLinesNever)
 {
     StripModel m;

@@ -379,7 +379,9 @@ TEST_F(Tray, CheckForUpdatesOpensTheUpdatePageInTheBrowser)
 
     EXPECT_EQ(opened, std::string(TrayIcon::kUpdatePage) + "\n");
     EXPECT_EQ(opened.rfind("https://", 0), 0u);
-    EXPECT_EQ(std::string(TrayIcon::kUpdatePage).substr(std::string(TrayIcon::kUpdatePage).size() - 9), "/brindlow");
+    // The release page as BRINDLOW_RELEASE_URL names it: the manifests add
+    // "/<version>/<file>" to the same text.
+    EXPECT_NE(std::string(TrayIcon::kUpdatePage).back(), '/');
 }
 
 TEST_F(Tray, TaskbarCreatedAddsTheIconAgain)

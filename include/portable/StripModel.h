@@ -59,6 +59,16 @@ constexpr unsigned kPlacementChanged = 2;
 // A wake this long after the boundary, not at it: a timer that fires a
 // millisecond early would find the old second still showing.
 constexpr int kWakeGuardMs = 1;
+// How late Windows may let the clock's timer fire to line its wake-ups up
+// with others' (a coalescable timer only ever fires late, never early): the
+// second a wake due within a second shows may come this much later...
+constexpr int kSecondWakeToleranceMs = 50;
+// ...and a wake due later than that, the turn of a minute, this much later.
+constexpr int kMinuteWakeToleranceMs = 2000;
+// The tolerance for a wake due in `due_ms` (StripModel::next_wake_ms): a
+// wake due within a second and its guard keeps the second, a later one is a
+// minute's turn.
+int wake_tolerance_ms(int due_ms);
 
 class StripModel {
 public:

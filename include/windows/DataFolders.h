@@ -9,6 +9,7 @@
 class DataFolders {
 public:
     std::string folders[2]; // working directory, the program's folder (empty when the same)
+    std::string program; // the folder that holds Brindlow.exe, always
 
     int init();
     // The first existing path of a file given relative to a data folder

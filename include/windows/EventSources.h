@@ -33,8 +33,16 @@ public:
 
     // Subscribes to the window events and the session's changes, for `strip`.
     int init(HWND strip);
-    // The clock timer, due in `ms` milliseconds; it replaces the one armed before.
+    // The clock timer, due in `ms` milliseconds; it replaces the one armed
+    // before. Where Windows has coalescable timers it may fire up to
+    // wake_tolerance_ms(ms) late (never early), so that Windows can line
+    // its wake-up up with others'; elsewhere (Windows 7, Wine) a plain one.
     int arm_clock(int ms);
+    // Asks Windows to run the process in efficiency mode (EcoQoS on Windows
+    // 11: slower, cooler cores and lower clock speeds for its threads) where
+    // it can; once, at start. 0, or -1 where Windows has no such request or
+    // refused it.
+    static int ask_for_efficiency_mode();
     // After a window event: a look now (the caller's), and again after a
     // short series of delays; 1 while more are due.
     int next_recheck();

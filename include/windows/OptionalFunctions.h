@@ -16,6 +16,10 @@ public:
     using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int);
     using WTSRegisterSessionNotificationFn = BOOL(WINAPI*)(HWND, DWORD);
     using WTSUnRegisterSessionNotificationFn = BOOL(WINAPI*)(HWND);
+    using SetCoalescableTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+    // The class is PROCESS_INFORMATION_CLASS, an int-sized enum that older
+    // headers lack.
+    using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 
     // Windows 8 (or 7 with KB2533623), kernel32.
     SetDefaultDllDirectoriesFn SetDefaultDllDirectories = nullptr;
@@ -23,6 +27,11 @@ public:
     SetProcessDpiAwarenessContextFn SetProcessDpiAwarenessContext = nullptr;
     // Windows 10 1607, user32.
     GetDpiForWindowFn GetDpiForWindow = nullptr;
+    // Windows 8, user32.
+    SetCoalescableTimerFn SetCoalescableTimer = nullptr;
+    // Windows 8, kernel32 (its ProcessPowerThrottling class from Windows 10
+    // 1709; EcoQoS, "efficiency mode", on Windows 11).
+    SetProcessInformationFn SetProcessInformation = nullptr;
     // Windows 8.1, shcore.dll: after load_shcore().
     HMODULE shcore = nullptr;
     SetProcessDpiAwarenessFn SetProcessDpiAwareness = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "PortableCopy.h"
 #include "Settings.h"
 #include "SettingsWriter.h"
 
@@ -12,7 +13,10 @@
 // Where brindlow.ini is looked for (the working directory first, then the
 // program's own folder, for portable use beside its data, then
 // %APPDATA%\Brindlow), and the watch on those folders that tells when it
-// changed.
+// changed. A portable copy (brindlow.ini or a file named `portable` beside
+// Brindlow.exe) keeps its settings beside itself and never reads, watches or
+// writes %APPDATA%; one whose folder cannot be written keeps them in
+// %APPDATA%\Brindlow instead, and says so.
 class SettingsFile {
 public:
     // Editors save in steps (a temporary file, a rename, a second write);
@@ -53,6 +57,15 @@ public:
     std::string folders[kFolders]; // working directory, program folder (empty if the same), %APPDATA%\Brindlow
     std::string appdata; // watched for Brindlow's folder coming, going or being replaced
     std::string path; // the file the last load read; empty when none was found
+    // The folder a new file is made in: %APPDATA%\Brindlow, or the program's
+    // own for a portable copy.
+    std::string home;
+    // Whether this copy is portable (its init has run once init did).
+    PortableCopy portable_copy;
+    // A portable copy whose folder cannot be written: %APPDATA%\Brindlow's
+    // file wins, a new one starts as a copy of the portable one, and every
+    // load reports why.
+    bool user_first = false;
     HANDLE watches[kFolders] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     bool changed = false;
     DWORD settle_until = 0;
@@ -74,9 +87,11 @@ public:
     // that fails.
     HANDLE(WINAPI* find_first)(LPCSTR, BOOL, DWORD) = FindFirstChangeNotificationA;
 
-    // Finds the folders and watches them; 0, or -1 when no watch could be
-    // set (watch_problem says why; the file's stamp is then looked at).
-    int init();
+    // Finds the folders (the program's in `program_folder`, a test's
+    // stand-in; empty: Brindlow.exe's) and watches them; 0, or -1 when no
+    // watch could be set (watch_problem says why; the file's stamp is then
+    // looked at).
+    int init(const std::string& program_folder = std::string());
     // 1 when a change has settled and the file should be read again, else 0.
     // Looks only at the watch handles, and at the disk only when one fired
     // (or at the file's stamp when a watch is missing).
@@ -92,8 +107,8 @@ public:
     // After Brindlow wrote the file itself: the user's folder is watched
     // again if it is new, and a change already noticed is not read twice.
     int follow();
-    // The file a user should edit: the one in use, or a new one in
-    // %APPDATA%\Brindlow listing every key, written first. Empty on failure.
+    // The file a user should edit: the one in use, or a new one in `home`
+    // listing every key, written first. Empty on failure.
     std::string edit_path();
     static constexpr int kWriteAttempts = SettingsWriter::kWriteAttempts;
 

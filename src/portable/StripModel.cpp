@@ -258,6 +258,11 @@ int StripModel::next_wake_ms(const ClockReading& clock) const
     return (left > 0 ? left : kMsPerSecond - ms) + kWakeGuardMs;
 }
 
+int wake_tolerance_ms(int due_ms)
+{
+    return due_ms > kMsPerSecond + kWakeGuardMs ? kMinuteWakeToleranceMs : kSecondWakeToleranceMs;
+}
+
 bool StripModel::shown(LineKind kind) const
 {
     for (LineKind k : settings.lines) {

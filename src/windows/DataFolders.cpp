@@ -16,8 +16,8 @@ int DataFolders::init()
     DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
     folders[0] = n > 0 && n < MAX_PATH ? std::string(buffer) : std::string(".");
     n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    const std::string own = n > 0 && n < MAX_PATH ? without_last_part(buffer) : std::string();
-    folders[1] = lstrcmpiA(own.c_str(), folders[0].c_str()) == 0 ? std::string() : own;
+    program = n > 0 && n < MAX_PATH ? without_last_part(buffer) : std::string();
+    folders[1] = lstrcmpiA(program.c_str(), folders[0].c_str()) == 0 ? std::string() : program;
     return 0;
 }
 

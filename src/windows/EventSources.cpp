@@ -2,6 +2,7 @@
 
 #include "OptionalFunctions.h"
 #include "SettingsFile.h"
+#include "StripModel.h"
 
 namespace {
 // WinEvent callbacks carry no context: the one strip of the process.
@@ -18,6 +19,18 @@ const DWORD kWindowEvents[] = {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MINIMIZEEND
 const UINT kRecheckDelays[] = {100, 400, 1000};
 
 constexpr DWORD kNotifyForThisSession = 0;
+
+// SetProcessInformation's request for efficiency mode, named here as older
+// headers lack them: the ProcessPowerThrottling class, and its state with
+// execution-speed throttling both controlled and on.
+constexpr int kProcessPowerThrottling = 4;
+constexpr ULONG kPowerThrottlingVersion = 1;
+constexpr ULONG kThrottleExecutionSpeed = 0x1;
+struct PowerThrottlingState {
+    ULONG version;
+    ULONG control_mask;
+    ULONG state_mask;
+};
 
 void CALLBACK on_window_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
 {
@@ -50,7 +63,24 @@ int EventSources::init(HWND strip)
 
 int EventSources::arm_clock(int ms)
 {
-    return SetTimer(target, kClockTimer, static_cast<UINT>(ms > 0 ? ms : 1), nullptr) != 0 ? 0 : -1;
+    const UINT due = static_cast<UINT>(ms > 0 ? ms : 1);
+    if (optional_functions.SetCoalescableTimer != nullptr) {
+        const auto tolerance = static_cast<ULONG>(wake_tolerance_ms(ms));
+        return optional_functions.SetCoalescableTimer(target, kClockTimer, due, nullptr, tolerance) != 0 ? 0 : -1;
+    }
+    return SetTimer(target, kClockTimer, due, nullptr) != 0 ? 0 : -1;
+}
+
+int EventSources::ask_for_efficiency_mode()
+{
+    if (optional_functions.SetProcessInformation == nullptr) {
+        return -1;
+    }
+    PowerThrottlingState state{kPowerThrottlingVersion, kThrottleExecutionSpeed, kThrottleExecutionSpeed};
+    return optional_functions.SetProcessInformation(GetCurrentProcess(), kProcessPowerThrottling, &state,
+                                                    sizeof state) != FALSE
+               ? 0
+               : -1;
 }
 
 int EventSources::next_recheck()

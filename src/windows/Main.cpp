@@ -122,6 +122,8 @@ int BRINDLOW_MAIN(int, char**)
     if (single_instance_check() < 0) {
         return 0;
     }
+    // An idle clock: Windows may run it on its most frugal cores and clocks.
+    EventSources::ask_for_efficiency_mode();
 
     // The settings come first: "scale = auto" must make the process
     // DPI-aware before it creates any window.

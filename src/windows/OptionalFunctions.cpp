@@ -22,6 +22,8 @@ int OptionalFunctions::init()
     find(kernel, "SetDefaultDllDirectories", &SetDefaultDllDirectories);
     find(user32, "SetProcessDpiAwarenessContext", &SetProcessDpiAwarenessContext);
     find(user32, "GetDpiForWindow", &GetDpiForWindow);
+    find(user32, "SetCoalescableTimer", &SetCoalescableTimer);
+    find(kernel, "SetProcessInformation", &SetProcessInformation);
     return 0;
 }
 

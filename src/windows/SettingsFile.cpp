@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include "DataFolders.h"
+#include "PortableCopy.h"
 #include "SettingsWriter.h"
 #include "SystemFiles.h"
 
@@ -12,21 +13,18 @@ namespace {
 constexpr DWORD kFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
 constexpr char kFolderName[] = "\\Brindlow";
 
-bool is_folder(const std::string& path)
-{
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::string file_in(const std::string& folder) { return folder + "\\" + kSettingsFileName; }
 
-// The file in the first folder that has one, in the order they win.
-std::string first_existing(const std::string* folders, int count)
+// The file in the first folder that has one, in the order they win: the
+// user's folder first when `user_first`.
+std::string first_existing(const std::string* folders, int count, bool user_first)
 {
+    const int user = SettingsFile::kUserFolder;
+    if (user_first && !folders[user].empty() && path_exists(file_in(folders[user]))) {
+        return file_in(folders[user]);
+    }
     for (int i = 0; i < count; ++i) {
-        if (!folders[i].empty() && exists(file_in(folders[i]))) {
+        if (!folders[i].empty() && path_exists(file_in(folders[i]))) {
             return file_in(folders[i]);
         }
     }
@@ -61,34 +59,30 @@ std::string unwatched(const std::string& folder)
     return "changes cannot be watched (" + reason_text(GetLastError()) +
            "): the file is read again when its time stamp changes (in " + folder + ")";
 }
-
-// Reads at most one byte over the limit: enough to tell a file too large.
-// 0, 1 when another program holds the file locked, -1 when it cannot be read.
-int read_settings_bytes(const std::string& path, std::string* bytes)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD e = GetLastError();
-        return e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION ? 1 : -1;
-    }
-    const int result = read_open_file(h, static_cast<std::size_t>(kMaxSettingsBytes) + 1, bytes);
-    CloseHandle(h);
-    return result;
-}
 }
 
-int SettingsFile::init()
+int SettingsFile::init(const std::string& program_folder)
 {
     DataFolders data;
     data.init();
+    const std::string program = program_folder.empty() ? data.program : program_folder;
     folders[0] = data.folders[0];
-    folders[1] = data.folders[1];
+    folders[1] = lstrcmpiA(program.c_str(), folders[0].c_str()) == 0 ? std::string() : program;
     char buffer[MAX_PATH] = {};
     if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, buffer) == S_OK) {
         appdata = buffer;
         folders[kUserFolder] = appdata + kFolderName;
     }
+    home = folders[kUserFolder];
+    portable_copy.init(program, home.empty() ? std::string() : file_in(home));
+    if (portable_copy.portable) {
+        // Neither read, watched nor written: a portable copy leaves no trace
+        // in the user's profile.
+        home = program;
+        folders[kUserFolder].clear();
+        appdata.clear();
+    }
+    user_first = portable_copy.fallen_back;
     return watch();
 }
 
@@ -107,7 +101,7 @@ int SettingsFile::watch()
     for (int i = 0; i < kUserFolder; ++i) {
         if (!folders[i].empty()) {
             watches[i] = find_first(folders[i].c_str(), FALSE, kFileChanges);
-            if (watches[i] == INVALID_HANDLE_VALUE && is_folder(folders[i])) {
+            if (watches[i] == INVALID_HANDLE_VALUE && path_is_folder(folders[i])) {
                 failed(folders[i]);
             }
         }
@@ -115,7 +109,7 @@ int SettingsFile::watch()
     if (!folders[kUserFolder].empty()) {
         watch_user_folder();
         parent_watch = find_first(appdata.c_str(), FALSE, FILE_NOTIFY_CHANGE_DIR_NAME);
-        if (parent_watch == INVALID_HANDLE_VALUE && is_folder(appdata)) {
+        if (parent_watch == INVALID_HANDLE_VALUE && path_is_folder(appdata)) {
             failed(appdata);
         }
     }
@@ -192,7 +186,7 @@ DWORD SettingsFile::settle_wait() const
 SettingsFile::Stamp SettingsFile::stamp_now() const
 {
     Stamp stamp;
-    stamp.path = first_existing(folders, kFolders);
+    stamp.path = first_existing(folders, kFolders, user_first);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!stamp.path.empty() && GetFileAttributesExA(stamp.path.c_str(), GetFileExInfoStandard, &data)) {
         stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -248,7 +242,7 @@ int SettingsFile::poll()
             }
         } else if (i == kUserFolder) {
             rewatch_user = rewatch_user || folder_id(folders[kUserFolder]) != watched_id;
-        } else if (!is_folder(folders[i])) {
+        } else if (!path_is_folder(folders[i])) {
             rewatch = true;
         }
         changed = true;
@@ -288,7 +282,7 @@ SettingsLoad SettingsFile::load()
         return SettingsLoad{default_settings(), {}};
     }
     std::string bytes;
-    const int read = read_settings_bytes(path, &bytes);
+    const int read = read_file_bytes_locked(path, static_cast<std::size_t>(kMaxSettingsBytes) + 1, &bytes);
     if (read == 1) {
         // An editor in the middle of a save: read it once it lets go, and
         // never take the built-in settings for a file that is only busy.
@@ -301,10 +295,13 @@ SettingsLoad SettingsFile::load()
         return SettingsLoad{default_settings(), {}};
     }
     busy_tries = 0;
-    if (read != 0) {
-        return SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
+    SettingsLoad result =
+        read != 0 ? SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}}
+                  : settings_from_bytes(path, bytes);
+    if (!portable_copy.problem.empty()) {
+        result.problems.insert(result.problems.begin(), portable_copy.problem);
     }
-    return settings_from_bytes(path, bytes);
+    return result;
 }
 
 int SettingsFile::follow()
@@ -319,12 +316,23 @@ int SettingsFile::follow()
 
 std::string SettingsFile::edit_path()
 {
-    std::string existing = first_existing(folders, kFolders);
-    if (!existing.empty() || folders[kUserFolder].empty()) {
+    std::string existing = first_existing(folders, kFolders, user_first);
+    if (user_first && existing != file_in(home)) {
+        // The portable copy's own file cannot be written: its settings
+        // carry over into the user's folder, where the changes go.
+        CreateDirectoryA(home.c_str(), nullptr);
+        std::string copy = file_in(home);
+        if (!existing.empty() && CopyFileA(existing.c_str(), copy.c_str(), TRUE)) {
+            SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+            return copy;
+        }
+        existing.clear();
+    }
+    if (!existing.empty() || home.empty()) {
         return existing;
     }
-    CreateDirectoryA(folders[kUserFolder].c_str(), nullptr);
-    std::string fresh = file_in(folders[kUserFolder]);
+    CreateDirectoryA(home.c_str(), nullptr);
+    std::string fresh = file_in(home);
     std::FILE* f = std::fopen(fresh.c_str(), "wb");
     if (f == nullptr) {
         return std::string();
@@ -351,7 +359,7 @@ int SettingsFile::set_key(const std::string& section, const std::string& key, co
 {
     const std::string target = edit_path();
     if (target.empty()) {
-        *why = std::string(kSettingsFileName) + " cannot be made in " + folders[kUserFolder];
+        *why = std::string(kSettingsFileName) + " cannot be made in " + home;
         return -1;
     }
     SettingsWriter writer;
