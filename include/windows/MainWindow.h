@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Display.h"
+#include "Drift.h"
 #include "EventSources.h"
 #include "Layout.h"
 #include "OverlayWindow.h"
@@ -68,6 +69,9 @@ public:
     bool needs_place = false;
     bool needs_rescale = false;
     StripLayout layout;
+    // The clock's last reading while the strip drifts (seconds since 1970):
+    // the drift's step, which the strip is placed off its layout by.
+    long long drift_seconds = 0;
     // The text scale in halves (2 is 1), and whether the process declared
     // itself DPI-aware at start (only then can "auto" follow the monitor).
     int scale_halves = 2;

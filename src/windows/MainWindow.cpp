@@ -136,8 +136,11 @@ int MainWindow::apply_settings(const Settings& given)
         d.colour = s.colour;
         d.shadow = s.shadow;
         d.shadow_shown = s.shadow_shown;
+        d.outline = s.outline;
+        d.outline_shown = s.outline_shown;
     }
     strip.hide_over_fullscreen = s.hide_over_fullscreen;
+    strip.set_opacity(s.opacity);
     rescale();
     // Lines shown from here on are new, and the next change may come sooner.
     events.arm_clock(refresh());
@@ -204,17 +207,24 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
         // Lines shown from here on are new, and the next change may come sooner.
         events.arm_clock(refresh());
         needs_place = true;
-    } else if (key == "colour" || key == "shadow") {
+    } else if (key == "colour" || key == "shadow" || key == "outline") {
         s.colour = now.colour;
         s.shadow = now.shadow;
         s.shadow_shown = now.shadow_shown;
+        s.outline = now.outline;
+        s.outline_shown = now.outline_shown;
         for (Display& d : displays) {
             d.colour = s.colour;
             d.shadow = s.shadow;
             d.shadow_shown = s.shadow_shown;
+            d.outline = s.outline;
+            d.outline_shown = s.outline_shown;
         }
         take(0);
         needs_draw = true;
+    } else if (key == "opacity") {
+        s.opacity = now.opacity;
+        strip.set_opacity(now.opacity);
     } else if (key == "hide_over_fullscreen") {
         s.hide_over_fullscreen = now.hide_over_fullscreen;
         strip.hide_over_fullscreen = now.hide_over_fullscreen;
@@ -330,6 +340,7 @@ int MainWindow::rescale()
         d.set_font_size(static_cast<float>(size));
         d.set_font_spacing(static_cast<float>(advance));
         d.shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
+        d.outline_width = (scale_halves + 1) / 2; // a pixel for each whole of the scale, 1.5 rounded up
     }
     needs_place = true;
     return 0;
@@ -351,7 +362,9 @@ int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
         // A frame drawn at once may still land in a buffer of the old size
         // (under Wine the X window follows later), and nothing else would
         // draw until a text changes: draw again a moment later.
-        if (strip.move_to(r) == 1) {
+        const DriftOffset shift =
+            model.settings.drift ? drift_offset(drift_seconds, model.settings.corner) : DriftOffset{0, 0};
+        if (strip.move_to(drifted(r, shift)) == 1) {
             SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
         }
         renderer.resize(r.right - r.left, r.bottom - r.top);
@@ -407,6 +420,11 @@ int MainWindow::refresh()
     // Only what a shown line needs is read.
     const unsigned reads = model.reads();
     ClockReading clock = read_clock();
+    // The drift steps at the clock's wakes, with no timer of its own.
+    if (clock.ok && model.settings.drift) {
+        needs_place = needs_place || clock.utc_seconds / kDriftStepSeconds != drift_seconds / kDriftStepSeconds;
+        drift_seconds = clock.utc_seconds;
+    }
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
         clock.zone = read_zone();
     }
@@ -479,6 +497,11 @@ int MainWindow::draw()
 
 int MainWindow::begin_move(HWND foreground)
 {
+    // Moved from its own place, not a drifted one: the place kept is where
+    // the text was put.
+    if (model.settings.drift && !strip.moving) {
+        strip.move_to(layout.window);
+    }
     strip.begin_move(foreground);
     needs_draw = true;
     return present();
@@ -493,6 +516,7 @@ int MainWindow::finish_move(bool keep)
     GetWindowRect(strip.hwnd, &r);
     strip.end_move(keep);
     needs_draw = true;
+    needs_place = needs_place || model.settings.drift; // drifting again from the place it went back to
     if (keep && settings_file != nullptr) {
         const Placement p = placement_for(Rect{r.left, r.top, r.right, r.bottom}, model.settings, placed_widths,
                                           enumerate_monitors(), scale_halves);
