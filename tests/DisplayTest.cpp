@@ -60,7 +60,6 @@ TEST_F(DisplayDraw, SizeAndSpacingShapeTheBand)
 }
 
 namespace {
-constexpr Rgb kRed{255, 0, 0};
 constexpr int kNear = 60; // the square probed round a glyph at (10, 10)
 
 Rgb pixel(const std::vector<Rgb>& frame, int x, int y)
