@@ -1380,6 +1380,9 @@ TEST_F(SettingsInUse, DISABLED_DumpFrames)
         {"scale-2", "[text]\nscale = 2\n", false},
         {"scale-3", "[text]\nscale = 3\n", false},
         {"colours", "[text]\ncolour = #ff8000\nshadow = none\n", false},
+        {"outline", "[text]\noutline = #000000\n", false},
+        {"outline-1.5", "[text]\noutline = #FFFFFF\nscale = 1.5\n", false},
+        {"drift", "[overlay]\ndrift = true\ncorner = bottom-right\n", false},
     };
     std::string places;
     for (const Case& k : cases) {
