@@ -143,10 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[text]\ncolour = cyan",
             "[text] colour = cyan: use #RRGGBB, but not #080808 (the strip's see-through background)"},
         Bad{"[text]\nshadow = #12345", "[text] shadow = #12345: use #RRGGBB (not #080808), or none"},
-        Bad{"[text]\noutline = red", "[text] outline = red: use none, or #RRGGBB (not #080808): a one-pixel outline "
-                                     "round the text in that colour"},
-        Bad{"[text]\noutline = #080808", "[text] outline = #080808: use none, or #RRGGBB (not #080808): a one-pixel "
-                                         "outline round the text in that colour"},
+        Bad{"[text]\noutline = red", "[text] outline = red: use none, or #RRGGBB (not #080808): an outline round the "
+                                     "text in that colour, a pixel wide at scale 1"},
+        Bad{"[text]\noutline = #080808", "[text] outline = #080808: use none, or #RRGGBB (not #080808): an outline "
+                                         "round the text in that colour, a pixel wide at scale 1"},
         Bad{"[text]\nopacity = 10", "[text] opacity = 10: use 20 to 100: the whole strip's opacity in percent (100 "
                                     "is opaque), without the % sign"},
         Bad{"[text]\nopacity = 80%", "[text] opacity = 80%: use 20 to 100: the whole strip's opacity in percent "

@@ -36,8 +36,8 @@ public:
     HWND strip_window = nullptr; // the strip: hidden, shown, moved and closed
     // Told when the menu wrote one key of the settings file ("corner",
     // "scale", "show", "colour", "shadow", "outline", "opacity",
-    // "hide_over_fullscreen"), with the
-    // settings as the file says them now: the strip applies that key at once.
+    // "hide_over_fullscreen"), with the settings as the file says them now:
+    // the strip applies that key at once.
     std::function<void(const Settings& now, const std::string& key)> setting_written;
     const bool* strip_moving = nullptr; // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in; // the folders searched for icon.ico, for a report
