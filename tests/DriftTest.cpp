@@ -58,10 +58,3 @@ TEST(Drift, GoesInwardFromEachCornerOnePixelAtATimeAndNeverFurtherThanTwo)
         EXPECT_EQ(visited.count({k.sx, k.sy}), 0u);
     }
 }
-
-TEST(Drift, MovesTheRectangleWithoutChangingItsSize)
-{
-    const Rect r = drifted(Rect{424, 0, 1024, 100}, drift_offset(4 * kDriftStepSeconds, Corner::TopRight));
-    EXPECT_EQ(r, (Rect{422, 2, 1022, 102}));
-    EXPECT_EQ(drifted(r, DriftOffset{0, 0}), r);
-}
