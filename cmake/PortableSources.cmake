@@ -4,6 +4,7 @@
 set(BRINDLOW_PORTABLE_SOURCES
   src/portable/IniEdit.cpp
   src/portable/IniLines.cpp
+  src/portable/Drift.cpp
   src/portable/FileBytes.cpp
   src/portable/GlyphPixels.cpp
   src/portable/INIReader.cpp

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end() &&
         (s.date_format == kRegionalShort || s.date_format == kRegionalLong || check_format(s.date_format, nullptr)) &&
         (s.time_format == kRegionalShort || s.time_format == kRegionalLong || check_format(s.time_format, nullptr)) &&
-        printable_utf8(s.text) && printable_utf8(s.font);
+        printable_utf8(s.text) && printable_utf8(s.font) && s.opacity >= 20 && s.opacity <= 100 &&
+        (!s.outline_shown || (s.outline <= 0xFFFFFFu && s.outline != kKeyColourRgb));
     if (!sound) {
         __builtin_trap();
     }

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include "Display.h"
+#include "DisplayFont.h"
+#include "GlyphCache.h"
 
 namespace {
 class DisplayDraw : public OverlayTest {
@@ -55,4 +57,96 @@ TEST_F(DisplayDraw, SizeAndSpacingShapeTheBand)
     EXPECT_EQ(read_pixel(30, 50), kBlack);
     EXPECT_EQ(read_pixel(39, 45), kKey);
     EXPECT_EQ(read_pixel(30, 51), kKey);
+}
+
+namespace {
+constexpr int kNear = 60; // the square probed round a glyph at (10, 10)
+
+Rgb pixel(const std::vector<Rgb>& frame, int x, int y)
+{
+    return frame[static_cast<std::size_t>(y) * MainWindow::kWidth + static_cast<std::size_t>(x)];
+}
+}
+
+// Each glyph's outline, from the atlas and from the glyph cache alike: every
+// pixel of the text is drawn again `width` pixels away on all eight sides,
+// so each such neighbour the text leaves bare takes the outline's colour at
+// least as fully as the text covers its own pixel; the text stays on top,
+// and nothing is drawn further out.
+TEST_F(DisplayDraw, AnOutlineRimsEveryGlyphOnAllEightSidesUnderTheText)
+{
+    DisplayFont atlas;
+    ASSERT_EQ(atlas.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+    GlyphCache cache;
+    cache.init(24, "");
+    atlas.glyphs = &cache;
+    struct Case {
+        const char* name;
+        const char* text;
+        int width;
+    };
+    const Case cases[] = {
+        {"atlas", "A", 1}, {"glyph cache", "\xD0\x96", 1}, {"atlas, twice as wide", "W", 2}}; // Ж: Cyrillic
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Display line;
+        line.set_display_font(&atlas);
+        line.set_position(10, 10);
+        line.text = k.text;
+        line.shadow_shown = false;
+        clear_to(kKey);
+        line.draw();
+        const std::vector<Rgb> plain = read_frame();
+        line.outline = 0xFF0000;
+        line.outline_shown = true;
+        line.outline_width = k.width;
+        clear_to(kKey);
+        line.draw();
+        const std::vector<Rgb> rimmed = read_frame();
+        int rim = 0;
+        for (int y = k.width; y < kNear; ++y) {
+            for (int x = k.width; x < kNear; ++x) {
+                const Rgb text = pixel(plain, x, y);
+                if (text == kKey) {
+                    continue;
+                }
+                // Cyan over the key: green is 8 + 247 x the text's coverage.
+                if (text == kCyan) {
+                    ASSERT_EQ(pixel(rimmed, x, y), kCyan) << "the text is drawn over its outline, at " << x << "," << y;
+                }
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx * k.width, ny = y + dy * k.width;
+                        if (pixel(plain, nx, ny) != kKey) {
+                            continue;
+                        }
+                        // At least this pixel's coverage, in red over the key.
+                        const Rgb rim_pixel = pixel(rimmed, nx, ny);
+                        ASSERT_GE(rim_pixel.r, text.g - 1) << "at " << nx << "," << ny;
+                        ASSERT_LE(rim_pixel.g, kKey.g) << "at " << nx << "," << ny;
+                        ASSERT_EQ(rim_pixel.g, rim_pixel.b) << "at " << nx << "," << ny;
+                        ++rim;
+                    }
+                }
+            }
+        }
+        EXPECT_GT(rim, 50);
+        // Whatever changed lies within `width` of the text.
+        for (int y = k.width; y < kNear; ++y) {
+            for (int x = k.width; x < kNear; ++x) {
+                if (pixel(rimmed, x, y) == pixel(plain, x, y)) {
+                    continue;
+                }
+                bool near_text = false;
+                for (int dy = -k.width; dy <= k.width; ++dy) {
+                    for (int dx = -k.width; dx <= k.width; ++dx) {
+                        near_text = near_text || pixel(plain, x + dx, y + dy) != kKey;
+                    }
+                }
+                ASSERT_TRUE(near_text) << "at " << x << "," << y;
+            }
+        }
+    }
+    cache.destroy();
+    atlas.free();
 }

@@ -151,8 +151,8 @@ void post_key(HWND hwnd, UINT vk)
 }
 
 // Items by the number of presses of the down key that reach them.
-constexpr int kHide = 11;
-constexpr int kClose = 12;
+constexpr int kHide = 14;
+constexpr int kClose = 15;
 
 // Opens the program's menu as a left click on its icon does, then presses
 // these keys in it; waits until the menu has closed. False if the menu

@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include "Drift.h"
+#include "ZoneRules.h"
+
 #include <GL/gl.h>
 #include <stb_image.h>
 
@@ -727,4 +730,59 @@ TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
         EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.view.display_for(LineKind::Battery)->text;
         EXPECT_EQ(read_pixel(12, 12, h), kCyan) << "the user's own line keeps the text colour";
     }
+}
+
+namespace {
+// The clock the drift follows, set by the test: seconds since 1970, UTC.
+long long g_drift_now = 0;
+
+ClockReading drift_clock()
+{
+    ClockReading c;
+    c.ok = true;
+    c.utc_seconds = g_drift_now;
+    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    return c;
+}
+}
+
+TEST_F(Frames, ADriftingStripStepsRoundItsSquareAtTheClocksWakeAndIsMovedFromItsOwnPlace)
+{
+    window.read_clock = drift_clock;
+    g_drift_now = 0;
+    Settings s = default_settings();
+    s.corner = Corner::BottomRight;
+    s.drift = true;
+    window.apply_settings(s);
+    const RECT place = window_rect(window.view.strip.hwnd);
+    ASSERT_EQ(place.right, GetSystemMetrics(SM_CXSCREEN));
+    // Inward from the bottom-right corner: left and up.
+    struct Step {
+        long long seconds;
+        int left, up;
+    };
+    const Step steps[] = {{kDriftStepSeconds - 1, 0, 0},
+                          {kDriftStepSeconds, 1, 0},
+                          {4 * kDriftStepSeconds, 2, 2},
+                          {7 * kDriftStepSeconds, 0, 1}};
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.seconds);
+        g_drift_now = k.seconds;
+        window.tick();
+        const RECT r = window_rect(window.view.strip.hwnd);
+        EXPECT_EQ(r.left, place.left - k.left);
+        EXPECT_EQ(r.top, place.top - k.up);
+        EXPECT_EQ(r.right - r.left, place.right - place.left);
+    }
+    // "Move..." starts from the place itself; Esc puts it back, drifted.
+    window.begin_move(nullptr);
+    EXPECT_EQ(window_rect(window.view.strip.hwnd).left, place.left);
+    EXPECT_EQ(window_rect(window.view.strip.hwnd).top, place.top);
+    window.finish_move(false);
+    EXPECT_EQ(window_rect(window.view.strip.hwnd).top, place.top - 1);
+    // Off again: its place.
+    s.drift = false;
+    window.apply_settings(s);
+    EXPECT_EQ(window_rect(window.view.strip.hwnd).left, place.left);
+    EXPECT_EQ(window_rect(window.view.strip.hwnd).top, place.top);
 }

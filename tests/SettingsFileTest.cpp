@@ -1,6 +1,7 @@
 // The settings file as the running program meets it: found in the working
 // directory, read with its problems shown in a balloon, and applied again
 // within moments of being saved.
+#include "ModalDriver.h"
 #include "ProblemReport.h"
 #include "SettingsFile.h"
 #include "TrayIcon.h"
@@ -522,6 +523,107 @@ std::string file_text(const std::string& path)
     const std::vector<unsigned char> bytes = read_whole_file(path);
     return std::string(bytes.begin(), bytes.end());
 }
+}
+
+namespace {
+// The strip's layered attributes as Windows keeps them: its alpha, or -1
+// when only the colour key is set (or the key is not the strip's).
+int strip_alpha(HWND strip)
+{
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(strip, &key, &alpha, &flags) || key != OverlayWindow::kKeyColour ||
+        (flags & LWA_COLORKEY) == 0) {
+        return -2;
+    }
+    return (flags & LWA_ALPHA) != 0 ? alpha : -1;
+}
+
+ClockReading monday_clock(); // below
+
+// The strip's back buffer as Windows shows it over a light, patterned
+// background: the key colour's pixels replaced, every other pixel as drawn
+// (the dark fringe where glyph edges were blended with the key included).
+void add_keyed_over_light(int w, int h, std::vector<unsigned char>* rgba)
+{
+    constexpr int kTile = 20;
+    const std::vector<Rgb> frame = read_frame(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            Rgb c = frame[static_cast<std::size_t>(y * w + x)];
+            if (c == kKey) {
+                c = (x / kTile + y / kTile) % 2 != 0 ? Rgb{250, 250, 246} : Rgb{214, 224, 236};
+            }
+            rgba->insert(rgba->end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                                       static_cast<unsigned char>(c.b), 255});
+        }
+    }
+}
+}
+
+TEST_F(SettingsInUse, TheOpacityAndOutlineItemsWriteTheirKeyAndTheStripFollowsAtOnce)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    save(path, "[text]\r\n;outline = none\r\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    wire_menu();
+    HWND strip = window.view.strip.hwnd;
+    ASSERT_EQ(strip_alpha(strip), -1) << "opaque: the colour key alone, as always";
+    // The colour dialog is taken as it opens, on the colour in force (black).
+    ModalDriver driver;
+    driver.on_box([](HWND box) { press_ok(box); });
+    const Display& line = *window.view.display_for(LineKind::Time);
+    struct Step {
+        const char* name;
+        UINT command;
+        std::function<bool()> followed;
+    };
+    const Step steps[] = {
+        {"60 %", TrayMenu::kCmdOpacityFirst + 2, [&] { return strip_alpha(strip) == 153; }},
+        {"Outline colour...", TrayMenu::kCmdOutlineColour,
+         [&] { return line.outline_shown && line.outline == 0x000000 && driver.boxes_seen == 1; }},
+        {"40 %", TrayMenu::kCmdOpacityFirst + 3, [&] { return strip_alpha(strip) == 102; }},
+        {"No outline", TrayMenu::kCmdNoOutline, [&] { return !line.outline_shown; }},
+    };
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(tray.change_setting(k.command), 0);
+        EXPECT_TRUE(k.followed());
+        run_frames(window, SettingsFile::kSettleMs * 2);
+        EXPECT_TRUE(k.followed());
+    }
+    EXPECT_EQ(file_text(path), "[text]\r\noutline = none\r\nopacity = 40\r\n");
+    EXPECT_FALSE(driver.watchdog_fired);
+
+    // Moving has an alpha of its own; the opacity comes back after it.
+    window.begin_move(nullptr);
+    BYTE moving = 0;
+    DWORD flags = 0;
+    GetLayeredWindowAttributes(strip, nullptr, &moving, &flags);
+    EXPECT_EQ(moving, OverlayWindow::kMovingAlpha);
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+    window.finish_move(false);
+    EXPECT_EQ(strip_alpha(strip), 102);
+    EXPECT_EQ(tray.change_setting(TrayMenu::kCmdOpacityFirst), 0);
+    EXPECT_EQ(strip_alpha(strip), -1);
+
+    // BRINDLOW_OUTLINE_SHOT names a PNG for the README: the default lines
+    // over a light background, without an outline and with a black one.
+    if (const char* shot = std::getenv("BRINDLOW_OUTLINE_SHOT")) {
+        ASSERT_EQ(window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19), 0);
+        window.read_clock = monday_clock;
+        std::vector<unsigned char> rgba;
+        for (const char* outline : {"none", "#000000"}) {
+            save(path, std::string("[text]\r\noutline = ") + outline + "\r\n");
+            window.load_settings();
+            window.draw();
+            add_keyed_over_light(600, 100, &rgba);
+        }
+        write_png(shot, 600, 200, rgba);
+    }
 }
 
 TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
@@ -1280,6 +1382,9 @@ TEST_F(SettingsInUse, DISABLED_DumpFrames)
         {"scale-2", "[text]\nscale = 2\n", false},
         {"scale-3", "[text]\nscale = 3\n", false},
         {"colours", "[text]\ncolour = #ff8000\nshadow = none\n", false},
+        {"outline", "[text]\noutline = #000000\n", false},
+        {"outline-1.5", "[text]\noutline = #FFFFFF\nscale = 1.5\n", false},
+        {"drift", "[overlay]\ndrift = true\ncorner = bottom-right\n", false},
     };
     std::string places;
     for (const Case& k : cases) {

@@ -53,6 +53,9 @@ TEST(Settings, DefaultsAreTodaysOverlay)
     EXPECT_EQ(d.date_format, "Date %Y-%m-%d");
     EXPECT_EQ(d.time_format, "Time %H:%M:%S");
     EXPECT_FALSE(d.hide_over_fullscreen);
+    EXPECT_FALSE(d.outline_shown);
+    EXPECT_EQ(d.opacity, 100);
+    EXPECT_FALSE(d.drift);
     const SettingsLoad empty = parse_settings("");
     EXPECT_EQ(empty.settings, d);
     EXPECT_TRUE(empty.problems.empty());
@@ -87,6 +90,14 @@ INSTANTIATE_TEST_SUITE_P(
                                s.shadow_shown = false;
                            }},
                       Good{"[text]\nshadow = #102030\n", [](Settings& s) { s.shadow = 0x102030; }},
+                      Good{"[text]\noutline = #ffffff\nopacity = 20\n[overlay]\ndrift = true\n",
+                           [](Settings& s) {
+                               s.outline = 0xFFFFFF;
+                               s.outline_shown = true;
+                               s.opacity = 20;
+                               s.drift = true;
+                           }},
+                      Good{"[text]\noutline = none\nopacity = 100\n[overlay]\ndrift = false\n", [](Settings&) {}},
                       Good{"[text]\nscale = 1.5\n", [](Settings& s) { s.scale_halves = 3; }},
                       Good{"[text]\nscale = auto\n", [](Settings& s) { s.scale_auto = true; }},
                       Good{"[lines]\nshow = time\n", [](Settings& s) { s.lines = {LineKind::Time}; }},
@@ -132,6 +143,19 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[text]\ncolour = cyan",
             "[text] colour = cyan: use #RRGGBB, but not #080808 (the strip's see-through background)"},
         Bad{"[text]\nshadow = #12345", "[text] shadow = #12345: use #RRGGBB (not #080808), or none"},
+        Bad{"[text]\noutline = red", "[text] outline = red: use none, or #RRGGBB (not #080808): an outline round the "
+                                     "text in that colour, a pixel wide at scale 1"},
+        Bad{"[text]\noutline = #080808", "[text] outline = #080808: use none, or #RRGGBB (not #080808): an outline "
+                                         "round the text in that colour, a pixel wide at scale 1"},
+        Bad{"[text]\nopacity = 10", "[text] opacity = 10: use 20 to 100: the whole strip's opacity in percent (100 "
+                                    "is opaque), without the % sign"},
+        Bad{"[text]\nopacity = 80%", "[text] opacity = 80%: use 20 to 100: the whole strip's opacity in percent "
+                                     "(100 is opaque), without the % sign"},
+        Bad{"[text]\nopacity = 101", "[text] opacity = 101: use 20 to 100: the whole strip's opacity in percent "
+                                     "(100 is opaque), without the % sign"},
+        Bad{"[overlay]\ndrift = on", "[overlay] drift = on: use true moves the strip by one pixel every 3 minutes "
+                                     "round a small square, never more than 2 pixels from its place (against "
+                                     "burn-in on OLED screens), or false"},
         Bad{"[text]\nscale = 1.25", "[text] scale = 1.25: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
                                     "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
         Bad{"[text]\nscale = big", "[text] scale = big: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
@@ -243,7 +267,7 @@ TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault
         uncommented += line + "\n";
         start = stop + 1;
     }
-    EXPECT_EQ(keys, 24u);
+    EXPECT_EQ(keys, 27u);
     const SettingsLoad all = parse_settings(uncommented);
     EXPECT_EQ(all.settings, default_settings());
     EXPECT_TRUE(all.problems.empty()) << all.problems.front();

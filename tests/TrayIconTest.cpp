@@ -116,6 +116,7 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     in_force.scale_halves = 3;
     in_force.lines = {LineKind::Time};
     in_force.hide_over_fullscreen = true;
+    in_force.opacity = 80;
     tray.settings = &in_force;
     ModalDriver driver;
     std::vector<MenuItem> items;
@@ -123,7 +124,7 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     std::vector<bool> lines_enabled;
     with_menu(tray, driver, [&](HWND w, HMENU m) {
         items = read_menu(m);
-        for (int i : {4, 5, 6}) {
+        for (int i : {4, 5, 6, 7}) {
             submenus.push_back(read_menu(GetSubMenu(m, i)));
         }
         for (UINT id = TrayMenu::kCmdLineFirst; id < TrayMenu::kCmdLineFirst + 3; ++id) {
@@ -132,7 +133,7 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
         dismiss_menu(w);
     });
     tray.settings = nullptr;
-    ASSERT_EQ(items.size(), 14u);
+    ASSERT_EQ(items.size(), 17u);
     const MenuItem expected[] = {
         {"About Brindlow", 10001, false, false},
         {"Check For Updates", 10002, false, false},
@@ -141,8 +142,11 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
         {"Position", 0, false, false},
         {"Text size", 0, false, false},
         {"Lines", 0, false, false},
+        {"Opacity", 0, false, false},
         {"Text colour...", 10020, false, false},
         {"Shadow colour...", 10021, false, false},
+        {"Outline colour...", 10023, false, false},
+        {"No outline", 10024, false, true},
         {"Hide over full-screen programs", 10022, false, true},
         {"Start with Windows", 10006, false, false},
         {"", 0, true, false},
@@ -165,11 +169,14 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
         {"Top left", "Top right", "Bottom left", "Bottom right", "", "Move..."},
         {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"},
         {"Date", "Time", "Battery"},
+        {"100 %", "80 %", "60 %", "40 %"},
     };
-    const std::vector<std::vector<bool>> marked = {
-        {false, false, false, true, false, false}, {false, true, false, false, false}, {false, true, false}};
-    ASSERT_EQ(submenus.size(), 3u);
-    for (std::size_t m = 0; m < 3; ++m) {
+    const std::vector<std::vector<bool>> marked = {{false, false, false, true, false, false},
+                                                   {false, true, false, false, false},
+                                                   {false, true, false},
+                                                   {false, true, false, false}};
+    ASSERT_EQ(submenus.size(), 4u);
+    for (std::size_t m = 0; m < 4; ++m) {
         ASSERT_EQ(submenus[m].size(), texts[m].size());
         for (std::size_t i = 0; i < texts[m].size(); ++i) {
             EXPECT_EQ(submenus[m][i].text, texts[m][i]);
@@ -179,14 +186,20 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     // The only line shown cannot be turned off.
     EXPECT_EQ(lines_enabled, (std::vector<bool>{true, false, true}));
 
-    // A line of one's own and a zone are listed once they are set.
+    // A line of one's own and a zone are listed once they are set; an
+    // opacity the menu does not list marks none, and an outline unmarks "No outline".
     in_force.text = "Desk 4";
     in_force.zones[1] = "Tokyo Standard Time";
     in_force.lines = {LineKind::Time, LineKind::Zone2};
+    in_force.opacity = 70;
+    in_force.outline_shown = true;
     tray.settings = &in_force;
-    std::vector<MenuItem> lines;
+    std::vector<MenuItem> lines, opacities;
+    bool no_outline = true;
     with_menu(tray, driver, [&](HWND w, HMENU m) {
         lines = read_menu(GetSubMenu(m, 6));
+        opacities = read_menu(GetSubMenu(m, 7));
+        no_outline = read_menu(m)[11].checked;
         dismiss_menu(w);
     });
     tray.settings = nullptr;
@@ -196,6 +209,11 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     EXPECT_EQ(lines[4].text, "Tokyo");
     EXPECT_EQ(lines[4].id, TrayMenu::kCmdLineFirst + line_index(LineKind::Zone2));
     EXPECT_TRUE(lines[4].checked);
+    ASSERT_EQ(opacities.size(), 4u);
+    for (const MenuItem& item : opacities) {
+        EXPECT_FALSE(item.checked) << item.text;
+    }
+    EXPECT_FALSE(no_outline);
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
@@ -226,8 +244,8 @@ TEST_F(Tray, ALeftOrRightButtonReleaseOpensTheMenu)
         items = read_menu(m);
         dismiss_menu(w);
     });
-    ASSERT_EQ(items.size(), 14u);
-    EXPECT_FALSE(items[12].checked);
+    ASSERT_EQ(items.size(), 17u);
+    EXPECT_FALSE(items[15].checked);
     EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
 }
 
@@ -243,8 +261,8 @@ TEST_F(Tray, HideTogglesTheOverlayAndTheCheckMarkFollows)
     for (const Step& s : steps) {
         bool checked = !s.checked_before;
         with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-            checked = read_menu(m)[12].checked;
-            choose_item(w, 11);
+            checked = read_menu(m)[15].checked;
+            choose_item(w, 14);
         });
         EXPECT_EQ(checked, s.checked_before);
         pump_until([&] { return (IsWindowVisible(window.view.strip.hwnd) != FALSE) == s.visible_after; }, 2000);
@@ -259,7 +277,7 @@ TEST_F(Tray, CloseEndsTheOverlayLoop)
     window.init_displays();
     HWND overlay = window.view.strip.hwnd;
     ModalDriver driver;
-    driver.on_menu([](HWND w, HMENU) { choose_item(w, 12); });
+    driver.on_menu([](HWND w, HMENU) { choose_item(w, 15); });
     click(tray.hwnd, WM_LBUTTONUP);
     // The loop itself dispatches the click, runs the menu and takes the close.
     EXPECT_EQ(window.run(), 0);
@@ -423,7 +441,7 @@ TEST(TrayWithoutOverlay, CloseAndHideDoNoHarm)
     TrayIcon tray;
     ASSERT_EQ(tray.init(), 0);
     ModalDriver driver;
-    for (int item : {12, 11, 12}) {
+    for (int item : {15, 14, 15}) {
         with_menu(tray, driver, [item](HWND w, HMENU) { choose_item(w, item); });
         pump_until([] { return false; }, 200);
     }
@@ -494,8 +512,8 @@ TEST_F(Tray, StartWithWindowsAddsAndRemovesTheUsersStartupShortcut)
     for (bool present : {true, false}) {
         bool checked = present;
         with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-            checked = read_menu(m)[10].checked;
-            choose_item(w, 10);
+            checked = read_menu(m)[13].checked;
+            choose_item(w, 13);
         });
         EXPECT_EQ(checked, !present) << "the check mark shows whether it starts at login";
         EXPECT_EQ(StartupShortcut::exists(), present);
@@ -525,8 +543,8 @@ TEST_F(Tray, StartWithWindowsIsCheckedOnlyForAShortcutThatStartsThisCopy)
 
     bool checked = true;
     with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-        checked = read_menu(m)[10].checked;
-        choose_item(w, 10);
+        checked = read_menu(m)[13].checked;
+        choose_item(w, 13);
     });
     EXPECT_FALSE(checked) << "the shortcut starts another copy";
     Shortcut s = read_shortcut(StartupShortcut::path());
@@ -540,8 +558,8 @@ TEST_F(Tray, StartWithWindowsIsCheckedOnlyForAShortcutThatStartsThisCopy)
     CharUpperA(&shouted[0]);
     ASSERT_EQ(StartupShortcut::create(shouted, cwd), 0);
     with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-        checked = read_menu(m)[10].checked;
-        choose_item(w, 10);
+        checked = read_menu(m)[13].checked;
+        choose_item(w, 13);
     });
     EXPECT_TRUE(checked);
     EXPECT_FALSE(StartupShortcut::exists()) << "unticking removes this copy's shortcut";
@@ -550,7 +568,7 @@ TEST_F(Tray, StartWithWindowsIsCheckedOnlyForAShortcutThatStartsThisCopy)
     // nothing of the other copy's is removed.
     ASSERT_EQ(StartupShortcut::create(other, other_dir), 0);
     with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-        checked = read_menu(m)[10].checked;
+        checked = read_menu(m)[13].checked;
         dismiss_menu(w);
     });
     EXPECT_FALSE(checked);

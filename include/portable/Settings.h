@@ -22,9 +22,13 @@ struct Settings {
     int y;
     Area area;
     int monitor; // 0: the primary; 1, 2, ...: in the order Windows enumerates them
+    bool drift; // steps a pixel at a time round a small square, against burn-in
     unsigned int colour; // 0xRRGGBB
     unsigned int shadow; // 0xRRGGBB
     bool shadow_shown;
+    unsigned int outline; // 0xRRGGBB
+    bool outline_shown;
+    int opacity; // percent, the whole strip's
     int scale_halves; // the text scale in halves: 2 (1), 3 (1.5), 4 (2) or 6 (3)
     bool scale_auto; // follow the monitor's DPI instead
     std::vector<LineKind> lines; // top to bottom

@@ -5,9 +5,10 @@
 class DisplayFont;
 
 // One line of text on the overlay, of any kind (the model makes its text),
-// drawn in two passes: a shadow one pixel right of and below (black unless
-// the settings say otherwise, or none), then the text itself (cyan unless the
-// settings say otherwise).
+// drawn in up to three passes: a shadow one pixel right of and below (black
+// unless the settings say otherwise, or none), an outline on all eight sides
+// (none unless the settings ask for one), then the text itself (cyan unless
+// the settings say otherwise).
 class Display {
 public:
     DisplayFont* font = nullptr; // not owned
@@ -20,6 +21,9 @@ public:
     unsigned int shadow = 0x000000;
     bool shadow_shown = true;
     int shadow_offset = 1; // pixels right and down; grows with the text scale
+    unsigned int outline = 0x000000;
+    bool outline_shown = false;
+    int outline_width = 1; // pixels on each side; grows with the text scale
 
     void set_display_font(DisplayFont* f);
     void set_position(int new_x, int new_y);

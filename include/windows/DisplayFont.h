@@ -34,6 +34,10 @@ public:
 // characters from the glyph cache take their own advance. Needs a current
 // context, outside any glBegin/glEnd pair.
 void draw_text(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing);
+// Draws the text's shape `width` pixels away on all eight sides (its
+// outline, once the text is drawn over it), laid out once, as draw_text
+// places it.
+void draw_text_outline(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing, int width);
 // The pixels the text's squares span, as draw_text places them: its
 // advances and a quarter square either side.
 int text_width(const std::string& text, DisplayFont* font, float size, float spacing);

@@ -27,6 +27,8 @@ public:
 
     HWND hwnd = nullptr;
     bool registered = false; // the class is ours to unregister
+    // The whole strip's constant alpha (255: opaque), from the settings' opacity.
+    BYTE alpha = 255;
     // The two reasons the strip is hidden, kept apart so that neither undoes
     // the other: the menu's Hide, and a full-screen program in the
     // foreground on the strip's monitor (only with hide_over_fullscreen).
@@ -51,6 +53,9 @@ public:
     int init(WNDPROC procedure, void* owner);
     // Makes the key colour transparent and shows it on top, not activated.
     int show();
+    // Sets the whole strip's opacity, in percent; in force at once, and
+    // after moving when it is being moved.
+    int set_opacity(int percent);
     // Moves and sizes it, staying topmost; 1 when its size changed.
     int move_to(const Rect& r);
     // Raises the strip to the top of the topmost band, without activating

@@ -6,6 +6,7 @@
 #include "OverlayWindow.h"
 #include "Renderer.h"
 #include "Settings.h"
+#include "StripModel.h"
 
 #include <windows.h>
 
@@ -27,6 +28,9 @@ public:
     // The line shown instead of the others while the strip is being moved.
     Display move_hint;
     StripLayout layout;
+    // The clock's last reading while the strip drifts (seconds since 1970):
+    // the drift's step, which the strip is placed off its layout by.
+    long long drift_seconds = 0;
     // Each shown line's width, in pixels, when the strip was last placed.
     std::vector<int> placed_widths;
     // The text scale in halves (2 is 1), and whether the process declared
@@ -60,7 +64,7 @@ public:
     Display* display_for(LineKind kind);
     // The shown lines' widths in pixels, top to bottom, as drawn now.
     std::vector<int> line_widths(const std::vector<LineKind>& shown);
-    // The colours of these settings on every line.
+    // The colours (text, shadow, outline) of these settings on every line.
     void set_colours(const Settings& s);
     // Takes the lines' texts (by kind); the battery line in low_colour when
     // `battery_low`. `changed` is the model's kPictureChanged and
@@ -82,6 +86,12 @@ public:
     // Draws and swaps when something changed and the strip is shown; 1
     // when it did.
     int present(const std::vector<LineKind>& order, const Settings& s);
+    // "Move...": from its own place, not a drifted one, so that the place
+    // kept is where the text was put.
+    void begin_move(HWND foreground, bool drifting);
+    // The drift steps at the clock's wakes, with no timer of its own: a new
+    // step asks for the strip to be placed again.
+    void follow_drift(const ClockReading& clock, const Settings& s);
     // Ends moving: the strip kept where it is, or put back. 1 when kept,
     // with *kept the corner, offsets and monitor that put its lines where
     // they are now (placement_for); 0 when put back; -1 when not moving.

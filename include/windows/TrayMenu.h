@@ -26,6 +26,9 @@ public:
     static constexpr UINT kCmdTextColour = 10020;
     static constexpr UINT kCmdShadowColour = 10021;
     static constexpr UINT kCmdHideOverFullscreen = 10022;
+    static constexpr UINT kCmdOutlineColour = 10023;
+    static constexpr UINT kCmdNoOutline = 10024;
+    static constexpr UINT kCmdOpacityFirst = 10025; // 100, 80, 60, 40 %
     // One per line kind, by LineKind; room is left for more kinds.
     static constexpr UINT kCmdLineFirst = 10030;
     static constexpr UINT kCmdSettingsLast = kCmdLineFirst + kLineKinds - 1;

@@ -20,7 +20,9 @@ bool Settings::operator==(const Settings& o) const
            scale_auto == o.scale_auto && lines == o.lines && date_format == o.date_format &&
            time_format == o.time_format && hide_over_fullscreen == o.hide_over_fullscreen &&
            battery_format == o.battery_format && low_battery == o.low_battery && low_colour == o.low_colour &&
-           text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale && font == o.font;
+           text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale &&
+           font == o.font && drift == o.drift && outline == o.outline && outline_shown == o.outline_shown &&
+           opacity == o.opacity;
 }
 
 Settings default_settings()

@@ -14,6 +14,9 @@ constexpr int kMaxOffset = 10000;
 constexpr std::size_t kMaxLocaleName = 84;
 // A LOGFONT's face name holds 31 characters and its terminator.
 constexpr std::size_t kMaxFontFamily = 31;
+// Fainter than a fifth, the strip could be lost on the screen.
+constexpr int kLeastOpacity = 20;
+constexpr int kFullOpacity = 100;
 
 bool parse_int(const std::string& value, int lo, int hi, int* out)
 {
@@ -77,6 +80,21 @@ bool parse_shadow(const std::string& v, Settings& s)
     s.shadow_shown = true;
     return true;
 }
+
+bool parse_outline(const std::string& v, Settings& s)
+{
+    if (v == "none") {
+        s.outline_shown = false;
+        return true;
+    }
+    if (!parse_shown_rgb(v, &s.outline)) {
+        return false;
+    }
+    s.outline_shown = true;
+    return true;
+}
+
+bool parse_opacity(const std::string& v, Settings& s) { return parse_int(v, kLeastOpacity, kFullOpacity, &s.opacity); }
 
 bool parse_scale(const std::string& v, Settings& s)
 {
@@ -185,6 +203,7 @@ bool parse_bool(const std::string& v, bool* out)
 }
 
 bool parse_hide_over_fullscreen(const std::string& v, Settings& s) { return parse_bool(v, &s.hide_over_fullscreen); }
+bool parse_drift(const std::string& v, Settings& s) { return parse_bool(v, &s.drift); }
 
 // Only the form of a name: whether Windows knows it is the Windows side's
 // to ask.
@@ -255,12 +274,21 @@ const SettingsKey kKeys[] = {
      parse_area},
     {"overlay", "monitor", kPrimaryMonitorWord,
      kPrimaryMonitorWord + std::string(", or 1, 2, ... in the order Windows enumerates the monitors"), parse_monitor},
+    {"overlay", "drift", "false",
+     "true moves the strip by one pixel every 3 minutes round a small square, never more than 2 pixels from its "
+     "place (against burn-in on OLED screens), or false",
+     parse_drift},
     {"overlay", "hide_over_fullscreen", "false",
      "true hides the strip while a full-screen program is in front on its monitor, or false",
      parse_hide_over_fullscreen},
     {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)",
      parse_colour},
     {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow},
+    {"text", "outline", "none",
+     "none, or #RRGGBB (not " + kKeyColour + "): an outline round the text in that colour, a pixel wide at scale 1",
+     parse_outline},
+    {"text", "opacity", "100", "20 to 100: the whole strip's opacity in percent (100 is opaque), without the % sign",
+     parse_opacity},
     {"text", "locale", "",
      "a locale name such as de-DE, fr-FR or ja-JP, for day and month names and for short and long; empty: "
      "Windows' own setting for the user",

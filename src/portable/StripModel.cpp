@@ -287,8 +287,9 @@ KeyEffect key_effect(const std::string& key)
         const char* key;
         KeyEffect effect;
     } effects[] = {
-        {"corner", KeyEffect::Place},   {"scale", KeyEffect::Rescale},  {"show", KeyEffect::Lines},
-        {"colour", KeyEffect::Colours}, {"shadow", KeyEffect::Colours}, {"hide_over_fullscreen", KeyEffect::Stacking},
+        {"corner", KeyEffect::Place},    {"scale", KeyEffect::Rescale},   {"show", KeyEffect::Lines},
+        {"colour", KeyEffect::Colours},  {"shadow", KeyEffect::Colours},  {"hide_over_fullscreen", KeyEffect::Stacking},
+        {"outline", KeyEffect::Colours}, {"opacity", KeyEffect::Opacity},
     };
     for (const auto& e : effects) {
         if (key == e.key) {
@@ -327,8 +328,11 @@ void take_key(Settings* s, const Settings& now, KeyEffect effect)
         s->colour = now.colour;
         s->shadow = now.shadow;
         s->shadow_shown = now.shadow_shown;
+        s->outline = now.outline;
+        s->outline_shown = now.outline_shown;
         break;
     }
+    case KeyEffect::Opacity: s->opacity = now.opacity; break;
     case KeyEffect::Stacking: s->hide_over_fullscreen = now.hide_over_fullscreen; break;
     case KeyEffect::Lines:
     case KeyEffect::Reload: break;

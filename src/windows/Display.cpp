@@ -27,10 +27,14 @@ void set_colour(unsigned int rgb)
 
 int Display::draw()
 {
-    // Shadow first, so the text is blended over it.
+    // Shadow first, then the outline, so that each is blended over the one before.
     if (shadow_shown) {
         set_colour(shadow);
         draw_text(text, font, x + shadow_offset, y + shadow_offset, font_size, font_spacing);
+    }
+    if (outline_shown) {
+        set_colour(outline);
+        draw_text_outline(text, font, x, y, font_size, font_spacing, outline_width);
     }
     set_colour(colour);
     draw_text(text, font, x, y, font_size, font_spacing);

@@ -117,15 +117,20 @@ int lay_out(const std::string& text, DisplayFont* font, int x, int spacing, std:
 }
 }
 
-void draw_text(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing)
-{
-    std::vector<std::pair<int, int>> atlas;
-    std::vector<Placed> cached;
-    (void)lay_out(text, font, x, static_cast<int>(spacing), &atlas, &cached);
+namespace {
+// Where a copy of the laid-out text goes, from where it was laid out.
+struct Nudge {
+    int dx;
+    int dy;
+};
 
+// Draws the laid-out characters once at each nudge: one pass over the
+// atlas's texture and one over the cache's, whatever the count.
+void draw_laid_out(const std::vector<std::pair<int, int>>& atlas, const std::vector<Placed>& cached, DisplayFont* font,
+                   int y, float size, const Nudge* nudges, int count)
+{
     const float fw = static_cast<float>(font->width);
     const float fh = static_cast<float>(font->height);
-    const float yf = static_cast<float>(y);
     // A font that was never loaded has no grid; every character then takes
     // cell 0 rather than dividing by zero.
     const int per_row = font->glyphs_per_row > 0 ? font->glyphs_per_row : 1;
@@ -136,50 +141,77 @@ void draw_text(const std::string& text, DisplayFont* font, int x, int y, float s
     if (!atlas.empty()) {
         gl.glBindTexture(GL_TEXTURE_2D, font->texture);
         gl.glBegin(GL_QUADS);
-        for (const auto& a : atlas) {
-            const int i = a.first;
-            const float pen_x = static_cast<float>(a.second);
-            const int col = i % per_row;
-            const int row = i / per_row;
-            const float u_left = static_cast<float>(col * font->glyph_width) / fw;
-            const float v_top = static_cast<float>(row * font->glyph_height) / fh;
-            const float u_right = static_cast<float>((col + 1) * font->glyph_width) / fw;
-            const float v_bottom = static_cast<float>((row + 1) * font->glyph_height) / fh;
+        for (int n = 0; n < count; ++n) {
+            const float yf = static_cast<float>(y + nudges[n].dy);
+            for (const auto& a : atlas) {
+                const int i = a.first;
+                const float pen_x = static_cast<float>(a.second + nudges[n].dx);
+                const int col = i % per_row;
+                const int row = i / per_row;
+                const float u_left = static_cast<float>(col * font->glyph_width) / fw;
+                const float v_top = static_cast<float>(row * font->glyph_height) / fh;
+                const float u_right = static_cast<float>((col + 1) * font->glyph_width) / fw;
+                const float v_bottom = static_cast<float>((row + 1) * font->glyph_height) / fh;
 
-            gl.glTexCoord2f(u_left, v_top);
-            gl.glVertex2f(pen_x, yf);
-            gl.glTexCoord2f(u_right, v_top);
-            gl.glVertex2f(pen_x + size, yf);
-            gl.glTexCoord2f(u_right, v_bottom);
-            gl.glVertex2f(pen_x + size, yf + size);
-            gl.glTexCoord2f(u_left, v_bottom);
-            gl.glVertex2f(pen_x, yf + size);
+                gl.glTexCoord2f(u_left, v_top);
+                gl.glVertex2f(pen_x, yf);
+                gl.glTexCoord2f(u_right, v_top);
+                gl.glVertex2f(pen_x + size, yf);
+                gl.glTexCoord2f(u_right, v_bottom);
+                gl.glVertex2f(pen_x + size, yf + size);
+                gl.glTexCoord2f(u_left, v_bottom);
+                gl.glVertex2f(pen_x, yf + size);
+            }
         }
         gl.glEnd();
     }
     if (!cached.empty()) {
         gl.glBindTexture(GL_TEXTURE_2D, font->glyphs->texture);
         gl.glBegin(GL_QUADS);
-        for (const Placed& p : cached) {
-            const CachedGlyph& g = p.glyph;
-            if (g.width == 0) {
-                continue;
+        for (int n = 0; n < count; ++n) {
+            for (const Placed& p : cached) {
+                const CachedGlyph& g = p.glyph;
+                if (g.width == 0) {
+                    continue;
+                }
+                const float left = static_cast<float>(p.pen + g.left + nudges[n].dx);
+                const float top = static_cast<float>(y + g.top + nudges[n].dy);
+                const float right = left + static_cast<float>(g.width);
+                const float bottom = top + static_cast<float>(g.height);
+                gl.glTexCoord2f(g.u0, g.v0);
+                gl.glVertex2f(left, top);
+                gl.glTexCoord2f(g.u1, g.v0);
+                gl.glVertex2f(right, top);
+                gl.glTexCoord2f(g.u1, g.v1);
+                gl.glVertex2f(right, bottom);
+                gl.glTexCoord2f(g.u0, g.v1);
+                gl.glVertex2f(left, bottom);
             }
-            const float left = static_cast<float>(p.pen + g.left);
-            const float top = static_cast<float>(y + g.top);
-            const float right = left + static_cast<float>(g.width);
-            const float bottom = top + static_cast<float>(g.height);
-            gl.glTexCoord2f(g.u0, g.v0);
-            gl.glVertex2f(left, top);
-            gl.glTexCoord2f(g.u1, g.v0);
-            gl.glVertex2f(right, top);
-            gl.glTexCoord2f(g.u1, g.v1);
-            gl.glVertex2f(right, bottom);
-            gl.glTexCoord2f(g.u0, g.v1);
-            gl.glVertex2f(left, bottom);
         }
         gl.glEnd();
     }
+}
+}
+
+void draw_text(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing)
+{
+    std::vector<std::pair<int, int>> atlas;
+    std::vector<Placed> cached;
+    (void)lay_out(text, font, x, static_cast<int>(spacing), &atlas, &cached);
+    const Nudge in_place{0, 0};
+    draw_laid_out(atlas, cached, font, y, size, &in_place, 1);
+}
+
+void draw_text_outline(const std::string& text, DisplayFont* font, int x, int y, float size, float spacing, int width)
+{
+    std::vector<std::pair<int, int>> atlas;
+    std::vector<Placed> cached;
+    (void)lay_out(text, font, x, static_cast<int>(spacing), &atlas, &cached);
+    // The text's own shape on all eight sides; the text drawn over it
+    // leaves the rim showing.
+    const int w = width;
+    const Nudge around[] = {{-w, -w}, {0, -w}, {w, -w}, {-w, 0}, {w, 0}, {-w, w}, {0, w}, {w, w}};
+    draw_laid_out(atlas, cached, font, y, size, around, static_cast<int>(sizeof around / sizeof around[0]));
 }
 
 int text_width(const std::string& text, DisplayFont* font, float size, float spacing)

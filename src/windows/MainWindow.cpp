@@ -50,6 +50,7 @@ int MainWindow::apply_settings(const Settings& given)
     model.apply(s);
     view.set_colours(s);
     view.strip.hide_over_fullscreen = s.hide_over_fullscreen;
+    view.strip.set_opacity(s.opacity);
     view.rescale(model.settings);
     // Lines shown from here on are new, and the next change may come sooner.
     events.arm_clock(refresh());
@@ -104,6 +105,7 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
         view.needs_draw = true;
         break;
     }
+    case KeyEffect::Opacity: view.strip.set_opacity(s.opacity); break;
     case KeyEffect::Stacking: {
         view.strip.hide_over_fullscreen = s.hide_over_fullscreen;
         check_stacking();
@@ -194,6 +196,7 @@ int MainWindow::refresh()
     // Only what a shown line needs is read.
     const unsigned reads = model.reads();
     ClockReading clock = read_clock();
+    view.follow_drift(clock, model.settings);
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
         clock.zone = read_zone();
     }
@@ -230,8 +233,7 @@ int MainWindow::draw() { return view.draw(model.draw_order(), model.settings); }
 
 int MainWindow::begin_move(HWND foreground)
 {
-    view.strip.begin_move(foreground);
-    view.needs_draw = true;
+    view.begin_move(foreground, model.settings.drift);
     return present();
 }
 

@@ -6,6 +6,8 @@ namespace {
 // below; WS_EX_TOOLWINDOW keeps the strip off the taskbar and Alt+Tab.
 constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST;
 constexpr DWORD kStyle = WS_POPUP;
+constexpr int kOpaqueAlpha = 255;
+constexpr int kWholePercent = 100;
 
 // Windows above the strip that it leaves above it: the menus and tooltips
 // (balloons included) the user is reading are short-lived, and covering them
@@ -29,6 +31,15 @@ bool class_in(HWND w, const char* const* classes)
         }
     }
     return false;
+}
+
+// The key colour see-through and the rest at the strip's constant alpha, in
+// one call, which Windows composes without any work of the program's. Fully
+// opaque, the key alone, as Brindlow has always set it.
+void key_out(HWND hwnd, BYTE alpha)
+{
+    SetLayeredWindowAttributes(hwnd, OverlayWindow::kKeyColour, alpha,
+                               alpha == kOpaqueAlpha ? LWA_COLORKEY : LWA_COLORKEY | LWA_ALPHA);
 }
 
 bool is_shell(HWND w) { return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses); }
@@ -113,10 +124,21 @@ int OverlayWindow::init(WNDPROC procedure, void* owner)
 
 int OverlayWindow::show()
 {
-    SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
+    key_out(hwnd, alpha);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     // SW_SHOW would also activate it, taking the keyboard from whatever had it.
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    return 0;
+}
+
+int OverlayWindow::set_opacity(int percent)
+{
+    const BYTE wanted = static_cast<BYTE>((percent * kOpaqueAlpha + kWholePercent / 2) / kWholePercent);
+    // While moving, the strip keeps its own alpha; end_move puts this one back.
+    if (wanted != alpha && hwnd != nullptr && !moving) {
+        key_out(hwnd, wanted);
+    }
+    alpha = wanted;
     return 0;
 }
 
@@ -256,7 +278,7 @@ int OverlayWindow::end_move(bool keep)
         SetWindowPos(hwnd, HWND_TOPMOST, before_move.left, before_move.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle));
-    SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
+    key_out(hwnd, alpha);
     // The keyboard goes back where it was, if that window is still there.
     if (foreground_before != nullptr && IsWindow(foreground_before)) {
         SetForegroundWindow(foreground_before);

@@ -1,5 +1,6 @@
 #include "StripView.h"
 
+#include "Drift.h"
 #include "EventSources.h"
 #include "OptionalFunctions.h"
 #include "SystemReadings.h"
@@ -69,6 +70,8 @@ void StripView::set_colours(const Settings& s)
         d.colour = s.colour;
         d.shadow = s.shadow;
         d.shadow_shown = s.shadow_shown;
+        d.outline = s.outline;
+        d.outline_shown = s.outline_shown;
     }
 }
 
@@ -141,6 +144,7 @@ int StripView::rescale(const Settings& s)
         d.set_font_size(static_cast<float>(size));
         d.set_font_spacing(static_cast<float>(advance));
         d.shadow_offset = scale_halves >= 4 ? scale_halves / 2 : 1;
+        d.outline_width = (scale_halves + 1) / 2; // a pixel for each whole of the scale, 1.5 rounded up
     }
     needs_place = true;
     return 0;
@@ -160,7 +164,8 @@ int StripView::place_on(const Settings& s, const std::vector<MonitorArea>& monit
         // A frame drawn at once may still land in a buffer of the old size
         // (under Wine the X window follows later), and nothing else would
         // draw until a text changes: draw again a moment later.
-        if (strip.move_to(r) == 1) {
+        const DriftOffset shift = s.drift ? drift_offset(drift_seconds, s.corner) : DriftOffset{0, 0};
+        if (strip.move_to(drifted(r, shift)) == 1) {
             SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
         }
         renderer.resize(r.right - r.left, r.bottom - r.top);
@@ -203,6 +208,23 @@ int StripView::present(const std::vector<LineKind>& order, const Settings& s)
     return 1;
 }
 
+void StripView::begin_move(HWND foreground, bool drifting)
+{
+    if (drifting && !strip.moving) {
+        strip.move_to(layout.window);
+    }
+    strip.begin_move(foreground);
+    needs_draw = true;
+}
+
+void StripView::follow_drift(const ClockReading& clock, const Settings& s)
+{
+    if (clock.ok && s.drift) {
+        needs_place = needs_place || clock.utc_seconds / kDriftStepSeconds != drift_seconds / kDriftStepSeconds;
+        drift_seconds = clock.utc_seconds;
+    }
+}
+
 int StripView::end_move(bool keep, const Settings& s, Placement* kept)
 {
     if (!strip.moving) {
@@ -212,6 +234,7 @@ int StripView::end_move(bool keep, const Settings& s, Placement* kept)
     GetWindowRect(strip.hwnd, &r);
     strip.end_move(keep);
     needs_draw = true;
+    needs_place = needs_place || s.drift; // drifting again from the place it went back to
     if (!keep) {
         return 0;
     }

@@ -15,9 +15,14 @@
 namespace {
 const char* const kCornerItems[] = {"Top left", "Top right", "Bottom left", "Bottom right"};
 const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"};
+const char* const kOpacityItems[] = {"100 %", "80 %", "60 %", "40 %"};
+constexpr int kOpacities[] = {100, 80, 60, 40};
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
+constexpr int kOpacityCount = 4;
 static_assert(kCorners == kCornerWordCount && kScales == kScaleWordCount + 1, "a menu item for every word");
+static_assert(TrayMenu::kCmdOpacityFirst + kOpacityCount <= TrayMenu::kCmdLineFirst,
+              "the opacities' commands stay clear of the line kinds'");
 static_assert(TrayMenu::kCmdSettingsLast < 10100, "the line kinds' commands stay clear of other commands");
 
 bool shows(const Settings& s, LineKind kind)
@@ -113,8 +118,15 @@ int TrayMenu::init()
     // Its items are listed from the settings each time the menu opens.
     lines = CreatePopupMenu();
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(lines), "Lines");
+    HMENU opacity = CreatePopupMenu();
+    for (int i = 0; i < kOpacityCount; ++i) {
+        AppendMenuA(opacity, MF_STRING, kCmdOpacityFirst + static_cast<UINT>(i), kOpacityItems[i]);
+    }
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(opacity), "Opacity");
     AppendMenuA(menu, MF_STRING, kCmdTextColour, "Text colour...");
     AppendMenuA(menu, MF_STRING, kCmdShadowColour, "Shadow colour...");
+    AppendMenuA(menu, MF_STRING, kCmdOutlineColour, "Outline colour...");
+    AppendMenuA(menu, MF_STRING, kCmdNoOutline, "No outline");
     AppendMenuA(menu, MF_STRING, kCmdHideOverFullscreen, "Hide over full-screen programs");
     AppendMenuA(menu, MF_STRING, kCmdStartWithWindows, "Start with Windows");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -153,6 +165,15 @@ void TrayMenu::mark(const Settings& s)
         }
     }
     CheckMenuItem(menu, kCmdHideOverFullscreen, MF_BYCOMMAND | (s.hide_over_fullscreen ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, kCmdNoOutline, MF_BYCOMMAND | (s.outline_shown ? MF_UNCHECKED : MF_CHECKED));
+    // An opacity the menu does not list (a file's own 70) marks none.
+    for (int i = 0; i < kOpacityCount; ++i) {
+        const UINT id = kCmdOpacityFirst + static_cast<UINT>(i);
+        CheckMenuItem(menu, id, MF_BYCOMMAND | MF_UNCHECKED);
+        if (s.opacity == kOpacities[i]) {
+            CheckMenuRadioItem(menu, kCmdOpacityFirst, kCmdOpacityFirst + kOpacityCount - 1, id, MF_BYCOMMAND);
+        }
+    }
 }
 
 UINT TrayMenu::track(HWND owner, int hidden, const Settings* settings, bool moving, HWND* foreground)
@@ -201,20 +222,35 @@ int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, con
         *key = "show";
         next->lines = lines_with(current, kind, on);
         *value = show_text(next->lines);
-    } else if (command == kCmdTextColour || command == kCmdShadowColour) {
-        unsigned int rgb = command == kCmdTextColour ? current.colour : current.shadow;
+    } else if (command == kCmdTextColour || command == kCmdShadowColour || command == kCmdOutlineColour) {
+        unsigned int rgb = command == kCmdTextColour     ? current.colour
+                           : command == kCmdShadowColour ? current.shadow
+                                                         : current.outline;
         if (!choose_colour(owner, custom_colours, &rgb)) {
             return 0;
         }
         *section = "text";
-        *key = command == kCmdTextColour ? "colour" : "shadow";
+        *key = command == kCmdTextColour ? "colour" : command == kCmdShadowColour ? "shadow" : "outline";
         *value = colour_text(rgb);
         if (command == kCmdTextColour) {
             next->colour = rgb;
-        } else {
+        } else if (command == kCmdShadowColour) {
             next->shadow = rgb;
             next->shadow_shown = true;
+        } else {
+            next->outline = rgb;
+            next->outline_shown = true;
         }
+    } else if (command == kCmdNoOutline) {
+        *section = "text";
+        *key = "outline";
+        *value = "none";
+        next->outline_shown = false;
+    } else if (command >= kCmdOpacityFirst && command < kCmdOpacityFirst + kOpacityCount) {
+        *section = "text";
+        *key = "opacity";
+        next->opacity = kOpacities[command - kCmdOpacityFirst];
+        *value = std::to_string(next->opacity);
     } else if (command == kCmdHideOverFullscreen) {
         *key = "hide_over_fullscreen";
         *value = current.hide_over_fullscreen ? "false" : "true";
