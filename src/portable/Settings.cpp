@@ -20,7 +20,9 @@ bool Settings::operator==(const Settings& o) const
            scale_auto == o.scale_auto && lines == o.lines && date_format == o.date_format &&
            time_format == o.time_format && hide_over_fullscreen == o.hide_over_fullscreen &&
            battery_format == o.battery_format && low_battery == o.low_battery && low_colour == o.low_colour &&
-           text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale && font == o.font;
+           text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale &&
+           font == o.font && hotkey == o.hotkey && hide_when == o.hide_when && hide_on_hover == o.hide_on_hover &&
+           countdown == o.countdown && countdown_format == o.countdown_format && countdown_done == o.countdown_done;
 }
 
 Settings default_settings()
@@ -72,6 +74,8 @@ SettingsLoad parse_settings(const std::string& text)
                 check_format(kv->second, &why);
             } else if (takes_battery_format(k)) {
                 check_battery_format(kv->second, &why);
+            } else {
+                explain_refusal(k, kv->second, &why);
             }
             found.emplace_back(line_of(body, k.section, k.name),
                                "[" + std::string(k.section) + "] " + k.name + " = " + shown(kv->second) + ": " +

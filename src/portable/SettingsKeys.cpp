@@ -1,6 +1,8 @@
 #include "SettingsKeys.h"
 
+#include "HotkeyNames.h"
 #include "INIReader.h"
+#include "ProgramList.h"
 #include "TextEncoding.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
@@ -207,6 +209,38 @@ bool parse_font(const std::string& v, Settings& s)
     return true;
 }
 
+bool parse_hotkey_key(const std::string& v, Settings& s)
+{
+    HotkeyCombo combo;
+    if (!parse_hotkey(v, &combo, nullptr)) {
+        return false;
+    }
+    s.hotkey = hotkey_name(combo);
+    return true;
+}
+
+bool parse_hide_when(const std::string& v, Settings& s) { return parse_program_list(v, &s.hide_when, nullptr); }
+bool parse_hide_on_hover(const std::string& v, Settings& s) { return parse_bool(v, &s.hide_on_hover); }
+bool parse_countdown(const std::string& v, Settings& s) { return parse_moment(v, &s.countdown, nullptr); }
+
+bool parse_countdown_format(const std::string& v, Settings& s)
+{
+    if (!check_countdown_format(v, nullptr)) {
+        return false;
+    }
+    s.countdown_format = v;
+    return true;
+}
+
+bool parse_countdown_done(const std::string& v, Settings& s)
+{
+    if (!printable_utf8(v) || utf8_length(v) > kMaxLineLength) {
+        return false;
+    }
+    s.countdown_done = v;
+    return true;
+}
+
 // "a, b, c or d"
 std::string either(const char* const* words, int count)
 {
@@ -258,6 +292,16 @@ const SettingsKey kKeys[] = {
     {"overlay", "hide_over_fullscreen", "false",
      "true hides the strip while a full-screen program is in front on its monitor, or false",
      parse_hide_over_fullscreen},
+    {"overlay", "hide_when", "",
+     "programs' file names, separated by commas (vlc.exe, obs64.exe): the strip hides while a window of one of "
+     "them is in front on its monitor; empty: none",
+     parse_hide_when},
+    {"overlay", "hide_on_hover", "false", "true hides the strip while the pointer rests over it, or false",
+     parse_hide_on_hover},
+    {"overlay", "hotkey", "",
+     "a key that does what the menu's Hide Brindlow does: Ctrl, Alt, Shift or Win joined by + to a letter, a digit, "
+     "F1 to F24, Space, Home, End, Insert, Delete, PageUp, PageDown or Pause (Ctrl+Alt+B); empty: none",
+     parse_hotkey_key},
     {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)",
      parse_colour},
     {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow},
@@ -286,6 +330,17 @@ const SettingsKey kKeys[] = {
     {"lines", "low_colour", "#FF4040", "#RRGGBB (not " + kKeyColour + ")", parse_low_colour},
     {"lines", "text", "", "a line of your own, at most 100 characters in any script, shown where show lists text",
      parse_text},
+    {"lines", "countdown", "",
+     "a moment on the local clock, YYYY-MM-DD HH:MM (2026-12-24 18:00; a date alone is its midnight), counted down "
+     "where show lists countdown",
+     parse_countdown},
+    {"lines", "countdown_format", "{days} d {hours} h {minutes} min",
+     "at most 64 characters with any of {days}, {hours}, {minutes}, {seconds} and {total_hours}; with {seconds} "
+     "the line changes every second",
+     parse_countdown_format},
+    {"lines", "countdown_done", "",
+     "the countdown line once the moment has passed, at most 100 characters; empty: the line is left out",
+     parse_countdown_done},
     {"zones", "zone1", "",
      "a Windows time-zone name as tzutil /l lists them (Tokyo Standard Time), shown where show lists zone1",
      parse_zone<0>},
@@ -317,3 +372,19 @@ bool takes_time_format(const SettingsKey& k)
 }
 
 bool takes_battery_format(const SettingsKey& k) { return k.parse == parse_battery_format; }
+
+void explain_refusal(const SettingsKey& k, const std::string& value, std::string* why)
+{
+    HotkeyCombo combo;
+    std::vector<std::string> programs;
+    LocalMoment moment;
+    if (k.parse == parse_hotkey_key) {
+        parse_hotkey(value, &combo, why);
+    } else if (k.parse == parse_hide_when) {
+        parse_program_list(value, &programs, why);
+    } else if (k.parse == parse_countdown) {
+        parse_moment(value, &moment, why);
+    } else if (k.parse == parse_countdown_format) {
+        check_countdown_format(value, why);
+    }
+}
