@@ -4,6 +4,7 @@
 #include <stb_image.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -727,4 +728,66 @@ TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
         EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.display_for(LineKind::Battery)->text;
         EXPECT_EQ(read_pixel(12, 12, h), kCyan) << "the user's own line keeps the text colour";
     }
+}
+
+namespace {
+// The clock `before` seconds ahead of a moment, as Windows would read it.
+ClockReading ahead_of(const LocalMoment& m, long long before)
+{
+    ClockReading c;
+    c.utc_seconds = moment_utc(m) - before;
+    const std::time_t t = static_cast<std::time_t>(c.utc_seconds);
+    c.ok = localtime_s(&c.local, &t) == 0;
+    return c;
+}
+
+// Whether some pixel of the rows from y0 to y1 is the text colour.
+bool text_in_rows(const std::vector<Rgb>& frame, int y0, int y1)
+{
+    for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < MainWindow::kWidth; ++x) {
+            if (frame[static_cast<std::size_t>(y * MainWindow::kWidth + x)] == kCyan) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+}
+
+TEST_F(Frames, ACountdownLineCountsToItsMomentThenShowsItsDoneTextOrTakesNoRow)
+{
+    const LocalMoment eve{true, 2026, 12, 24, 18, 0};
+    window.read_clock = fake_clock;
+    Settings s = default_settings();
+    s.lines = {LineKind::Time, LineKind::Countdown};
+    s.countdown = eve;
+    s.countdown_format = "{minutes} min {seconds} s";
+    s.countdown_done = "Merry Christmas";
+    g_clock = ahead_of(eve, 65);
+    window.apply_settings(s);
+    struct Step {
+        long long before;
+        const char* text;
+    };
+    const Step steps[] = {{65, "1 min 5 s"}, {1, "0 min 1 s"}, {0, "Merry Christmas"}, {-3600, "Merry Christmas"}};
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.text);
+        g_clock = ahead_of(eve, k.before);
+        window.tick();
+        EXPECT_EQ(window.display_for(LineKind::Countdown)->text, k.text);
+        EXPECT_EQ(window_rect(window.strip.hwnd).bottom - window_rect(window.strip.hwnd).top, 78);
+        window.draw();
+        EXPECT_TRUE(text_in_rows(read_frame(MainWindow::kWidth, 78), 40, 78)) << "the second row is drawn";
+    }
+
+    // Without a text for afterwards it takes no row once the moment has come.
+    s.countdown_done = "";
+    g_clock = ahead_of(eve, 1);
+    window.apply_settings(s);
+    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Countdown}));
+    g_clock = ahead_of(eve, 0);
+    window.tick();
+    EXPECT_EQ(window.model.settings.lines, std::vector<LineKind>{LineKind::Time});
+    EXPECT_EQ(window_rect(window.strip.hwnd).bottom - window_rect(window.strip.hwnd).top, 56);
 }

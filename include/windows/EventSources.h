@@ -21,12 +21,17 @@ public:
     // Draws again once a new size has reached the window system.
     static constexpr UINT_PTR kResizeTimer = 3;
     static constexpr UINT kResizeDrawMs = 100;
+    // Looks at the pointer a few times a second, only while it keeps the
+    // strip hidden: nothing else would say when it has left.
+    static constexpr UINT_PTR kHoverTimer = 4;
+    static constexpr UINT kHoverMs = 250;
     // Posted to the strip by a window event; one at a time.
     static constexpr UINT kWindowEventMessage = WM_APP + 1;
 
     HWND target = nullptr;
     HWINEVENTHOOK hooks[6] = {};
     bool session_registered = false;
+    bool hover_armed = false;
     int recheck_step = 0;
     // Times the thread woke from wait(): the seam the tests and the benchmark count.
     unsigned long wakes = 0;
@@ -35,6 +40,8 @@ public:
     int init(HWND strip);
     // The clock timer, due in `ms` milliseconds; it replaces the one armed before.
     int arm_clock(int ms);
+    // The pointer's timer, running while `hidden_by_pointer` and only then.
+    int follow_hover(bool hidden_by_pointer);
     // After a window event: a look now (the caller's), and again after a
     // short series of delays; 1 while more are due.
     int next_recheck();

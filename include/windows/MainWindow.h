@@ -84,6 +84,10 @@ public:
     std::vector<std::string> settings_problems;
     std::vector<std::string> data_problems; // a data file that could not be used
     std::string reported;
+    // Registers [overlay] hotkey where its key is handled (Main hands in the
+    // icon's): empty, or the problem when another program holds the key.
+    std::function<std::string(const std::string& hotkey)> set_hotkey;
+    std::string hotkey_problem;
     // Called after every swap (the benchmark times the clock's lateness).
     std::function<void()> on_swap;
     // Which call failed in init, and the system's error, for the report.

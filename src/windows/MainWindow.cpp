@@ -138,6 +138,10 @@ int MainWindow::apply_settings(const Settings& given)
         d.shadow_shown = s.shadow_shown;
     }
     strip.hide_over_fullscreen = s.hide_over_fullscreen;
+    strip.hide_when = s.hide_when;
+    strip.hide_on_hover = s.hide_on_hover;
+    // Registered again at every load: a key another program held may be free now.
+    hotkey_problem = set_hotkey ? set_hotkey(s.hotkey) : std::string();
     rescale();
     // Lines shown from here on are new, and the next change may come sooner.
     events.arm_clock(refresh());
@@ -245,6 +249,9 @@ int MainWindow::report()
     problems.insert(problems.end(), locale_problems.begin(), locale_problems.end());
     problems.insert(problems.end(), font_problems.begin(), font_problems.end());
     problems.insert(problems.end(), zone_problems.begin(), zone_problems.end());
+    if (!hotkey_problem.empty()) {
+        problems.push_back(hotkey_problem);
+    }
     if (settings_file != nullptr && !settings_file->watch_problem.empty()) {
         problems.push_back(settings_file->watch_problem);
     }
@@ -435,7 +442,8 @@ int MainWindow::refresh()
 int MainWindow::check_stacking()
 {
     strip.keep_on_top();
-    return strip.follow_fullscreen();
+    strip.follow_foreground();
+    return events.follow_hover(strip.hover_hidden);
 }
 
 int MainWindow::present()
@@ -559,6 +567,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             self->check_stacking();
             self->events.next_recheck();
             self->present();
+        } else if (wparam == EventSources::kHoverTimer) {
+            self->strip.follow_pointer();
+            self->events.follow_hover(self->strip.hover_hidden);
+            self->present();
         } else if (wparam == EventSources::kResizeTimer) {
             KillTimer(hwnd, EventSources::kResizeTimer);
             self->needs_draw = true;
@@ -627,6 +639,11 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon's menu passes a window handle.
             self->begin_move(reinterpret_cast<HWND>(lparam));
         }
+        return 0;
+    }
+    case OverlayWindow::kHideMessage: {
+        self->strip.hide_by_user(wparam != 0);
+        self->present();
         return 0;
     }
     case WM_LBUTTONDOWN: {

@@ -79,6 +79,7 @@ int TrayIcon::init()
 
 int TrayIcon::destroy()
 {
+    hotkey.destroy();
     if (hwnd != nullptr) {
         DestroyWindow(hwnd);
     }
@@ -111,6 +112,13 @@ int TrayIcon::show_balloon(const std::string& title, const std::string& text)
     // show it a second time.
     nid.uFlags &= ~static_cast<UINT>(NIF_INFO);
     return result;
+}
+
+std::string TrayIcon::set_hotkey(const std::string& text)
+{
+    const std::string problem = hotkey.set(hwnd, text);
+    menu.show_hotkey(hotkey.name);
+    return problem;
 }
 
 namespace {
@@ -172,6 +180,15 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         PostQuitMessage(0);
         return 0;
     }
+    case WM_HOTKEY: {
+        // The menu's Hide Brindlow, from the key (only one is registered).
+        brindlow_hidden ^= 1;
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores the pointer in GWLP_USERDATA.
+        TrayIcon* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        SendMessageA(self != nullptr ? self->strip_window : nullptr, OverlayWindow::kHideMessage,
+                     static_cast<WPARAM>(brindlow_hidden), 0);
+        return 0;
+    }
     case kCallbackMessage: {
         // Without NIM_SETVERSION the low word of lParam is the mouse message.
         // Most users open a notification icon's menu with the right button.
@@ -225,8 +242,9 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         case TrayMenu::kCmdHide: {
             brindlow_hidden ^= 1;
             HWND overlay = self != nullptr ? self->strip_window : nullptr;
-            // Shown without activating: the strip never takes the keyboard.
-            ShowWindow(overlay, brindlow_hidden ? SW_HIDE : SW_SHOWNOACTIVATE);
+            // The strip hides or shows itself: it may be hidden already for
+            // another reason, which must not outlast the user's Hide.
+            SendMessageA(overlay, OverlayWindow::kHideMessage, static_cast<WPARAM>(brindlow_hidden), 0);
             break;
         }
         case TrayMenu::kCmdClose: {
@@ -246,7 +264,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         TrayIcon* tray = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (brindlow_hidden && tray != nullptr) {
             brindlow_hidden = 0;
-            ShowWindow(tray->strip_window, SW_SHOWNOACTIVATE);
+            SendMessageA(tray->strip_window, OverlayWindow::kHideMessage, 0, 0);
         }
         return 0;
     }
