@@ -65,22 +65,22 @@ std::string moment_text(const LocalMoment& m)
 }
 }
 
-bool parse_moment(const std::string& given, LocalMoment* out, std::string* why)
+bool parse_moment(const std::string& text, LocalMoment* out, std::string* why)
 {
-    const std::size_t first = given.find_first_not_of(' ');
-    const std::string text = first == std::string::npos ? std::string() : given.substr(first);
-    if (text.empty()) {
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::string moment = first == std::string::npos ? std::string() : text.substr(first);
+    if (moment.empty()) {
         *out = LocalMoment{};
         return true;
     }
     // "YYYY-MM-DD", then " HH:MM" (or ISO's "THH:MM") or nothing.
     LocalMoment m;
     m.set = true;
-    m.year = digits(text, 0, 4);
-    m.month = digits(text, 5, 2);
-    m.day = digits(text, 8, 2);
-    const bool date = m.year >= 0 && m.month >= 0 && m.day >= 0 && text[4] == '-' && text[7] == '-';
-    const std::string rest = date ? text.substr(10) : std::string();
+    m.year = digits(moment, 0, 4);
+    m.month = digits(moment, 5, 2);
+    m.day = digits(moment, 8, 2);
+    const bool date = m.year >= 0 && m.month >= 0 && m.day >= 0 && moment[4] == '-' && moment[7] == '-';
+    const std::string rest = date ? moment.substr(10) : std::string();
     const bool iso = rest.size() == 6 && rest[0] == 'T';
     if (!date || !(rest.empty() || (rest.size() == 6 && (rest[0] == ' ' || iso) && rest[3] == ':'))) {
         return refuse(why, "a date as YYYY-MM-DD, with a time as HH:MM after a space if wanted");

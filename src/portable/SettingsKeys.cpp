@@ -314,7 +314,7 @@ const SettingsKey kKeys[] = {
      "bundled Fira Code",
      parse_font},
     {"text", "scale", kScaleWords[0].name, scales_accepted(), parse_scale},
-    {"lines", "show", "date, time, battery", kShowAccepted.c_str(), parse_show},
+    {"lines", "show", "date, time, battery", kShowAccepted, parse_show},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
     {"lines", "battery_format", "Battery {percent} ({source})",

@@ -174,9 +174,12 @@ int OverlayWindow::follow_pointer()
     POINT pointer{};
     RECT r{};
     // A hidden window keeps its rectangle: the pointer is compared with it
-    // until it leaves. While being moved the strip is under the pointer on purpose.
+    // until it leaves. Only while nothing else hides the strip: a pointer
+    // parked there during a video would otherwise be looked at for its
+    // whole length. While being moved the strip is under the pointer on purpose.
+    const bool other_reason = user_hidden || fullscreen_hidden || program_hidden || moving;
     hover_hidden =
-        hide_on_hover && !moving && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) && PtInRect(&r, pointer);
+        hide_on_hover && !other_reason && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) && PtInRect(&r, pointer);
     const bool any_reason = hide_over_fullscreen || !hide_when.empty() || hide_on_hover;
     if (!any_reason && !fullscreen_hidden && !program_hidden && !hover_hidden) {
         return 0;

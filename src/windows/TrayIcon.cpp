@@ -116,7 +116,7 @@ int TrayIcon::show_balloon(const std::string& title, const std::string& text)
 
 std::string TrayIcon::set_hotkey(const std::string& text)
 {
-    const std::string problem = hotkey.set(hwnd, text);
+    std::string problem = hotkey.set(hwnd, text);
     menu.show_hotkey(hotkey.name);
     return problem;
 }
