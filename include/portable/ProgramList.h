@@ -12,8 +12,6 @@
 // the name probably meant where there is one (a path's last part, a name
 // without ".exe" with it).
 bool parse_program_list(const std::string& text, std::vector<std::string>* out, std::string* why);
-// The list as the file would write it: "vlc.exe, obs64.exe".
-std::string program_list_text(const std::vector<std::string>& list);
 // Whether the program at this path (a full path, or a file name alone) is
 // one of the list's; letters outside ASCII compare as they are.
 bool program_listed(const std::vector<std::string>& list, const std::string& program_path);

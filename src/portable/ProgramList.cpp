@@ -85,15 +85,6 @@ bool parse_program_list(const std::string& text, std::vector<std::string>* out, 
     return true;
 }
 
-std::string program_list_text(const std::vector<std::string>& list)
-{
-    std::string text;
-    for (const std::string& name : list) {
-        text += (text.empty() ? "" : ", ") + name;
-    }
-    return text;
-}
-
 bool program_listed(const std::vector<std::string>& list, const std::string& program_path)
 {
     const std::string name = lower_ascii(base_name(program_path));
