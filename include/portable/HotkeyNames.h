@@ -18,7 +18,7 @@ struct HotkeyCombo {
 };
 
 // Parses "Ctrl+Alt+B" (names in any case, spaces around the + allowed):
-// modifiers Ctrl, Alt, Shift and Win, each at most once, then one key: a
+// modifiers Ctrl (or Control), Alt, Shift and Win, each at most once, then one key: a
 // letter, a digit, F1 to F24, Space, Home, End, Insert, Delete, PageUp,
 // PageDown or Pause. A key that types (a letter, a digit, Space) or moves
 // the caret needs Ctrl, Alt or Win with it; F1 to F24 and Pause may stand
