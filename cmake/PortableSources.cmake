@@ -2,6 +2,8 @@
 # Windows build (brindlow_portable) and the native build with sanitizers and
 # fuzzing (fuzz/). Paths are relative to the project's root.
 set(BRINDLOW_PORTABLE_SOURCES
+  src/portable/Countdown.cpp
+  src/portable/HotkeyNames.cpp
   src/portable/IniEdit.cpp
   src/portable/IniLines.cpp
   src/portable/Drift.cpp
@@ -11,11 +13,13 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/Layout.cpp
   src/portable/LineKinds.cpp
   src/portable/ProblemReport.cpp
+  src/portable/ProgramList.cpp
   src/portable/Settings.cpp
   src/portable/SettingsChecks.cpp
   src/portable/SettingsKeys.cpp
   src/portable/SettingsProblems.cpp
   src/portable/SettingsTemplate.cpp
+  src/portable/SettingsValues.cpp
   src/portable/SettingsWords.cpp
   src/portable/StripModel.cpp
   src/portable/TextEncoding.cpp

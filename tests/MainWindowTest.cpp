@@ -6,7 +6,9 @@
 #include <GL/gl.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -744,6 +746,16 @@ ClockReading drift_clock()
     c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
     return c;
 }
+
+// The clock `before` seconds ahead of a moment, as Windows would read it.
+ClockReading ahead_of(const LocalMoment& m, long long before)
+{
+    ClockReading c;
+    c.utc_seconds = moment_utc(m) - before;
+    const std::time_t t = static_cast<std::time_t>(c.utc_seconds);
+    c.ok = localtime_s(&c.local, &t) == 0;
+    return c;
+}
 }
 
 TEST_F(Frames, ADriftingStripStepsRoundItsSquareAtTheClocksWakeAndIsMovedFromItsOwnPlace)
@@ -785,4 +797,43 @@ TEST_F(Frames, ADriftingStripStepsRoundItsSquareAtTheClocksWakeAndIsMovedFromIts
     window.apply_settings(s);
     EXPECT_EQ(window_rect(window.view.strip.hwnd).left, place.left);
     EXPECT_EQ(window_rect(window.view.strip.hwnd).top, place.top);
+}
+
+TEST_F(Frames, ACountdownLineCountsToItsMomentThenShowsItsDoneTextOrTakesNoRow)
+{
+    const LocalMoment eve{true, 2026, 12, 24, 18, 0};
+    window.read_clock = fake_clock;
+    Settings s = default_settings();
+    s.lines = {LineKind::Time, LineKind::Countdown};
+    s.countdown = eve;
+    s.countdown_format = "{minutes} min {seconds} s";
+    s.countdown_done = "Merry Christmas";
+    g_clock = ahead_of(eve, 65);
+    window.apply_settings(s);
+    struct Step {
+        long long before;
+        const char* text;
+    };
+    const Step steps[] = {{65, "1 min 5 s"}, {1, "0 min 1 s"}, {0, "Merry Christmas"}, {-3600, "Merry Christmas"}};
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.text);
+        g_clock = ahead_of(eve, k.before);
+        window.tick();
+        EXPECT_EQ(window.view.display_for(LineKind::Countdown)->text, k.text);
+        EXPECT_EQ(window_rect(window.view.strip.hwnd).bottom - window_rect(window.view.strip.hwnd).top, 78);
+        window.draw();
+        const std::vector<Rgb> frame = read_frame(MainWindow::kWidth, 78);
+        EXPECT_TRUE(std::find(frame.begin() + 40 * MainWindow::kWidth, frame.end(), kCyan) != frame.end())
+            << "the second row is drawn";
+    }
+
+    // Without a text for afterwards it takes no row once the moment has come.
+    s.countdown_done = "";
+    g_clock = ahead_of(eve, 1);
+    window.apply_settings(s);
+    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Countdown}));
+    g_clock = ahead_of(eve, 0);
+    window.tick();
+    EXPECT_EQ(window.model.settings.lines, std::vector<LineKind>{LineKind::Time});
+    EXPECT_EQ(window_rect(window.view.strip.hwnd).bottom - window_rect(window.view.strip.hwnd).top, 56);
 }

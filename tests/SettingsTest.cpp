@@ -163,10 +163,11 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[text]\nscale = 0", "[text] scale = 0: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
                                  "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
         Bad{"[lines]\nshow = time, time", "[lines] show = time, time: use any of date, time, battery, text, zone1, "
-                                          "zone2 and zone3, each at most once, top to bottom, "
+                                          "zone2, zone3 and countdown, each at most once, top to bottom, "
                                           "at least one"},
-        Bad{"[lines]\nshow =", "[lines] show = : use any of date, time, battery, text, zone1, zone2 and zone3, each at "
-                               "most once, top to bottom, at least one"},
+        Bad{"[lines]\nshow =",
+            "[lines] show = : use any of date, time, battery, text, zone1, zone2, zone3 and countdown, each at "
+            "most once, top to bottom, at least one"},
         Bad{"[lines]\ntime_format = %H:%M:%S %E",
             "[lines] time_format = %H:%M:%S %E: an unsupported % conversion; use short or long (the locale's own "
             "way of writing it), or a pattern of at most 64 characters with any of %a %A (day), %b %B (month), "
@@ -267,7 +268,7 @@ TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault
         uncommented += line + "\n";
         start = stop + 1;
     }
-    EXPECT_EQ(keys, 27u);
+    EXPECT_EQ(keys, 33u);
     const SettingsLoad all = parse_settings(uncommented);
     EXPECT_EQ(all.settings, default_settings());
     EXPECT_TRUE(all.problems.empty()) << all.problems.front();

@@ -334,7 +334,7 @@ TEST(LineKinds, EachRowIsItsOwnKindWithANameThatReadsBackAndARankOfItsOwn)
     EXPECT_FALSE(line_kind_named("zone4", &kind));
     EXPECT_FALSE(line_kind_named("Date", &kind));
     EXPECT_FALSE(line_kind_named("", &kind));
-    EXPECT_EQ(line_names_text(), "date, time, battery, text, zone1, zone2 and zone3");
+    EXPECT_EQ(line_names_text(), "date, time, battery, text, zone1, zone2, zone3 and countdown");
     EXPECT_EQ(zone_line(1), LineKind::Zone2);
 }
 
@@ -345,12 +345,14 @@ TEST(LineKinds, TheMenuOffersALineOnceItHasSomethingToShow)
     for (const LineKindRow& row : line_kinds()) {
         labels.push_back(row.label(s));
     }
-    EXPECT_EQ(labels, (std::vector<std::string>{"Date", "Time", "Battery", "", "", "", ""}));
+    EXPECT_EQ(labels, (std::vector<std::string>{"Date", "Time", "Battery", "", "", "", "", ""}));
     s.text = "Desk 4";
     s.zones[2] = "Tokyo Standard Time";
     EXPECT_EQ(line_kind(LineKind::Text).label(s), "Text");
     EXPECT_EQ(line_kind(LineKind::Zone3).label(s), "Tokyo");
     EXPECT_EQ(line_kind(LineKind::Zone1).label(s), "");
+    s.countdown = LocalMoment{true, 2026, 12, 24, 18, 0};
+    EXPECT_EQ(line_kind(LineKind::Countdown).label(s), "Countdown");
 }
 
 namespace {

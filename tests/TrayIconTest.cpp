@@ -643,3 +643,61 @@ TEST_F(Tray, TheMenuWorksFromWhatTheFileSaysAndKeepsAZoneItCannotShow)
     window.settings_file = nullptr;
     file.destroy();
 }
+
+TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherHoldsIt)
+{
+    ASSERT_EQ(tray.set_hotkey("Ctrl+Alt+F11"), "");
+    EXPECT_FALSE(RegisterHotKey(nullptr, 77, MOD_CONTROL | MOD_ALT, VK_F11)) << "the key is Brindlow's now";
+    ModalDriver driver;
+    std::string item;
+    with_menu(tray, driver, [&item](HWND w, HMENU m) {
+        item = read_menu(m)[12].text;
+        dismiss_menu(w);
+    });
+    EXPECT_EQ(item, "Hide Brindlow\tCtrl+Alt+F11");
+
+    // The key's message does what the menu's item does, and its mark follows.
+    const LPARAM pressed = MAKELPARAM(MOD_CONTROL | MOD_ALT, VK_F11);
+    for (bool shown : {false, true}) {
+        PostMessageA(tray.hwnd, WM_HOTKEY, GlobalHotkey::kId, pressed);
+        EXPECT_TRUE(pump_until([&] { return (IsWindowVisible(window.view.strip.hwnd) != FALSE) == shown; }, 2000));
+        bool checked = shown;
+        with_menu(tray, driver, [&checked](HWND w, HMENU m) {
+            checked = read_menu(m)[12].checked;
+            dismiss_menu(w);
+        });
+        EXPECT_EQ(checked, !shown);
+    }
+
+    // Another program holds Ctrl+Alt+B first: the settings' balloon names it,
+    // and the key Brindlow had is let go.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 78, MOD_CONTROL | MOD_ALT, 'B'));
+    std::string balloon;
+    window.show_balloon = [&balloon](const std::string&, const std::string& text) {
+        balloon = text;
+        return 0;
+    };
+    window.set_hotkey = [this](const std::string& key) { return tray.set_hotkey(key); };
+    Settings s = default_settings();
+    s.hotkey = "Ctrl+Alt+B";
+    window.apply_settings(s);
+    EXPECT_NE(balloon.find("[overlay] hotkey = Ctrl+Alt+B: another program already uses Ctrl+Alt+B"), std::string::npos)
+        << balloon;
+    EXPECT_TRUE(RegisterHotKey(nullptr, 79, MOD_CONTROL | MOD_ALT, VK_F11)) << "the key before was let go";
+    UnregisterHotKey(nullptr, 79);
+    with_menu(tray, driver, [&item](HWND w, HMENU m) {
+        item = read_menu(m)[12].text;
+        dismiss_menu(w);
+    });
+    EXPECT_EQ(item, "Hide Brindlow");
+
+    // Once it is free, the next load takes it and the report is gone.
+    UnregisterHotKey(nullptr, 78);
+    window.apply_settings(s);
+    EXPECT_EQ(tray.hotkey.name, "Ctrl+Alt+B");
+    EXPECT_EQ(window.in_force.hotkey_problem, "");
+    EXPECT_FALSE(RegisterHotKey(nullptr, 80, MOD_CONTROL | MOD_ALT, 'B'));
+    window.set_hotkey = nullptr;
+    window.show_balloon = nullptr;
+    EXPECT_FALSE(driver.watchdog_fired);
+}

@@ -8,8 +8,8 @@
 // make each text, and the drawing its order. A new kind is one LineKind, one
 // row in LineKinds.cpp and the function that makes its text.
 
-enum class LineKind { Date, Time, Battery, Text, Zone1, Zone2, Zone3 };
-constexpr int kLineKinds = 7;
+enum class LineKind { Date, Time, Battery, Text, Zone1, Zone2, Zone3, Countdown };
+constexpr int kLineKinds = 8;
 constexpr int kZones = 3;
 
 // The lines' slots, indexed by LineKind.
@@ -41,7 +41,8 @@ struct LineKindRow {
     int draw_rank;
     // What it may read (kReads...); the pattern narrows it (see line_reads).
     unsigned reads;
-    bool can_show_seconds;
+    // Whether its text can change every second with these settings.
+    bool (*shows_seconds)(const Settings& s);
     // The forms its pattern asks for as short and long, or None.
     Regional short_form;
     Regional long_form;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Countdown.h"
 #include "LineKinds.h"
 #include "SettingsWords.h"
 
@@ -43,6 +44,12 @@ struct Settings {
     std::array<std::string, kZones> zone_formats; // time patterns; empty: the zone's label and " %H:%M"
     std::string locale; // a locale name (de-DE) for names and short/long; empty: the user's
     std::string font; // an installed font family; empty: the bundled atlas
+    std::string hotkey; // the menu's Hide as a key, as hotkey_name writes it ("Ctrl+Alt+B"); empty: none
+    std::vector<std::string> hide_when; // programs' file names, in lower case: hidden while one is in front
+    bool hide_on_hover; // hidden while the pointer rests over the strip
+    LocalMoment countdown; // the countdown line's moment, on the local clock
+    std::string countdown_format; // fields in braces: {days} {hours} {minutes} {seconds} {total_hours}
+    std::string countdown_done; // the countdown line once the moment has passed; empty: no line
 
     bool operator==(const Settings& o) const;
     bool operator!=(const Settings& o) const { return !(*this == o); }

@@ -38,3 +38,7 @@ std::vector<std::string> sections();
 bool takes_time_format(const SettingsKey& k);
 // Whether a key holds a battery pattern, whose refusal check_battery_format explains.
 bool takes_battery_format(const SettingsKey& k);
+// Why a key of its own kind (a hotkey, a list of programs, a countdown's
+// moment or format) refused a value, with the value probably meant; empty
+// *why for the other keys.
+void explain_refusal(const SettingsKey& k, const std::string& value, std::string* why);

@@ -2,6 +2,14 @@
 
 #include <windows.h>
 
+// The session's notification, from wtsapi32.h, which MinGW's headers hide.
+#ifndef WM_WTSSESSION_CHANGE
+#define WM_WTSSESSION_CHANGE 0x02B1
+#endif
+#ifndef WTS_SESSION_UNLOCK
+#define WTS_SESSION_UNLOCK 0x8
+#endif
+
 class SettingsFile;
 
 // What wakes the strip's thread, and nothing else: one clock timer re-armed
@@ -21,12 +29,17 @@ public:
     // Draws again once a new size has reached the window system.
     static constexpr UINT_PTR kResizeTimer = 3;
     static constexpr UINT kResizeDrawMs = 100;
+    // Looks at the pointer a few times a second, only while it keeps the
+    // strip hidden: nothing else would say when it has left.
+    static constexpr UINT_PTR kHoverTimer = 4;
+    static constexpr UINT kHoverMs = 250;
     // Posted to the strip by a window event; one at a time.
     static constexpr UINT kWindowEventMessage = WM_APP + 1;
 
     HWND target = nullptr;
     HWINEVENTHOOK hooks[6] = {};
     bool session_registered = false;
+    bool hover_armed = false;
     int recheck_step = 0;
     // Times the thread woke from wait(): the seam the tests and the benchmark count.
     unsigned long wakes = 0;
@@ -43,6 +56,8 @@ public:
     // it can; once, at start. 0, or -1 where Windows has no such request or
     // refused it.
     static int ask_for_efficiency_mode();
+    // The pointer's timer, running while `hidden_by_pointer` and only then.
+    int follow_hover(bool hidden_by_pointer);
     // After a window event: a look now (the caller's), and again after a
     // short series of delays; 1 while more are due.
     int next_recheck();

@@ -41,6 +41,9 @@ public:
     // when it could not be shown).
     SettingsFile* settings_file = nullptr;
     std::function<int(const std::string& title, const std::string& text)> show_balloon;
+    // Registers [overlay] hotkey where its key is handled (Main hands in the
+    // icon's): empty, or the problem when another program holds the key.
+    std::function<std::string(const std::string& hotkey)> set_hotkey;
 
     // Creates the strip with its context current on this thread and
     // subscribes to what wakes it; -1 (nothing left behind) on failure.
@@ -99,6 +102,4 @@ public:
 private:
     // Takes what an update of the model changed into the lines and flags.
     void take(unsigned changed);
-    // Whether Windows scales the display a DPI-aware process draws on.
-    bool display_scaled() const;
 };

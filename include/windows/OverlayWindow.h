@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 // The strip's window: borderless, topmost, click-through, absent from the
 // taskbar, its key-coloured pixels transparent. It knows where it is and
 // why it is hidden; its messages go to the procedure its owner gives it.
@@ -22,6 +25,7 @@ public:
     // Posted by the icon's "Move..." (wParam 0, lParam the window that had
     // the foreground before the menu took it) or "Done" (wParam 1).
     static constexpr UINT kMoveMessage = kStripMoveMessage;
+    static constexpr UINT kHideMessage = kStripHideMessage;
     // How opaque the strip is while it is being moved (of 255).
     static constexpr BYTE kMovingAlpha = 210;
 
@@ -29,12 +33,23 @@ public:
     bool registered = false; // the class is ours to unregister
     // The whole strip's constant alpha (255: opaque), from the settings' opacity.
     BYTE alpha = 255;
-    // The two reasons the strip is hidden, kept apart so that neither undoes
-    // the other: the menu's Hide, and a full-screen program in the
-    // foreground on the strip's monitor (only with hide_over_fullscreen).
+    // The reasons the strip is hidden, kept apart so that none undoes
+    // another: the menu's Hide; a full-screen program in the foreground on
+    // the strip's monitor (only with hide_over_fullscreen); a window of a
+    // program hide_when lists in the foreground there; the pointer resting
+    // over the strip (only with hide_on_hover).
     bool user_hidden = false;
     bool fullscreen_hidden = false;
+    bool program_hidden = false;
+    bool hover_hidden = false;
     bool hide_over_fullscreen = false;
+    std::vector<std::string> hide_when; // file names in lower case
+    bool hide_on_hover = false;
+    // The foreground window whose program was last asked for, and that
+    // program's path: asked again only when another window comes in front.
+    HWND program_window = nullptr;
+    DWORD program_process = 0;
+    std::string program_path;
     // While "Move..." is on: where the strip was, and who had the foreground.
     bool moving = false;
     RECT before_move{};
@@ -62,11 +77,17 @@ public:
     // it, when a visible window above it in the z-order overlaps it; 1 when
     // it raised, 0 when nothing covered it.
     int keep_on_top();
-    // Hides the strip while a full-screen window is in the foreground on its
-    // monitor and shows it again after, unless the menu hid it.
-    int follow_fullscreen();
-    // Records the menu's Hide or its undoing from WM_SHOWWINDOW; 1 when the
-    // strip was shown again.
+    // Looks again at the foreground window (full-screen, or a listed
+    // program's) and at the pointer, and hides or shows the strip to match,
+    // never undoing the menu's Hide.
+    int follow_foreground();
+    // The same for the pointer alone, while it keeps the strip hidden.
+    int follow_pointer();
+    // The menu's Hide (true) or its undoing: recorded as its own reason,
+    // also while another reason keeps the strip hidden already.
+    int hide_by_user(bool hide);
+    // Records a Hide or its undoing by ShowWindow from WM_SHOWWINDOW; 1 when
+    // the strip was shown again.
     int shown_by_user(WPARAM shown, LPARAM reason);
     // Makes the strip grabbable: clicks reach it, it shows whole and
     // half-transparent instead of key-coloured, and it takes the keyboard
@@ -87,4 +108,8 @@ public:
     // where it was unless `keep`.
     int end_move(bool keep);
     int destroy();
+
+private:
+    // Shows or hides the strip as its reasons say.
+    int show_as_reasons_say();
 };

@@ -34,6 +34,8 @@ public:
     bool locale_read = false;
     std::string locale_name;
     std::vector<std::string> locale_problems;
+    // What registering [overlay] hotkey met: empty, or another program holds the key.
+    std::string hotkey_problem;
     // The balloon shown last, so that a save with the same problems stays quiet.
     std::string reported;
 

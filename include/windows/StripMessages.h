@@ -8,3 +8,7 @@
 // "Move..." and "Done": wParam 1 for "Done" (keep the place); otherwise
 // lParam is the window that had the foreground, which gets the keyboard back.
 constexpr UINT kStripMoveMessage = WM_APP + 2;
+
+// The menu's Hide Brindlow and its key: wParam 1 hides the strip, 0 shows it
+// (unless another reason keeps it hidden).
+constexpr UINT kStripHideMessage = WM_APP + 3;

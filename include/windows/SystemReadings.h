@@ -24,5 +24,9 @@ ZoneStamp read_local_zone();
 // no zone of that name, and then *names holds the names it has.
 bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std::string>* names);
 
+// The full path of the program a window belongs to, or empty when Windows
+// will not say (the window is gone, or its process is protected).
+std::string window_program(HWND w);
+
 // The monitors as Windows enumerates them, with their work areas.
 std::vector<MonitorArea> enumerate_monitors();

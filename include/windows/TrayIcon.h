@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "GlobalHotkey.h"
 #include "TrayMenu.h"
 
 #include <functional>
@@ -30,6 +31,9 @@ public:
 
     NOTIFYICONDATAA nid{};
     TrayMenu menu;
+    // The menu's Hide Brindlow as a key: registered on the icon's window,
+    // whose procedure carries out Hide.
+    GlobalHotkey hotkey;
     HWND hwnd = nullptr;
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
@@ -56,6 +60,11 @@ public:
     // A warning balloon from the icon that respects the user's quiet time
     // (it does not come from something the user did); 0, or -1.
     int show_balloon(const std::string& title, const std::string& text);
+
+    // Makes `text` ([overlay] hotkey; empty: none) the key for Hide
+    // Brindlow, shown beside the menu's item; empty, or the problem when
+    // another program holds the key.
+    std::string set_hotkey(const std::string& text);
 
     // Carries out one of the menu's settings commands: one key of the
     // settings file changed, and setting_written told at once.

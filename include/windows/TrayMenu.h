@@ -50,6 +50,8 @@ public:
     // command that is not a setting.
     int setting_for(UINT command, const Settings& current, HWND owner, const char** section, const char** key,
                     std::string* value, Settings* next);
+    // Names the key for Hide Brindlow beside it ("Hide Brindlow\tCtrl+Alt+B"); empty: none.
+    int show_hotkey(const std::string& name);
     // Destroys the menu; safe when there is none.
     int destroy();
 

@@ -1,5 +1,6 @@
 #include "LineKinds.h"
 
+#include "Countdown.h"
 #include "Settings.h"
 #include "StripModel.h"
 #include "ZoneRules.h"
@@ -20,6 +21,16 @@ template <int Z> std::string zone_label_of(const Settings& s)
 {
     return s.zones[Z].empty() ? std::string() : zone_label(s.zones[Z]);
 }
+std::string countdown_label(const Settings& s) { return s.countdown.set ? "Countdown" : std::string(); }
+
+bool no_seconds(const Settings&) { return false; }
+// A clock line: of Windows' own forms only the long time has seconds.
+template <LineKind K> bool clock_seconds(const Settings& s)
+{
+    const Regional form = line_regional(K, s);
+    return form == Regional::LongTime || (form == Regional::None && format_has_seconds(line_kind(K).pattern(s)));
+}
+bool countdown_seconds(const Settings& s) { return countdown_has_seconds(s.countdown_format); }
 
 // A clock line's text: Windows' own form when the pattern asks for one (an
 // empty one, not read, keeps the text), else the pattern with the locale's
@@ -68,25 +79,40 @@ template <int Z> bool zone_text(const LineInputs& in, std::string* out)
     return clock_text(zone_pattern(in.settings, Z), Regional::None, Regional::None, in.zone_clocks[Z], in.names, out);
 }
 
+// The time left on the local clock until the moment, then the text for
+// after it (an empty one leaves the line out: see StripModel::update).
+bool countdown_line_text(const LineInputs& in, std::string* out)
+{
+    if (!in.clock.ok) {
+        return false;
+    }
+    const Settings& s = in.settings;
+    const long long left = s.countdown.set ? moment_utc(s.countdown) - in.clock.utc_seconds : 0;
+    *out = left > 0 ? countdown_text(s.countdown_format, left) : s.countdown_done;
+    return true;
+}
+
 constexpr unsigned kClockLine = kReadsClock | kReadsZone | kReadsLocale;
 
 // The draw ranks keep the order the lines have always been drawn in: the
 // battery under the date, the date under the time, then the rest.
 const std::array<LineKindRow, kLineKinds> kRows = {{
-    {LineKind::Date, "date", date_label, 1, kClockLine, true, Regional::ShortDate, Regional::LongDate, date_pattern,
-     date_text},
-    {LineKind::Time, "time", time_label, 2, kClockLine, true, Regional::ShortTime, Regional::LongTime, time_pattern,
-     time_text},
-    {LineKind::Battery, "battery", battery_label, 0, kReadsPower, false, Regional::None, Regional::None, no_pattern,
-     battery_line_text},
-    {LineKind::Text, "text", text_label, 3, 0, false, Regional::None, Regional::None, no_pattern, own_text},
+    {LineKind::Date, "date", date_label, 1, kClockLine, clock_seconds<LineKind::Date>, Regional::ShortDate,
+     Regional::LongDate, date_pattern, date_text},
+    {LineKind::Time, "time", time_label, 2, kClockLine, clock_seconds<LineKind::Time>, Regional::ShortTime,
+     Regional::LongTime, time_pattern, time_text},
+    {LineKind::Battery, "battery", battery_label, 0, kReadsPower, no_seconds, Regional::None, Regional::None,
+     no_pattern, battery_line_text},
+    {LineKind::Text, "text", text_label, 3, 0, no_seconds, Regional::None, Regional::None, no_pattern, own_text},
     // A zone line's clock is its own zone's, worked out from the clock.
-    {LineKind::Zone1, "zone1", zone_label_of<0>, 4, kReadsClock, true, Regional::None, Regional::None,
-     zone_pattern_of<0>, zone_text<0>},
-    {LineKind::Zone2, "zone2", zone_label_of<1>, 5, kReadsClock, true, Regional::None, Regional::None,
-     zone_pattern_of<1>, zone_text<1>},
-    {LineKind::Zone3, "zone3", zone_label_of<2>, 6, kReadsClock, true, Regional::None, Regional::None,
-     zone_pattern_of<2>, zone_text<2>},
+    {LineKind::Zone1, "zone1", zone_label_of<0>, 4, kReadsClock, clock_seconds<LineKind::Zone1>, Regional::None,
+     Regional::None, zone_pattern_of<0>, zone_text<0>},
+    {LineKind::Zone2, "zone2", zone_label_of<1>, 5, kReadsClock, clock_seconds<LineKind::Zone2>, Regional::None,
+     Regional::None, zone_pattern_of<1>, zone_text<1>},
+    {LineKind::Zone3, "zone3", zone_label_of<2>, 6, kReadsClock, clock_seconds<LineKind::Zone3>, Regional::None,
+     Regional::None, zone_pattern_of<2>, zone_text<2>},
+    {LineKind::Countdown, "countdown", countdown_label, 7, kReadsClock, countdown_seconds, Regional::None,
+     Regional::None, no_pattern, countdown_line_text},
 }};
 }
 
@@ -127,16 +153,7 @@ unsigned line_reads(LineKind kind, const Settings& s)
     return reads;
 }
 
-bool line_shows_seconds(LineKind kind, const Settings& s)
-{
-    const LineKindRow& row = line_kind(kind);
-    if (!row.can_show_seconds) {
-        return false;
-    }
-    // Of Windows' own forms only the long time has seconds.
-    const Regional form = line_regional(kind, s);
-    return form == Regional::LongTime || (form == Regional::None && format_has_seconds(row.pattern(s)));
-}
+bool line_shows_seconds(LineKind kind, const Settings& s) { return line_kind(kind).shows_seconds(s); }
 
 std::string line_names_text()
 {

@@ -22,7 +22,10 @@ bool Settings::operator==(const Settings& o) const
            battery_format == o.battery_format && low_battery == o.low_battery && low_colour == o.low_colour &&
            text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale &&
            font == o.font && drift == o.drift && outline == o.outline && outline_shown == o.outline_shown &&
-           opacity == o.opacity;
+           opacity == o.opacity &&
+
+           hotkey == o.hotkey && hide_when == o.hide_when && hide_on_hover == o.hide_on_hover &&
+           countdown == o.countdown && countdown_format == o.countdown_format && countdown_done == o.countdown_done;
 }
 
 Settings default_settings()
@@ -74,6 +77,8 @@ SettingsLoad parse_settings(const std::string& text)
                 check_format(kv->second, &why);
             } else if (takes_battery_format(k)) {
                 check_battery_format(kv->second, &why);
+            } else {
+                explain_refusal(k, kv->second, &why);
             }
             found.emplace_back(line_of(body, k.section, k.name),
                                "[" + std::string(k.section) + "] " + k.name + " = " + shown(kv->second) + ": " +

@@ -1,6 +1,10 @@
 #include "SettingsKeys.h"
 
+#include "SettingsValues.h"
+
+#include "HotkeyNames.h"
 #include "INIReader.h"
+#include "ProgramList.h"
 #include "TextEncoding.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
@@ -17,20 +21,6 @@ constexpr std::size_t kMaxFontFamily = 31;
 // Fainter than a fifth, the strip could be lost on the screen.
 constexpr int kLeastOpacity = 20;
 constexpr int kFullOpacity = 100;
-
-bool parse_int(const std::string& value, int lo, int hi, int* out)
-{
-    if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
-    }
-    // At most five digits (checked above): no overflow, nothing left over.
-    const int n = static_cast<int>(std::strtol(value.c_str(), nullptr, 10));
-    if (n < lo || n > hi) {
-        return false;
-    }
-    *out = n;
-    return true;
-}
 
 bool parse_corner(const std::string& v, Settings& s) { return parse_corner_word(v, &s.corner); }
 
@@ -53,17 +43,6 @@ bool parse_monitor(const std::string& v, Settings& s)
         return true;
     }
     return parse_int(v, 1, 64, &s.monitor);
-}
-
-// A colour that shows: the key colour would be drawn see-through.
-bool parse_shown_rgb(const std::string& value, unsigned int* out)
-{
-    unsigned int rgb = 0;
-    if (!parse_colour_text(value, &rgb) || rgb == kKeyColourRgb) {
-        return false;
-    }
-    *out = rgb;
-    return true;
 }
 
 bool parse_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.colour); }
@@ -161,11 +140,6 @@ bool parse_battery_format(const std::string& v, Settings& s)
 bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, 99, &s.low_battery); }
 bool parse_low_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.low_colour); }
 
-bool printable_ascii(const std::string& v, std::size_t longest)
-{
-    return v.size() <= longest && std::all_of(v.begin(), v.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
-}
-
 bool parse_text(const std::string& v, Settings& s)
 {
     if (!printable_utf8(v) || utf8_length(v) > kMaxLineLength) {
@@ -193,15 +167,6 @@ template <int N> bool parse_zone_format(const std::string& v, Settings& s)
     return true;
 }
 
-bool parse_bool(const std::string& v, bool* out)
-{
-    if (v == "true" || v == "false") {
-        *out = v == "true";
-        return true;
-    }
-    return false;
-}
-
 bool parse_hide_over_fullscreen(const std::string& v, Settings& s) { return parse_bool(v, &s.hide_over_fullscreen); }
 bool parse_drift(const std::string& v, Settings& s) { return parse_bool(v, &s.drift); }
 
@@ -223,6 +188,38 @@ bool parse_font(const std::string& v, Settings& s)
         return false;
     }
     s.font = v;
+    return true;
+}
+
+bool parse_hotkey_key(const std::string& v, Settings& s)
+{
+    HotkeyCombo combo;
+    if (!parse_hotkey(v, &combo, nullptr)) {
+        return false;
+    }
+    s.hotkey = hotkey_name(combo);
+    return true;
+}
+
+bool parse_hide_when(const std::string& v, Settings& s) { return parse_program_list(v, &s.hide_when, nullptr); }
+bool parse_hide_on_hover(const std::string& v, Settings& s) { return parse_bool(v, &s.hide_on_hover); }
+bool parse_countdown(const std::string& v, Settings& s) { return parse_moment(v, &s.countdown, nullptr); }
+
+bool parse_countdown_format(const std::string& v, Settings& s)
+{
+    if (!check_countdown_format(v, nullptr)) {
+        return false;
+    }
+    s.countdown_format = v;
+    return true;
+}
+
+bool parse_countdown_done(const std::string& v, Settings& s)
+{
+    if (!printable_utf8(v) || utf8_length(v) > kMaxLineLength) {
+        return false;
+    }
+    s.countdown_done = v;
     return true;
 }
 
@@ -281,6 +278,16 @@ const SettingsKey kKeys[] = {
     {"overlay", "hide_over_fullscreen", "false",
      "true hides the strip while a full-screen program is in front on its monitor, or false",
      parse_hide_over_fullscreen},
+    {"overlay", "hide_when", "",
+     "programs' file names, separated by commas (vlc.exe, obs64.exe): the strip hides while a window of one of "
+     "them is in front on its monitor; empty: none",
+     parse_hide_when},
+    {"overlay", "hide_on_hover", "false", "true hides the strip while the pointer rests over it, or false",
+     parse_hide_on_hover},
+    {"overlay", "hotkey", "",
+     "a key that does what the menu's Hide Brindlow does: Ctrl, Alt, Shift or Win joined by + to a letter, a digit, "
+     "F1 to F24, Space, Home, End, Insert, Delete, PageUp, PageDown or Pause (Ctrl+Alt+B); empty: none",
+     parse_hotkey_key},
     {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)",
      parse_colour},
     {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow},
@@ -314,6 +321,17 @@ const SettingsKey kKeys[] = {
     {"lines", "low_colour", "#FF4040", "#RRGGBB (not " + kKeyColour + ")", parse_low_colour},
     {"lines", "text", "", "a line of your own, at most 100 characters in any script, shown where show lists text",
      parse_text},
+    {"lines", "countdown", "",
+     "a moment on the local clock, YYYY-MM-DD HH:MM (2026-12-24 18:00; a date alone is its midnight), counted down "
+     "where show lists countdown",
+     parse_countdown},
+    {"lines", "countdown_format", "{days} d {hours} h {minutes} min",
+     "at most 64 characters with any of {days}, {hours}, {minutes}, {seconds} and {total_hours}; with {seconds} "
+     "the line changes every second",
+     parse_countdown_format},
+    {"lines", "countdown_done", "",
+     "the countdown line once the moment has passed, at most 100 characters; empty: the line is left out",
+     parse_countdown_done},
     {"zones", "zone1", "",
      "a Windows time-zone name as tzutil /l lists them (Tokyo Standard Time), shown where show lists zone1",
      parse_zone<0>},
@@ -345,3 +363,19 @@ bool takes_time_format(const SettingsKey& k)
 }
 
 bool takes_battery_format(const SettingsKey& k) { return k.parse == parse_battery_format; }
+
+void explain_refusal(const SettingsKey& k, const std::string& value, std::string* why)
+{
+    HotkeyCombo combo;
+    std::vector<std::string> programs;
+    LocalMoment moment;
+    if (k.parse == parse_hotkey_key) {
+        parse_hotkey(value, &combo, why);
+    } else if (k.parse == parse_hide_when) {
+        parse_program_list(value, &programs, why);
+    } else if (k.parse == parse_countdown) {
+        parse_moment(value, &moment, why);
+    } else if (k.parse == parse_countdown_format) {
+        check_countdown_format(value, why);
+    }
+}

@@ -158,8 +158,9 @@ std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZ
     std::vector<LineKind> lines;
     for (LineKind kind : s.lines) {
         const int zone = static_cast<int>(kind) - static_cast<int>(LineKind::Zone1);
-        const bool empty = kind == LineKind::Text && s.text.empty();
-        const bool unknown = zone >= 0 && !zone_known[static_cast<std::size_t>(zone)];
+        const bool empty =
+            (kind == LineKind::Text && s.text.empty()) || (kind == LineKind::Countdown && !s.countdown.set);
+        const bool unknown = zone >= 0 && zone < kZones && !zone_known[static_cast<std::size_t>(zone)];
         if (!empty && !unknown) {
             lines.push_back(kind);
         }
@@ -189,6 +190,17 @@ unsigned StripModel::update(const ClockReading& clock, const PowerReading& power
         }
     }
     unsigned changed = 0;
+    // A countdown past its moment with no text for then takes no row from
+    // that moment on, as any line with nothing to show.
+    const std::size_t countdown = static_cast<std::size_t>(line_index(LineKind::Countdown));
+    if (clock.ok && shown(LineKind::Countdown) && next[countdown].empty()) {
+        settings.lines.erase(std::remove(settings.lines.begin(), settings.lines.end(), LineKind::Countdown),
+                             settings.lines.end());
+        if (settings.lines.empty()) {
+            settings.lines = default_settings().lines;
+        }
+        changed |= kPictureChanged | kPlacementChanged;
+    }
     const bool low = shown(LineKind::Battery) && battery_is_low(power, settings.low_battery);
     if (low != battery_low) {
         changed |= kPictureChanged;

@@ -83,6 +83,19 @@ int EventSources::ask_for_efficiency_mode()
                : -1;
 }
 
+int EventSources::follow_hover(bool hidden_by_pointer)
+{
+    if (hidden_by_pointer == hover_armed) {
+        return 0;
+    }
+    hover_armed = hidden_by_pointer;
+    if (hidden_by_pointer) {
+        return SetTimer(target, kHoverTimer, kHoverMs, nullptr) != 0 ? 0 : -1;
+    }
+    KillTimer(target, kHoverTimer);
+    return 0;
+}
+
 int EventSources::next_recheck()
 {
     g_event_pending = false;
@@ -126,9 +139,11 @@ int EventSources::destroy()
     if (target != nullptr) {
         KillTimer(target, kRecheckTimer);
         KillTimer(target, kResizeTimer);
+        KillTimer(target, kHoverTimer);
         KillTimer(target, kClockTimer);
     }
     g_strip = nullptr;
     target = nullptr;
+    hover_armed = false;
     return 0;
 }

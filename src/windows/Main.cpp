@@ -160,6 +160,8 @@ int BRINDLOW_MAIN(int, char**)
         window.show_balloon = [&tray](const std::string& title, const std::string& text) {
             return tray.show_balloon(title, text);
         };
+        window.set_hotkey = [&tray](const std::string& hotkey) { return tray.set_hotkey(hotkey); };
+        window.in_force.hotkey_problem = tray.set_hotkey(window.model.settings.hotkey);
         window.report();
         window.run();
     } else {
@@ -171,6 +173,7 @@ int BRINDLOW_MAIN(int, char**)
         window.destroy();
     }
     window.show_balloon = nullptr;
+    window.set_hotkey = nullptr;
     tray.destroy();
     settings_file.destroy();
     close_single_instance_check();

@@ -5,19 +5,6 @@
 #include <cstring>
 #include <ctime>
 
-namespace {
-// The DPI at which Windows does not scale a window.
-constexpr int kUnscaledDpi = 96;
-
-// The session's notification, from wtsapi32.h, which MinGW's headers hide.
-#ifndef WM_WTSSESSION_CHANGE
-#define WM_WTSSESSION_CHANGE 0x02B1
-#endif
-#ifndef WTS_SESSION_UNLOCK
-#define WTS_SESSION_UNLOCK 0x8
-#endif
-}
-
 int MainWindow::init()
 {
     if (view.init(MainWindow::WndProc, this) != 0) {
@@ -35,11 +22,6 @@ int MainWindow::init_displays()
 
 void MainWindow::take(unsigned changed) { view.take(model.texts, model.settings, model.battery_low, changed); }
 
-bool MainWindow::display_scaled() const
-{
-    return view.dpi_aware && view.strip.hwnd != nullptr && view.read_dpi() != kUnscaledDpi;
-}
-
 int MainWindow::apply_settings(const Settings& given)
 {
     Settings s = given;
@@ -48,10 +30,9 @@ int MainWindow::apply_settings(const Settings& given)
         model.names = in_force.locale.names;
     }
     model.apply(s);
-    view.set_colours(s);
-    view.strip.hide_over_fullscreen = s.hide_over_fullscreen;
-    view.strip.set_opacity(s.opacity);
-    view.rescale(model.settings);
+    view.apply(s);
+    // Registered again at every load: a key another program held may be free now.
+    in_force.hotkey_problem = set_hotkey ? set_hotkey(s.hotkey) : std::string();
     // Lines shown from here on are new, and the next change may come sooner.
     events.arm_clock(refresh());
     view.needs_draw = true;
@@ -69,7 +50,7 @@ int MainWindow::load_settings()
     case SettingsInForce::Load::Busy: return report();
     case SettingsInForce::Load::Read: break;
     }
-    in_force.note_scale(read, display_scaled());
+    in_force.note_scale(read, view.display_scaled());
     return apply_settings(read);
 }
 
@@ -88,7 +69,7 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
     switch (effect) {
     case KeyEffect::Place: view.needs_place = true; break;
     case KeyEffect::Rescale: {
-        in_force.note_scale(now, display_scaled());
+        in_force.note_scale(now, view.display_scaled());
         view.needs_rescale = true;
         break;
     }
@@ -214,7 +195,8 @@ int MainWindow::refresh()
 int MainWindow::check_stacking()
 {
     view.strip.keep_on_top();
-    return view.strip.follow_fullscreen();
+    view.strip.follow_foreground();
+    return events.follow_hover(view.strip.hover_hidden);
 }
 
 int MainWindow::present()
@@ -290,6 +272,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             self->check_stacking();
             self->events.next_recheck();
             self->present();
+        } else if (wparam == EventSources::kHoverTimer) {
+            self->view.strip.follow_pointer();
+            self->events.follow_hover(self->view.strip.hover_hidden);
+            self->present();
         } else if (wparam == EventSources::kResizeTimer) {
             KillTimer(hwnd, EventSources::kResizeTimer);
             self->view.needs_draw = true;
@@ -358,6 +344,11 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon's menu passes a window handle.
             self->begin_move(reinterpret_cast<HWND>(lparam));
         }
+        return 0;
+    }
+    case OverlayWindow::kHideMessage: {
+        self->view.strip.hide_by_user(wparam != 0);
+        self->present();
         return 0;
     }
     case WM_LBUTTONDOWN:

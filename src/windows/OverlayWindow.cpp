@@ -1,5 +1,8 @@
 #include "OverlayWindow.h"
 
+#include "ProgramList.h"
+#include "SystemReadings.h"
+
 namespace {
 // WS_EX_LAYERED with a colour key makes the cleared background invisible;
 // WS_EX_TRANSPARENT together with it lets clicks fall through to what is
@@ -168,14 +171,54 @@ int OverlayWindow::keep_on_top()
     return 0;
 }
 
-int OverlayWindow::follow_fullscreen()
+int OverlayWindow::follow_foreground()
 {
-    if (!hide_over_fullscreen && !fullscreen_hidden) {
+    fullscreen_hidden = hide_over_fullscreen && fullscreen_over(hwnd);
+    program_hidden = false;
+    HWND fg = GetForegroundWindow();
+    // A minimized window may keep the foreground; it shows nothing.
+    if (!hide_when.empty() && fg != nullptr && fg != hwnd && IsWindowVisible(fg) && !IsIconic(fg) && !is_shell(fg) &&
+        MonitorFromWindow(fg, MONITOR_DEFAULTTONULL) == MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(fg, &process);
+        if (fg != program_window || process != program_process) {
+            program_window = fg;
+            program_process = process;
+            program_path = window_program(fg);
+        }
+        program_hidden = program_listed(hide_when, program_path);
+    }
+    return follow_pointer();
+}
+
+int OverlayWindow::follow_pointer()
+{
+    POINT pointer{};
+    RECT r{};
+    // A hidden window keeps its rectangle: the pointer is compared with it
+    // until it leaves. Only while nothing else hides the strip: a pointer
+    // parked there during a video would otherwise be looked at for its
+    // whole length. While being moved the strip is under the pointer on purpose.
+    const bool other_reason = user_hidden || fullscreen_hidden || program_hidden || moving;
+    hover_hidden =
+        hide_on_hover && !other_reason && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) && PtInRect(&r, pointer);
+    const bool any_reason = hide_over_fullscreen || !hide_when.empty() || hide_on_hover;
+    if (!any_reason && !fullscreen_hidden && !program_hidden && !hover_hidden) {
         return 0;
     }
-    fullscreen_hidden = hide_over_fullscreen && fullscreen_over(hwnd);
+    return show_as_reasons_say();
+}
+
+int OverlayWindow::hide_by_user(bool hide)
+{
+    user_hidden = hide;
+    return show_as_reasons_say();
+}
+
+int OverlayWindow::show_as_reasons_say()
+{
     const bool visible = IsWindowVisible(hwnd) != FALSE;
-    if (visible == (!fullscreen_hidden && !user_hidden)) {
+    if (visible == (!fullscreen_hidden && !program_hidden && !hover_hidden && !user_hidden)) {
         return 0;
     }
     // WM_SHOWWINDOW from this call must not be taken for the menu's Hide.
@@ -188,7 +231,7 @@ int OverlayWindow::follow_fullscreen()
 int OverlayWindow::shown_by_user(WPARAM shown, LPARAM reason)
 {
     // lParam 0: ShowWindow itself, which here is the menu's Hide or its
-    // undoing (or follow_fullscreen, which puts the flag back).
+    // undoing (or follow_pointer, which puts the flag back).
     if (reason != 0) {
         return 0;
     }

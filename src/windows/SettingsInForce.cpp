@@ -81,6 +81,9 @@ int SettingsInForce::next_report(const StripView& view, const SettingsFile* file
     sources.locale = locale_problems;
     sources.font = view.font_problems;
     sources.zones = zone_problems;
+    if (!hotkey_problem.empty()) {
+        sources.zones.push_back(hotkey_problem);
+    }
     sources.data = view.data_problems;
     sources.watch = file != nullptr ? file->watch_problem : std::string();
     sources.file = file != nullptr && !file->path.empty() ? file->path : std::string(kSettingsFileName);

@@ -10,6 +10,8 @@ constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel."
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
 constexpr int kNudgeFast = 10;
+// The DPI at which Windows does not scale a window.
+constexpr int kUnscaledDpi = 96;
 
 // Where the pointer was when the message being handled was sent, in screen
 // coordinates (signed: monitors left of or above the primary are negative).
@@ -63,6 +65,18 @@ std::vector<int> StripView::line_widths(const std::vector<LineKind>& shown)
     }
     return widths;
 }
+
+void StripView::apply(const Settings& s)
+{
+    set_colours(s);
+    strip.hide_over_fullscreen = s.hide_over_fullscreen;
+    strip.set_opacity(s.opacity);
+    strip.hide_when = s.hide_when;
+    strip.hide_on_hover = s.hide_on_hover;
+    rescale(s);
+}
+
+bool StripView::display_scaled() const { return dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi; }
 
 void StripView::set_colours(const Settings& s)
 {

@@ -15,6 +15,8 @@ constexpr DWORD kMostDynamicYears = 1000;
 constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
 constexpr unsigned long long kTicksPerMs = 10000ULL;
 constexpr unsigned long long kMsPerSecond = 1000ULL;
+// Windows' longest path, in UTF-16 units, beyond MAX_PATH's 260.
+constexpr DWORD kLongestPath = 32768;
 }
 
 ClockReading read_local_clock()
@@ -62,6 +64,28 @@ PowerReading read_power_status()
     reading.seconds_left =
         status.BatteryLifeTime == static_cast<DWORD>(-1) ? -1L : static_cast<long>(status.BatteryLifeTime);
     return reading;
+}
+
+std::string window_program(HWND w)
+{
+    DWORD pid = 0;
+    if (w == nullptr || GetWindowThreadProcessId(w, &pid) == 0 || pid == 0) {
+        return std::string();
+    }
+    // The limited right is granted for other users' and elevated programs
+    // too, where reading their memory (what the older calls need) is not.
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) {
+        return std::string();
+    }
+    // The W form: a program's path may hold any character, and an A answer
+    // would be cut at the first one the code page cannot hold.
+    std::wstring path(kLongestPath, L'\0');
+    DWORD size = kLongestPath;
+    const BOOL ok = QueryFullProcessImageNameW(process, 0, &path[0], &size);
+    CloseHandle(process);
+    path.resize(ok ? size : 0);
+    return narrow(path);
 }
 
 namespace {

@@ -79,6 +79,7 @@ int TrayIcon::init()
 
 int TrayIcon::destroy()
 {
+    hotkey.destroy();
     if (hwnd != nullptr) {
         DestroyWindow(hwnd);
     }
@@ -111,6 +112,13 @@ int TrayIcon::show_balloon(const std::string& title, const std::string& text)
     // show it a second time.
     nid.uFlags &= ~static_cast<UINT>(NIF_INFO);
     return result;
+}
+
+std::string TrayIcon::set_hotkey(const std::string& text)
+{
+    std::string problem = hotkey.set(hwnd, text);
+    menu.show_hotkey(hotkey.name);
+    return problem;
 }
 
 namespace {
@@ -175,6 +183,12 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         PostQuitMessage(0);
         return 0;
     }
+    case WM_HOTKEY: {
+        // The menu's Hide Brindlow, from the key (only one is registered).
+        self->strip_hidden ^= 1;
+        SendMessageA(self->strip_window, kStripHideMessage, static_cast<WPARAM>(self->strip_hidden), 0);
+        return 0;
+    }
     case kCallbackMessage: {
         // Without NIM_SETVERSION the low word of lParam is the mouse message.
         // Most users open a notification icon's menu with the right button.
@@ -220,8 +234,9 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         }
         case TrayMenu::kCmdHide: {
             self->strip_hidden ^= 1;
-            // Shown without activating: the strip never takes the keyboard.
-            ShowWindow(self->strip_window, self->strip_hidden ? SW_HIDE : SW_SHOWNOACTIVATE);
+            // The strip hides or shows itself: it may be hidden already for
+            // another reason, which must not outlast the user's Hide.
+            SendMessageA(self->strip_window, kStripHideMessage, static_cast<WPARAM>(self->strip_hidden), 0);
             break;
         }
         case TrayMenu::kCmdClose: {
@@ -238,7 +253,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         // A second start: the user wants the strip back.
         if (self->strip_hidden) {
             self->strip_hidden = 0;
-            ShowWindow(self->strip_window, SW_SHOWNOACTIVATE);
+            SendMessageA(self->strip_window, kStripHideMessage, 0, 0);
         }
         return 0;
     }

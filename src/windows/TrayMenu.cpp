@@ -17,6 +17,7 @@ const char* const kCornerItems[] = {"Top left", "Top right", "Bottom left", "Bot
 const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"};
 const char* const kOpacityItems[] = {"100 %", "80 %", "60 %", "40 %"};
 constexpr int kOpacities[] = {100, 80, 60, 40};
+constexpr const char* kHideItem = "Hide Brindlow";
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
 constexpr int kOpacityCount = 4;
@@ -130,7 +131,7 @@ int TrayMenu::init()
     AppendMenuA(menu, MF_STRING, kCmdHideOverFullscreen, "Hide over full-screen programs");
     AppendMenuA(menu, MF_STRING, kCmdStartWithWindows, "Start with Windows");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, kCmdHide, "Hide Brindlow");
+    AppendMenuA(menu, MF_STRING, kCmdHide, kHideItem);
     AppendMenuA(menu, MF_STRING, kCmdClose, "Close");
     return 0;
 }
@@ -259,6 +260,14 @@ int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, con
         return -1;
     }
     return 1;
+}
+
+int TrayMenu::show_hotkey(const std::string& name)
+{
+    // A tab puts the key at the menu's right edge, where Windows shows keys.
+    const std::string item = name.empty() ? std::string(kHideItem) : std::string(kHideItem) + "\t" + name;
+    ModifyMenuA(menu, kCmdHide, MF_BYCOMMAND | MF_STRING, kCmdHide, item.c_str());
+    return 0;
 }
 
 int TrayMenu::destroy()

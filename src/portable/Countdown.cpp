@@ -1,0 +1,189 @@
+#include "Countdown.h"
+
+#include "SettingsProblems.h"
+#include "Utf8.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <iterator>
+
+namespace {
+// The C runtime's 64-bit local time reaches the year 3000.
+constexpr int kFirstYear = 1970;
+constexpr int kLastYear = 2999;
+constexpr int kHoursPerDay = 24;
+constexpr int kMinutesPerHour = 60;
+constexpr long long kSecondsPerMinute = 60;
+constexpr long long kSecondsPerHour = 3600;
+constexpr long long kSecondsPerDay = 86400;
+constexpr std::size_t kMaxCountdownFormat = 64;
+const char* const kFields[] = {"days", "hours", "minutes", "seconds", "total_hours"};
+
+bool leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int days_in(int year, int month)
+{
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leap(year) ? 29 : kDays[month - 1];
+}
+
+bool refuse(std::string* why, const std::string& reason)
+{
+    if (why != nullptr) {
+        *why = reason;
+    }
+    return false;
+}
+
+// Digits at text[at, at + n), as a number; -1 when they are not all digits.
+int digits(const std::string& text, std::size_t at, std::size_t n)
+{
+    if (at + n > text.size()) {
+        return -1;
+    }
+    int value = 0;
+    for (std::size_t i = at; i < at + n; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return -1;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+std::string two(int n)
+{
+    char buffer[8];
+    (void)std::snprintf(buffer, sizeof buffer, "%02d", n);
+    return buffer;
+}
+
+std::string moment_text(const LocalMoment& m)
+{
+    return std::to_string(m.year) + "-" + two(m.month) + "-" + two(m.day) + " " + two(m.hour) + ":" + two(m.minute);
+}
+}
+
+bool parse_moment(const std::string& text, LocalMoment* out, std::string* why)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::string moment = first == std::string::npos ? std::string() : text.substr(first);
+    if (moment.empty()) {
+        *out = LocalMoment{};
+        return true;
+    }
+    // "YYYY-MM-DD", then " HH:MM" (or ISO's "THH:MM") or nothing.
+    LocalMoment m;
+    m.set = true;
+    m.year = digits(moment, 0, 4);
+    m.month = digits(moment, 5, 2);
+    m.day = digits(moment, 8, 2);
+    const bool date = m.year >= 0 && m.month >= 0 && m.day >= 0 && moment[4] == '-' && moment[7] == '-';
+    const std::string rest = date ? moment.substr(10) : std::string();
+    const bool iso = rest.size() == 6 && rest[0] == 'T';
+    if (!date || !(rest.empty() || (rest.size() == 6 && (rest[0] == ' ' || iso) && rest[3] == ':'))) {
+        return refuse(why, "a date as YYYY-MM-DD, with a time as HH:MM after a space if wanted");
+    }
+    m.hour = rest.empty() ? 0 : digits(rest, 1, 2);
+    m.minute = rest.empty() ? 0 : digits(rest, 4, 2);
+    if (m.hour < 0 || m.minute < 0) {
+        return refuse(why, "a time as HH:MM");
+    }
+    if (m.year < kFirstYear || m.year > kLastYear) {
+        return refuse(why, "a year from 1970 to 2999");
+    }
+    if (m.month < 1 || m.month > 12) {
+        return refuse(why, "a month from 01 to 12");
+    }
+    if (m.day < 1 || m.day > days_in(m.year, m.month)) {
+        LocalMoment last = m;
+        last.day = days_in(m.year, m.month);
+        return refuse(why,
+                      (m.month == 2 && m.day == 29 ? std::to_string(m.year) + " is no leap year; " : std::string()) +
+                          "that month has " + std::to_string(last.day) + " days; did you mean " +
+                          moment_text(last).substr(0, rest.empty() ? 10 : std::string::npos) + "?");
+    }
+    if (m.hour == kHoursPerDay && m.minute == 0) {
+        // Midnight at the end of a day is the next day's first moment.
+        LocalMoment next = m;
+        next.hour = 0;
+        next.day = m.day + 1;
+        if (next.day > days_in(m.year, m.month)) {
+            next.day = 1;
+            next.month = m.month % 12 + 1;
+            next.year = m.year + (m.month == 12 ? 1 : 0);
+        }
+        return refuse(why, "hours from 00 to 23; did you mean " + moment_text(next) + "?");
+    }
+    if (m.hour >= kHoursPerDay || m.minute >= kMinutesPerHour) {
+        return refuse(why, "a time from 00:00 to 23:59");
+    }
+    if (iso) {
+        return refuse(why, "a space between the date and the time; did you mean " + moment_text(m) + "?");
+    }
+    *out = m;
+    return true;
+}
+
+long long moment_utc(const LocalMoment& m)
+{
+    std::tm t{};
+    t.tm_year = m.year - 1900;
+    t.tm_mon = m.month - 1;
+    t.tm_mday = m.day;
+    t.tm_hour = m.hour;
+    t.tm_min = m.minute;
+    // Daylight time or not: the C runtime's rules decide for that date.
+    t.tm_isdst = -1;
+    return static_cast<long long>(std::mktime(&t));
+}
+
+std::string countdown_text(const std::string& format, long long left)
+{
+    const long long s = left < 0 ? 0 : left;
+    std::string out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const std::size_t close = format[i] == '{' ? format.find('}', i) : std::string::npos;
+        if (close == std::string::npos) {
+            out += format[i];
+            continue;
+        }
+        const std::string field = format.substr(i + 1, close - i - 1);
+        const long long value = field == "days"          ? s / kSecondsPerDay
+                                : field == "hours"       ? s % kSecondsPerDay / kSecondsPerHour
+                                : field == "minutes"     ? s % kSecondsPerHour / kSecondsPerMinute
+                                : field == "seconds"     ? s % kSecondsPerMinute
+                                : field == "total_hours" ? s / kSecondsPerHour
+                                                         : -1;
+        out += value < 0 ? format.substr(i, close - i + 1) : std::to_string(value);
+        i = close;
+    }
+    return out;
+}
+
+bool check_countdown_format(const std::string& format, std::string* why)
+{
+    if (!utf8_valid(format) || !printable_utf8(format)) {
+        return refuse(why, "printable text");
+    }
+    if (utf8_length(format) > kMaxCountdownFormat) {
+        return refuse(why, "longer than 64 characters");
+    }
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '{') {
+            continue;
+        }
+        const std::size_t close = format.find('}', i);
+        const std::string field = close == std::string::npos ? std::string() : format.substr(i + 1, close - i - 1);
+        if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
+            const std::string meant = nearest(field, std::vector<std::string>(std::begin(kFields), std::end(kFields)));
+            return refuse(why, "an unknown field {" + shown(field) + "}" +
+                                   (meant.empty() ? std::string() : "; did you mean {" + meant + "}?"));
+        }
+        i = close;
+    }
+    return true;
+}
+
+bool countdown_has_seconds(const std::string& format) { return format.find("{seconds}") != std::string::npos; }

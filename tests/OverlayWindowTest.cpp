@@ -1,0 +1,105 @@
+// The strip out of the way: while a listed program is in front, and while
+// the pointer rests over it; real windows and the real pointer under Wine.
+#include "TestSupport.h"
+
+#include <string>
+
+namespace {
+// This test program's own file name, in lower case: a window of this
+// process in front is a window of a program hide_when can list.
+std::string own_program()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name = path;
+    name = name.substr(name.find_last_of('\\') + 1);
+    for (char& c : name) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return name;
+}
+
+bool visible(const MainWindow& w) { return IsWindowVisible(w.view.strip.hwnd) != FALSE; }
+
+class Hiding : public OverlayTest {
+protected:
+    void SetUp() override
+    {
+        OverlayTest::SetUp();
+        window.init_displays();
+        move_wine_tray_away();
+        // The pointer starts far from the strip in the top-left corner.
+        SetCursorPos(900, 700);
+    }
+};
+
+struct ListedCase {
+    const char* name;
+    std::vector<std::string> list;
+    bool hides;
+};
+}
+
+TEST_F(Hiding, AListedProgramInFrontHidesTheStripAndItsEndShowsItAgain)
+{
+    const ListedCase cases[] = {
+        {"this program listed", {"vlc.exe", own_program()}, true},
+        {"other programs listed", {"vlc.exe", "obs64.exe"}, false},
+        {"none listed", {}, false},
+    };
+    for (const ListedCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        window.view.strip.hide_when = k.list;
+        HWND player = CreateWindowExA(0, test_window_class(), "player", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 150, 400,
+                                      300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(player, nullptr);
+        SetForegroundWindow(player);
+        // Wine delivers no foreground event: the clock's look each second decides.
+        run_frames(window, 1300, [&] { return !visible(window); });
+        EXPECT_EQ(!visible(window), k.hides);
+        EXPECT_EQ(window.view.strip.program_hidden, k.hides);
+        DestroyWindow(player);
+        EXPECT_TRUE(run_frames(window, 1300, [&] { return visible(window); }));
+        EXPECT_FALSE(window.view.strip.program_hidden);
+    }
+
+    // Hidden from the menu (or its key) while the program hid it already, it
+    // stays hidden when the program goes, until the menu shows it again.
+    window.view.strip.hide_when = {own_program()};
+    HWND player = CreateWindowExA(0, test_window_class(), "player", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 150, 400,
+                                  300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(player);
+    ASSERT_TRUE(run_frames(window, 1300, [&] { return !visible(window); }));
+    SendMessageA(window.view.strip.hwnd, OverlayWindow::kHideMessage, 1, 0);
+    DestroyWindow(player);
+    run_frames(window, 1300);
+    EXPECT_FALSE(visible(window));
+    EXPECT_TRUE(window.view.strip.user_hidden);
+    SendMessageA(window.view.strip.hwnd, OverlayWindow::kHideMessage, 0, 0);
+    EXPECT_TRUE(visible(window));
+}
+
+TEST_F(Hiding, ThePointerOverTheStripHidesItOnlyWhenAskedAndLeavingShowsItWithinAQuarterSecond)
+{
+    POINT at{};
+    SetCursorPos(50, 30);
+    ASSERT_TRUE(GetCursorPos(&at));
+    ASSERT_EQ(at.x, 50) << "Wine did not move the pointer";
+
+    // Not asked: the pointer over it changes nothing.
+    run_frames(window, 1300);
+    EXPECT_TRUE(visible(window));
+
+    window.view.strip.hide_on_hover = true;
+    EXPECT_TRUE(run_frames(window, 1300, [&] { return !visible(window); })) << "seen at the clock's next wake";
+    EXPECT_TRUE(window.events.hover_armed);
+    // Still resting over it: still hidden, at the quarter-second looks too.
+    run_frames(window, 600);
+    EXPECT_FALSE(visible(window));
+
+    SetCursorPos(900, 700);
+    const DWORD left = GetTickCount();
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return visible(window); }));
+    EXPECT_LE(GetTickCount() - left, 400u) << "the pointer's own timer, not the clock's second";
+    EXPECT_FALSE(window.events.hover_armed) << "no timer while nothing is hidden by the pointer";
+}
