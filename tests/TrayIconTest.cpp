@@ -651,7 +651,7 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
     ModalDriver driver;
     std::string item;
     with_menu(tray, driver, [&item](HWND w, HMENU m) {
-        item = read_menu(m)[12].text;
+        item = read_menu(m)[15].text;
         dismiss_menu(w);
     });
     EXPECT_EQ(item, "Hide Brindlow\tCtrl+Alt+F11");
@@ -663,7 +663,7 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
         EXPECT_TRUE(pump_until([&] { return (IsWindowVisible(window.view.strip.hwnd) != FALSE) == shown; }, 2000));
         bool checked = shown;
         with_menu(tray, driver, [&checked](HWND w, HMENU m) {
-            checked = read_menu(m)[12].checked;
+            checked = read_menu(m)[15].checked;
             dismiss_menu(w);
         });
         EXPECT_EQ(checked, !shown);
@@ -686,7 +686,7 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
     EXPECT_TRUE(RegisterHotKey(nullptr, 79, MOD_CONTROL | MOD_ALT, VK_F11)) << "the key before was let go";
     UnregisterHotKey(nullptr, 79);
     with_menu(tray, driver, [&item](HWND w, HMENU m) {
-        item = read_menu(m)[12].text;
+        item = read_menu(m)[15].text;
         dismiss_menu(w);
     });
     EXPECT_EQ(item, "Hide Brindlow");
