@@ -122,6 +122,7 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   ${GetOptions} $R0 '/AUTOSTART' $R1
   IfErrors +2 0
   Call brindlow_start_at_login
+  Call brindlow_start_again
 ]=])
 # The settings in %APPDATA%\Brindlow are the user's: the uninstaller asks
 # before removing them (No by default); a silent uninstall keeps them unless
@@ -151,11 +152,15 @@ set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
   !insertmacro BRINDLOW_CLOSE_RUNNING
 ]=])
 set(BRINDLOW_NSIS_CODE [=[
+; 1 when the install closed a running copy.
+Var BrindlowWasRunning
+
 !macro BRINDLOW_CLOSE_RUNNING
   Push $0
   Push $1
   FindWindow $0 'MAINWINDOW_CLASSNAME'
-  StrCmp $0 0 +2 0
+  StrCmp $0 0 +3 0
+  StrCpy $BrindlowWasRunning 1
   SendMessage $0 16 0 0 /TIMEOUT=5000
   StrCpy $1 0
   brindlow_wait:
@@ -181,6 +186,18 @@ set(BRINDLOW_NSIS_CODE [=[
   Pop $1
   Pop $0
 !macroend
+
+; A silent upgrade (a package manager's) started again the copy it closed,
+; as the finish page's Run does for an interactive one; only for the user's
+; own install, which runs as the user and not as an administrator.
+Function brindlow_start_again
+  IfSilent 0 brindlow_start_again_done
+  StrCmp $BrindlowWasRunning 1 0 brindlow_start_again_done
+  StrCmp $SV_ALLUSERS 'AllUsers' brindlow_start_again_done 0
+  SetOutPath '$INSTDIR'
+  Exec '$\"$INSTDIR\Brindlow.exe$\"'
+  brindlow_start_again_done:
+FunctionEnd
 
 Function brindlow_start_at_login
   ; The user's own Startup folder: the menu's "Start with Windows" shows it.

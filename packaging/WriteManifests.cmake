@@ -98,6 +98,8 @@ ManifestVersion: ${schema}
 
 # Scoop keeps brindlow.ini across updates (persist). Its presence beside
 # Brindlow.exe makes the copy portable: the settings stay in Scoop's folder.
+# Scoop makes a folder of a persisted name that no file holds yet, which
+# would leave the settings unreadable: an empty file is made first.
 # No checkver or autoupdate: the package step writes this manifest for each
 # release with the real hash, rather than Scoop guessing the next address.
 file(WRITE "${packages}/scoop/brindlow.json"
@@ -118,6 +120,7 @@ file(WRITE "${packages}/scoop/brindlow.json"
             \"Brindlow\"
         ]
     ],
+    \"pre_install\": \"if (!(Test-Path \\\"$persist_dir\\\\brindlow.ini\\\")) { New-Item \\\"$dir\\\\brindlow.ini\\\" -ItemType File | Out-Null }\",
     \"persist\": \"brindlow.ini\"
 }
 ")

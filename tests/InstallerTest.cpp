@@ -231,6 +231,10 @@ TEST(Installer, InstallsForTheUserWithoutAskingForAnAdministratorUpgradesAndUnin
     ASSERT_EQ(run_and_wait(installer("/S"), 120000), 0);
     EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
     end_process(running);
+    // ...and, silent as a package manager's, starts it again.
+    EXPECT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the upgraded copy was not started again";
+    PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wait_for_class(MainWindow::kClassName, false, 20000));
     expect_shipped_files_in(dir);
     EXPECT_FALSE(exists(machine_dir));
     EXPECT_TRUE(exists(startup_link)) << "an upgrade keeps the user's Startup shortcut";
