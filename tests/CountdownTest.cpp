@@ -154,8 +154,12 @@ TEST(Countdown, PastItsMomentWithoutADoneTextTheLineTakesNoRow)
 
     // Alone, it gives way to the default lines, never to an empty strip.
     m = counting({LineKind::Countdown}, "{minutes} min", "");
+    EXPECT_FALSE(m.no_lines_left);
     m.update(before_moment(kEve, -60), PowerReading{});
     EXPECT_EQ(m.settings.lines, default_settings().lines);
+    EXPECT_TRUE(m.no_lines_left) << "said in the report, as for lines left out when the file is read";
+    m.apply(default_settings());
+    EXPECT_FALSE(m.no_lines_left);
 
     // Not set, it is left out as a text line without text is.
     Settings s = default_settings();

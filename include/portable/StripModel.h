@@ -76,6 +76,9 @@ public:
     std::array<std::string, kLineKinds> texts; // by LineKind, shown or not
     // The battery line in the low colour: on battery at or below the
     // threshold, or critical.
+    // The lines ran out while it ran (a countdown past its moment with
+    // nothing to say then was the last), and the default lines stand in.
+    bool no_lines_left = false;
     bool battery_low = false;
     // The time in each zone line's zone, read by the caller for the same
     // instant as the clock; a zone that is not ok keeps its text.
@@ -109,6 +112,10 @@ public:
     void read_zones(const ClockReading& clock, const ZoneRules* rules, const bool* known);
     std::vector<LineKind> draw_order() const;
 };
+
+// What is said when none of the lines shown can be, and the default lines stand in.
+constexpr const char* kNoLinesProblem =
+    "[lines] show: none of its lines can be shown; the default lines are shown instead";
 
 // "Battery 87% (On Battery)", "Battery N/A (Plugged In)", or "Battery N/A"
 // when the status could not be read.

@@ -11,6 +11,7 @@
 
 class SettingsFile;
 class StripView;
+class StripModel;
 
 // The settings file's settings as this machine can honour them: the zones'
 // rules and the locale read from Windows, the lines that can be shown, and
@@ -55,8 +56,8 @@ public:
     // Windows scales.
     void note_scale(const Settings& s, bool scaled);
     // The balloon every problem in force makes (the settings', the strip's
-    // font and data files', the watch's), with `s` in force on `view`: 1
+    // font and data files', the watch's), with the model's settings in force on `view`: 1
     // with *out when it is not the one shown last; 0 when there is nothing
     // new to show (an empty one forgets the last).
-    int next_report(const StripView& view, const SettingsFile* file, const Settings& s, Balloon* out);
+    int next_report(const StripView& view, const SettingsFile* file, const StripModel& model, Balloon* out);
 };

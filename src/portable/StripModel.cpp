@@ -167,7 +167,7 @@ std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZ
     }
     if (lines.empty()) {
         // A strip of nothing but the key colour could not be found again.
-        problems->push_back("[lines] show: none of its lines can be shown; the default lines are shown instead");
+        problems->push_back(kNoLinesProblem);
         lines = default_settings().lines;
     }
     return lines;
@@ -176,6 +176,7 @@ std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZ
 unsigned StripModel::apply(const Settings& s)
 {
     settings = s;
+    no_lines_left = false;
     return kPictureChanged | kPlacementChanged;
 }
 
@@ -198,6 +199,7 @@ unsigned StripModel::update(const ClockReading& clock, const PowerReading& power
                              settings.lines.end());
         if (settings.lines.empty()) {
             settings.lines = default_settings().lines;
+            no_lines_left = true;
         }
         changed |= kPictureChanged | kPlacementChanged;
     }

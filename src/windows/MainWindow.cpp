@@ -113,7 +113,7 @@ int MainWindow::settings_written()
 int MainWindow::report()
 {
     Balloon balloon;
-    if (in_force.next_report(view, settings_file, model.settings, &balloon) == 0) {
+    if (in_force.next_report(view, settings_file, model, &balloon) == 0) {
         return 0;
     }
     if (!show_balloon || show_balloon(balloon.title, balloon.text) != 0) {

@@ -1,6 +1,7 @@
 #include "SettingsInForce.h"
 
 #include "SettingsFile.h"
+#include "StripModel.h"
 #include "StripView.h"
 #include "SystemReadings.h"
 
@@ -74,10 +75,13 @@ void SettingsInForce::note_scale(const Settings& s, bool scaled)
     }
 }
 
-int SettingsInForce::next_report(const StripView& view, const SettingsFile* file, const Settings& s, Balloon* out)
+int SettingsInForce::next_report(const StripView& view, const SettingsFile* file, const StripModel& model, Balloon* out)
 {
     ProblemSources sources;
     sources.settings = settings_problems;
+    if (model.no_lines_left) {
+        sources.settings.push_back(kNoLinesProblem);
+    }
     sources.locale = locale_problems;
     sources.font = view.font_problems;
     sources.zones = zone_problems;
@@ -87,7 +91,7 @@ int SettingsInForce::next_report(const StripView& view, const SettingsFile* file
     sources.data = view.data_problems;
     sources.watch = file != nullptr ? file->watch_problem : std::string();
     sources.file = file != nullptr && !file->path.empty() ? file->path : std::string(kSettingsFileName);
-    *out = strip_report(sources, s, view.layout);
+    *out = strip_report(sources, model.settings, view.layout);
     if (out->text.empty()) {
         reported.clear();
     }
