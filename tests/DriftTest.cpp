@@ -58,3 +58,13 @@ TEST(Drift, GoesInwardFromEachCornerOnePixelAtATimeAndNeverFurtherThanTwo)
         EXPECT_EQ(visited.count({k.sx, k.sy}), 0u);
     }
 }
+
+TEST(Drift, AStripAgainstTheFarEdgeFromItsCornerDriftsBackInsteadOfOff)
+{
+    const Rect screen{0, 0, 1024, 768};
+    const DriftOffset out{2, 1};
+    // Its offset reduced to fit: a top-left strip flush with the right edge.
+    EXPECT_EQ(drifted(Rect{424, 0, 1024, 100}, out, screen), (Rect{422, 1, 1022, 101}));
+    EXPECT_EQ(drifted(Rect{0, 668, 600, 768}, out, screen), (Rect{2, 667, 602, 767}));
+    EXPECT_EQ(drifted(Rect{10, 10, 610, 110}, out, screen), (Rect{12, 11, 612, 111}));
+}

@@ -21,5 +21,7 @@ struct DriftOffset {
 // Where the strip stands, from its place, at a moment (seconds since 1970):
 // one step of the square every kDriftStepSeconds, each a pixel from the last.
 DriftOffset drift_offset(long long utc_seconds, Corner corner);
-// The rectangle moved by the offset.
-Rect drifted(const Rect& r, DriftOffset offset);
+// The rectangle moved by the offset, turned back along an axis where it
+// would leave `area` (a strip whose offset was reduced to fit sits at the
+// far edge from its corner).
+Rect drifted(const Rect& r, DriftOffset offset, const Rect& area);

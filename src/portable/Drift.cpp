@@ -21,7 +21,13 @@ DriftOffset drift_offset(long long utc_seconds, Corner corner)
     return DriftOffset{right ? -o.dx : o.dx, bottom ? -o.dy : o.dy};
 }
 
-Rect drifted(const Rect& r, DriftOffset offset)
+Rect drifted(const Rect& r, DriftOffset offset, const Rect& area)
 {
+    if (r.left + offset.dx < area.left || r.right + offset.dx > area.right) {
+        offset.dx = -offset.dx;
+    }
+    if (r.top + offset.dy < area.top || r.bottom + offset.dy > area.bottom) {
+        offset.dy = -offset.dy;
+    }
     return Rect{r.left + offset.dx, r.top + offset.dy, r.right + offset.dx, r.bottom + offset.dy};
 }

@@ -10,6 +10,7 @@ constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel."
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
 constexpr int kNudgeFast = 10;
+constexpr int kNoBound = 1 << 24;
 // The DPI at which Windows does not scale a window.
 constexpr int kUnscaledDpi = 96;
 
@@ -19,6 +20,18 @@ POINT message_point()
 {
     const DWORD at = GetMessagePos();
     return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+}
+
+// The monitor holding the strip's middle; with none, no bound at all.
+Rect monitor_of(const Rect& r, const std::vector<MonitorArea>& monitors)
+{
+    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    for (const MonitorArea& m : monitors) {
+        if (cx >= m.monitor.left && cx < m.monitor.right && cy >= m.monitor.top && cy < m.monitor.bottom) {
+            return m.monitor;
+        }
+    }
+    return Rect{-kNoBound, -kNoBound, kNoBound, kNoBound};
 }
 }
 
@@ -179,7 +192,7 @@ int StripView::place_on(const Settings& s, const std::vector<MonitorArea>& monit
         // (under Wine the X window follows later), and nothing else would
         // draw until a text changes: draw again a moment later.
         const DriftOffset shift = s.drift ? drift_offset(drift_seconds, s.corner) : DriftOffset{0, 0};
-        if (strip.move_to(drifted(r, shift)) == 1) {
+        if (strip.move_to(drifted(r, shift, monitor_of(r, monitors))) == 1) {
             SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
         }
         renderer.resize(r.right - r.left, r.bottom - r.top);
