@@ -122,6 +122,7 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   ${GetOptions} $R0 '/AUTOSTART' $R1
   IfErrors +2 0
   Call brindlow_start_at_login
+  Call brindlow_uninstall_entry
   Call brindlow_start_again
 ]=])
 # The settings in %APPDATA%\Brindlow are the user's: the uninstaller asks
@@ -197,6 +198,25 @@ Function brindlow_start_again
   SetOutPath '$INSTDIR'
   Exec '$\"$INSTDIR\Brindlow.exe$\"'
   brindlow_start_again_done:
+FunctionEnd
+
+; What Apps & Features and package managers read beside what CPack writes:
+; where it is, how to remove it silently, its size, and its two flags as the
+; numbers Windows expects (CPack writes them as text).
+Function brindlow_uninstall_entry
+  Push $0
+  Push $1
+  Push $2
+  StrCpy $0 'Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindlow'
+  WriteRegStr SHCTX $0 'InstallLocation' '$INSTDIR'
+  WriteRegStr SHCTX $0 'QuietUninstallString' '$\"$INSTDIR\Uninstall.exe$\" /S'
+  WriteRegDWORD SHCTX $0 'NoModify' 1
+  WriteRegDWORD SHCTX $0 'NoRepair' 1
+  ${GetSize} '$INSTDIR' '/S=0K' $1 $2 $2
+  WriteRegDWORD SHCTX $0 'EstimatedSize' $1
+  Pop $2
+  Pop $1
+  Pop $0
 FunctionEnd
 
 Function brindlow_start_at_login

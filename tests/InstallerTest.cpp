@@ -208,6 +208,16 @@ TEST(Installer, InstallsForTheUserWithoutAskingForAnAdministratorUpgradesAndUnin
     EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, kUninstallKey));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ(registry_text(HKEY_CURRENT_USER, kUninstallKey, "UninstallString"), "\"" + dir + "\\Uninstall.exe\"");
+    EXPECT_EQ(registry_text(HKEY_CURRENT_USER, kUninstallKey, "QuietUninstallString"),
+              "\"" + dir + "\\Uninstall.exe\" /S");
+    EXPECT_EQ(registry_text(HKEY_CURRENT_USER, kUninstallKey, "InstallLocation"), dir);
+    for (const char* number : {"NoModify", "NoRepair", "EstimatedSize"}) {
+        DWORD value = 0, size = sizeof value;
+        EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, number, RRF_RT_REG_DWORD, nullptr, &value, &size),
+                  ERROR_SUCCESS)
+            << number << " is not a number";
+        EXPECT_GT(value, 0u) << number;
+    }
     EXPECT_FALSE(exists(dir + "\\res\\OFL.txt")) << "the font's licence once, beside Brindlow's";
     // The user's own Start menu and Startup folder.
     const std::string menu_link = folder(CSIDL_PROGRAMS) + "\\Brindlow\\Brindlow.lnk";
