@@ -13,5 +13,7 @@ bool parse_bool(const std::string& v, bool* out);
 // A colour that shows: #RRGGBB, but not the key colour, which would be
 // drawn see-through.
 bool parse_shown_rgb(const std::string& value, unsigned int* out);
+// At most `longest` characters of printable UTF-8 text, in any script.
+bool parse_printable(const std::string& v, std::size_t longest, std::string* out);
 // At most `longest` bytes of printable ASCII.
 bool printable_ascii(const std::string& v, std::size_t longest);

@@ -140,14 +140,7 @@ bool parse_battery_format(const std::string& v, Settings& s)
 bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, 99, &s.low_battery); }
 bool parse_low_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.low_colour); }
 
-bool parse_text(const std::string& v, Settings& s)
-{
-    if (!printable_utf8(v) || utf8_length(v) > kMaxLineLength) {
-        return false;
-    }
-    s.text = v;
-    return true;
-}
+bool parse_text(const std::string& v, Settings& s) { return parse_printable(v, kMaxLineLength, &s.text); }
 
 template <int N> bool parse_zone(const std::string& v, Settings& s)
 {
@@ -182,14 +175,7 @@ bool parse_locale(const std::string& v, Settings& s)
     return true;
 }
 
-bool parse_font(const std::string& v, Settings& s)
-{
-    if (!printable_utf8(v) || utf8_length(v) > kMaxFontFamily) {
-        return false;
-    }
-    s.font = v;
-    return true;
-}
+bool parse_font(const std::string& v, Settings& s) { return parse_printable(v, kMaxFontFamily, &s.font); }
 
 bool parse_hotkey_key(const std::string& v, Settings& s)
 {
@@ -216,11 +202,7 @@ bool parse_countdown_format(const std::string& v, Settings& s)
 
 bool parse_countdown_done(const std::string& v, Settings& s)
 {
-    if (!printable_utf8(v) || utf8_length(v) > kMaxLineLength) {
-        return false;
-    }
-    s.countdown_done = v;
-    return true;
+    return parse_printable(v, kMaxLineLength, &s.countdown_done);
 }
 
 // "a, b, c or d"

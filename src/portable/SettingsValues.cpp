@@ -1,6 +1,7 @@
 #include "SettingsValues.h"
 
 #include "SettingsWords.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -41,4 +42,13 @@ bool parse_shown_rgb(const std::string& value, unsigned int* out)
 bool printable_ascii(const std::string& v, std::size_t longest)
 {
     return v.size() <= longest && std::all_of(v.begin(), v.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+bool parse_printable(const std::string& v, std::size_t longest, std::string* out)
+{
+    if (!printable_utf8(v) || utf8_length(v) > longest) {
+        return false;
+    }
+    *out = v;
+    return true;
 }
