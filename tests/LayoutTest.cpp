@@ -16,8 +16,8 @@ namespace {
 // A 1024 x 768 primary with a 40-pixel taskbar at the bottom, and a second
 // monitor to its right whose taskbar sits on top.
 const std::vector<MonitorArea> kMonitors = {
-    {{0, 0, 1024, 768}, {0, 0, 1024, 728}, true},
-    {{1024, 0, 2944, 1080}, {1024, 30, 2944, 1080}, false},
+    {{0, 0, 1024, 768}, {0, 0, 1024, 728}, true, "", "", 0},
+    {{1024, 0, 2944, 1080}, {1024, 30, 2944, 1080}, false, "", "", 0},
 };
 const std::vector<std::size_t> kDefaultLines = {15, 13, 24}; // date, time, battery
 

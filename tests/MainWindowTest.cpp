@@ -411,8 +411,8 @@ struct Placed {
 // A 1024 x 768 primary with its taskbar at the bottom and a second monitor to
 // its right: Wine on Xvfb shows one monitor only, so these come through the seam.
 const std::vector<MonitorArea> kTwoMonitors = {
-    {{0, 0, 1024, 768}, {0, 0, 1024, 728}, true},
-    {{1024, 0, 2944, 1080}, {1024, 30, 2944, 1080}, false},
+    {{0, 0, 1024, 768}, {0, 0, 1024, 728}, true, "", "", 0},
+    {{1024, 0, 2944, 1080}, {1024, 30, 2944, 1080}, false, "", "", 0},
 };
 }
 

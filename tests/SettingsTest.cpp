@@ -134,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"[overlay]\nx = -1", "[overlay] x = -1: use pixels from that corner, inward, 0 to 10000"},
         Bad{"[overlay]\nx = 12px", "[overlay] x = 12px: use pixels from that corner, inward, 0 to 10000"},
         Bad{"[overlay]\nmonitor = 0",
-            "[overlay] monitor = 0: use primary, or 1, 2, ... in the order Windows enumerates the monitors"},
+            "[overlay] monitor = 0: use primary, all (a strip on each), a monitor's name (as Display settings shows "
+            "it, or \\\\.\\DISPLAY2), or 1, 2, ... in the order Windows enumerates the monitors"},
         Bad{"[overlay]\nhide_over_fullscreen = yes",
             "[overlay] hide_over_fullscreen = yes: use true hides the strip while a full-screen program is in "
             "front on its monitor, or false"},

@@ -21,6 +21,9 @@ struct MonitorArea {
     Rect monitor;
     Rect work; // without the taskbar
     bool primary;
+    std::string device; // "\\.\DISPLAY2"; empty when not known
+    std::string name; // as Display settings shows it, "DELL U2720Q"; may be empty or shared
+    int dpi = 0; // its own DPI as this process is told it; 0: not known
 };
 
 struct StripLayout {
@@ -61,6 +64,9 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
 // (text from the glyph cache or a font of the user's has no fixed advance).
 StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
                                 const std::vector<MonitorArea>& monitors, int scale_halves);
+// The same on one monitor (null: none at all), whichever the settings name.
+StripLayout layout_strip_on(const Settings& s, const std::vector<int>& line_widths, const MonitorArea* monitor,
+                            int scale_halves);
 
 // Where a strip dropped at a rectangle is, in the settings' terms, such that
 // its text stays exactly where the user left it, after Enter and after a
@@ -79,6 +85,10 @@ struct Placement {
     int y;
     int monitor; // 0: the primary; 1, 2, ...: in the order Windows enumerates them
     bool exact; // every line lands on the pixel where it was dropped
+    // What [overlay] monitor is to say: the settings' own word while the
+    // strip stays on the monitor they chose, the new monitor's name when it
+    // went to another, and empty (left as it is) when every monitor has one.
+    std::string monitor_text;
 };
 // `s` are the settings in force and `line_widths` the lines as they were
 // laid out (as for layout_strip_widths), which put the lines in the strip.

@@ -23,6 +23,8 @@ struct Settings {
     int y;
     Area area;
     int monitor; // 0: the primary; 1, 2, ...: in the order Windows enumerates them
+    std::string monitor_name; // a device or friendly name instead (any case); empty: by number
+    bool all_monitors; // a strip on every monitor instead
     bool drift; // steps a pixel at a time round a small square, against burn-in
     unsigned int colour; // 0xRRGGBB
     unsigned int shadow; // 0xRRGGBB

@@ -26,8 +26,10 @@ constexpr int kScaleWordCount = 4;
 // The scale that follows the monitor's DPI.
 constexpr const char* kScaleAutoWord = "auto";
 
-// The monitor setting's word for the primary monitor (others are numbered from 1).
+// The monitor setting's word for the primary monitor (others are numbered
+// from 1, or named), and for a strip on every monitor.
 constexpr const char* kPrimaryMonitorWord = "primary";
+constexpr const char* kAllMonitorsWord = "all";
 
 // The file's name for a corner.
 const char* corner_word(Corner corner);

@@ -1,5 +1,7 @@
 #include "Layout.h"
 
+#include "MonitorChoice.h"
+
 #include <algorithm>
 
 namespace {
@@ -41,25 +43,18 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
 StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
                                 const std::vector<MonitorArea>& monitors, int scale_halves)
 {
+    const MonitorChoice choice = choose_monitors(s, monitors);
+    StripLayout out =
+        layout_strip_on(s, line_widths, choice.chosen.empty() ? nullptr : &monitors[choice.chosen.front()], scale_halves);
+    out.monitor_missing = choice.missing;
+    return out;
+}
+
+StripLayout layout_strip_on(const Settings& s, const std::vector<int>& line_widths, const MonitorArea* chosen,
+                            int scale_halves)
+{
     const int h2 = scale_halves;
     StripLayout out;
-    const MonitorArea* chosen = nullptr;
-    for (const MonitorArea& m : monitors) {
-        if (m.primary) {
-            chosen = &m;
-            break;
-        }
-    }
-    if (chosen == nullptr && !monitors.empty()) {
-        chosen = &monitors.front();
-    }
-    if (s.monitor > 0) {
-        if (static_cast<std::size_t>(s.monitor) <= monitors.size()) {
-            chosen = &monitors[static_cast<std::size_t>(s.monitor) - 1];
-        } else {
-            out.monitor_missing = true;
-        }
-    }
     const Rect origin{0, 0, scaled(kMinStripWidth, h2), scaled(kStripHeightThreeLines, h2)};
     const Rect area = chosen == nullptr ? origin : (s.area == Area::Work ? chosen->work : chosen->monitor);
 
@@ -124,26 +119,22 @@ Placement placement_for(const Rect& dropped, const Settings& s, const std::vecto
                         const std::vector<MonitorArea>& monitors, int scale_halves)
 {
     const int cx = (dropped.left + dropped.right) / 2, cy = (dropped.top + dropped.bottom) / 2;
-    std::size_t chosen = monitors.size();
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        const Rect& m = monitors[i].monitor;
-        if (cx >= m.left && cx < m.right && cy >= m.top && cy < m.bottom) {
-            chosen = i;
-            break;
-        }
+    std::size_t chosen = monitor_at(monitors, cx, cy);
+    if (chosen == monitors.size()) {
+        chosen = primary_monitor(monitors);
     }
-    for (std::size_t i = 0; chosen == monitors.size() && i < monitors.size(); ++i) {
-        if (monitors[i].primary) {
-            chosen = i;
-        }
-    }
-    Placement p{Corner::TopLeft, std::max(0, dropped.left), std::max(0, dropped.top), 0, false};
+    Placement p{Corner::TopLeft, std::max(0, dropped.left), std::max(0, dropped.top), 0, false, {}};
     if (chosen == monitors.size()) {
         return p;
     }
     const MonitorArea& m = monitors[chosen];
     const Rect& a = s.area == Area::Work ? m.work : m.monitor;
     p.monitor = m.primary ? 0 : static_cast<int>(chosen) + 1;
+    if (!s.all_monitors) {
+        const MonitorChoice before = choose_monitors(s, monitors);
+        const bool same = !before.missing && before.chosen.front() == chosen;
+        p.monitor_text = same ? monitor_setting_text(s) : monitor_word(monitors, chosen);
+    }
     const bool near_right = cx > (a.left + a.right) / 2;
     const bool near_bottom = cy > (a.top + a.bottom) / 2;
 
@@ -157,8 +148,7 @@ Placement placement_for(const Rect& dropped, const Settings& s, const std::vecto
         t.corner = c;
         t.x = 0;
         t.y = 0;
-        t.monitor = p.monitor;
-        const StripLayout at = layout_strip_widths(t, line_widths, monitors, scale_halves);
+        const StripLayout at = layout_strip_on(t, line_widths, &m, scale_halves);
         // The strip's place that puts every line where it is now, if one does.
         int left = dropped.left, top = dropped.top;
         bool same = true;

@@ -1,5 +1,7 @@
 #include "ProblemReport.h"
 
+#include "MonitorChoice.h"
+
 #include "Layout.h"
 #include "Settings.h"
 
@@ -125,7 +127,7 @@ Balloon strip_report(const ProblemSources& p, const Settings& s, const StripLayo
         problems.push_back(p.watch);
     }
     if (layout.monitor_missing) {
-        problems.push_back("[overlay] monitor = " + std::to_string(s.monitor) +
+        problems.push_back("[overlay] monitor = " + monitor_setting_text(s) +
                            ": no such monitor now; the strip is on the primary one");
     }
     const std::vector<std::string> placing = layout_problems(s, layout);

@@ -21,6 +21,9 @@ constexpr std::size_t kMaxFontFamily = 31;
 // Fainter than a fifth, the strip could be lost on the screen.
 constexpr int kLeastOpacity = 20;
 constexpr int kFullOpacity = 100;
+constexpr int kMaxMonitorNumber = 64;
+// A device name is 32 characters; a friendly name 64.
+constexpr std::size_t kMaxMonitorName = 64;
 
 bool parse_corner(const std::string& v, Settings& s) { return parse_corner_word(v, &s.corner); }
 
@@ -38,11 +41,17 @@ bool parse_area(const std::string& v, Settings& s)
 
 bool parse_monitor(const std::string& v, Settings& s)
 {
-    if (v == kPrimaryMonitorWord) {
-        s.monitor = 0;
+    s.monitor = 0;
+    s.monitor_name.clear();
+    s.all_monitors = v == kAllMonitorsWord;
+    if (v == kPrimaryMonitorWord || s.all_monitors) {
         return true;
     }
-    return parse_int(v, 1, 64, &s.monitor);
+    // Digits are a number, never a name: "0" is a mistake, not a monitor.
+    if (!v.empty() && v.find_first_not_of("0123456789") == std::string::npos) {
+        return parse_int(v, 1, kMaxMonitorNumber, &s.monitor);
+    }
+    return parse_printable(v, kMaxMonitorName, &s.monitor_name);
 }
 
 bool parse_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.colour); }
@@ -252,7 +261,10 @@ const SettingsKey kKeys[] = {
     {"overlay", "area", "screen", "screen, or work: measured from the monitor's work area, clear of the taskbar",
      parse_area},
     {"overlay", "monitor", kPrimaryMonitorWord,
-     kPrimaryMonitorWord + std::string(", or 1, 2, ... in the order Windows enumerates the monitors"), parse_monitor},
+     kPrimaryMonitorWord + std::string(", ") + kAllMonitorsWord +
+         " (a strip on each), a monitor's name (as Display settings shows it, or \\\\.\\DISPLAY2), or 1, "
+         "2, ... in the order Windows enumerates the monitors",
+     parse_monitor},
     {"overlay", "drift", "false",
      "true moves the strip by one pixel every 3 minutes round a small square, never more than 2 pixels from its "
      "place (against burn-in on OLED screens), or false",

@@ -373,9 +373,12 @@ int SettingsFile::write_place(const Placement& p, std::string* why)
         {"corner", corner_word(p.corner)},
         {"x", std::to_string(p.x)},
         {"y", std::to_string(p.y)},
-        {"monitor", p.monitor == 0 ? std::string(kPrimaryMonitorWord) : std::to_string(p.monitor)},
+        {"monitor", p.monitor_text},
     };
     for (const auto& k : keys) {
+        if (k.second.empty()) {
+            continue; // a strip on every monitor: the monitors stay as they are
+        }
         if (set_key("overlay", k.first, k.second, false, why) != 0) {
             return -1;
         }

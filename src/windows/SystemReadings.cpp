@@ -98,7 +98,7 @@ BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
         auto* list = reinterpret_cast<std::vector<MonitorArea>*>(param);
         list->push_back(MonitorArea{Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom},
                                     Rect{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom},
-                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0});
+                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0, "", "", 0});
     }
     return TRUE;
 }
