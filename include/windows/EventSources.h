@@ -33,6 +33,8 @@ public:
     // strip hidden: nothing else would say when it has left.
     static constexpr UINT_PTR kHoverTimer = 4;
     static constexpr UINT kHoverMs = 250;
+    // Looks at the monitors again after a display change, twice.
+    static constexpr UINT_PTR kMonitorTimer = 5;
     // Posted to the strip by a window event; one at a time.
     static constexpr UINT kWindowEventMessage = WM_APP + 1;
 
@@ -41,6 +43,7 @@ public:
     bool session_registered = false;
     bool hover_armed = false;
     int recheck_step = 0;
+    int monitor_step = 0;
     // Times the thread woke from wait(): the seam the tests and the benchmark count.
     unsigned long wakes = 0;
 
@@ -61,6 +64,10 @@ public:
     // After a window event: a look now (the caller's), and again after a
     // short series of delays; 1 while more are due.
     int next_recheck();
+    // After a display change (the caller places the strips now): the
+    // monitor timer for the next look of the series from `step` (0 starts
+    // it again); 1 while more are due.
+    int look_at_monitors(int step);
     // Sleeps until a message arrives, a settings folder changes, the settings
     // have settled or `max_ms` passes; 1 when the settings file should be
     // read again, else 0.

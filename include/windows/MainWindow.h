@@ -5,6 +5,7 @@
 #include "Settings.h"
 #include "SettingsInForce.h"
 #include "StripModel.h"
+#include "StripSet.h"
 #include "StripView.h"
 #include "SystemReadings.h"
 
@@ -25,7 +26,10 @@ public:
     static constexpr int kWidth = OverlayWindow::kWidth;
     static constexpr int kHeight = OverlayWindow::kHeight;
 
+    // The main strip (the primary monitor's, for "all"), and it with the
+    // others, one for each further monitor chosen.
     StripView view;
+    StripSet strips;
     EventSources events;
     StripModel model;
     SettingsInForce in_force;
@@ -35,6 +39,11 @@ public:
     ClockReading (*read_clock)() = read_local_clock;
     PowerReading (*read_power)() = read_power_status;
     ZoneStamp (*read_zone)() = read_local_zone; // only when a shown line names the zone
+    // Where the monitors are read: Windows, unless a test hands in monitors
+    // Wine cannot make (it shows one).
+    std::function<std::vector<MonitorArea>()> read_monitors = enumerate_monitors;
+    // The strip the pointer last took hold of while moving: its place is kept.
+    StripView* moved = nullptr;
     bool running = false;
     // The settings file, watched while the thread sleeps (not owned), and
     // where problems are shown (Main hands in the icon's balloon; 0, or -1
@@ -64,10 +73,14 @@ public:
     // Shows the problems (the file's, a data file's, and a monitor that is
     // not there) in a balloon, once for each time they change.
     int report();
-    // Places the strip and its lines on the monitors Windows reports now.
+    // Places the strips and their lines on the monitors Windows reports now.
     int place();
-    // The same over given monitors (tests hand in monitors Wine cannot make).
+    // The same over given monitors: a strip on each one chosen, made or
+    // closed as they come and go.
     int place_on(const std::vector<MonitorArea>& monitors);
+    // After a display change, a resume or a DPI change: the strips placed
+    // again now, and again as monitors that wake slowly come.
+    int follow_monitors();
     // Sleeps and handles what woke it, until WM_QUIT; the pass that took it
     // is completed. Afterwards everything init made is released.
     int run();

@@ -43,6 +43,10 @@ public:
     bool program_hidden = false;
     bool hover_hidden = false;
     bool hide_over_fullscreen = false;
+    // The monitor the strip was placed on, which "full-screen" and "in front
+    // on its monitor" are measured against; empty: the one Windows says
+    // holds the window.
+    Rect monitor_area{0, 0, 0, 0};
     std::vector<std::string> hide_when; // file names in lower case
     bool hide_on_hover = false;
     // The foreground window whose program was last asked for, and that
@@ -110,6 +114,8 @@ public:
     int destroy();
 
 private:
+    // The monitor's rectangle the strip's hiding rules look at.
+    RECT own_monitor() const;
     // Shows or hides the strip as its reasons say.
     int show_as_reasons_say();
 };

@@ -17,6 +17,13 @@ public:
     static constexpr int kPerRow = 19; // atlas cells to a row
     HDC hdc = nullptr;
     HGLRC hglrc = nullptr;
+    // False when the context is another strip's, made current on this
+    // window's DC to draw here: one context serves every strip.
+    bool owns_context = true;
+    // The size the projection is for, set again whenever the context comes
+    // back to this window from another.
+    int width = 0;
+    int height = 0;
     DisplayFont font;
     GlyphCache glyphs; // what the atlas lacks, or every glyph in a family of the user's
     int font_halves = 2; // the text scale, in halves, the font was loaded for
@@ -26,10 +33,15 @@ public:
     DWORD failed_error = 0;
 
     // A double-buffered RGBA context on the window's own DC, made current on
-    // this thread; -1 (nothing left behind) when OpenGL cannot be had.
-    int init(HWND hwnd, int width, int height);
+    // this thread; -1 (nothing left behind) when OpenGL cannot be had. With
+    // `shared`, the window gets the same pixel format and draws with that
+    // renderer's context instead of one of its own.
+    int init(HWND hwnd, int w, int h, const Renderer* shared = nullptr);
+    // Makes the context current on this window's DC, with its projection,
+    // unless it is already; 0, or -1 when Windows refused.
+    int make_current();
     // The projection for a strip of this size.
-    int resize(int width, int height);
+    int resize(int w, int h);
     // Loads the atlas for a text scale from the data folders; one that
     // cannot be used falls back to the 24-pixel atlas, stretched, and then
     // to squares, and says why in *problems.

@@ -28,6 +28,10 @@ public:
     // The line shown instead of the others while the strip is being moved.
     Display move_hint;
     StripLayout layout;
+    // The monitor it is on, as last placed (its own DPI decides "auto");
+    // has_area is false with no monitors at all.
+    MonitorArea area{};
+    bool has_area = false;
     // The clock's last reading while the strip drifts (seconds since 1970):
     // the drift's step, which the strip is placed off its layout by.
     long long drift_seconds = 0;
@@ -55,9 +59,10 @@ public:
     DWORD failed_error = 0;
 
     // Creates the window (its messages go to `proc`, which finds `owner` in
-    // GWLP_USERDATA) with its context current on this thread; -1 (nothing
-    // left behind) on failure.
-    int init(WNDPROC proc, void* owner);
+    // GWLP_USERDATA) with its context current on this thread, drawing with
+    // `shared`'s context when given (one context serves every strip); -1
+    // (nothing left behind) on failure.
+    int init(WNDPROC proc, void* owner, const Renderer* shared = nullptr);
     // Resets the lines to their defaults, in the font loaded.
     int init_displays();
     // The line of a kind.
@@ -83,8 +88,10 @@ public:
     int wanted_scale(const Settings& s) const;
     // Takes the wanted scale: the font, the lines' sizes and the placement.
     int rescale(const Settings& s);
-    // Places the strip and its lines over these monitors.
-    int place_on(const Settings& s, const std::vector<MonitorArea>& monitors);
+    // Places the strip and its lines on a monitor (null: none at all), at
+    // that monitor's scale first when it follows the DPI; `missing` says the
+    // settings' own monitor is not there.
+    int place_on(const Settings& s, const MonitorArea* on, bool missing);
     // Draws one frame of these lines, bottom first, into the back buffer;
     // while moving, the hint instead.
     int draw(const std::vector<LineKind>& order, const Settings& s);
@@ -100,7 +107,7 @@ public:
     // Ends moving: the strip kept where it is, or put back. 1 when kept,
     // with *kept the corner, offsets and monitor that put its lines where
     // they are now (placement_for); 0 when put back; -1 when not moving.
-    int end_move(bool keep, const Settings& s, Placement* kept);
+    int end_move(bool keep, const Settings& s, const std::vector<MonitorArea>& monitors, Placement* kept);
     // Handles the pointer and the keys while moving: 0 when the message was
     // not about moving, 1 when taken, 2 when the place is to be kept
     // (Enter, a double click) and 3 when to be undone (Esc).

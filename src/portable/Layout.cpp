@@ -44,8 +44,8 @@ StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_
                                 const std::vector<MonitorArea>& monitors, int scale_halves)
 {
     const MonitorChoice choice = choose_monitors(s, monitors);
-    StripLayout out =
-        layout_strip_on(s, line_widths, choice.chosen.empty() ? nullptr : &monitors[choice.chosen.front()], scale_halves);
+    StripLayout out = layout_strip_on(s, line_widths,
+                                      choice.chosen.empty() ? nullptr : &monitors[choice.chosen.front()], scale_halves);
     out.monitor_missing = choice.missing;
     return out;
 }

@@ -15,8 +15,8 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool Settings::operator==(const Settings& o) const
 {
-    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor && monitor_name == o.monitor_name &&
-           all_monitors == o.all_monitors && colour == o.colour &&
+    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor &&
+           monitor_name == o.monitor_name && all_monitors == o.all_monitors && colour == o.colour &&
            shadow == o.shadow && shadow_shown == o.shadow_shown && scale_halves == o.scale_halves &&
            scale_auto == o.scale_auto && lines == o.lines && date_format == o.date_format &&
            time_format == o.time_format && hide_over_fullscreen == o.hide_over_fullscreen &&

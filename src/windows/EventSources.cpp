@@ -1,6 +1,7 @@
 #include "EventSources.h"
 
 #include "OptionalFunctions.h"
+#include "OverlayWindow.h"
 #include "SettingsFile.h"
 #include "StripModel.h"
 
@@ -17,6 +18,18 @@ const DWORD kWindowEvents[] = {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MINIMIZEEND
 
 // After a window event: look again after these delays (ms), then stop.
 const UINT kRecheckDelays[] = {100, 400, 1000};
+// After a display change: look at the monitors again about 1 s and 5 s
+// later; a monitor waking from sleep or a dock can take seconds to appear.
+const UINT kMonitorDelays[] = {1000, 4000};
+
+// A strip's own class: the other monitors' strips move and raise themselves
+// too, which is no reason to look again.
+bool is_strip(HWND hwnd)
+{
+    char name[32] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return lstrcmpA(name, OverlayWindow::kClassName) == 0;
+}
 
 constexpr DWORD kNotifyForThisSession = 0;
 
@@ -40,7 +53,7 @@ void CALLBACK on_window_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG
     }
     // Handled in the strip's loop, not here: an event the strip's own
     // SetWindowPos raises may be delivered inside that call.
-    if (GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow()) {
+    if (GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow() && !is_strip(hwnd)) {
         g_event_pending = PostMessageA(g_strip, EventSources::kWindowEventMessage, 0, 0) != FALSE;
     }
 }
@@ -108,6 +121,18 @@ int EventSources::next_recheck()
     return 1;
 }
 
+int EventSources::look_at_monitors(int step)
+{
+    monitor_step = step;
+    if (monitor_step >= static_cast<int>(sizeof kMonitorDelays / sizeof kMonitorDelays[0])) {
+        monitor_step = 0;
+        KillTimer(target, kMonitorTimer);
+        return 0;
+    }
+    SetTimer(target, kMonitorTimer, kMonitorDelays[monitor_step++], nullptr);
+    return 1;
+}
+
 int EventSources::wait(SettingsFile* settings, DWORD max_ms)
 {
     HANDLE handles[SettingsFile::kHandles] = {};
@@ -141,6 +166,7 @@ int EventSources::destroy()
         KillTimer(target, kResizeTimer);
         KillTimer(target, kHoverTimer);
         KillTimer(target, kClockTimer);
+        KillTimer(target, kMonitorTimer);
     }
     g_strip = nullptr;
     target = nullptr;

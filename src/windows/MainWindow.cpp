@@ -2,6 +2,7 @@
 
 #include "SettingsFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -10,17 +11,25 @@ int MainWindow::init()
     if (view.init(MainWindow::WndProc, this) != 0) {
         return -1;
     }
+    strips.init(&view, MainWindow::WndProc, this);
     events.init(view.strip.hwnd);
     return 0;
 }
 
 int MainWindow::init_displays()
 {
-    view.init_displays();
+    for (StripView* v : strips.all()) {
+        v->init_displays();
+    }
     return apply_settings(model.settings);
 }
 
-void MainWindow::take(unsigned changed) { view.take(model.texts, model.settings, model.battery_low, changed); }
+void MainWindow::take(unsigned changed)
+{
+    for (StripView* v : strips.all()) {
+        v->take(model.texts, model.settings, model.battery_low, changed);
+    }
+}
 
 int MainWindow::apply_settings(const Settings& given)
 {
@@ -30,12 +39,13 @@ int MainWindow::apply_settings(const Settings& given)
         model.names = in_force.locale.names;
     }
     model.apply(s);
-    view.apply(s);
+    for (StripView* v : strips.all()) {
+        v->apply(s);
+    }
     // Registered again at every load: a key another program held may be free now.
     in_force.hotkey_problem = set_hotkey ? set_hotkey(s.hotkey) : std::string();
     // Lines shown from here on are new, and the next change may come sooner.
     events.arm_clock(refresh());
-    view.needs_draw = true;
     return place();
 }
 
@@ -66,33 +76,35 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
     Settings& s = model.settings;
     const KeyEffect effect = key_effect(key);
     take_key(&s, now, effect);
-    switch (effect) {
-    case KeyEffect::Place: view.needs_place = true; break;
-    case KeyEffect::Rescale: {
-        in_force.note_scale(now, view.display_scaled());
-        view.needs_rescale = true;
-        break;
+    if (effect == KeyEffect::Reload) {
+        return settings_written(); // no shortcut: the whole file, as a hand edit
     }
-    case KeyEffect::Lines: {
+    if (effect == KeyEffect::Rescale) {
+        in_force.note_scale(now, view.display_scaled());
+    }
+    if (effect == KeyEffect::Lines) {
         s.lines = in_force.lines_in_force(now);
         // Lines shown from here on are new, and the next change may come sooner.
         events.arm_clock(refresh());
-        view.needs_place = true;
-        break;
     }
-    case KeyEffect::Colours: {
-        view.set_colours(s);
-        take(0);
-        view.needs_draw = true;
-        break;
+    for (StripView* v : strips.all()) {
+        switch (effect) {
+        case KeyEffect::Place:
+        case KeyEffect::Lines: v->needs_place = true; break;
+        case KeyEffect::Rescale: v->needs_rescale = true; break;
+        case KeyEffect::Colours: {
+            v->set_colours(s);
+            v->take(model.texts, s, model.battery_low, 0);
+            v->needs_draw = true;
+            break;
+        }
+        case KeyEffect::Opacity: v->strip.set_opacity(s.opacity); break;
+        case KeyEffect::Stacking: v->strip.hide_over_fullscreen = s.hide_over_fullscreen; break;
+        case KeyEffect::Reload: break;
+        }
     }
-    case KeyEffect::Opacity: view.strip.set_opacity(s.opacity); break;
-    case KeyEffect::Stacking: {
-        view.strip.hide_over_fullscreen = s.hide_over_fullscreen;
+    if (effect == KeyEffect::Stacking) {
         check_stacking();
-        break;
-    }
-    case KeyEffect::Reload: return settings_written(); // no shortcut: the whole file, as a hand edit
     }
     report();
     return present();
@@ -123,12 +135,27 @@ int MainWindow::report()
     return 0;
 }
 
-int MainWindow::place() { return place_on(enumerate_monitors()); }
+int MainWindow::place() { return place_on(read_monitors()); }
 
 int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {
-    view.place_on(model.settings, monitors);
+    strips.place_on(model.settings, monitors, model);
+    const std::vector<StripView*> all = strips.all();
+    if (std::find(all.begin(), all.end(), moved) == all.end()) {
+        moved = nullptr; // its monitor went
+    }
     return report();
+}
+
+int MainWindow::follow_monitors()
+{
+    // A move in progress is undone: its monitor may be gone.
+    finish_move(false);
+    for (StripView* v : strips.all()) {
+        v->needs_place = true;
+    }
+    events.look_at_monitors(0);
+    return present();
 }
 
 int MainWindow::run()
@@ -177,7 +204,9 @@ int MainWindow::refresh()
     // Only what a shown line needs is read.
     const unsigned reads = model.reads();
     ClockReading clock = read_clock();
-    view.follow_drift(clock, model.settings);
+    for (StripView* v : strips.all()) {
+        v->follow_drift(clock, model.settings);
+    }
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
         clock.zone = read_zone();
     }
@@ -194,20 +223,31 @@ int MainWindow::refresh()
 
 int MainWindow::check_stacking()
 {
-    view.strip.keep_on_top();
-    view.strip.follow_foreground();
-    return events.follow_hover(view.strip.hover_hidden);
+    bool hover = false;
+    for (StripView* v : strips.all()) {
+        v->strip.keep_on_top();
+        v->strip.follow_foreground();
+        hover = hover || v->strip.hover_hidden;
+    }
+    return events.follow_hover(hover);
 }
 
 int MainWindow::present()
 {
-    if (view.needs_rescale) {
-        view.rescale(model.settings);
+    bool place_all = false;
+    for (StripView* v : strips.all()) {
+        if (v->needs_rescale) {
+            v->rescale(model.settings);
+        }
+        place_all = place_all || v->needs_place;
     }
-    if (view.needs_place) {
+    // Placed together: each strip's monitor is chosen with the others'.
+    if (place_all) {
         place();
     }
-    view.present(model.draw_order(), model.settings);
+    for (StripView* v : strips.all()) {
+        v->present(model.draw_order(), model.settings);
+    }
     return 0;
 }
 
@@ -215,14 +255,29 @@ int MainWindow::draw() { return view.draw(model.draw_order(), model.settings); }
 
 int MainWindow::begin_move(HWND foreground)
 {
-    view.begin_move(foreground, model.settings.drift);
+    // Every strip can be grabbed; the main one, last, takes the keyboard.
+    // Each gives it back to the window that had it before the menu.
+    HWND back = foreground != nullptr ? foreground : GetForegroundWindow();
+    const std::vector<StripView*> all = strips.all();
+    for (auto v = all.rbegin(); v != all.rend(); ++v) {
+        (*v)->begin_move(back, model.settings.drift);
+    }
+    moved = &view;
     return present();
 }
 
 int MainWindow::finish_move(bool keep)
 {
     Placement p{};
-    const int ended = view.end_move(keep, model.settings, &p);
+    StripView* kept = moved != nullptr ? moved : &view;
+    for (StripView* v : strips.all()) {
+        if (v != kept) {
+            v->end_move(false, model.settings, strips.monitors, &p);
+        }
+    }
+    moved = nullptr;
+    // Its place (corner and offsets) is every strip's.
+    const int ended = kept->end_move(keep, model.settings, strips.monitors, &p);
     if (ended == 1 && settings_file != nullptr) {
         std::string why;
         if (settings_file->write_place(p, &why) == 0) {
@@ -245,6 +300,7 @@ int MainWindow::destroy()
         return 0;
     }
     events.destroy();
+    strips.destroy();
     return view.destroy();
 }
 
@@ -253,7 +309,9 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     // The window keeps its MainWindow in GWLP_USERDATA, an integer by type.
     // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores pointers as integers here.
     MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr) {
+    // The strip the message is for: the main one or another monitor's.
+    StripView* view = self != nullptr ? self->strips.of(hwnd) : nullptr;
+    if (view == nullptr) {
         return DefWindowProcA(hwnd, msg, wparam, lparam);
     }
     switch (msg) {
@@ -261,7 +319,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // Windows keeps a layered window's picture, but whatever was drawn
         // over it (or X, under Wine) may still ask for it again.
         ValidateRect(hwnd, nullptr);
-        self->view.needs_draw = true;
+        view->needs_draw = true;
         self->present();
         return 0;
     }
@@ -273,12 +331,20 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             self->events.next_recheck();
             self->present();
         } else if (wparam == EventSources::kHoverTimer) {
-            self->view.strip.follow_pointer();
-            self->events.follow_hover(self->view.strip.hover_hidden);
+            bool hover = false;
+            for (StripView* v : self->strips.all()) {
+                v->strip.follow_pointer();
+                hover = hover || v->strip.hover_hidden;
+            }
+            self->events.follow_hover(hover);
             self->present();
         } else if (wparam == EventSources::kResizeTimer) {
             KillTimer(hwnd, EventSources::kResizeTimer);
-            self->view.needs_draw = true;
+            view->needs_draw = true;
+            self->present();
+        } else if (wparam == EventSources::kMonitorTimer) {
+            self->place();
+            self->events.look_at_monitors(self->events.monitor_step);
             self->present();
         }
         return 0;
@@ -293,8 +359,12 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     }
     case WM_POWERBROADCAST: {
         // The power source or the charge changed, or the machine resumed
-        // (timers do not run in sleep): read both now and re-arm.
+        // (timers do not run in sleep): read both now and re-arm. After a
+        // resume the monitors may have changed while asleep, and wake slowly.
         self->tick();
+        if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND) {
+            self->follow_monitors();
+        }
         return TRUE;
     }
     case WM_SETTINGCHANGE: {
@@ -318,22 +388,27 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     }
     case WM_WTSSESSION_CHANGE: {
         if (wparam == WTS_SESSION_UNLOCK) {
-            self->view.needs_draw = true;
+            for (StripView* v : self->strips.all()) {
+                v->needs_draw = true;
+            }
             self->tick();
         }
         return 0;
     }
     case WM_DPICHANGED: {
         // Only a DPI-aware process hears it: with scale = auto, the strip
-        // moved to a monitor of another DPI, or the user changed it.
-        self->view.needs_rescale = true;
+        // moved to a monitor of another DPI, or the user changed it. The
+        // rectangle Windows suggests is not taken: the strip is placed anew.
+        view->needs_rescale = true;
+        self->follow_monitors();
         return 0;
     }
     case WM_DISPLAYCHANGE: {
-        // Monitors came or went, or a resolution changed: place it again
-        // (a move in progress is undone: its monitor may be gone).
-        self->finish_move(false);
-        self->view.needs_place = true;
+        // Monitors came or went, or a resolution changed. Every top-level
+        // window hears it: the main strip alone acts.
+        if (view == &self->view) {
+            self->follow_monitors();
+        }
         return 0;
     }
     case OverlayWindow::kMoveMessage: {
@@ -347,7 +422,9 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case OverlayWindow::kHideMessage: {
-        self->view.strip.hide_by_user(wparam != 0);
+        for (StripView* v : self->strips.all()) {
+            v->strip.hide_by_user(wparam != 0);
+        }
         self->present();
         return 0;
     }
@@ -357,8 +434,12 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_CAPTURECHANGED:
     case WM_LBUTTONDBLCLK:
     case WM_KEYDOWN: {
-        // Only while moving: the strip is click-through otherwise.
-        const int taken = self->view.move_message(msg, wparam);
+        // Only while moving: the strip is click-through otherwise. The one
+        // taken hold of is the one whose place is kept.
+        if (msg == WM_LBUTTONDOWN && view->strip.moving) {
+            self->moved = view;
+        }
+        const int taken = view->move_message(msg, wparam);
         if (taken >= 2) {
             self->finish_move(taken == 2);
         }
@@ -369,12 +450,12 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     }
     case WM_SIZE: {
         // Sent from inside SetWindowPos: drawn once the call has returned.
-        self->view.needs_draw = true;
+        view->needs_draw = true;
         return 0;
     }
     case WM_SHOWWINDOW: {
-        if (self->view.strip.shown_by_user(wparam, lparam) == 1) {
-            self->view.needs_draw = true;
+        if (view->strip.shown_by_user(wparam, lparam) == 1) {
+            view->needs_draw = true;
         }
         break;
     }

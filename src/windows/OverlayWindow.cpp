@@ -72,7 +72,7 @@ HWND user_window(HWND given)
 // whole monitor the strip is on. A maximized window with a caption is not,
 // even when an auto-hidden taskbar lets it reach the monitor's edges (its
 // frame then hangs over them).
-bool fullscreen_over(HWND strip)
+bool fullscreen_over(HWND strip, const RECT& monitor)
 {
     HWND fg = GetForegroundWindow();
     if (fg == nullptr || fg == strip || !IsWindowVisible(fg) || is_shell(fg)) {
@@ -82,14 +82,11 @@ bool fullscreen_over(HWND strip)
     if (IsZoomed(fg) && (style & WS_CAPTION) == WS_CAPTION) {
         return false;
     }
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
     RECT r{};
-    if (!GetMonitorInfoA(MonitorFromWindow(strip, MONITOR_DEFAULTTOPRIMARY), &mi) || !GetWindowRect(fg, &r)) {
+    if (!GetWindowRect(fg, &r)) {
         return false;
     }
-    return r.left <= mi.rcMonitor.left && r.top <= mi.rcMonitor.top && r.right >= mi.rcMonitor.right &&
-           r.bottom >= mi.rcMonitor.bottom;
+    return r.left <= monitor.left && r.top <= monitor.top && r.right >= monitor.right && r.bottom >= monitor.bottom;
 }
 }
 
@@ -105,20 +102,26 @@ int OverlayWindow::init(WNDPROC procedure, void* owner)
     wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
     wc.lpszClassName = kClassName;
-    if (!RegisterClassA(&wc)) {
+    // A strip on each monitor: the first registers the class, the others
+    // find it registered with the same procedure.
+    WNDCLASSA known{};
+    const bool ours = GetClassInfoA(instance, kClassName, &known) && known.lpfnWndProc == procedure;
+    if (!ours && !RegisterClassA(&wc)) {
         failed_call = "RegisterClassA";
         failed_error = GetLastError();
         return -1;
     }
-    registered = true;
+    registered = !ours;
 
     hwnd = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, kWidth, kHeight, nullptr, nullptr, instance,
                            nullptr);
     if (hwnd == nullptr) {
         failed_call = "CreateWindowExA";
         failed_error = GetLastError();
-        UnregisterClassA(kClassName, instance);
-        registered = false;
+        if (registered) {
+            UnregisterClassA(kClassName, instance);
+            registered = false;
+        }
         return -1;
     }
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
@@ -171,14 +174,29 @@ int OverlayWindow::keep_on_top()
     return 0;
 }
 
+RECT OverlayWindow::own_monitor() const
+{
+    if (monitor_area.right > monitor_area.left) {
+        return RECT{monitor_area.left, monitor_area.top, monitor_area.right, monitor_area.bottom};
+    }
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+    return mi.rcMonitor;
+}
+
 int OverlayWindow::follow_foreground()
 {
-    fullscreen_hidden = hide_over_fullscreen && fullscreen_over(hwnd);
+    const RECT monitor = own_monitor();
+    fullscreen_hidden = hide_over_fullscreen && fullscreen_over(hwnd, monitor);
     program_hidden = false;
     HWND fg = GetForegroundWindow();
+    // A window is on the monitor that holds its middle.
+    RECT fr{};
+    const bool there = fg != nullptr && GetWindowRect(fg, &fr) &&
+                       PtInRect(&monitor, POINT{(fr.left + fr.right) / 2, (fr.top + fr.bottom) / 2});
     // A minimized window may keep the foreground; it shows nothing.
-    if (!hide_when.empty() && fg != nullptr && fg != hwnd && IsWindowVisible(fg) && !IsIconic(fg) && !is_shell(fg) &&
-        MonitorFromWindow(fg, MONITOR_DEFAULTTONULL) == MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY)) {
+    if (!hide_when.empty() && there && fg != hwnd && IsWindowVisible(fg) && !IsIconic(fg) && !is_shell(fg)) {
         DWORD process = 0;
         GetWindowThreadProcessId(fg, &process);
         if (fg != program_window || process != program_process) {

@@ -9,9 +9,11 @@ namespace {
 // is exactly the colour key: every cleared pixel is shown transparent.
 constexpr GLclampf kClearLevel = 0.03125f;
 constexpr const char* kAtlas24 = "res/fira-code.png";
+// The DC the thread's context is current on: the strips take turns with it.
+HDC g_current_dc = nullptr;
 }
 
-int Renderer::init(HWND hwnd, int width, int height)
+int Renderer::init(HWND hwnd, int w, int h, const Renderer* shared)
 {
     failed_call = nullptr;
     failed_error = 0;
@@ -33,10 +35,15 @@ int Renderer::init(HWND hwnd, int width, int height)
     pfd.cStencilBits = 8;
     pfd.iLayerType = PFD_MAIN_PLANE;
 
-    const int format = hdc != nullptr ? ChoosePixelFormat(hdc, &pfd) : 0;
+    // A context can be made current on any window whose pixel format is
+    // its own: another strip's format is taken as it is.
+    const int format = hdc == nullptr      ? 0
+                       : shared != nullptr ? GetPixelFormat(shared->hdc)
+                                           : ChoosePixelFormat(hdc, &pfd);
+    owns_context = shared == nullptr;
     if (format == 0 || !SetPixelFormat(hdc, format, &pfd)) {
         failed_call = format == 0 ? "ChoosePixelFormat" : "SetPixelFormat";
-    } else if ((hglrc = gl.wglCreateContext(hdc)) == nullptr) {
+    } else if ((hglrc = owns_context ? gl.wglCreateContext(hdc) : shared->hglrc) == nullptr) {
         failed_call = "wglCreateContext";
     } else if (!gl.wglMakeCurrent(hdc, hglrc)) {
         failed_call = "wglMakeCurrent";
@@ -46,13 +53,32 @@ int Renderer::init(HWND hwnd, int width, int height)
         destroy(hwnd);
         return -1;
     }
+    g_current_dc = hdc;
+    width = w;
+    height = h;
     init_renderer(width, height);
     return 0;
 }
 
-int Renderer::resize(int width, int height)
+int Renderer::make_current()
 {
-    if (hglrc != nullptr) {
+    if (hglrc == nullptr || g_current_dc == hdc) {
+        return 0;
+    }
+    if (!gl.wglMakeCurrent(hdc, hglrc)) {
+        return -1;
+    }
+    g_current_dc = hdc;
+    // The projection is the context's, not the window's: the last strip's.
+    init_renderer(width, height);
+    return 0;
+}
+
+int Renderer::resize(int w, int h)
+{
+    width = w;
+    height = h;
+    if (hglrc != nullptr && make_current() == 0) {
         init_renderer(width, height);
     }
     return 0;
@@ -65,6 +91,7 @@ int Renderer::load_font(int halves, std::vector<std::string>* problems)
         cell == kGlyphSize ? std::string(kAtlas24) : "res/fira-code-" + std::to_string(cell) + ".png";
     DataFolders data;
     data.init();
+    make_current();
     font.free();
     font.texture = 0;
     font_halves = halves;
@@ -89,6 +116,7 @@ int Renderer::load_font(int halves, std::vector<std::string>* problems)
 int Renderer::load_glyphs(int halves, const std::string& family, std::vector<std::string>* problems)
 {
     const int cell = kGlyphSize * halves / 2;
+    make_current();
     font.glyphs = &glyphs;
     if (glyphs.init(cell, family) != 0) {
         problems->push_back("[text] font = " + family + ": no such font is installed; the bundled Fira Code is used");
@@ -99,6 +127,7 @@ int Renderer::load_glyphs(int halves, const std::string& family, std::vector<std
 
 int Renderer::draw(Display* const* lines, int count, unsigned int backdrop)
 {
+    make_current();
     if (backdrop == kKeyBackdrop) {
         gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
     } else {
@@ -123,12 +152,17 @@ int Renderer::swap()
 
 int Renderer::destroy(HWND hwnd)
 {
+    // The textures are freed in the context they were made in.
+    make_current();
     glyphs.destroy();
     font.glyphs = nullptr;
     font.free();
     if (hglrc != nullptr) {
         gl.wglMakeCurrent(nullptr, nullptr);
-        gl.wglDeleteContext(hglrc);
+        g_current_dc = nullptr;
+        if (owns_context) {
+            gl.wglDeleteContext(hglrc);
+        }
         hglrc = nullptr;
     }
     if (hdc != nullptr) {

@@ -22,20 +22,9 @@ POINT message_point()
     return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
 }
 
-// The monitor holding the strip's middle; with none, no bound at all.
-Rect monitor_of(const Rect& r, const std::vector<MonitorArea>& monitors)
-{
-    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-    for (const MonitorArea& m : monitors) {
-        if (cx >= m.monitor.left && cx < m.monitor.right && cy >= m.monitor.top && cy < m.monitor.bottom) {
-            return m.monitor;
-        }
-    }
-    return Rect{-kNoBound, -kNoBound, kNoBound, kNoBound};
-}
 }
 
-int StripView::init(WNDPROC proc, void* owner)
+int StripView::init(WNDPROC proc, void* owner, const Renderer* shared)
 {
     failed_call = nullptr;
     if (strip.init(proc, owner) != 0) {
@@ -43,7 +32,7 @@ int StripView::init(WNDPROC proc, void* owner)
         failed_error = strip.failed_error;
         return -1;
     }
-    if (renderer.init(strip.hwnd, OverlayWindow::kWidth, OverlayWindow::kHeight) != 0) {
+    if (renderer.init(strip.hwnd, OverlayWindow::kWidth, OverlayWindow::kHeight, shared) != 0) {
         failed_call = renderer.failed_call;
         failed_error = renderer.failed_error;
         strip.destroy();
@@ -141,12 +130,13 @@ int StripView::wanted_scale(const Settings& s) const
     if (!s.scale_auto || strip.hwnd == nullptr) {
         return s.scale_auto ? 2 : s.scale_halves;
     }
-    // The DPI as this process sees it, read now, also when "auto" was
+    // A monitor's own DPI where Windows said it (each strip is at its own
+    // monitor's scale); else the window's, read now, also when "auto" was
     // chosen after the start: a process that did not declare itself
     // DPI-aware is told 96 wherever Windows stretches its windows to the
     // display's scaling, so the size is right at once, and only sharper
     // after a restart.
-    return scale_halves_for_dpi(read_dpi());
+    return scale_halves_for_dpi(has_area && area.dpi > 0 ? area.dpi : read_dpi());
 }
 
 int StripView::rescale(const Settings& s)
@@ -177,11 +167,17 @@ int StripView::rescale(const Settings& s)
     return 0;
 }
 
-int StripView::place_on(const Settings& s, const std::vector<MonitorArea>& monitors)
+int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
 {
+    has_area = on != nullptr;
+    area = has_area ? *on : MonitorArea{};
+    if (s.scale_auto && wanted_scale(s) != scale_halves) {
+        rescale(s); // moved to a monitor of another DPI
+    }
     const std::vector<LineKind>& shown = s.lines;
     placed_widths = line_widths(shown);
-    layout = layout_strip_widths(s, placed_widths, monitors, scale_halves);
+    layout = layout_strip_on(s, placed_widths, on, scale_halves);
+    layout.monitor_missing = missing;
     for (std::size_t i = 0; i < shown.size() && i < layout.line_x.size(); ++i) {
         display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
     }
@@ -192,7 +188,9 @@ int StripView::place_on(const Settings& s, const std::vector<MonitorArea>& monit
         // (under Wine the X window follows later), and nothing else would
         // draw until a text changes: draw again a moment later.
         const DriftOffset shift = s.drift ? drift_offset(drift_seconds, s.corner) : DriftOffset{0, 0};
-        if (strip.move_to(drifted(r, shift, monitor_of(r, monitors))) == 1) {
+        const Rect bound = has_area ? area.monitor : Rect{-kNoBound, -kNoBound, kNoBound, kNoBound};
+        strip.monitor_area = has_area ? area.monitor : Rect{0, 0, 0, 0};
+        if (strip.move_to(drifted(r, shift, bound)) == 1) {
             SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
         }
         renderer.resize(r.right - r.left, r.bottom - r.top);
@@ -252,7 +250,7 @@ void StripView::follow_drift(const ClockReading& clock, const Settings& s)
     }
 }
 
-int StripView::end_move(bool keep, const Settings& s, Placement* kept)
+int StripView::end_move(bool keep, const Settings& s, const std::vector<MonitorArea>& monitors, Placement* kept)
 {
     if (!strip.moving) {
         return -1;
@@ -265,7 +263,7 @@ int StripView::end_move(bool keep, const Settings& s, Placement* kept)
     if (!keep) {
         return 0;
     }
-    *kept = placement_for(Rect{r.left, r.top, r.right, r.bottom}, s, placed_widths, enumerate_monitors(), scale_halves);
+    *kept = placement_for(Rect{r.left, r.top, r.right, r.bottom}, s, placed_widths, monitors, scale_halves);
     return 1;
 }
 

@@ -1,0 +1,224 @@
+// A strip on each monitor chosen, over monitors handed in through the seam:
+// Wine on Xvfb shows one monitor, so three fake ones are laid out inside it.
+#include "TestSupport.h"
+
+#include "MonitorChoice.h"
+
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace {
+// Three monitors stacked down the 1024 x 768 screen, of different sizes and
+// DPIs: the middle one at 144 (text at 1.5).
+const std::vector<MonitorArea> kFake = {
+    {{0, 0, 700, 220}, {0, 0, 700, 220}, true, "\\\\.\\DISPLAY1", "Office Left", 96},
+    {{0, 220, 1024, 440}, {0, 220, 1024, 440}, false, "\\\\.\\DISPLAY2", "Wide Screen", 144},
+    {{0, 440, 800, 768}, {0, 440, 800, 728}, false, "\\\\.\\DISPLAY3", "Office Left", 96},
+};
+
+// The monitors the seam hands out now: a test changes them as a hand
+// plugging monitors would, and may have some wake only at a given tick.
+std::vector<MonitorArea> g_monitors;
+std::vector<MonitorArea> g_waking;
+DWORD g_wakes_at = 0;
+std::vector<MonitorArea> fake_monitors()
+{
+    if (g_wakes_at != 0 && static_cast<LONG>(GetTickCount() - g_wakes_at) >= 0) {
+        g_monitors = g_waking;
+        g_wakes_at = 0;
+    }
+    return g_monitors;
+}
+
+// Monday 2026-12-07 17:33:00: the same text on every strip, whenever it is drawn.
+ClockReading fixed_clock()
+{
+    ClockReading c;
+    c.ok = true;
+    c.utc_seconds = 1796664780;
+    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    return c;
+}
+
+RECT rect_of(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+// Each strip's window, as the strips are now.
+std::vector<HWND> strip_windows(const MainWindow& w)
+{
+    std::vector<HWND> out;
+    for (StripView* v : w.strips.all()) {
+        out.push_back(v->strip.hwnd);
+    }
+    return out;
+}
+
+int text_pixels(const std::vector<Rgb>& pixels, const Rgb& colour)
+{
+    int n = 0;
+    for (const Rgb& p : pixels) {
+        n += p == colour ? 1 : 0;
+    }
+    return n;
+}
+
+class Monitors : public OverlayTest {
+protected:
+    void SetUp() override
+    {
+        OverlayTest::SetUp();
+        g_monitors = kFake;
+        window.read_monitors = fake_monitors;
+        window.read_clock = fixed_clock;
+        move_wine_tray_away();
+    }
+
+    void apply(const std::function<void(Settings&)>& set)
+    {
+        Settings s = default_settings();
+        s.shadow_shown = false;
+        set(s);
+        window.init_displays();
+        window.model.settings = s;
+        window.apply_settings(s);
+        run_frames(window, 300);
+    }
+};
+}
+
+TEST_F(Monitors, EachChosenMonitorGetsItsStripAtItsPlaceSizeAndScale)
+{
+    const struct {
+        const char* value;
+        std::vector<RECT> rects; // each strip's, the main one first
+    } cases[] = {
+        {"all", {{100, 0, 700, 100}, {124, 220, 1024, 370}, {200, 440, 800, 540}}},
+        {"Wide Screen", {{124, 220, 1024, 370}}},
+        {"\\\\.\\DISPLAY3", {{200, 440, 800, 540}}},
+        {"3", {{200, 440, 800, 540}}},
+        {"primary", {{100, 0, 700, 100}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        apply([&](Settings& s) {
+            s.corner = Corner::TopRight;
+            s.scale_auto = true;
+            EXPECT_TRUE(parse_settings(std::string("[overlay]\nmonitor = ") + c.value).problems.empty());
+            Settings named = parse_settings(std::string("[overlay]\nmonitor = ") + c.value).settings;
+            s.monitor = named.monitor;
+            s.monitor_name = named.monitor_name;
+            s.all_monitors = named.all_monitors;
+        });
+        const std::vector<HWND> windows = strip_windows(window);
+        ASSERT_EQ(windows.size(), c.rects.size());
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const RECT r = rect_of(windows[i]);
+            EXPECT_TRUE(EqualRect(&r, &c.rects[i])) << i << ": " << r.left << "," << r.top << " " << r.right << ","
+                                                    << r.bottom;
+            EXPECT_TRUE(IsWindowVisible(windows[i]));
+        }
+    }
+    // On all three, the two at 96 DPI show the same pixels, and the one at
+    // 144 shows its text larger.
+    apply([](Settings& s) {
+        s.all_monitors = true;
+        s.scale_auto = true;
+    });
+    if (const char* shot = std::getenv("BRINDLOW_MONITORS_SHOT")) {
+        const std::vector<Rgb> all = capture_screen(0, 0, 1024, 768);
+        std::vector<unsigned char> rgba;
+        for (const Rgb& p : all) {
+            rgba.insert(rgba.end(), {static_cast<unsigned char>(p.r), static_cast<unsigned char>(p.g), static_cast<unsigned char>(p.b), 255});
+        }
+        write_png(shot, 1024, 768, rgba);
+    }
+    const std::vector<Rgb> first = capture_screen(0, 0, 600, 100);
+    const std::vector<Rgb> third = capture_screen(0, 440, 600, 100);
+    const std::vector<Rgb> second = capture_screen(0, 220, 900, 150);
+    const unsigned c = window.model.settings.colour;
+    const Rgb text{static_cast<int>(c >> 16), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF)};
+    EXPECT_GT(text_pixels(first, text), 300);
+    EXPECT_EQ(first, third);
+    EXPECT_GT(text_pixels(second, text), text_pixels(first, text) * 3 / 2);
+    EXPECT_EQ(window.view.display_for(LineKind::Time)->text, window.strips.others[1]->display_for(LineKind::Time)->text);
+}
+
+TEST_F(Monitors, StripsFollowMonitorsThatGoAndComeWithinTheSettleTime)
+{
+    apply([](Settings& s) { s.all_monitors = true; });
+    ASSERT_EQ(window.strips.all().size(), 3u);
+    HWND main = window.view.strip.hwnd;
+
+    // The middle monitor is unplugged: its strip closes at the change.
+    g_monitors = {kFake[0], kFake[2]};
+    SendMessageA(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    run_frames(window, 100);
+    ASSERT_EQ(window.strips.all().size(), 2u);
+    EXPECT_EQ(rect_of(window.strips.others[0]->strip.hwnd).top, 440);
+
+    // Plugged in again, it wakes 700 ms after the change Windows reported:
+    // the look a second later finds it.
+    const DWORD start = GetTickCount();
+    g_waking = kFake;
+    g_wakes_at = start + 700;
+    SendMessageA(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_EQ(window.strips.all().size(), 2u);
+    const bool back = run_frames(window, 3000, [&] { return window.strips.all().size() == 3; });
+    EXPECT_TRUE(back);
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    std::vector<LONG> tops;
+    for (HWND w : strip_windows(window)) {
+        tops.push_back(rect_of(w).top);
+        EXPECT_TRUE(IsWindowVisible(w));
+    }
+    EXPECT_EQ(tops, (std::vector<LONG>{0, 220, 440}));
+
+    // Hide from the menu hides them all, and a strip made while hidden comes hidden.
+    SendMessageA(main, OverlayWindow::kHideMessage, 1, 0);
+    g_monitors = {kFake[0]};
+    SendMessageA(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    g_monitors = kFake;
+    SendMessageA(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    run_frames(window, 100);
+    for (HWND w : strip_windows(window)) {
+        EXPECT_FALSE(IsWindowVisible(w));
+    }
+    SendMessageA(main, OverlayWindow::kHideMessage, 0, 0);
+    for (HWND w : strip_windows(window)) {
+        EXPECT_TRUE(IsWindowVisible(w));
+    }
+
+    // No monitors at all for a moment: the main strip stays, at the origin.
+    g_monitors.clear();
+    SendMessageA(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    run_frames(window, 100);
+    ASSERT_EQ(window.strips.all().size(), 1u);
+    EXPECT_EQ(rect_of(main).left, 0);
+    EXPECT_EQ(rect_of(main).top, 0);
+}
+
+TEST_F(Monitors, AFullScreenProgramHidesOnlyTheStripOnItsMonitor)
+{
+    apply([](Settings& s) {
+        s.all_monitors = true;
+        s.hide_over_fullscreen = true;
+    });
+    const Rect& m = kFake[1].monitor;
+    HWND game = CreateWindowExA(0, test_window_class(), "game", WS_POPUP | WS_VISIBLE, m.left, m.top, m.right - m.left,
+                                m.bottom - m.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(game, nullptr);
+    SetForegroundWindow(game);
+    const std::vector<HWND> windows = strip_windows(window);
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_TRUE(run_frames(window, 1500, [&] { return IsWindowVisible(windows[1]) == FALSE; }));
+    EXPECT_TRUE(IsWindowVisible(windows[0]));
+    EXPECT_TRUE(IsWindowVisible(windows[2]));
+    DestroyWindow(game);
+    // Wine reports no window's end: the one-second backstop shows it again.
+    EXPECT_TRUE(run_frames(window, 2000, [&] { return IsWindowVisible(windows[1]) != FALSE; }));
+}
