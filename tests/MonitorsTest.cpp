@@ -118,8 +118,8 @@ TEST_F(Monitors, EachChosenMonitorGetsItsStripAtItsPlaceSizeAndScale)
         ASSERT_EQ(windows.size(), c.rects.size());
         for (std::size_t i = 0; i < windows.size(); ++i) {
             const RECT r = rect_of(windows[i]);
-            EXPECT_TRUE(EqualRect(&r, &c.rects[i])) << i << ": " << r.left << "," << r.top << " " << r.right << ","
-                                                    << r.bottom;
+            EXPECT_TRUE(EqualRect(&r, &c.rects[i]))
+                << i << ": " << r.left << "," << r.top << " " << r.right << "," << r.bottom;
             EXPECT_TRUE(IsWindowVisible(windows[i]));
         }
     }
@@ -133,7 +133,8 @@ TEST_F(Monitors, EachChosenMonitorGetsItsStripAtItsPlaceSizeAndScale)
         const std::vector<Rgb> all = capture_screen(0, 0, 1024, 768);
         std::vector<unsigned char> rgba;
         for (const Rgb& p : all) {
-            rgba.insert(rgba.end(), {static_cast<unsigned char>(p.r), static_cast<unsigned char>(p.g), static_cast<unsigned char>(p.b), 255});
+            rgba.insert(rgba.end(), {static_cast<unsigned char>(p.r), static_cast<unsigned char>(p.g),
+                                     static_cast<unsigned char>(p.b), 255});
         }
         write_png(shot, 1024, 768, rgba);
     }
@@ -145,7 +146,12 @@ TEST_F(Monitors, EachChosenMonitorGetsItsStripAtItsPlaceSizeAndScale)
     EXPECT_GT(text_pixels(first, text), 300);
     EXPECT_EQ(first, third);
     EXPECT_GT(text_pixels(second, text), text_pixels(first, text) * 3 / 2);
-    EXPECT_EQ(window.view.display_for(LineKind::Time)->text, window.strips.others[1]->display_for(LineKind::Time)->text);
+    EXPECT_EQ(window.view.display_for(LineKind::Time)->text,
+              window.strips.others[1]->display_for(LineKind::Time)->text);
+    // One texture for the strips at the same scale; the other loads its own.
+    EXPECT_EQ(window.strips.others[1]->display_for(LineKind::Time)->font, &window.view.renderer.font);
+    EXPECT_EQ(window.strips.others[0]->display_for(LineKind::Time)->font, &window.strips.others[0]->renderer.font);
+    EXPECT_NE(window.strips.others[0]->renderer.font.texture, 0u);
 }
 
 TEST_F(Monitors, StripsFollowMonitorsThatGoAndComeWithinTheSettleTime)

@@ -1044,6 +1044,50 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     DestroyWindow(backdrop);
 }
 
+TEST_F(SettingsInUse, WithAStripOnEveryMonitorTheOneDraggedGivesThemAllItsPlace)
+{
+    // Two monitors stacked down the screen, as the seam hands them in.
+    const std::vector<MonitorArea> two = {
+        {{0, 0, 1024, 384}, {0, 0, 1024, 384}, true, "\\\\.\\DISPLAY1", "Upper", 96},
+        {{0, 384, 1024, 768}, {0, 384, 1024, 768}, false, "\\\\.\\DISPLAY2", "Lower", 96},
+    };
+    window.read_monitors = [&two] { return two; };
+    const std::string path = dir + "\\brindlow.ini";
+    save(path, "[overlay]\nmonitor = all\n");
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    run_frames(window, 300);
+    ASSERT_EQ(window.strips.others.size(), 1u);
+    HWND lower = window.strips.others[0]->strip.hwnd;
+    RECT r{};
+    GetWindowRect(lower, &r);
+    ASSERT_EQ(r.top, 384);
+
+    // Both can be grabbed; the lower one is dragged 200 right and 50 down,
+    // and Enter (the keyboard is the main strip's) keeps its place.
+    PostMessageA(window.view.strip.hwnd, OverlayWindow::kMoveMessage, 0, 0);
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strips.others[0]->strip.moving; }));
+    EXPECT_TRUE(window.view.strip.moving);
+    drag(window, POINT{100, 434}, POINT{200, 50});
+    send_key(VK_RETURN);
+    EXPECT_TRUE(
+        run_frames(window, 3000, [&] { return window.model.settings.x == 200 && window.model.settings.y == 50; }));
+    run_frames(window, 300);
+    const std::vector<unsigned char> bytes = read_whole_file(path);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              "[overlay]\nmonitor = all\ncorner = top-left\nx = 200\ny = 50\n");
+    const std::vector<StripView*> strips = window.strips.all();
+    ASSERT_EQ(strips.size(), 2u);
+    for (std::size_t i = 0; i < strips.size(); ++i) {
+        GetWindowRect(strips[i]->strip.hwnd, &r);
+        EXPECT_EQ(r.left, 200) << i;
+        EXPECT_EQ(r.top, 50 + 384 * static_cast<int>(i)) << i;
+        EXPECT_FALSE(strips[i]->strip.moving);
+        EXPECT_TRUE(click_through(strips[i]->strip.hwnd));
+    }
+}
+
 namespace {
 ClockReading g_zone_test_clock;
 ClockReading zone_test_clock() { return g_zone_test_clock; }

@@ -46,6 +46,10 @@ public:
     std::string glyph_family;
     std::vector<std::string> font_problems;
     std::vector<std::string> data_problems;
+    // The strip whose font (the atlas's texture and the glyph cache) this
+    // one draws with while both are at the same scale and family, so that
+    // one texture serves them all; null: always its own.
+    StripView* font_owner = nullptr;
     // Set when something visible changed (a line's text, the window shown
     // again or resized, Windows asking for a repaint); the next present()
     // then draws and swaps, and otherwise the picture stays as it is.
@@ -86,6 +90,8 @@ public:
     int read_dpi() const;
     // The scale these settings ask for now: theirs, or the monitor's DPI's.
     int wanted_scale(const Settings& s) const;
+    // Whether it draws with font_owner's font at its scale now.
+    bool borrows_font(const Settings& s) const;
     // Takes the wanted scale: the font, the lines' sizes and the placement.
     int rescale(const Settings& s);
     // Places the strip and its lines on a monitor (null: none at all), at

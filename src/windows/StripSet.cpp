@@ -37,7 +37,9 @@ int StripSet::add(const Settings& s, const StripModel& model)
     if (v->init(proc, owner, &first->renderer) != 0) {
         return -1;
     }
-    v->load_font(v->wanted_scale(s));
+    // Its own font only at a scale other than the first's.
+    v->font_owner = first;
+    v->renderer.font_halves = 0;
     v->init_displays();
     v->apply(s);
     v->take(model.texts, s, model.battery_low, kPictureChanged);

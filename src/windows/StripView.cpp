@@ -139,21 +139,44 @@ int StripView::wanted_scale(const Settings& s) const
     return scale_halves_for_dpi(has_area && area.dpi > 0 ? area.dpi : read_dpi());
 }
 
+bool StripView::borrows_font(const Settings& s) const
+{
+    return font_owner != nullptr && font_owner->renderer.font_halves == scale_halves &&
+           font_owner->glyph_family == s.font;
+}
+
 int StripView::rescale(const Settings& s)
 {
     needs_rescale = false;
     scale_halves = wanted_scale(s);
-    // A font another caller loaded (tests, the benchmark) stays unless the
-    // scale really changed.
-    if (scale_halves != renderer.font_halves) {
-        load_font(scale_halves);
+    DisplayFont* font = &renderer.font;
+    if (borrows_font(s)) {
+        // Its own texture, if it had one, is not needed any more.
+        if (renderer.font_halves != 0) {
+            renderer.make_current();
+            renderer.glyphs.destroy();
+            renderer.font.free();
+            renderer.font_halves = 0;
+        }
+        font = &font_owner->renderer.font;
+        glyph_family = font_owner->glyph_family;
+    } else {
+        // A font another caller loaded (tests, the benchmark) stays unless
+        // the scale really changed.
+        if (scale_halves != renderer.font_halves) {
+            load_font(scale_halves);
+        }
+        const int cell = kGlyphSize * scale_halves / 2;
+        if (renderer.hglrc != nullptr && (renderer.glyphs.cell != cell || s.font != glyph_family)) {
+            glyph_family = s.font;
+            font_problems.clear();
+            renderer.load_glyphs(scale_halves, glyph_family, &font_problems);
+        }
     }
-    const int cell = kGlyphSize * scale_halves / 2;
-    if (renderer.hglrc != nullptr && (renderer.glyphs.cell != cell || s.font != glyph_family)) {
-        glyph_family = s.font;
-        font_problems.clear();
-        renderer.load_glyphs(scale_halves, glyph_family, &font_problems);
+    for (Display& d : displays) {
+        d.set_display_font(font);
     }
+    move_hint.set_display_font(font);
     // Whole pixels at every scale: halves of 24 and 12 are exact.
     const int size = kGlyphSize * scale_halves / 2;
     const int advance = kGlyphAdvance * scale_halves / 2;
@@ -171,8 +194,11 @@ int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
 {
     has_area = on != nullptr;
     area = has_area ? *on : MonitorArea{};
-    if (s.scale_auto && wanted_scale(s) != scale_halves) {
-        rescale(s); // moved to a monitor of another DPI
+    // Moved to a monitor of another DPI, or the strip whose font it
+    // borrowed went to one.
+    const bool borrowing = display_for(LineKind::Time)->font != &renderer.font;
+    if ((s.scale_auto && wanted_scale(s) != scale_halves) || borrowing != borrows_font(s)) {
+        rescale(s);
     }
     const std::vector<LineKind>& shown = s.lines;
     placed_widths = line_widths(shown);
