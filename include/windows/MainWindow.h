@@ -42,8 +42,6 @@ public:
     // Where the monitors are read: Windows, unless a test hands in monitors
     // Wine cannot make (it shows one).
     std::function<std::vector<MonitorArea>()> read_monitors = enumerate_monitors;
-    // The strip the pointer last took hold of while moving: its place is kept.
-    StripView* moved = nullptr;
     bool running = false;
     // The settings file, watched while the thread sleeps (not owned), and
     // where problems are shown (Main hands in the icon's balloon; 0, or -1

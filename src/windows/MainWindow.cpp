@@ -2,7 +2,6 @@
 
 #include "SettingsFile.h"
 
-#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -24,12 +23,7 @@ int MainWindow::init_displays()
     return apply_settings(model.settings);
 }
 
-void MainWindow::take(unsigned changed)
-{
-    for (StripView* v : strips.all()) {
-        v->take(model.texts, model.settings, model.battery_low, changed);
-    }
-}
+void MainWindow::take(unsigned changed) { strips.take(model, changed); }
 
 int MainWindow::apply_settings(const Settings& given)
 {
@@ -39,9 +33,7 @@ int MainWindow::apply_settings(const Settings& given)
         model.names = in_force.locale.names;
     }
     model.apply(s);
-    for (StripView* v : strips.all()) {
-        v->apply(s);
-    }
+    strips.apply(s);
     // Registered again at every load: a key another program held may be free now.
     in_force.hotkey_problem = set_hotkey ? set_hotkey(s.hotkey) : std::string();
     // Lines shown from here on are new, and the next change may come sooner.
@@ -87,22 +79,7 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
         // Lines shown from here on are new, and the next change may come sooner.
         events.arm_clock(refresh());
     }
-    for (StripView* v : strips.all()) {
-        switch (effect) {
-        case KeyEffect::Place:
-        case KeyEffect::Lines: v->needs_place = true; break;
-        case KeyEffect::Rescale: v->needs_rescale = true; break;
-        case KeyEffect::Colours: {
-            v->set_colours(s);
-            v->take(model.texts, s, model.battery_low, 0);
-            v->needs_draw = true;
-            break;
-        }
-        case KeyEffect::Opacity: v->strip.set_opacity(s.opacity); break;
-        case KeyEffect::Stacking: v->strip.hide_over_fullscreen = s.hide_over_fullscreen; break;
-        case KeyEffect::Reload: break;
-        }
-    }
+    strips.take_key(effect, model);
     if (effect == KeyEffect::Stacking) {
         check_stacking();
     }
@@ -140,10 +117,6 @@ int MainWindow::place() { return place_on(read_monitors()); }
 int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {
     strips.place_on(model.settings, monitors, model);
-    const std::vector<StripView*> all = strips.all();
-    if (std::find(all.begin(), all.end(), moved) == all.end()) {
-        moved = nullptr; // its monitor went
-    }
     return report();
 }
 
@@ -151,9 +124,7 @@ int MainWindow::follow_monitors()
 {
     // A move in progress is undone: its monitor may be gone.
     finish_move(false);
-    for (StripView* v : strips.all()) {
-        v->needs_place = true;
-    }
+    strips.place_again();
     events.look_at_monitors(0);
     return present();
 }
@@ -204,9 +175,7 @@ int MainWindow::refresh()
     // Only what a shown line needs is read.
     const unsigned reads = model.reads();
     ClockReading clock = read_clock();
-    for (StripView* v : strips.all()) {
-        v->follow_drift(clock, model.settings);
-    }
+    strips.follow_drift(clock, model.settings);
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
         clock.zone = read_zone();
     }
@@ -221,33 +190,15 @@ int MainWindow::refresh()
     return model.next_wake_ms(clock);
 }
 
-int MainWindow::check_stacking()
-{
-    bool hover = false;
-    for (StripView* v : strips.all()) {
-        v->strip.keep_on_top();
-        v->strip.follow_foreground();
-        hover = hover || v->strip.hover_hidden;
-    }
-    return events.follow_hover(hover);
-}
+int MainWindow::check_stacking() { return events.follow_hover(strips.check_stacking()); }
 
 int MainWindow::present()
 {
-    bool place_all = false;
-    for (StripView* v : strips.all()) {
-        if (v->needs_rescale) {
-            v->rescale(model.settings);
-        }
-        place_all = place_all || v->needs_place;
-    }
     // Placed together: each strip's monitor is chosen with the others'.
-    if (place_all) {
+    if (strips.rescale_asked(model.settings)) {
         place();
     }
-    for (StripView* v : strips.all()) {
-        v->present(model.draw_order(), model.settings);
-    }
+    strips.present(model.draw_order(), model.settings);
     return 0;
 }
 
@@ -255,29 +206,14 @@ int MainWindow::draw() { return view.draw(model.draw_order(), model.settings); }
 
 int MainWindow::begin_move(HWND foreground)
 {
-    // Every strip can be grabbed; the main one, last, takes the keyboard.
-    // Each gives it back to the window that had it before the menu.
-    HWND back = foreground != nullptr ? foreground : GetForegroundWindow();
-    const std::vector<StripView*> all = strips.all();
-    for (auto v = all.rbegin(); v != all.rend(); ++v) {
-        (*v)->begin_move(back, model.settings.drift);
-    }
-    moved = &view;
+    strips.begin_move(foreground, model.settings);
     return present();
 }
 
 int MainWindow::finish_move(bool keep)
 {
     Placement p{};
-    StripView* kept = moved != nullptr ? moved : &view;
-    for (StripView* v : strips.all()) {
-        if (v != kept) {
-            v->end_move(false, model.settings, strips.monitors, &p);
-        }
-    }
-    moved = nullptr;
-    // Its place (corner and offsets) is every strip's.
-    const int ended = kept->end_move(keep, model.settings, strips.monitors, &p);
+    const int ended = strips.end_move(keep, model.settings, &p);
     if (ended == 1 && settings_file != nullptr) {
         std::string why;
         if (settings_file->write_place(p, &why) == 0) {
@@ -331,12 +267,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             self->events.next_recheck();
             self->present();
         } else if (wparam == EventSources::kHoverTimer) {
-            bool hover = false;
-            for (StripView* v : self->strips.all()) {
-                v->strip.follow_pointer();
-                hover = hover || v->strip.hover_hidden;
-            }
-            self->events.follow_hover(hover);
+            self->events.follow_hover(self->strips.follow_pointer());
             self->present();
         } else if (wparam == EventSources::kResizeTimer) {
             KillTimer(hwnd, EventSources::kResizeTimer);
@@ -388,9 +319,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     }
     case WM_WTSSESSION_CHANGE: {
         if (wparam == WTS_SESSION_UNLOCK) {
-            for (StripView* v : self->strips.all()) {
-                v->needs_draw = true;
-            }
+            self->strips.redraw();
             self->tick();
         }
         return 0;
@@ -422,9 +351,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case OverlayWindow::kHideMessage: {
-        for (StripView* v : self->strips.all()) {
-            v->strip.hide_by_user(wparam != 0);
-        }
+        self->strips.hide_by_user(wparam != 0);
         self->present();
         return 0;
     }
@@ -437,7 +364,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // Only while moving: the strip is click-through otherwise. The one
         // taken hold of is the one whose place is kept.
         if (msg == WM_LBUTTONDOWN && view->strip.moving) {
-            self->moved = view;
+            self->strips.moved = view;
         }
         const int taken = view->move_message(msg, wparam);
         if (taken >= 2) {

@@ -2,6 +2,8 @@
 
 #include "MonitorChoice.h"
 
+#include <algorithm>
+
 int StripSet::init(StripView* main, WNDPROC procedure, void* window_owner)
 {
     first = main;
@@ -68,7 +70,135 @@ int StripSet::place_on(const Settings& s, const std::vector<MonitorArea>& given,
         const MonitorArea* on = i < choice.chosen.size() ? &monitors[choice.chosen[i]] : nullptr;
         strips[i]->place_on(s, on, choice.missing);
     }
+    if (std::find(strips.begin(), strips.end(), moved) == strips.end()) {
+        moved = nullptr; // its monitor went
+    }
     return result;
+}
+
+void StripSet::take(const StripModel& model, unsigned changed)
+{
+    for (StripView* v : all()) {
+        v->take(model.texts, model.settings, model.battery_low, changed);
+    }
+}
+
+void StripSet::apply(const Settings& s)
+{
+    for (StripView* v : all()) {
+        v->apply(s);
+    }
+}
+
+void StripSet::take_key(KeyEffect effect, const StripModel& model)
+{
+    const Settings& s = model.settings;
+    for (StripView* v : all()) {
+        switch (effect) {
+        case KeyEffect::Place:
+        case KeyEffect::Lines: v->needs_place = true; break;
+        case KeyEffect::Rescale: v->needs_rescale = true; break;
+        case KeyEffect::Colours: {
+            v->set_colours(s);
+            v->take(model.texts, s, model.battery_low, 0);
+            v->needs_draw = true;
+            break;
+        }
+        case KeyEffect::Opacity: v->strip.set_opacity(s.opacity); break;
+        case KeyEffect::Stacking: v->strip.hide_over_fullscreen = s.hide_over_fullscreen; break;
+        case KeyEffect::Reload: break;
+        }
+    }
+}
+
+void StripSet::follow_drift(const ClockReading& clock, const Settings& s)
+{
+    for (StripView* v : all()) {
+        v->follow_drift(clock, s);
+    }
+}
+
+bool StripSet::check_stacking()
+{
+    bool hover = false;
+    for (StripView* v : all()) {
+        v->strip.keep_on_top();
+        v->strip.follow_foreground();
+        hover = hover || v->strip.hover_hidden;
+    }
+    return hover;
+}
+
+bool StripSet::follow_pointer()
+{
+    bool hover = false;
+    for (StripView* v : all()) {
+        v->strip.follow_pointer();
+        hover = hover || v->strip.hover_hidden;
+    }
+    return hover;
+}
+
+void StripSet::hide_by_user(bool hide)
+{
+    for (StripView* v : all()) {
+        v->strip.hide_by_user(hide);
+    }
+}
+
+void StripSet::redraw()
+{
+    for (StripView* v : all()) {
+        v->needs_draw = true;
+    }
+}
+
+void StripSet::place_again()
+{
+    for (StripView* v : all()) {
+        v->needs_place = true;
+    }
+}
+
+bool StripSet::rescale_asked(const Settings& s)
+{
+    bool place = false;
+    for (StripView* v : all()) {
+        if (v->needs_rescale) {
+            v->rescale(s);
+        }
+        place = place || v->needs_place;
+    }
+    return place;
+}
+
+void StripSet::present(const std::vector<LineKind>& order, const Settings& s)
+{
+    for (StripView* v : all()) {
+        v->present(order, s);
+    }
+}
+
+void StripSet::begin_move(HWND foreground, const Settings& s)
+{
+    HWND back = foreground != nullptr ? foreground : GetForegroundWindow();
+    const std::vector<StripView*> strips = all();
+    for (auto v = strips.rbegin(); v != strips.rend(); ++v) {
+        (*v)->begin_move(back, s.drift);
+    }
+    moved = first;
+}
+
+int StripSet::end_move(bool keep, const Settings& s, Placement* kept)
+{
+    StripView* held = moved != nullptr ? moved : first;
+    moved = nullptr;
+    for (StripView* v : all()) {
+        if (v != held) {
+            v->end_move(false, s, monitors, kept);
+        }
+    }
+    return held->end_move(keep, s, monitors, kept);
 }
 
 int StripSet::destroy()
