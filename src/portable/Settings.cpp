@@ -15,8 +15,8 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool Settings::operator==(const Settings& o) const
 {
-    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor && monitor_name == o.monitor_name &&
-           all_monitors == o.all_monitors && colour == o.colour &&
+    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor &&
+           monitor_name == o.monitor_name && all_monitors == o.all_monitors && colour == o.colour &&
            shadow == o.shadow && shadow_shown == o.shadow_shown && scale_halves == o.scale_halves &&
            scale_auto == o.scale_auto && lines == o.lines && date_format == o.date_format &&
            time_format == o.time_format && hide_over_fullscreen == o.hide_over_fullscreen &&
@@ -118,6 +118,22 @@ SettingsLoad parse_settings(const std::string& text)
         load.problems.push_back(std::move(problem.second));
     }
     return load;
+}
+
+bool parse_key(const std::string& section, const std::string& name, const std::string& value, Settings* s)
+{
+    for (const SettingsKey& k : settings_keys()) {
+        if (section == k.section && name == k.name) {
+            // A parser may set part of the settings before it refuses.
+            Settings parsed = *s;
+            if (!k.parse(value, parsed)) {
+                return false;
+            }
+            *s = parsed;
+            return true;
+        }
+    }
+    return false;
 }
 
 SettingsLoad load_settings_file(const std::string& path)
