@@ -345,3 +345,33 @@ TEST(Settings, TheBatteryPatternTheLowColourAndTheUsersOwnLine)
     EXPECT_EQ(bad.settings.battery_format, default_settings().battery_format);
     EXPECT_EQ(bad.settings.low_battery, 0);
 }
+
+TEST(Settings, OneKeyParsesAsTheFileWouldAndARefusalChangesNothing)
+{
+    struct Case {
+        const char* section;
+        const char* name;
+        const char* value;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"overlay", "monitor", "all", true}, {"overlay", "monitor", "\\\\.\\DISPLAY2", true},
+        {"overlay", "monitor", "2", true},   {"text", "scale", "auto", true},
+        {"overlay", "monitor", "0", false},  {"overlay", "corner", "middle", false},
+        {"text", "monitor", "all", false},   {"overlay", "screen", "2", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + " " + c.name + " = " + c.value);
+        // A name in force, which a number or "all" must replace and a refusal keep.
+        Settings s = default_settings();
+        s.monitor_name = "LG HDR 4K";
+        const Settings before = s;
+        ASSERT_EQ(parse_key(c.section, c.name, c.value, &s), c.taken);
+        Settings expected =
+            c.taken ? parse_settings(std::string("[") + c.section + "]\n" + c.name + " = " + c.value).settings : before;
+        if (std::string(c.name) != "monitor") {
+            expected.monitor_name = before.monitor_name;
+        }
+        EXPECT_EQ(s, expected);
+    }
+}

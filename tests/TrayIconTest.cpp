@@ -1,6 +1,8 @@
 #include "TrayIcon.h"
 
 #include "ModalDriver.h"
+#include "MonitorChoice.h"
+#include "Settings.h"
 #include "SettingsFile.h"
 #include "StartupShortcut.h"
 #include "TestSupport.h"
@@ -8,6 +10,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -166,12 +169,12 @@ TEST_F(Tray, MenuListsItsItemsWithTheSettingsBetweenTwoSeparatorsAndMarksWhatIsI
     }
     // Each submenu's items, and which one is marked: the settings in force.
     const std::vector<std::vector<std::string>> texts = {
-        {"Top left", "Top right", "Bottom left", "Bottom right", "", "Move..."},
+        {"Top left", "Top right", "Bottom left", "Bottom right", "", "Monitor", "Move..."},
         {"Normal", "150 %", "200 %", "300 %", "Follow display scaling"},
         {"Date", "Time", "Battery"},
         {"100 %", "80 %", "60 %", "40 %"},
     };
-    const std::vector<std::vector<bool>> marked = {{false, false, false, true, false, false},
+    const std::vector<std::vector<bool>> marked = {{false, false, false, true, false, false, false},
                                                    {false, true, false, false, false},
                                                    {false, true, false},
                                                    {false, true, false, false}};
@@ -699,5 +702,145 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
     EXPECT_FALSE(RegisterHotKey(nullptr, 80, MOD_CONTROL | MOD_ALT, 'B'));
     window.set_hotkey = nullptr;
     window.show_balloon = nullptr;
+    EXPECT_FALSE(driver.watchdog_fired);
+}
+
+namespace {
+// Three monitors as Windows could list them, two of one model: those two
+// are told apart by their devices.
+std::vector<MonitorArea> three_monitors()
+{
+    return {
+        MonitorArea{Rect{0, 0, 1024, 768}, Rect{0, 0, 1024, 728}, true, "\\\\.\\DISPLAY1", "DELL U2720Q", 96},
+        MonitorArea{Rect{1024, 0, 2944, 1080}, Rect{1024, 0, 2944, 1040}, false, "\\\\.\\DISPLAY2", "LG HDR 4K", 144},
+        MonitorArea{Rect{-1920, 0, 0, 1080}, Rect{-1920, 0, 0, 1080}, false, "\\\\.\\DISPLAY3", "DELL U2720Q", 96},
+    };
+}
+
+// Position is the menu's fourth item (separators skipped, and its index),
+// Monitor the fifth item of Position (and its index with the separator).
+constexpr int kPositionItem = 4;
+constexpr int kMonitorItem = 5;
+
+std::vector<MenuItem> monitor_items(HMENU m)
+{
+    return read_menu(GetSubMenu(GetSubMenu(m, kPositionItem), kMonitorItem));
+}
+
+// Which item is checked: -1 for none; a second mark fails.
+int marked_item(const std::vector<MenuItem>& items)
+{
+    int marked = -1;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].checked) {
+            EXPECT_EQ(marked, -1) << "a second mark: " << items[i].text;
+            marked = static_cast<int>(i);
+        }
+    }
+    return marked;
+}
+}
+
+TEST_F(Tray, TheMonitorSubmenuListsTheMonitorsMarksTheOneInForceAndWritesItsName)
+{
+    write_file("brindlow.ini", [] {
+        const std::string text = "[overlay]\r\ncorner = top-right\r\n";
+        return std::vector<unsigned char>(text.begin(), text.end());
+    }());
+    SettingsFile file;
+    ASSERT_EQ(file.init(), 0);
+    tray.settings_file = &file;
+    // Set after init: the monitors are read at each showing.
+    tray.menu.read_monitors = three_monitors;
+    Settings in_force = parse_settings("[overlay]\ncorner = top-right\n").settings;
+    tray.settings = &in_force;
+    tray.setting_written = [&in_force](const Settings& now, const std::string& key) {
+        EXPECT_EQ(key, "monitor");
+        in_force = now;
+    };
+    struct Step {
+        const char* setting; // what the file says as the menu opens; null: what the last choice wrote
+        int marked; // the item marked, separator counted; -1: none
+        int choose; // the item then chosen, separator skipped; 0: none
+        const char* written;
+    };
+    const Step steps[] = {
+        {"primary", 2, 3, "monitor = LG HDR 4K\r\n"},
+        // The second of the two alike, and the first, by their devices.
+        {nullptr, 3, 4, "monitor = \\\\.\\DISPLAY3\r\n"},
+        {nullptr, 4, 2, "monitor = \\\\.\\DISPLAY1\r\n"},
+        {nullptr, 2, 1, "monitor = all\r\n"},
+        {nullptr, 0, 0, nullptr},
+        {"2", 3, 0, nullptr},
+        {"lg hdr 4k", 3, 0, nullptr},
+        {"DELL U2720Q", 2, 0, nullptr},
+        {"Samsung C49", -1, 0, nullptr},
+        {"7", -1, 0, nullptr},
+    };
+    const char* const labels[] = {"All monitors", "", "DELL U2720Q (1)", "LG HDR 4K (2)", "DELL U2720Q (3)"};
+    ModalDriver driver(30000);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.setting != nullptr ? step.setting : step.written != nullptr ? step.written : "-");
+        if (step.setting != nullptr) {
+            ASSERT_TRUE(parse_key("overlay", "monitor", step.setting, &in_force));
+        }
+        std::vector<MenuItem> items;
+        with_menu(tray, driver, [&](HWND w, HMENU m) {
+            items = monitor_items(m);
+            if (step.choose == 0) {
+                dismiss_menu(w);
+            } else {
+                choose_nested(w, {kPositionItem, kMonitorItem, step.choose});
+            }
+        });
+        ASSERT_EQ(items.size(), std::size(labels));
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items[i].text, labels[i]);
+        }
+        EXPECT_EQ(items[0].id, TrayMenu::kCmdMonitorAll);
+        EXPECT_EQ(items[4].id, TrayMenu::kCmdMonitorFirst + 2);
+        EXPECT_EQ(marked_item(items), step.marked);
+        if (step.written != nullptr) {
+            const std::vector<unsigned char> bytes = read_whole_file("brindlow.ini");
+            const std::string text(bytes.begin(), bytes.end());
+            EXPECT_NE(text.find(step.written), std::string::npos) << text;
+            // The settings the menu goes on from are what the file says.
+            EXPECT_EQ(parse_settings(text).settings, in_force) << text;
+        }
+    }
+    EXPECT_FALSE(driver.watchdog_fired);
+    tray.setting_written = nullptr;
+    tray.settings = nullptr;
+    tray.settings_file = nullptr;
+    file.destroy();
+}
+
+TEST_F(Tray, WindowsOwnMonitorsAreListedWithTheirDevicesAndUnderWineTheirNamesAndDpi)
+{
+    const std::vector<MonitorArea> monitors = enumerate_monitors();
+    ASSERT_EQ(monitors.size(), static_cast<std::size_t>(GetSystemMetrics(SM_CMONITORS)));
+    HDC screen = GetDC(nullptr);
+    for (const MonitorArea& m : monitors) {
+        // The same device as Windows names the monitor at its corner.
+        MONITORINFOEXA mi{};
+        mi.cbSize = sizeof mi;
+        ASSERT_TRUE(
+            GetMonitorInfoA(MonitorFromPoint(POINT{m.monitor.left, m.monitor.top}, MONITOR_DEFAULTTONULL), &mi));
+        EXPECT_EQ(m.device, mi.szDevice);
+        // Wine's one monitor has a name, and the prefix's DPI.
+        if (running_under_wine()) {
+            EXPECT_FALSE(m.name.empty()) << m.device;
+            EXPECT_EQ(m.dpi, GetDeviceCaps(screen, LOGPIXELSX));
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    std::vector<MenuItem> items;
+    ModalDriver driver;
+    with_menu(tray, driver, [&](HWND w, HMENU m) {
+        items = monitor_items(m);
+        dismiss_menu(w);
+    });
+    ASSERT_EQ(items.size(), monitors.size() + 2);
+    EXPECT_EQ(items.back().text, monitor_label(monitors, monitors.size() - 1));
     EXPECT_FALSE(driver.watchdog_fired);
 }

@@ -82,6 +82,10 @@ constexpr std::size_t kMaxLineLength = 100;
 Settings default_settings();
 // Parses the text of a settings file (a UTF-8 byte-order mark is skipped).
 SettingsLoad parse_settings(const std::string& text);
+// One key's text as the file would say it, parsed into *s as a load would
+// parse it: false, *s unchanged, when the table has no such key or the key
+// refuses the text.
+bool parse_key(const std::string& section, const std::string& name, const std::string& value, Settings* s);
 // Reads and parses a file: a file that is missing gives the defaults and no
 // problem; one that cannot be read or is over kMaxSettingsBytes gives the
 // defaults and a problem saying so.

@@ -14,6 +14,13 @@ public:
     using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(HANDLE);
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int);
+    // The second argument is MONITOR_DPI_TYPE, an int-sized enum that
+    // MinGW's headers keep apart from windows.h.
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    using GetDisplayConfigBufferSizesFn = LONG(WINAPI*)(UINT32, UINT32*, UINT32*);
+    using QueryDisplayConfigFn = LONG(WINAPI*)(UINT32, UINT32*, DISPLAYCONFIG_PATH_INFO*, UINT32*,
+                                               DISPLAYCONFIG_MODE_INFO*, DISPLAYCONFIG_TOPOLOGY_ID*);
+    using DisplayConfigGetDeviceInfoFn = LONG(WINAPI*)(DISPLAYCONFIG_DEVICE_INFO_HEADER*);
     using WTSRegisterSessionNotificationFn = BOOL(WINAPI*)(HWND, DWORD);
     using WTSUnRegisterSessionNotificationFn = BOOL(WINAPI*)(HWND);
     using SetCoalescableTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
@@ -29,12 +36,17 @@ public:
     GetDpiForWindowFn GetDpiForWindow = nullptr;
     // Windows 8, user32.
     SetCoalescableTimerFn SetCoalescableTimer = nullptr;
+    // Windows 7, user32: the monitors' names as Display settings shows them.
+    GetDisplayConfigBufferSizesFn GetDisplayConfigBufferSizes = nullptr;
+    QueryDisplayConfigFn QueryDisplayConfig = nullptr;
+    DisplayConfigGetDeviceInfoFn DisplayConfigGetDeviceInfo = nullptr;
     // Windows 8, kernel32 (its ProcessPowerThrottling class from Windows 10
     // 1709; EcoQoS, "efficiency mode", on Windows 11).
     SetProcessInformationFn SetProcessInformation = nullptr;
     // Windows 8.1, shcore.dll: after load_shcore().
     HMODULE shcore = nullptr;
     SetProcessDpiAwarenessFn SetProcessDpiAwareness = nullptr;
+    GetDpiForMonitorFn GetDpiForMonitor = nullptr;
     // wtsapi32.dll: after load_wtsapi().
     HMODULE wtsapi = nullptr;
     WTSRegisterSessionNotificationFn WTSRegisterSessionNotification = nullptr;
@@ -42,7 +54,8 @@ public:
 
     // Looks up kernel32's and user32's; later calls return at once. 0.
     int init();
-    // Loads shcore.dll (once) and looks up its function; 0, or -1 without it.
+    // Loads shcore.dll (once) and looks up its functions; 0, or -1 without
+    // SetProcessDpiAwareness (GetDpiForMonitor is checked where it is used).
     int load_shcore();
     // Loads wtsapi32.dll (once) and looks up its functions; 0, or -1 without it.
     int load_wtsapi();

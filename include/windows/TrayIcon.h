@@ -41,7 +41,7 @@ public:
     HWND strip_window = nullptr; // the strip: hidden, shown, moved and closed
     // Told when the menu wrote one key of the settings file ("corner",
     // "scale", "show", "colour", "shadow", "outline", "opacity",
-    // "hide_over_fullscreen"), with the settings as the file says them now:
+    // "hide_over_fullscreen", "monitor"), with the settings as the file says them now:
     // the strip applies that key at once.
     std::function<void(const Settings& now, const std::string& key)> setting_written;
     int strip_hidden = 0; // 1 while the menu's "Hide Brindlow" keeps the strip hidden

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "Layout.h"
 #include "LineKinds.h"
+#include "SystemReadings.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 struct Settings;
 
@@ -31,10 +35,20 @@ public:
     static constexpr UINT kCmdOpacityFirst = 10025; // 100, 80, 60, 40 %
     // One per line kind, by LineKind; room is left for more kinds.
     static constexpr UINT kCmdLineFirst = 10030;
-    static constexpr UINT kCmdSettingsLast = kCmdLineFirst + kLineKinds - 1;
+    // Position > Monitor: every monitor, then one per monitor listed, by its
+    // place in the list (the first kMonitorItems of them).
+    static constexpr UINT kCmdMonitorAll = 10070;
+    static constexpr UINT kCmdMonitorFirst = 10071;
+    static constexpr UINT kMonitorItems = 16;
+    static constexpr UINT kCmdSettingsLast = kCmdMonitorFirst + kMonitorItems - 1;
 
     HMENU menu = nullptr;
     HMENU lines = nullptr; // the Lines submenu, listed again at each showing
+    HMENU monitor_menu = nullptr; // Position > Monitor, listed again at each showing
+    // Where the monitors come from at each showing; tests hand in their own.
+    std::function<std::vector<MonitorArea>()> read_monitors = enumerate_monitors;
+    // The monitors as the menu last listed them: the item chosen names one.
+    std::vector<MonitorArea> monitors;
     COLORREF custom_colours[16] = {}; // the colour dialog's own row, kept while Brindlow runs
 
     // Builds the menu and its submenus; 0.
@@ -57,4 +71,5 @@ public:
 
 private:
     void mark(const Settings& s);
+    void list_monitors(const Settings& s);
 };

@@ -120,6 +120,22 @@ SettingsLoad parse_settings(const std::string& text)
     return load;
 }
 
+bool parse_key(const std::string& section, const std::string& name, const std::string& value, Settings* s)
+{
+    for (const SettingsKey& k : settings_keys()) {
+        if (section == k.section && name == k.name) {
+            // A parser may set part of the settings before it refuses.
+            Settings parsed = *s;
+            if (!k.parse(value, parsed)) {
+                return false;
+            }
+            *s = parsed;
+            return true;
+        }
+    }
+    return false;
+}
+
 SettingsLoad load_settings_file(const std::string& path)
 {
     std::string text;

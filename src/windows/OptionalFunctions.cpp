@@ -23,6 +23,9 @@ int OptionalFunctions::init()
     find(user32, "SetProcessDpiAwarenessContext", &SetProcessDpiAwarenessContext);
     find(user32, "GetDpiForWindow", &GetDpiForWindow);
     find(user32, "SetCoalescableTimer", &SetCoalescableTimer);
+    find(user32, "GetDisplayConfigBufferSizes", &GetDisplayConfigBufferSizes);
+    find(user32, "QueryDisplayConfig", &QueryDisplayConfig);
+    find(user32, "DisplayConfigGetDeviceInfo", &DisplayConfigGetDeviceInfo);
     find(kernel, "SetProcessInformation", &SetProcessInformation);
     return 0;
 }
@@ -32,6 +35,7 @@ int OptionalFunctions::load_shcore()
     if (shcore == nullptr) {
         shcore = LoadLibraryA("shcore.dll");
         find(shcore, "SetProcessDpiAwareness", &SetProcessDpiAwareness);
+        find(shcore, "GetDpiForMonitor", &GetDpiForMonitor);
     }
     return SetProcessDpiAwareness != nullptr ? 0 : -1;
 }

@@ -1,5 +1,7 @@
 #include "SystemReadings.h"
 
+#include "MonitorNames.h"
+#include "OptionalFunctions.h"
 #include "WideText.h"
 
 #include <cstring>
@@ -17,6 +19,8 @@ constexpr unsigned long long kTicksPerMs = 10000ULL;
 constexpr unsigned long long kMsPerSecond = 1000ULL;
 // Windows' longest path, in UTF-16 units, beyond MAX_PATH's 260.
 constexpr DWORD kLongestPath = 32768;
+// MDT_EFFECTIVE_DPI: the DPI the user's scaling gives the monitor.
+constexpr int kEffectiveDpi = 0;
 }
 
 ClockReading read_local_clock()
@@ -91,14 +95,21 @@ std::string window_program(HWND w)
 namespace {
 BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
 {
-    MONITORINFO mi{};
+    // The EX form adds the device name, which the display configuration's
+    // names are matched by.
+    MONITORINFOEXA mi{};
     mi.cbSize = sizeof mi;
     if (GetMonitorInfoA(monitor, &mi)) {
+        UINT dpi_x = 0;
+        UINT dpi_y = 0;
+        const bool dpi_known = optional_functions.GetDpiForMonitor != nullptr &&
+                               SUCCEEDED(optional_functions.GetDpiForMonitor(monitor, kEffectiveDpi, &dpi_x, &dpi_y));
         // NOLINTNEXTLINE(performance-no-int-to-ptr): EnumDisplayMonitors passes our pointer as an LPARAM.
         auto* list = reinterpret_cast<std::vector<MonitorArea>*>(param);
         list->push_back(MonitorArea{Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom},
                                     Rect{mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom},
-                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0, "", "", 0});
+                                    (mi.dwFlags & MONITORINFOF_PRIMARY) != 0, mi.szDevice, "",
+                                    dpi_known ? static_cast<int>(dpi_x) : 0});
     }
     return TRUE;
 }
@@ -166,7 +177,12 @@ bool read_zone_rules(const std::string& name, ZoneRules* rules, std::vector<std:
 
 std::vector<MonitorArea> enumerate_monitors()
 {
+    optional_functions.load_shcore();
     std::vector<MonitorArea> monitors;
     EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
+    const std::vector<MonitorName> names = read_monitor_names();
+    for (MonitorArea& m : monitors) {
+        m.name = monitor_name_of(names, m.device);
+    }
     return monitors;
 }

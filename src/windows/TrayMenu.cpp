@@ -2,6 +2,7 @@
 
 #include "StartupShortcut.h"
 
+#include "MonitorChoice.h"
 #include "Settings.h"
 #include "SettingsWords.h"
 #include "ZoneRules.h"
@@ -18,13 +19,16 @@ const char* const kScaleItems[] = {"Normal", "150 %", "200 %", "300 %", "Follow 
 const char* const kOpacityItems[] = {"100 %", "80 %", "60 %", "40 %"};
 constexpr int kOpacities[] = {100, 80, 60, 40};
 constexpr const char* kHideItem = "Hide Brindlow";
+constexpr const char* kAllMonitorsItem = "All monitors";
 constexpr int kCorners = 4;
 constexpr int kScales = 5;
 constexpr int kOpacityCount = 4;
 static_assert(kCorners == kCornerWordCount && kScales == kScaleWordCount + 1, "a menu item for every word");
 static_assert(TrayMenu::kCmdOpacityFirst + kOpacityCount <= TrayMenu::kCmdLineFirst,
               "the opacities' commands stay clear of the line kinds'");
-static_assert(TrayMenu::kCmdSettingsLast < 10100, "the line kinds' commands stay clear of other commands");
+static_assert(TrayMenu::kCmdLineFirst + kLineKinds <= TrayMenu::kCmdMonitorAll,
+              "the line kinds' commands stay clear of the monitors'");
+static_assert(TrayMenu::kCmdSettingsLast < 10100, "the monitors' commands stay clear of other commands");
 
 bool shows(const Settings& s, LineKind kind)
 {
@@ -109,6 +113,9 @@ int TrayMenu::init()
         AppendMenuA(position, MF_STRING, kCmdCornerFirst + static_cast<UINT>(i), kCornerItems[i]);
     }
     AppendMenuA(position, MF_SEPARATOR, 0, nullptr);
+    // Its items are listed from the monitors connected each time the menu opens.
+    monitor_menu = CreatePopupMenu();
+    AppendMenuA(position, MF_POPUP, reinterpret_cast<UINT_PTR>(monitor_menu), "Monitor");
     AppendMenuA(position, MF_STRING, kCmdMove, "Move...");
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(position), "Position");
     HMENU size = CreatePopupMenu();
@@ -165,6 +172,7 @@ void TrayMenu::mark(const Settings& s)
                         id, label.c_str());
         }
     }
+    list_monitors(s);
     CheckMenuItem(menu, kCmdHideOverFullscreen, MF_BYCOMMAND | (s.hide_over_fullscreen ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, kCmdNoOutline, MF_BYCOMMAND | (s.outline_shown ? MF_UNCHECKED : MF_CHECKED));
     // An opacity the menu does not list (a file's own 70) marks none.
@@ -174,6 +182,36 @@ void TrayMenu::mark(const Settings& s)
         if (s.opacity == kOpacities[i]) {
             CheckMenuRadioItem(menu, kCmdOpacityFirst, kCmdOpacityFirst + kOpacityCount - 1, id, MF_BYCOMMAND);
         }
+    }
+}
+
+// Monitors come and go while Brindlow runs, so they are read at each
+// showing. The mark is the monitor in force, and none when the file names
+// one that is not connected: the strip stands in on the primary until it is.
+void TrayMenu::list_monitors(const Settings& s)
+{
+    monitors = read_monitors ? read_monitors() : std::vector<MonitorArea>();
+    if (monitors.size() > kMonitorItems) {
+        monitors.resize(kMonitorItems);
+    }
+    while (GetMenuItemCount(monitor_menu) > 0) {
+        DeleteMenu(monitor_menu, 0, MF_BYPOSITION);
+    }
+    AppendMenuA(monitor_menu, MF_STRING, kCmdMonitorAll, kAllMonitorsItem);
+    AppendMenuA(monitor_menu, MF_SEPARATOR, 0, nullptr);
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        AppendMenuA(monitor_menu, MF_STRING, kCmdMonitorFirst + static_cast<UINT>(i),
+                    monitor_label(monitors, i).c_str());
+    }
+    const MonitorChoice choice = choose_monitors(s, monitors);
+    UINT marked = 0;
+    if (s.all_monitors) {
+        marked = kCmdMonitorAll;
+    } else if (!choice.missing && !choice.chosen.empty()) {
+        marked = kCmdMonitorFirst + static_cast<UINT>(choice.chosen.front());
+    }
+    if (marked != 0) {
+        CheckMenuRadioItem(monitor_menu, marked, marked, marked, MF_BYCOMMAND);
     }
 }
 
@@ -213,7 +251,7 @@ int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, con
         *value = scale < kScaleWordCount ? kScaleWords[scale].name : kScaleAutoWord;
         next->scale_auto = scale == kScaleWordCount;
         next->scale_halves = scale < kScaleWordCount ? kScaleWords[scale].halves : 2;
-    } else if (command >= kCmdLineFirst && command <= kCmdSettingsLast) {
+    } else if (command >= kCmdLineFirst && command < kCmdLineFirst + kLineKinds) {
         const auto kind = static_cast<LineKind>(command - kCmdLineFirst);
         const bool on = !shows(current, kind);
         if (!on && current.lines.size() <= 1) {
@@ -252,6 +290,17 @@ int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, con
         *key = "opacity";
         next->opacity = kOpacities[command - kCmdOpacityFirst];
         *value = std::to_string(next->opacity);
+    } else if (command == kCmdMonitorAll ||
+               (command >= kCmdMonitorFirst && command - kCmdMonitorFirst < monitors.size())) {
+        // By name where the monitor has one, so that the choice stays with
+        // it when Windows numbers the monitors another way.
+        *section = "overlay";
+        *key = "monitor";
+        *value = command == kCmdMonitorAll ? std::string(kAllMonitorsWord)
+                                           : monitor_word(monitors, command - kCmdMonitorFirst);
+        if (!parse_key(*section, *key, *value, next)) {
+            return 0;
+        }
     } else if (command == kCmdHideOverFullscreen) {
         *key = "hide_over_fullscreen";
         *value = current.hide_over_fullscreen ? "false" : "true";
@@ -278,5 +327,6 @@ int TrayMenu::destroy()
     }
     menu = nullptr;
     lines = nullptr;
+    monitor_menu = nullptr;
     return 0;
 }

@@ -143,6 +143,18 @@ void choose_item(HWND menu_window, int n)
     post_key(menu_window, VK_RETURN);
 }
 
+void choose_nested(HWND menu_window, const std::vector<int>& path)
+{
+    for (std::size_t level = 0; level < path.size(); ++level) {
+        // A submenu opened from the keyboard has its first item selected.
+        const int downs = level == 0 ? path[level] : path[level] - 1;
+        for (int i = 0; i < downs; ++i) {
+            post_key(menu_window, VK_DOWN);
+        }
+        post_key(menu_window, level + 1 < path.size() ? VK_RIGHT : VK_RETURN);
+    }
+}
+
 void dismiss_menu(HWND) { EndMenu(); }
 
 bool pump_until(const std::function<bool()>& done, DWORD ms)

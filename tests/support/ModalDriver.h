@@ -58,6 +58,9 @@ void press_ok(HWND box);
 
 // Picks the n-th selectable item (1-based, separators skipped) with the keyboard.
 void choose_item(HWND menu_window, int n);
+// Picks an item of a submenu with the keyboard: the n-th selectable item of
+// the menu, then of each submenu opened in turn (1-based, separators skipped).
+void choose_nested(HWND menu_window, const std::vector<int>& path);
 // Closes the menu without a choice.
 void dismiss_menu(HWND menu_window);
 
