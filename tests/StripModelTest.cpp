@@ -491,6 +491,7 @@ TEST(StripModel, AKeyWrittenFromTheMenuTakesOnlyWhatItDecides)
 {
     Settings now = default_settings();
     now.corner = Corner::BottomRight;
+    now.all_monitors = true;
     now.scale_halves = 4;
     now.colour = 0x112233;
     now.shadow_shown = false;
@@ -499,9 +500,10 @@ TEST(StripModel, AKeyWrittenFromTheMenuTakesOnlyWhatItDecides)
     const struct {
         const char* key;
         KeyEffect effect;
-        bool corner, scale, colours, stacking;
+        bool place, scale, colours, stacking;
     } cases[] = {
         {"corner", KeyEffect::Place, true, false, false, false},
+        {"monitor", KeyEffect::Place, true, false, false, false},
         {"scale", KeyEffect::Rescale, false, true, false, false},
         {"colour", KeyEffect::Colours, false, false, true, false},
         {"shadow", KeyEffect::Colours, false, false, true, false},
@@ -514,7 +516,7 @@ TEST(StripModel, AKeyWrittenFromTheMenuTakesOnlyWhatItDecides)
         EXPECT_EQ(key_effect(c.key), c.effect);
         Settings s = default_settings();
         take_key(&s, now, key_effect(c.key));
-        EXPECT_EQ(s.corner == now.corner, c.corner);
+        EXPECT_EQ(s.corner == now.corner && s.all_monitors == now.all_monitors, c.place);
         EXPECT_EQ(s.scale_halves == now.scale_halves, c.scale);
         EXPECT_EQ(s.colour == now.colour && s.shadow_shown == now.shadow_shown, c.colours);
         EXPECT_EQ(s.hide_over_fullscreen, c.stacking);

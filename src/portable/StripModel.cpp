@@ -301,9 +301,15 @@ KeyEffect key_effect(const std::string& key)
         const char* key;
         KeyEffect effect;
     } effects[] = {
-        {"corner", KeyEffect::Place},    {"scale", KeyEffect::Rescale},   {"show", KeyEffect::Lines},
-        {"colour", KeyEffect::Colours},  {"shadow", KeyEffect::Colours},  {"hide_over_fullscreen", KeyEffect::Stacking},
-        {"outline", KeyEffect::Colours}, {"opacity", KeyEffect::Opacity},
+        {"corner", KeyEffect::Place},
+        {"monitor", KeyEffect::Place},
+        {"scale", KeyEffect::Rescale},
+        {"show", KeyEffect::Lines},
+        {"colour", KeyEffect::Colours},
+        {"shadow", KeyEffect::Colours},
+        {"hide_over_fullscreen", KeyEffect::Stacking},
+        {"outline", KeyEffect::Colours},
+        {"opacity", KeyEffect::Opacity},
     };
     for (const auto& e : effects) {
         if (key == e.key) {
@@ -332,7 +338,13 @@ void StripModel::read_zones(const ClockReading& clock, const ZoneRules* rules, c
 void take_key(Settings* s, const Settings& now, KeyEffect effect)
 {
     switch (effect) {
-    case KeyEffect::Place: s->corner = now.corner; break;
+    case KeyEffect::Place: {
+        s->corner = now.corner;
+        s->monitor = now.monitor;
+        s->monitor_name = now.monitor_name;
+        s->all_monitors = now.all_monitors;
+        break;
+    }
     case KeyEffect::Rescale: {
         s->scale_halves = now.scale_halves;
         s->scale_auto = now.scale_auto;
