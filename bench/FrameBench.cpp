@@ -77,6 +77,21 @@ void drain()
 
 constexpr DWORD kFramePauseMs = 16;
 
+// Monitors for "one-strip" and "three-strips": Wine shows one, so three of
+// the same DPI are laid out down the screen, a strip on each with
+// monitor = all (one font texture for all three).
+std::vector<MonitorArea> one_monitor()
+{
+    return {{{0, 0, 1024, 256}, {0, 0, 1024, 256}, true, "\\\\.\\DISPLAY1", "First", 96}};
+}
+std::vector<MonitorArea> three_monitors()
+{
+    std::vector<MonitorArea> m = one_monitor();
+    m.push_back({{0, 256, 1024, 512}, {0, 256, 1024, 512}, false, "\\\\.\\DISPLAY2", "Second", 96});
+    m.push_back({{0, 512, 1024, 768}, {0, 512, 1024, 768}, false, "\\\\.\\DISPLAY3", "Third", 96});
+    return m;
+}
+
 // Reads the clock and the battery into the three lines, as every pass of
 // the older loops did.
 void update_lines(MainWindow& w) { w.refresh(); }
@@ -364,6 +379,8 @@ int steady(MainWindow& w, int seconds, const char* mode)
     // for seconds under Wine without a window manager.
     double elapsed = 0.0, cpu = 0.0;
     unsigned long passes = 0, wakes = 0, swaps = 0;
+    PROCESS_MEMORY_COUNTERS memory_at_end{};
+    memory_at_end.cb = sizeof memory_at_end;
     const unsigned long swaps0 = w.view.renderer.swap_count, wakes0 = w.events.wakes;
     const double cpu0 = process_cpu_seconds();
     const double t0 = now_us();
@@ -373,6 +390,10 @@ int steady(MainWindow& w, int seconds, const char* mode)
         cpu = process_cpu_seconds() - cpu0;
         wakes = every_frame || polling ? passes : w.events.wakes - wakes0;
         swaps = w.view.renderer.swap_count - swaps0;
+        for (const auto& other : w.strips.others) {
+            swaps += other->renderer.swap_count;
+        }
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory_at_end, sizeof memory_at_end);
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     });
     if (every_frame || polling) {
@@ -384,9 +405,12 @@ int steady(MainWindow& w, int seconds, const char* mode)
     std::vector<double> ms = late.ms;
     std::sort(ms.begin(), ms.end());
     std::printf("steady %s: %.2f s, %lu wake-ups = %.2f a second, %lu swaps, process CPU %.2f%% of one core, "
-                "second shown %.0f ms after its boundary (median), %.0f ms (worst of %zu)\n",
+                "second shown %.0f ms after its boundary (median), %.0f ms (worst of %zu); %zu strips, committed "
+                "%zu KB, working set %zu KB\n",
                 mode, elapsed, wakes, static_cast<double>(wakes) / elapsed, swaps, 100.0 * cpu / elapsed, median(ms),
-                ms.empty() ? 0.0 : ms.back(), ms.size());
+                ms.empty() ? 0.0 : ms.back(), ms.size(), w.strips.others.size() + 1,
+                static_cast<std::size_t>(memory_at_end.PagefileUsage / 1024),
+                static_cast<std::size_t>(memory_at_end.WorkingSetSize / 1024));
     return 0;
 }
 }
@@ -397,12 +421,14 @@ int main(int argc, char** argv)
         argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
                       std::strcmp(argv[1], "steady-plain") == 0 || std::strcmp(argv[1], "polling") == 0 ||
                       std::strcmp(argv[1], "minutes") == 0 || std::strcmp(argv[1], "every-frame") == 0 ||
-                      std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "glyphs") == 0);
+                      std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "glyphs") == 0 ||
+                      std::strcmp(argv[1], "one-strip") == 0 || std::strcmp(argv[1], "three-strips") == 0);
     if (!known) {
-        std::fprintf(
-            stderr,
-            "usage: FrameBench frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs <atlas.png> "
-            "[count|seconds]\n");
+        std::fprintf(stderr,
+                     "usage: FrameBench "
+                     "frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs|one-strip|three-strips "
+                     "<atlas.png> "
+                     "[count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
@@ -437,6 +463,13 @@ int main(int argc, char** argv)
     }
     if (std::strcmp(argv[1], "memory") == 0) {
         return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);
+    }
+    const bool one = std::strcmp(argv[1], "one-strip") == 0;
+    if (one || std::strcmp(argv[1], "three-strips") == 0) {
+        w.read_monitors = one ? one_monitor : three_monitors;
+        Settings s = w.model.settings;
+        s.all_monitors = true;
+        w.apply_settings(s);
     }
     return steady(w, argc > 3 ? std::atoi(argv[3]) : 33, argv[1]);
 }

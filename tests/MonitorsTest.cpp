@@ -72,6 +72,8 @@ protected:
     void SetUp() override
     {
         OverlayTest::SetUp();
+        // The atlases of every scale are found in res/ of the folder worked in.
+        ASSERT_TRUE(SetCurrentDirectoryA(source_path(".").c_str()));
         g_monitors = kFake;
         window.read_monitors = fake_monitors;
         window.read_clock = fixed_clock;

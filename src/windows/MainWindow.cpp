@@ -327,9 +327,12 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_DPICHANGED: {
         // Only a DPI-aware process hears it: with scale = auto, the strip
         // moved to a monitor of another DPI, or the user changed it. The
-        // rectangle Windows suggests is not taken: the strip is placed anew.
+        // rectangle Windows suggests is not taken: the strip is placed anew,
+        // unless it is being dragged across.
         view->needs_rescale = true;
-        self->follow_monitors();
+        if (!view->strip.moving) {
+            self->follow_monitors();
+        }
         return 0;
     }
     case WM_DISPLAYCHANGE: {

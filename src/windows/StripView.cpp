@@ -197,7 +197,8 @@ int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
     // Moved to a monitor of another DPI, or the strip whose font it
     // borrowed went to one.
     const bool borrowing = display_for(LineKind::Time)->font != &renderer.font;
-    if ((s.scale_auto && wanted_scale(s) != scale_halves) || borrowing != borrows_font(s)) {
+    const bool refont = font_owner != nullptr && borrowing != borrows_font(s);
+    if ((s.scale_auto && wanted_scale(s) != scale_halves) || refont) {
         rescale(s);
     }
     const std::vector<LineKind>& shown = s.lines;
