@@ -92,6 +92,12 @@ TEST(MonitorChoice, TheWordWrittenChoosesTheSameMonitorAfterAReplug)
         const std::size_t there = choose_monitors(with_monitor(monitor_word(kThree, i)), kReplugged).chosen.front();
         EXPECT_EQ(kReplugged[there].device, kThree[i].device);
     }
+    // A name the file would refuse is not written.
+    std::vector<MonitorArea> odd = kThree;
+    odd[1].name = std::string(65, 'M');
+    EXPECT_EQ(monitor_word(odd, 1), "\\\\.\\DISPLAY2");
+    odd[1].name = "Tab\there";
+    EXPECT_EQ(monitor_word(odd, 1), "\\\\.\\DISPLAY2");
     EXPECT_EQ(monitor_label(kThree, 1), "LG HDR 4K (2)");
     EXPECT_EQ(monitor_label(kNameless, 1), "Monitor (2)");
 }

@@ -65,7 +65,7 @@ StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line
 StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
                                 const std::vector<MonitorArea>& monitors, int scale_halves);
 // The same on one monitor (null: none at all), whichever the settings name.
-StripLayout layout_strip_on(const Settings& s, const std::vector<int>& line_widths, const MonitorArea* monitor,
+StripLayout layout_strip_on(const Settings& s, const std::vector<int>& line_widths, const MonitorArea* chosen,
                             int scale_halves);
 
 // Where a strip dropped at a rectangle is, in the settings' terms, such that

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The words the settings file is written in, named once: the key table reads
@@ -30,6 +31,9 @@ constexpr const char* kScaleAutoWord = "auto";
 // from 1, or named), and for a strip on every monitor.
 constexpr const char* kPrimaryMonitorWord = "primary";
 constexpr const char* kAllMonitorsWord = "all";
+// The longest monitor name the file takes, in bytes: a device name is 32
+// characters, a friendly name 64.
+constexpr std::size_t kMaxMonitorName = 64;
 
 // The file's name for a corner.
 const char* corner_word(Corner corner);

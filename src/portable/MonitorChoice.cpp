@@ -1,5 +1,6 @@
 #include "MonitorChoice.h"
 
+#include "SettingsValues.h"
 #include "SettingsWords.h"
 
 namespace {
@@ -95,7 +96,10 @@ std::string monitor_word(const std::vector<MonitorArea>& monitors, std::size_t i
     for (std::size_t j = 0; j < monitors.size(); ++j) {
         shared = shared || (j != i && same_name(monitors[j].name, m.name));
     }
-    if (!m.name.empty() && !shared) {
+    // A name the file could not take back (too long, or with characters it
+    // refuses) is not written: the device name is.
+    std::string name;
+    if (!m.name.empty() && !shared && parse_printable(m.name, kMaxMonitorName, &name)) {
         return m.name;
     }
     if (!m.device.empty()) {

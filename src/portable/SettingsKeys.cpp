@@ -22,8 +22,6 @@ constexpr std::size_t kMaxFontFamily = 31;
 constexpr int kLeastOpacity = 20;
 constexpr int kFullOpacity = 100;
 constexpr int kMaxMonitorNumber = 64;
-// A device name is 32 characters; a friendly name 64.
-constexpr std::size_t kMaxMonitorName = 64;
 
 bool parse_corner(const std::string& v, Settings& s) { return parse_corner_word(v, &s.corner); }
 
