@@ -712,7 +712,8 @@ std::vector<MonitorArea> three_monitors()
 {
     return {
         MonitorArea{Rect{0, 0, 1024, 768}, Rect{0, 0, 1024, 728}, true, "\\\\.\\DISPLAY1", "DELL U2720Q", 96},
-        MonitorArea{Rect{1024, 0, 2944, 1080}, Rect{1024, 0, 2944, 1040}, false, "\\\\.\\DISPLAY2", "LG HDR 4K", 144},
+        MonitorArea{Rect{1024, 0, 2944, 1080}, Rect{1024, 0, 2944, 1040}, false, "\\\\.\\DISPLAY2", "LG HDR 4K — Süd",
+                    144},
         MonitorArea{Rect{-1920, 0, 0, 1080}, Rect{-1920, 0, 0, 1080}, false, "\\\\.\\DISPLAY3", "DELL U2720Q", 96},
     };
 }
@@ -765,19 +766,19 @@ TEST_F(Tray, TheMonitorSubmenuListsTheMonitorsMarksTheOneInForceAndWritesItsName
         const char* written;
     };
     const Step steps[] = {
-        {"primary", 2, 3, "monitor = LG HDR 4K\r\n"},
+        {"primary", 2, 3, "monitor = LG HDR 4K — Süd\r\n"},
         // The second of the two alike, and the first, by their devices.
         {nullptr, 3, 4, "monitor = \\\\.\\DISPLAY3\r\n"},
         {nullptr, 4, 2, "monitor = \\\\.\\DISPLAY1\r\n"},
         {nullptr, 2, 1, "monitor = all\r\n"},
         {nullptr, 0, 0, nullptr},
         {"2", 3, 0, nullptr},
-        {"lg hdr 4k", 3, 0, nullptr},
+        {"lg hdr 4k — süd", 3, 0, nullptr},
         {"DELL U2720Q", 2, 0, nullptr},
         {"Samsung C49", -1, 0, nullptr},
         {"7", -1, 0, nullptr},
     };
-    const char* const labels[] = {"All monitors", "", "DELL U2720Q (1)", "LG HDR 4K (2)", "DELL U2720Q (3)"};
+    const char* const labels[] = {"All monitors", "", "DELL U2720Q (1)", "LG HDR 4K — Süd (2)", "DELL U2720Q (3)"};
     ModalDriver driver(30000);
     for (const Step& step : steps) {
         SCOPED_TRACE(step.setting != nullptr ? step.setting : step.written != nullptr ? step.written : "-");

@@ -1,6 +1,7 @@
 #include "TrayMenu.h"
 
 #include "StartupShortcut.h"
+#include "WideText.h"
 
 #include "MonitorChoice.h"
 #include "Settings.h"
@@ -166,10 +167,12 @@ void TrayMenu::mark(const Settings& s)
         const std::string label = row.label(s);
         if (!label.empty()) {
             const bool shown = shows(s, row.kind);
-            AppendMenuA(lines,
+            // The W form: a line of the user's own, or a zone's name, may be
+            // in any script, which the A form would turn into the code page's.
+            AppendMenuW(lines,
                         MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
                             (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
-                        id, label.c_str());
+                        id, widen(label).c_str());
         }
     }
     list_monitors(s);
@@ -200,8 +203,8 @@ void TrayMenu::list_monitors(const Settings& s)
     AppendMenuA(monitor_menu, MF_STRING, kCmdMonitorAll, kAllMonitorsItem);
     AppendMenuA(monitor_menu, MF_SEPARATOR, 0, nullptr);
     for (std::size_t i = 0; i < monitors.size(); ++i) {
-        AppendMenuA(monitor_menu, MF_STRING, kCmdMonitorFirst + static_cast<UINT>(i),
-                    monitor_label(monitors, i).c_str());
+        AppendMenuW(monitor_menu, MF_STRING, kCmdMonitorFirst + static_cast<UINT>(i),
+                    widen(monitor_label(monitors, i)).c_str());
     }
     const MonitorChoice choice = choose_monitors(s, monitors);
     UINT marked = 0;

@@ -1,5 +1,7 @@
 #include "ModalDriver.h"
 
+#include "WideText.h"
+
 namespace {
 ModalDriver* g_driver = nullptr;
 constexpr UINT kTickMs = 50;
@@ -107,14 +109,16 @@ std::vector<MenuItem> read_menu(HMENU menu)
     std::vector<MenuItem> items;
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
-        char text[128] = {};
-        MENUITEMINFOA info{};
+        // Read as UTF-16 and turned into UTF-8: an item may be in any script.
+        wchar_t text[128] = {};
+        MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
         info.dwTypeData = text;
-        info.cch = sizeof text;
-        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-        items.push_back(MenuItem{text, info.wID, (info.fType & MFT_SEPARATOR) != 0, (info.fState & MFS_CHECKED) != 0});
+        info.cch = sizeof text / sizeof text[0];
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        items.push_back(
+            MenuItem{narrow(text), info.wID, (info.fType & MFT_SEPARATOR) != 0, (info.fState & MFS_CHECKED) != 0});
     }
     return items;
 }
