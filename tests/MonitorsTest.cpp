@@ -230,3 +230,26 @@ TEST_F(Monitors, AFullScreenProgramHidesOnlyTheStripOnItsMonitor)
     // Wine reports no window's end: the one-second backstop shows it again.
     EXPECT_TRUE(run_frames(window, 2000, [&] { return IsWindowVisible(windows[1]) != FALSE; }));
 }
+
+TEST_F(Monitors, ANameThatIsNotConnectedMeansThePrimaryAndIsReportedOnce)
+{
+    std::vector<std::string> balloons;
+    window.show_balloon = [&balloons](const std::string&, const std::string& text) {
+        balloons.push_back(text);
+        return 0;
+    };
+    apply([](Settings& s) { s.monitor_name = "Samsung C49"; });
+    ASSERT_EQ(window.strips.all().size(), 1u);
+    EXPECT_EQ(rect_of(window.view.strip.hwnd).top, 0);
+    // Monitors come and go; the same problem is not said again.
+    for (int i = 0; i < 3; ++i) {
+        g_monitors = i % 2 == 0 ? std::vector<MonitorArea>{kFake[0], kFake[1]} : kFake;
+        SendMessageA(window.view.strip.hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+        run_frames(window, 100);
+    }
+    ASSERT_EQ(balloons.size(), 1u);
+    EXPECT_NE(balloons[0].find("[overlay] monitor = Samsung C49: no such monitor now; the strip is on the primary one"),
+              std::string::npos)
+        << balloons[0];
+    window.show_balloon = nullptr;
+}
