@@ -32,14 +32,7 @@ std::vector<MonitorArea> fake_monitors()
 }
 
 // Monday 2026-12-07 17:33:00: the same text on every strip, whenever it is drawn.
-ClockReading fixed_clock()
-{
-    ClockReading c;
-    c.ok = true;
-    c.utc_seconds = 1796664780;
-    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
-    return c;
-}
+ClockReading fixed_clock() { return clock_at(1796664780); }
 
 RECT rect_of(HWND hwnd)
 {

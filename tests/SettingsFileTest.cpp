@@ -1178,14 +1178,7 @@ TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
 
 namespace {
 // Monday 2026-12-07 17:33:00, handed in as the local time.
-ClockReading monday_clock()
-{
-    ClockReading c;
-    c.ok = true;
-    c.utc_seconds = 1796664780;
-    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
-    return c;
-}
+ClockReading monday_clock() { return clock_at(1796664780); }
 
 std::string windows_text(const wchar_t* locale, DWORD date_flags, const wchar_t* picture)
 {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 // The session's notification, from wtsapi32.h, which MinGW's headers hide.
 #ifndef WM_WTSSESSION_CHANGE
 #define WM_WTSSESSION_CHANGE 0x02B1
@@ -73,4 +75,10 @@ public:
     // read again, else 0.
     int wait(SettingsFile* settings, DWORD max_ms);
     int destroy();
+
+private:
+    // The timer of a series of looks, armed for the delay at *step (then
+    // the next); past the last, stopped and the series ready to start
+    // again. 1 while more are due.
+    int arm_next(UINT_PTR timer, const UINT* delays, std::size_t count, int* step);
 };

@@ -5,6 +5,8 @@
 #include "SettingsFile.h"
 #include "StripModel.h"
 
+#include <iterator>
+
 namespace {
 // WinEvent callbacks carry no context: the one strip of the process.
 HWND g_strip = nullptr;
@@ -112,24 +114,23 @@ int EventSources::follow_hover(bool hidden_by_pointer)
 int EventSources::next_recheck()
 {
     g_event_pending = false;
-    if (recheck_step >= static_cast<int>(sizeof kRecheckDelays / sizeof kRecheckDelays[0])) {
-        recheck_step = 0;
-        KillTimer(target, kRecheckTimer);
-        return 0;
-    }
-    SetTimer(target, kRecheckTimer, kRecheckDelays[recheck_step++], nullptr);
-    return 1;
+    return arm_next(kRecheckTimer, kRecheckDelays, std::size(kRecheckDelays), &recheck_step);
 }
 
 int EventSources::look_at_monitors(int step)
 {
     monitor_step = step;
-    if (monitor_step >= static_cast<int>(sizeof kMonitorDelays / sizeof kMonitorDelays[0])) {
-        monitor_step = 0;
-        KillTimer(target, kMonitorTimer);
+    return arm_next(kMonitorTimer, kMonitorDelays, std::size(kMonitorDelays), &monitor_step);
+}
+
+int EventSources::arm_next(UINT_PTR timer, const UINT* delays, std::size_t count, int* step)
+{
+    if (*step >= static_cast<int>(count)) {
+        *step = 0;
+        KillTimer(target, timer);
         return 0;
     }
-    SetTimer(target, kMonitorTimer, kMonitorDelays[monitor_step++], nullptr);
+    SetTimer(target, timer, delays[(*step)++], nullptr);
     return 1;
 }
 

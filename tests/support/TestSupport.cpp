@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "WideText.h"
+#include "ZoneRules.h"
 
 #include <GL/gl.h>
 #include <objbase.h>
@@ -284,4 +285,13 @@ void OverlayTest::TearDown()
     if (window.view.strip.hwnd != nullptr && IsWindow(window.view.strip.hwnd)) {
         window.destroy();
     }
+}
+
+ClockReading clock_at(long long utc_seconds)
+{
+    ClockReading c;
+    c.ok = true;
+    c.utc_seconds = utc_seconds;
+    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    return c;
 }

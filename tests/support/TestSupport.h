@@ -39,6 +39,10 @@ Shortcut read_shortcut(const std::string& path);
 // Whether the tests run under Wine rather than on Windows itself.
 bool running_under_wine();
 
+// A clock that reads this instant (seconds since 1970), with the local time
+// as UTC's: the same text whenever a strip is drawn.
+ClockReading clock_at(long long utc_seconds);
+
 // Under Wine: the Unix path of a Windows one (empty elsewhere), and a
 // command run by the Unix shell, as a user at a terminal would, outside
 // Windows' rules (a folder another program has open is deleted at once).
