@@ -120,3 +120,35 @@ TEST(MonitorChoice, AStripDroppedOnAnotherMonitorNamesIt)
         EXPECT_EQ(p.monitor_text, c.written) << c.setting;
     }
 }
+
+TEST(MonitorChoice, AStripLargerThanItsMonitorIsCutToItAndItsTextStaysPut)
+{
+    // An 800 x 600 monitor right of a 1024-pixel one; at 1.5 the strip is 900 wide.
+    const MonitorArea small{{1024, 0, 1824, 600}, {1024, 0, 1824, 600}, false, "\\\\.\\DISPLAY2", "Small", 144};
+    const struct {
+        Corner corner;
+        Rect to;
+        Rect window; // after the cut
+    } cases[] = {
+        {Corner::TopRight, small.monitor, {1024, 0, 1824, 150}},
+        {Corner::TopLeft, small.monitor, {1024, 0, 1824, 150}},
+        {Corner::TopRight, {0, 0, 3000, 600}, {924, 0, 1824, 150}}, // within: as it was
+        {Corner::TopRight, {0, 700, 500, 900}, {924, 0, 1824, 150}}, // not on it: as it was
+    };
+    for (const auto& c : cases) {
+        Settings s = default_settings();
+        s.corner = c.corner;
+        const StripLayout whole = layout_strip_on(s, {400, 300, 500}, &small, 3);
+        const StripLayout cut = clip_layout(whole, c.to);
+        EXPECT_EQ(cut.window, c.window);
+        for (std::size_t i = 0; i < whole.line_x.size(); ++i) {
+            EXPECT_EQ(cut.window.left + cut.line_x[i], whole.window.left + whole.line_x[i]);
+            EXPECT_EQ(cut.window.top + cut.line_y[i], whole.window.top + whole.line_y[i]);
+        }
+    }
+    Settings s = default_settings();
+    const StripLayout whole = layout_strip_on(s, {400, 300, 500}, &small, 3);
+    EXPECT_EQ(layout_problems(s, whole, "Small (2)"),
+              std::vector<std::string>{"[overlay] the strip (900 x 150) is larger than the screen of Small (2) (800 x "
+                                       "600); placed at its corner"});
+}

@@ -246,3 +246,29 @@ TEST_F(Monitors, ANameThatIsNotConnectedMeansThePrimaryAndIsReportedOnce)
         << balloons[0];
     window.show_balloon = nullptr;
 }
+
+TEST_F(Monitors, AStripWiderThanItsMonitorIsCutToItRatherThanCoverTheNextOnesAndIsReported)
+{
+    std::vector<std::string> balloons;
+    window.show_balloon = [&balloons](const std::string&, const std::string& text) {
+        balloons.push_back(text);
+        return 0;
+    };
+    g_monitors = {{{0, 0, 600, 384}, {0, 0, 600, 384}, true, "\\\\.\\DISPLAY1", "Wide Enough", 96},
+                  {{600, 0, 1024, 384}, {600, 0, 1024, 384}, false, "\\\\.\\DISPLAY2", "Narrow", 96}};
+    apply([](Settings& s) {
+        s.all_monitors = true;
+        s.corner = Corner::TopRight;
+    });
+    const std::vector<HWND> windows = strip_windows(window);
+    ASSERT_EQ(windows.size(), 2u);
+    const RECT first = rect_of(windows[0]), second = rect_of(windows[1]);
+    EXPECT_EQ(first.left, 0);
+    EXPECT_EQ(first.right, 600);
+    EXPECT_EQ(second.left, 600) << "not over the first monitor's strip";
+    EXPECT_EQ(second.right, 1024);
+    ASSERT_FALSE(balloons.empty());
+    EXPECT_NE(balloons.back().find("is larger than the screen of Narrow (2) (424 x 384)"), std::string::npos)
+        << balloons.back();
+    window.show_balloon = nullptr;
+}

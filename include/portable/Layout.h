@@ -96,8 +96,15 @@ Placement placement_for(const Rect& dropped, const Settings& s, const std::vecto
                         const std::vector<MonitorArea>& monitors, int scale_halves);
 
 // What a placement has to tell the user: offsets reduced to keep the strip
-// on screen, a strip larger than its monitor.
-std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout);
+// on screen, a strip larger than its monitor; with `monitor`, the label of
+// the monitor it is about (one strip of several).
+std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout,
+                                         const std::string& monitor = std::string());
+
+// The layout cut to a rectangle (its monitor), its lines moved so that each
+// stays where it was on the screen: a strip larger than its monitor does not
+// spill onto the next one, over that one's strip.
+StripLayout clip_layout(const StripLayout& layout, const Rect& to);
 
 // The text scale, in halves, for a monitor's DPI: the nearest of 96 (1), 144
 // (1.5), 192 (2) and 288 (3) at or below it, and 1 below 96.

@@ -41,6 +41,7 @@ struct ProblemSources {
     std::vector<std::string> zones; // a zone Windows does not know
     std::string watch; // the file's folder cannot be watched
     std::vector<std::string> data; // a data file (an atlas) that could not be used
+    std::vector<std::string> placing; // the other strips' placement, each naming its monitor
     std::string file; // the settings file's path
 };
 

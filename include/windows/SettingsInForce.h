@@ -55,9 +55,14 @@ public:
     // `scaled` when the process declared itself DPI-aware on a display
     // Windows scales.
     void note_scale(const Settings& s, bool scaled);
+    // Windows' short and long forms of the clock's date and time, in the
+    // locale in force, for the forms a shown line asks for.
+    void format_regional(const StripModel& model, ClockReading* clock) const;
     // The balloon every problem in force makes (the settings', the strip's
     // font and data files', the watch's), with the model's settings in force on `view`: 1
     // with *out when it is not the one shown last; 0 when there is nothing
     // new to show (an empty one forgets the last).
-    int next_report(const StripView& view, const SettingsFile* file, const StripModel& model, Balloon* out);
+    // `placing` are the other strips' placement problems, each naming its monitor.
+    int next_report(const StripView& view, const SettingsFile* file, const StripModel& model,
+                    const std::vector<std::string>& placing, Balloon* out);
 };

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 // Every strip on the screen: the first (the main strip, whose window holds
@@ -36,6 +37,9 @@ public:
     // places them all; 0, or -1 when a strip could not be made (the ones
     // there are placed).
     int place_on(const Settings& s, const std::vector<MonitorArea>& given, const StripModel& model);
+    // The others' placement problems (the first's are reported as the
+    // strip's), each naming its monitor.
+    std::vector<std::string> placing_problems(const Settings& s) const;
     // What every strip does alike: the lines' texts, the settings' look,
     // what one key written from the menu decides, the drift's step.
     void take(const StripModel& model, unsigned changed);

@@ -32,6 +32,10 @@ public:
     // has_area is false with no monitors at all.
     MonitorArea area{};
     bool has_area = false;
+    // Its monitor's label in the reports ("DELL U2720Q (2)"), and whether
+    // it is cut to its monitor (there are others it would spill onto).
+    std::string area_label;
+    bool clip_to_monitor = false;
     // The clock's last reading while the strip drifts (seconds since 1970):
     // the drift's step, which the strip is placed off its layout by.
     long long drift_seconds = 0;

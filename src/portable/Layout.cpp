@@ -93,10 +93,11 @@ StripLayout layout_strip_on(const Settings& s, const std::vector<int>& line_widt
     return out;
 }
 
-std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout)
+std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout, const std::string& monitor)
 {
     std::vector<std::string> problems;
-    const std::string where = s.area == Area::Work ? "the work area" : "the screen";
+    const std::string where =
+        std::string(s.area == Area::Work ? "the work area" : "the screen") + (monitor.empty() ? "" : " of " + monitor);
     if (layout.x_reduced) {
         problems.push_back("[overlay] x = " + std::to_string(s.x) + ": the strip would leave " + where +
                            "; placed at " + std::to_string(layout.placed_x));
@@ -113,6 +114,25 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
                            "); placed at its corner");
     }
     return problems;
+}
+
+StripLayout clip_layout(const StripLayout& layout, const Rect& to)
+{
+    const Rect& w = layout.window;
+    const Rect cut{std::max(w.left, to.left), std::max(w.top, to.top), std::min(w.right, to.right),
+                   std::min(w.bottom, to.bottom)};
+    if (cut.right <= cut.left || cut.bottom <= cut.top) {
+        return layout; // not on that rectangle at all: nothing to keep
+    }
+    StripLayout out = layout;
+    out.window = cut;
+    for (int& x : out.line_x) {
+        x -= cut.left - w.left;
+    }
+    for (int& y : out.line_y) {
+        y -= cut.top - w.top;
+    }
+    return out;
 }
 
 Placement placement_for(const Rect& dropped, const Settings& s, const std::vector<int>& line_widths,

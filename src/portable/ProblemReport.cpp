@@ -132,6 +132,7 @@ Balloon strip_report(const ProblemSources& p, const Settings& s, const StripLayo
     }
     const std::vector<std::string> placing = layout_problems(s, layout);
     problems.insert(problems.end(), placing.begin(), placing.end());
+    problems.insert(problems.end(), p.placing.begin(), p.placing.end());
     // The settings' problems name their file; a data file names itself.
     const bool about_settings = !problems.empty();
     problems.insert(problems.begin(), p.data.begin(), p.data.end());

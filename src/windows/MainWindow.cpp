@@ -102,7 +102,7 @@ int MainWindow::settings_written()
 int MainWindow::report()
 {
     Balloon balloon;
-    if (in_force.next_report(view, settings_file, model, &balloon) == 0) {
+    if (in_force.next_report(view, settings_file, model, strips.placing_problems(model.settings), &balloon) == 0) {
         return 0;
     }
     if (!show_balloon || show_balloon(balloon.title, balloon.text) != 0) {
@@ -179,12 +179,7 @@ int MainWindow::refresh()
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
         clock.zone = read_zone();
     }
-    for (int f = 0; f < kRegionalForms; ++f) {
-        const auto form = static_cast<Regional>(f);
-        if (clock.ok && model.wants(form)) {
-            clock.regional[static_cast<std::size_t>(f)] = in_force.locale.format(form, clock.local);
-        }
-    }
+    in_force.format_regional(model, &clock);
     model.read_zones(clock, in_force.zone_rules, in_force.zone_known);
     take(model.update(clock, (reads & kReadsPower) != 0 ? read_power() : PowerReading{}));
     return model.next_wake_ms(clock);
@@ -246,8 +241,12 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 stores pointers as integers here.
     MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     // The strip the message is for: the main one or another monitor's.
+    // Windows tells every top-level window of a change of power, settings,
+    // time or display: the main strip alone acts on it.
     StripView* view = self != nullptr ? self->strips.of(hwnd) : nullptr;
-    if (view == nullptr) {
+    const bool told_all =
+        msg == WM_POWERBROADCAST || msg == WM_SETTINGCHANGE || msg == WM_TIMECHANGE || msg == WM_DISPLAYCHANGE;
+    if (view == nullptr || (told_all && view != &self->view)) {
         return DefWindowProcA(hwnd, msg, wparam, lparam);
     }
     switch (msg) {
@@ -299,6 +298,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return TRUE;
     }
     case WM_SETTINGCHANGE: {
+        // The taskbar moved or hides itself now: the work areas changed.
+        if (wparam == SPI_SETWORKAREA) {
+            self->follow_monitors();
+        }
         // "intl": the user changed the regional format. The names of the
         // user's own locale are read again.
         // NOLINTNEXTLINE(performance-no-int-to-ptr): the section's name comes as an integer.
@@ -336,11 +339,8 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_DISPLAYCHANGE: {
-        // Monitors came or went, or a resolution changed. Every top-level
-        // window hears it: the main strip alone acts.
-        if (view == &self->view) {
-            self->follow_monitors();
-        }
+        // Monitors came or went, or a resolution changed.
+        self->follow_monitors();
         return 0;
     }
     case OverlayWindow::kMoveMessage: {

@@ -75,7 +75,18 @@ void SettingsInForce::note_scale(const Settings& s, bool scaled)
     }
 }
 
-int SettingsInForce::next_report(const StripView& view, const SettingsFile* file, const StripModel& model, Balloon* out)
+void SettingsInForce::format_regional(const StripModel& model, ClockReading* clock) const
+{
+    for (int f = 0; f < kRegionalForms; ++f) {
+        const auto form = static_cast<Regional>(f);
+        if (clock->ok && model.wants(form)) {
+            clock->regional[static_cast<std::size_t>(f)] = locale.format(form, clock->local);
+        }
+    }
+}
+
+int SettingsInForce::next_report(const StripView& view, const SettingsFile* file, const StripModel& model,
+                                 const std::vector<std::string>& placing, Balloon* out)
 {
     ProblemSources sources;
     sources.settings = settings_problems;
@@ -89,6 +100,7 @@ int SettingsInForce::next_report(const StripView& view, const SettingsFile* file
         sources.zones.push_back(hotkey_problem);
     }
     sources.data = view.data_problems;
+    sources.placing = placing;
     sources.watch = file != nullptr ? file->watch_problem : std::string();
     sources.file = file != nullptr && !file->path.empty() ? file->path : std::string(kSettingsFileName);
     *out = strip_report(sources, model.settings, view.layout);

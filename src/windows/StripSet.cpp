@@ -67,13 +67,26 @@ int StripSet::place_on(const Settings& s, const std::vector<MonitorArea>& given,
     }
     const std::vector<StripView*> strips = all();
     for (std::size_t i = 0; i < strips.size(); ++i) {
-        const MonitorArea* on = i < choice.chosen.size() ? &monitors[choice.chosen[i]] : nullptr;
+        const bool placed = i < choice.chosen.size();
+        const MonitorArea* on = placed ? &monitors[choice.chosen[i]] : nullptr;
+        strips[i]->area_label = placed ? monitor_label(monitors, choice.chosen[i]) : std::string();
+        strips[i]->clip_to_monitor = monitors.size() > 1;
         strips[i]->place_on(s, on, choice.missing);
     }
     if (std::find(strips.begin(), strips.end(), moved) == strips.end()) {
         moved = nullptr; // its monitor went
     }
     return result;
+}
+
+std::vector<std::string> StripSet::placing_problems(const Settings& s) const
+{
+    std::vector<std::string> problems;
+    for (const auto& v : others) {
+        const std::vector<std::string> more = layout_problems(s, v->layout, v->area_label);
+        problems.insert(problems.end(), more.begin(), more.end());
+    }
+    return problems;
 }
 
 void StripSet::take(const StripModel& model, unsigned changed)

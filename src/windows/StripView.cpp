@@ -205,6 +205,9 @@ int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
     placed_widths = line_widths(shown);
     layout = layout_strip_on(s, placed_widths, on, scale_halves);
     layout.monitor_missing = missing;
+    if (clip_to_monitor && has_area) {
+        layout = clip_layout(layout, area.monitor);
+    }
     for (std::size_t i = 0; i < shown.size() && i < layout.line_x.size(); ++i) {
         display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
     }
