@@ -201,6 +201,12 @@ TEST_F(Monitors, StripsFollowMonitorsThatGoAndComeWithinTheSettleTime)
     ASSERT_EQ(window.strips.all().size(), 1u);
     EXPECT_EQ(rect_of(main).left, 0);
     EXPECT_EQ(rect_of(main).top, 0);
+
+    // A work area changed (the taskbar moved) is looked at too.
+    g_monitors = kFake;
+    SendMessageA(main, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    run_frames(window, 100);
+    EXPECT_EQ(window.strips.all().size(), 3u);
 }
 
 TEST_F(Monitors, AFullScreenProgramHidesOnlyTheStripOnItsMonitor)
