@@ -148,7 +148,8 @@ TEST(MonitorChoice, AStripLargerThanItsMonitorIsCutToItAndItsTextStaysPut)
     }
     Settings s = default_settings();
     const StripLayout whole = layout_strip_on(s, {400, 300, 500}, &small, 3);
-    EXPECT_EQ(layout_problems(s, whole, "Small (2)"),
+    // Reported at its whole size, cut or not.
+    EXPECT_EQ(layout_problems(s, clip_layout(whole, small.monitor), "Small (2)"),
               std::vector<std::string>{"[overlay] the strip (900 x 150) is larger than the screen of Small (2) (800 x "
                                        "600); placed at its corner"});
 }

@@ -42,6 +42,8 @@ struct StripLayout {
     bool too_tall = false;
     int area_width = 0;
     int area_height = 0;
+    // The strip as laid out, when clip_layout cut it to its monitor.
+    Rect whole{0, 0, 0, 0};
 };
 
 constexpr int kMarginX = 10;

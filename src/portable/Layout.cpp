@@ -107,7 +107,7 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
                            "; placed at " + std::to_string(layout.placed_y));
     }
     if (layout.too_wide || layout.too_tall) {
-        const Rect& w = layout.window;
+        const Rect& w = layout.whole.right > layout.whole.left ? layout.whole : layout.window;
         problems.push_back("[overlay] the strip (" + std::to_string(w.right - w.left) + " x " +
                            std::to_string(w.bottom - w.top) + ") is larger than " + where + " (" +
                            std::to_string(layout.area_width) + " x " + std::to_string(layout.area_height) +
@@ -125,6 +125,7 @@ StripLayout clip_layout(const StripLayout& layout, const Rect& to)
         return layout; // not on that rectangle at all: nothing to keep
     }
     StripLayout out = layout;
+    out.whole = w;
     out.window = cut;
     for (int& x : out.line_x) {
         x -= cut.left - w.left;
