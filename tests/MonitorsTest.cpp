@@ -125,13 +125,7 @@ TEST_F(Monitors, EachChosenMonitorGetsItsStripAtItsPlaceSizeAndScale)
         s.scale_auto = true;
     });
     if (const char* shot = std::getenv("BRINDLOW_MONITORS_SHOT")) {
-        const std::vector<Rgb> all = capture_screen(0, 0, 1024, 768);
-        std::vector<unsigned char> rgba;
-        for (const Rgb& p : all) {
-            rgba.insert(rgba.end(), {static_cast<unsigned char>(p.r), static_cast<unsigned char>(p.g),
-                                     static_cast<unsigned char>(p.b), 255});
-        }
-        write_png(shot, 1024, 768, rgba);
+        save_screen(shot, 0, 0, 1024, 768);
     }
     const std::vector<Rgb> first = capture_screen(0, 0, 600, 100);
     const std::vector<Rgb> third = capture_screen(0, 440, 600, 100);

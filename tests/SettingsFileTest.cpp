@@ -26,19 +26,6 @@ void save(const std::string& path, const std::string& text)
     write_file(path, std::vector<unsigned char>(text.begin(), text.end()));
 }
 
-// Saves the strip as the screen shows it.
-void save_strip(const std::string& path, int w, int h)
-{
-    move_wine_tray_away();
-    const std::vector<Rgb> pixels = capture_screen(0, 0, w, h);
-    std::vector<unsigned char> rgba;
-    for (const Rgb& c : pixels) {
-        rgba.insert(rgba.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
-                                 static_cast<unsigned char>(c.b), 255});
-    }
-    write_png(path, w, h, rgba);
-}
-
 class SettingsInUse : public OverlayTest {
 protected:
     TrayIcon tray;
@@ -75,6 +62,14 @@ protected:
             window.setting_written(now, key);
         };
     }
+    // The settings file with this text, watched, read and applied.
+    void start_with(const std::string& path, const std::string& text)
+    {
+        save(path, text);
+        ASSERT_EQ(file.init(), 0);
+        window.init_displays();
+        window.load_settings();
+    }
     RECT where() const
     {
         RECT r{};
@@ -86,10 +81,7 @@ protected:
 
 TEST_F(SettingsInUse, BadValuesFallBackOneByOneAndABalloonSaysWhichOnce)
 {
-    save(dir + "\\brindlow.ini", "[overlay]\ncorner = middle\ny = 20\n[text]\ncolor = #FF0000\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(dir + "\\brindlow.ini", "[overlay]\ncorner = middle\ny = 20\n[text]\ncolor = #FF0000\n");
     EXPECT_EQ(where().left, 0);
     EXPECT_EQ(where().top, 20);
     EXPECT_STREQ(tray.nid.szInfoTitle, "Brindlow settings");
@@ -262,10 +254,7 @@ TEST_F(SettingsInUse, TheUserFolderReplacedInOneStepIsWatchedAgainAndLaterEditsA
 TEST_F(SettingsInUse, ASaveHeldByALockIsAppliedOnceLetGoAndNeverGivesTheDefaults)
 {
     const std::string path = dir + "\\brindlow.ini";
-    save(path, "[overlay]\ncorner = top-right\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(path, "[overlay]\ncorner = top-right\n");
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     ASSERT_EQ(where().left, sw - 600);
     tray.nid.szInfo[0] = '\0';
@@ -366,10 +355,7 @@ TEST_F(SettingsInUse, ALineWithNothingToShowTakesNoRowAndNoLineLeftShowsTheDefau
 
 TEST_F(SettingsInUse, FollowDisplayScalingAppliesAtOnceAndDoesNotSayItWaitsForARestart)
 {
-    save(dir + "\\brindlow.ini", "[text]\nscale = 2\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(dir + "\\brindlow.ini", "[text]\nscale = 2\n");
     ASSERT_EQ(where().right - where().left, 1200);
     wire_menu();
     tray.nid.szInfo[0] = '\0';
@@ -385,10 +371,7 @@ TEST_F(SettingsInUse, FollowDisplayScalingAppliesAtOnceAndDoesNotSayItWaitsForAR
 TEST_F(SettingsInUse, AnOffsetOffTheScreenIsReducedAndMoreProblemsThanFitAreCounted)
 {
     const int sw = GetSystemMetrics(SM_CXSCREEN);
-    save(dir + "\\brindlow.ini", "[overlay]\nx = 5000\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(dir + "\\brindlow.ini", "[overlay]\nx = 5000\n");
     EXPECT_EQ(where().right, sw);
     EXPECT_EQ(where().left, sw - 600);
     EXPECT_NE(std::string(tray.nid.szInfo)
@@ -565,10 +548,7 @@ void add_keyed_over_light(int w, int h, std::vector<unsigned char>* rgba)
 TEST_F(SettingsInUse, TheOpacityAndOutlineItemsWriteTheirKeyAndTheStripFollowsAtOnce)
 {
     const std::string path = dir + "\\brindlow.ini";
-    save(path, "[text]\r\n;outline = none\r\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(path, "[text]\r\n;outline = none\r\n");
     wire_menu();
     HWND strip = window.view.strip.hwnd;
     ASSERT_EQ(strip_alpha(strip), -1) << "opaque: the colour key alone, as always";
@@ -683,10 +663,7 @@ TEST_F(SettingsInUse, AMenuItemOnAFileItCannotWriteBackExactlyIsReportedAndLeave
 TEST_F(SettingsInUse, AMenuWriteRacingAnEditorSavingInPlaceStartsAgain)
 {
     const std::string path = dir + "\\brindlow.ini";
-    save(path, "[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = before\r\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(path, "[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = before\r\n");
     tray.settings_file = &file;
     tray.settings = &window.model.settings;
     // The editor saves in place between the read and the rename: the same
@@ -758,7 +735,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
         window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
         window.view.needs_draw = true;
         run_frames(window, 300);
-        save_strip(shot, 600, 100);
+        save_screen(shot, 0, 0, 600, 100);
     }
     // Dragged with the pointer in DragsWithThePointer... below; here it is
     // placed as the keys place it.
@@ -931,10 +908,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     g_move_test_clock.utc_seconds = 1798731000;
     window.read_clock = move_test_clock;
     const std::string path = dir + "\\brindlow.ini";
-    save(path, "[overlay]\n;corner = top-left\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(path, "[overlay]\n;corner = top-left\n");
     HWND strip = window.view.strip.hwnd;
     HWND backdrop = CreateWindowExA(0, backdrop_class(), "backdrop", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 600, nullptr,
                                     nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -1053,10 +1027,7 @@ TEST_F(SettingsInUse, WithAStripOnEveryMonitorTheOneDraggedGivesThemAllItsPlace)
     };
     window.read_monitors = [&two] { return two; };
     const std::string path = dir + "\\brindlow.ini";
-    save(path, "[overlay]\nmonitor = all\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(path, "[overlay]\nmonitor = all\n");
     run_frames(window, 300);
     ASSERT_EQ(window.strips.others.size(), 1u);
     HWND lower = window.strips.others[0]->strip.hwnd;
@@ -1101,10 +1072,7 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
     g_zone_test_clock = read_local_clock();
     g_zone_test_clock.utc_seconds = 1798731000;
     window.read_clock = zone_test_clock;
-    save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokyo Standard Time\n");
-    ASSERT_EQ(file.init(), 0);
-    window.init_displays();
-    window.load_settings();
+    start_with(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokyo Standard Time\n");
     ASSERT_TRUE(window.in_force.zone_known[0]);
     EXPECT_EQ(window.view.display_for(LineKind::Zone1)->text, "Tokyo 00:30");
     EXPECT_EQ(window.model.settings.lines.size(), 3u);
@@ -1120,7 +1088,7 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
         window.view.renderer.font.load_from_file(source_path("res/fira-code.png").c_str(), 24, 24, 19);
         window.load_settings();
         run_frames(window, 300);
-        save_strip(shot, 600, 100);
+        save_screen(shot, 0, 0, 600, 100);
         window.read_power = read_power_status;
         window.read_clock = zone_test_clock;
         save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokyo Standard Time\n");
@@ -1320,7 +1288,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
              "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85\n[text]\nlocale = de-DE\n");
         window.load_settings();
         run_frames(window, 300);
-        save_strip(shot, 600, 100);
+        save_screen(shot, 0, 0, 600, 100);
     }
 
     // A Hebrew long date, as Windows writes it for he-IL, is one run: its

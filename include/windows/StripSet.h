@@ -28,8 +28,9 @@ public:
     void* owner = nullptr;
 
     int init(StripView* main, WNDPROC procedure, void* window_owner);
-    // The first strip, then the others.
-    std::vector<StripView*> all() const;
+    // The first strip, then the others: kept as strips are made and
+    // closed, as every message and every wake asks for it.
+    const std::vector<StripView*>& all() const { return views; }
     // The strip with this window; null for another window.
     StripView* of(HWND hwnd) const;
     // Makes or closes strips to have one on each monitor these settings
@@ -70,6 +71,7 @@ public:
     int destroy();
 
 private:
+    std::vector<StripView*> views;
     // A strip like the first, with its settings, lines and reasons to hide.
     int add(const Settings& s, const StripModel& model);
 };

@@ -7,10 +7,10 @@
 
 int MainWindow::init()
 {
+    strips.init(&view, MainWindow::WndProc, this); // its first messages come before init returns
     if (view.init(MainWindow::WndProc, this) != 0) {
         return -1;
     }
-    strips.init(&view, MainWindow::WndProc, this);
     events.init(view.strip.hwnd);
     return 0;
 }

@@ -7,18 +7,10 @@
 int StripSet::init(StripView* main, WNDPROC procedure, void* window_owner)
 {
     first = main;
+    views = {first};
     proc = procedure;
     owner = window_owner;
     return 0;
-}
-
-std::vector<StripView*> StripSet::all() const
-{
-    std::vector<StripView*> strips{first};
-    for (const auto& v : others) {
-        strips.push_back(v.get());
-    }
-    return strips;
 }
 
 StripView* StripSet::of(HWND hwnd) const
@@ -47,6 +39,7 @@ int StripSet::add(const Settings& s, const StripModel& model)
     v->take(model.texts, s, model.battery_low, kPictureChanged);
     // Hidden from the menu, a new strip comes hidden too.
     v->strip.hide_by_user(first->strip.user_hidden);
+    views.push_back(v.get());
     others.push_back(std::move(v));
     return 0;
 }
@@ -60,12 +53,13 @@ int StripSet::place_on(const Settings& s, const std::vector<MonitorArea>& given,
     while (others.size() + 1 > wanted) {
         others.back()->destroy();
         others.pop_back();
+        views.pop_back();
     }
     int result = 0;
     while (others.size() + 1 < wanted && result == 0) {
         result = add(s, model);
     }
-    const std::vector<StripView*> strips = all();
+    const std::vector<StripView*>& strips = all();
     for (std::size_t i = 0; i < strips.size(); ++i) {
         const bool placed = i < choice.chosen.size();
         const MonitorArea* on = placed ? &monitors[choice.chosen[i]] : nullptr;
@@ -195,7 +189,7 @@ void StripSet::present(const std::vector<LineKind>& order, const Settings& s)
 void StripSet::begin_move(HWND foreground, const Settings& s)
 {
     HWND back = foreground != nullptr ? foreground : GetForegroundWindow();
-    const std::vector<StripView*> strips = all();
+    const std::vector<StripView*>& strips = all();
     for (auto v = strips.rbegin(); v != strips.rend(); ++v) {
         (*v)->begin_move(back, s.drift);
     }
@@ -220,6 +214,7 @@ int StripSet::destroy()
     while (!others.empty()) {
         others.back()->destroy();
         others.pop_back();
+        views.pop_back();
     }
     return 0;
 }

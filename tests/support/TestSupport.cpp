@@ -295,3 +295,14 @@ ClockReading clock_at(long long utc_seconds)
     c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
     return c;
 }
+
+void save_screen(const std::string& path, int x, int y, int w, int h)
+{
+    move_wine_tray_away();
+    std::vector<unsigned char> rgba;
+    for (const Rgb& c : capture_screen(x, y, w, h)) {
+        rgba.insert(rgba.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                                 static_cast<unsigned char>(c.b), 255});
+    }
+    write_png(path, w, h, rgba);
+}

@@ -27,6 +27,9 @@ void write_file(const std::string& path, const std::vector<unsigned char>& bytes
 std::vector<unsigned char> read_whole_file(const std::string& path);
 // Writes 8-bit RGBA pixels as a PNG.
 void write_png(const std::string& path, int w, int h, const std::vector<unsigned char>& rgba);
+// Saves a part of the screen as the user sees it to a PNG (Wine's tray
+// window moved out of the way first): the README's pictures.
+void save_screen(const std::string& path, int x, int y, int w, int h);
 
 // A .lnk file read back through IShellLink (COM must be initialised).
 struct Shortcut {
