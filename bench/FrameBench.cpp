@@ -24,6 +24,15 @@
 //   FrameBench glyphs <atlas.png> [count]   frames of a line the atlas lacks:
 //                                           the first (its glyphs rendered),
 //                                           later ones (cached), against ASCII
+//   FrameBench one-strip|three-strips <atlas.png> [seconds]
+//                                           the real loop with monitor = all
+//                                           over one fake monitor or three
+//   FrameBench options-off|outline|opacity|hover|programs|drift|hotkey|
+//              options-on <atlas.png> [seconds]
+//                                           the real loop with none, one or
+//                                           all of the readability and hiding
+//                                           options on
+#include "GlobalHotkey.h"
 #include "MainWindow.h"
 #include "OptionalFunctions.h"
 #include "SettingsFile.h"
@@ -90,6 +99,54 @@ std::vector<MonitorArea> three_monitors()
     m.push_back({{0, 256, 1024, 512}, {0, 256, 1024, 512}, false, "\\\\.\\DISPLAY2", "Second", 96});
     m.push_back({{0, 512, 1024, 768}, {0, 512, 1024, 768}, false, "\\\\.\\DISPLAY3", "Third", 96});
     return m;
+}
+
+// The readability and hiding options, each alone and all together, for the
+// idle strip's cost with each on against off.
+struct OptionMode {
+    const char* name;
+    void (*turn_on)(Settings* s);
+};
+void outline_on(Settings* s)
+{
+    s->outline = 0x000000;
+    s->outline_shown = true;
+}
+void opacity_on(Settings* s) { s->opacity = 60; }
+void hover_on(Settings* s) { s->hide_on_hover = true; }
+void programs_on(Settings* s) { s->hide_when = {"vlc.exe", "obs64.exe"}; }
+void drift_on(Settings* s) { s->drift = true; }
+void hotkey_on(Settings* s) { s->hotkey = "Ctrl+Alt+B"; }
+void all_on(Settings* s)
+{
+    for (auto* on : {outline_on, opacity_on, hover_on, programs_on, drift_on, hotkey_on}) {
+        on(s);
+    }
+}
+const OptionMode kOptionModes[] = {
+    {"options-off", [](Settings*) {}}, {"outline", outline_on}, {"opacity", opacity_on}, {"hover", hover_on},
+    {"programs", programs_on},         {"drift", drift_on},     {"hotkey", hotkey_on},   {"options-on", all_on}};
+
+const OptionMode* option_mode(const char* name)
+{
+    for (const OptionMode& m : kOptionModes) {
+        if (std::strcmp(m.name, name) == 0) {
+            return &m;
+        }
+    }
+    return nullptr;
+}
+
+bool known_mode(const char* name)
+{
+    const char* const kLoops[] = {"frames",      "steady", "steady-plain", "minutes",   "polling",
+                                  "every-frame", "memory", "glyphs",       "one-strip", "three-strips"};
+    for (const char* loop : kLoops) {
+        if (std::strcmp(loop, name) == 0) {
+            return true;
+        }
+    }
+    return option_mode(name) != nullptr;
 }
 
 // Reads the clock and the battery into the three lines, as every pass of
@@ -419,16 +476,12 @@ int steady(MainWindow& w, int seconds, const char* mode)
 
 int main(int argc, char** argv)
 {
-    const bool known =
-        argc >= 3 && (std::strcmp(argv[1], "frames") == 0 || std::strcmp(argv[1], "steady") == 0 ||
-                      std::strcmp(argv[1], "steady-plain") == 0 || std::strcmp(argv[1], "polling") == 0 ||
-                      std::strcmp(argv[1], "minutes") == 0 || std::strcmp(argv[1], "every-frame") == 0 ||
-                      std::strcmp(argv[1], "memory") == 0 || std::strcmp(argv[1], "glyphs") == 0 ||
-                      std::strcmp(argv[1], "one-strip") == 0 || std::strcmp(argv[1], "three-strips") == 0);
+    const bool known = argc >= 3 && known_mode(argv[1]);
     if (!known) {
         std::fprintf(stderr,
                      "usage: FrameBench "
-                     "frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs|one-strip|three-strips "
+                     "frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs|one-strip|three-strips|"
+                     "options-off|outline|opacity|hover|programs|drift|hotkey|options-on "
                      "<atlas.png> "
                      "[count|seconds]\n");
         return 2;
@@ -473,5 +526,17 @@ int main(int argc, char** argv)
         s.all_monitors = true;
         w.apply_settings(s);
     }
-    return steady(w, argc > 3 ? std::atoi(argv[3]) : 33, argv[1]);
+    // The hotkey is registered on the strip's window here; the program
+    // registers it on the icon's, which costs the same.
+    GlobalHotkey hotkey;
+    if (const OptionMode* m = option_mode(argv[1])) {
+        w.set_hotkey = [&w, &hotkey](const std::string& text) { return hotkey.set(w.view.strip.hwnd, text); };
+        Settings s = w.model.settings;
+        m->turn_on(&s);
+        w.apply_settings(s);
+    }
+    const int result = steady(w, argc > 3 ? std::atoi(argv[3]) : 33, argv[1]);
+    w.set_hotkey = nullptr;
+    hotkey.destroy();
+    return result;
 }
