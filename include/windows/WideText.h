@@ -8,5 +8,9 @@
 
 // Malformed UTF-8 comes out as U+FFFD, never as nothing.
 std::wstring widen(const std::string& utf8);
+// A path an A function gave, for a call that takes only wide names. The A
+// functions speak the process's code page: UTF-8 where the manifest's
+// request is honoured (Windows 10 1903 on), the ANSI code page before.
+std::wstring widen_path(const std::string& path);
 // An unpaired surrogate comes out as U+FFFD.
 std::string narrow(const std::wstring& utf16);

@@ -22,41 +22,60 @@ bool StartupShortcut::exists()
     return !p.empty() && GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+// A shell link and its file interface, with COM held while they are open.
+// COM is balanced on every path: the thread may already have it, in any
+// model.
+struct OpenLink {
+    HRESULT com = E_FAIL;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+
+    HRESULT open()
+    {
+        com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      reinterpret_cast<void**>(&link));
+        if (SUCCEEDED(hr)) {
+            hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        }
+        return hr;
+    }
+    void close()
+    {
+        if (file != nullptr) {
+            file->Release();
+            file = nullptr;
+        }
+        if (link != nullptr) {
+            link->Release();
+            link = nullptr;
+        }
+        if (SUCCEEDED(com)) {
+            CoUninitialize();
+        }
+        com = E_FAIL;
+    }
+};
+}
+
 std::string StartupShortcut::target()
 {
     const std::string p = path();
     if (p.empty() || GetFileAttributesA(p.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return std::string();
     }
-    // Balanced on every path: the thread may already have COM, in any model.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    OpenLink s;
     std::string result;
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&link));
-    if (SUCCEEDED(hr)) {
-        hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    }
-    if (SUCCEEDED(hr)) {
-        hr = file->Load(widen(p).c_str(), STGM_READ);
-    }
-    if (SUCCEEDED(hr)) {
+    // IPersistFile takes only wide names.
+    if (SUCCEEDED(s.open()) && SUCCEEDED(s.file->Load(widen_path(p).c_str(), STGM_READ))) {
         char buf[MAX_PATH] = {};
         // The path as saved: no search for a moved target, no 8.3 form.
-        if (link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
+        if (s.link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
             result = buf;
         }
     }
-    if (file != nullptr) {
-        file->Release();
-    }
-    if (link != nullptr) {
-        link->Release();
-    }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
+    s.close();
     return result;
 }
 
@@ -102,32 +121,16 @@ int StartupShortcut::create(const std::string& target, const std::string& workdi
     if (p.empty()) {
         return -1;
     }
-    // Balanced on every path: the thread may already have COM, in any model.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&link));
+    OpenLink s;
+    HRESULT hr = s.open();
     if (SUCCEEDED(hr)) {
-        link->SetPath(target.c_str());
-        link->SetWorkingDirectory(workdir.c_str());
-        link->SetDescription("Brindlow");
-        hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    }
-    if (SUCCEEDED(hr)) {
+        s.link->SetPath(target.c_str());
+        s.link->SetWorkingDirectory(workdir.c_str());
+        s.link->SetDescription("Brindlow");
         // IPersistFile takes only wide names.
-        wchar_t wide[MAX_PATH] = {};
-        hr = MultiByteToWideChar(CP_ACP, 0, p.c_str(), -1, wide, MAX_PATH) > 0 ? file->Save(wide, TRUE) : E_FAIL;
+        hr = s.file->Save(widen_path(p).c_str(), TRUE);
     }
-    if (file != nullptr) {
-        file->Release();
-    }
-    if (link != nullptr) {
-        link->Release();
-    }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
+    s.close();
     return SUCCEEDED(hr) ? 0 : -1;
 }
 

@@ -2,19 +2,25 @@
 
 #include <windows.h>
 
-std::wstring widen(const std::string& utf8)
+namespace {
+std::wstring widen_from(UINT code_page, const std::string& text)
 {
-    if (utf8.empty()) {
+    if (text.empty()) {
         return std::wstring();
     }
-    const int size = static_cast<int>(utf8.size());
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    const int size = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0);
     std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &out[0], n);
+        MultiByteToWideChar(code_page, 0, text.data(), size, &out[0], n);
     }
     return out;
 }
+}
+
+std::wstring widen(const std::string& utf8) { return widen_from(CP_UTF8, utf8); }
+
+std::wstring widen_path(const std::string& path) { return widen_from(CP_ACP, path); }
 
 std::string narrow(const std::wstring& utf16)
 {
