@@ -705,6 +705,40 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
+// Hidden while it is being moved, the strip could be neither seen nor let
+// go: the move ends first. Moved while hidden, it is shown, and the mark says so.
+TEST_F(Tray, HidingAStripBeingMovedEndsTheMoveAndMoveShowsAHiddenStrip)
+{
+    tray.strip_moving = &window.view.strip.moving;
+    HWND strip = window.view.strip.hwnd;
+    ModalDriver driver;
+    auto hide_checked = [&] {
+        bool checked = false;
+        with_menu(tray, driver, [&checked](HWND w, HMENU m) {
+            checked = read_menu(m)[15].checked;
+            dismiss_menu(w);
+        });
+        return checked;
+    };
+    auto choose_move = [&] { with_menu(tray, driver, [](HWND w, HMENU) { choose_nested(w, {4, 6}); }); };
+
+    choose_move();
+    ASSERT_TRUE(pump_until([&] { return window.view.strip.moving; }, 2000));
+    PostMessageA(tray.hwnd, WM_HOTKEY, GlobalHotkey::kId, 0);
+    EXPECT_TRUE(pump_until([&] { return !IsWindowVisible(strip); }, 2000));
+    EXPECT_FALSE(window.view.strip.moving) << "the move ended with the hiding";
+    EXPECT_TRUE(hide_checked());
+
+    choose_move();
+    EXPECT_TRUE(pump_until([&] { return window.view.strip.moving && IsWindowVisible(strip); }, 2000));
+    EXPECT_FALSE(hide_checked()) << "a strip shown to be moved is no longer hidden";
+    PostMessageA(strip, kStripMoveMessage, kStripMoveDone, 0);
+    EXPECT_TRUE(pump_until([&] { return !window.view.strip.moving; }, 2000));
+    EXPECT_TRUE(IsWindowVisible(strip)) << "and stays shown after the move";
+    tray.strip_moving = nullptr;
+    EXPECT_FALSE(driver.watchdog_fired);
+}
+
 namespace {
 // Three monitors as Windows could list them, two of one model: those two
 // are told apart by their devices.

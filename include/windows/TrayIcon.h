@@ -66,6 +66,11 @@ public:
     // another program holds the key.
     std::string set_hotkey(const std::string& text);
 
+    // The menu's Hide Brindlow, its key and a second start: the strip hidden
+    // (1) or shown (0). A strip hidden while it is being moved could be
+    // neither seen nor let go, so the move ends first as Esc ends it.
+    void hide_strip(int hidden);
+
     // Carries out one of the menu's settings commands: one key of the
     // settings file changed, and setting_written told at once.
     int change_setting(UINT command);

@@ -344,9 +344,9 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case OverlayWindow::kMoveMessage: {
-        // wParam 1: the icon's "Done".
-        if (wparam == 1) {
-            self->finish_move(true);
+        // The icon's "Done", or a move ended by hiding the strip.
+        if (wparam == kStripMoveDone || wparam == kStripMovePutBack) {
+            self->finish_move(wparam == kStripMoveDone);
         } else {
             // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon's menu passes a window handle.
             self->begin_move(reinterpret_cast<HWND>(lparam));

@@ -142,6 +142,18 @@ void toggle_start_with_windows()
 }
 }
 
+void TrayIcon::hide_strip(int hidden)
+{
+    if (hidden != 0 && strip_moving != nullptr && *strip_moving) {
+        // Sent, not posted: the move is over before the strip hides.
+        SendMessageA(strip_window, kStripMoveMessage, kStripMovePutBack, 0);
+    }
+    strip_hidden = hidden;
+    // The strip hides or shows itself: it may be hidden already for another
+    // reason, which must not outlast the user's Hide.
+    SendMessageA(strip_window, kStripHideMessage, static_cast<WPARAM>(hidden), 0);
+}
+
 int TrayIcon::change_setting(UINT command)
 {
     if (settings_file == nullptr) {
@@ -185,8 +197,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     }
     case WM_HOTKEY: {
         // The menu's Hide Brindlow, from the key (only one is registered).
-        self->strip_hidden ^= 1;
-        SendMessageA(self->strip_window, kStripHideMessage, static_cast<WPARAM>(self->strip_hidden), 0);
+        self->hide_strip(self->strip_hidden ^ 1);
         return 0;
     }
     case kCallbackMessage: {
@@ -199,11 +210,16 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         HWND foreground = nullptr;
         const UINT command = self->menu.track(hwnd, self->strip_hidden, self->settings, moving, &foreground);
         if (command == TrayMenu::kCmdMove) {
+            // A strip to be moved must be seen, and stays so afterwards.
+            if (!moving && self->strip_hidden) {
+                self->hide_strip(0);
+            }
             // The strip's own thread is this one: posted, it starts (or,
             // with 1, is done) once the menu has closed. The keyboard goes
             // back afterwards to the window the user was in, not to this
             // hidden one that the menu made foreground.
-            PostMessageA(self->strip_window, kStripMoveMessage, moving ? 1 : 0, reinterpret_cast<LPARAM>(foreground));
+            PostMessageA(self->strip_window, kStripMoveMessage, moving ? kStripMoveDone : 0,
+                         reinterpret_cast<LPARAM>(foreground));
             return 0;
         }
         if (command >= TrayMenu::kCmdCornerFirst && command <= TrayMenu::kCmdSettingsLast) {
@@ -233,10 +249,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             break;
         }
         case TrayMenu::kCmdHide: {
-            self->strip_hidden ^= 1;
-            // The strip hides or shows itself: it may be hidden already for
-            // another reason, which must not outlast the user's Hide.
-            SendMessageA(self->strip_window, kStripHideMessage, static_cast<WPARAM>(self->strip_hidden), 0);
+            self->hide_strip(self->strip_hidden ^ 1);
             break;
         }
         case TrayMenu::kCmdClose: {
@@ -252,8 +265,7 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     if (msg == show_again_message() && msg != 0) {
         // A second start: the user wants the strip back.
         if (self->strip_hidden) {
-            self->strip_hidden = 0;
-            SendMessageA(self->strip_window, kStripHideMessage, 0, 0);
+            self->hide_strip(0);
         }
         return 0;
     }
