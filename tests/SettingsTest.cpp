@@ -158,11 +158,11 @@ INSTANTIATE_TEST_SUITE_P(
                                      "round a small square, never more than 2 pixels from its place (against "
                                      "burn-in on OLED screens), or false"},
         Bad{"[text]\nscale = 1.25", "[text] scale = 1.25: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
-                                    "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
+                                    "144 1.5, 192 2, 288 3); a change to or from auto applies at once"},
         Bad{"[text]\nscale = big", "[text] scale = big: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
-                                   "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
+                                   "144 1.5, 192 2, 288 3); a change to or from auto applies at once"},
         Bad{"[text]\nscale = 0", "[text] scale = 0: use 1, 1.5, 2, 3, or auto: the monitor's DPI (96 gives 1, "
-                                 "144 1.5, 192 2, 288 3); a change to or from auto takes effect at the next start"},
+                                 "144 1.5, 192 2, 288 3); a change to or from auto applies at once"},
         Bad{"[lines]\nshow = time, time", "[lines] show = time, time: use any of date, time, battery, text, zone1, "
                                           "zone2, zone3 and countdown, each at most once, top to bottom, "
                                           "at least one"},

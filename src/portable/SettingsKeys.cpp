@@ -234,7 +234,7 @@ std::string scales_accepted()
                 k.name;
     }
     return names + "or " + kScaleAutoWord + ": the monitor's DPI (" + dpis + "); a change to or from " +
-           kScaleAutoWord + " takes effect at the next start";
+           kScaleAutoWord + " applies at once";
 }
 
 const std::string kKeyColour = colour_text(kKeyColourRgb);
