@@ -74,6 +74,11 @@ TEST(Countdown, MomentsAreDatesWithATimeOrMidnightAndWhatIsNotSaysWhatWasMeant)
         EXPECT_EQ(why, k.why);
         EXPECT_TRUE(*k.why != '\0' || m == k.moment);
     }
+    for (const char* bad : {"{minutes:3}", "{minutes:}", "{minutes:02}"}) {
+        std::string why;
+        EXPECT_FALSE(check_countdown_format(bad, &why)) << bad;
+        EXPECT_NE(why.find("only :2"), std::string::npos) << why;
+    }
     const SettingsLoad load = parse_settings("[lines]\ncountdown = 2027-02-29 18:00\ncountdown_format = {day} d\n");
     ASSERT_EQ(load.problems.size(), 2u);
     EXPECT_EQ(load.problems[0].rfind("[lines] countdown = 2027-02-29 18:00: 2027 is no leap year; that month has 28 "
@@ -133,6 +138,9 @@ TEST(Countdown, TheLineCountsDownWakesAtEachChangeAndGivesWayToItsDoneText)
         {"{total_hours}:{minutes}:{seconds}", 2 * 86400 + 3 * 3600 + 4 * 60 + 5, 0, "51:4:5", 1001},
         {"{minutes} min {seconds} s", 1, 250, "0 min 1 s", 751},
         {"{minutes} min {seconds} s", 0, 0, "Merry Christmas", 1001},
+        // Two digits at least where asked for, the seconds' wake kept.
+        {"{total_hours:2}:{minutes:2}:{seconds:2}", 2 * 86400 + 3 * 3600 + 4 * 60 + 5, 0, "51:04:05", 1001},
+        {"{days:2} d {hours:2}:{minutes:2}", 100 * 86400 + 61, 0, "100 d 00:01", 1001},
     };
     for (const Step& k : steps) {
         SCOPED_TRACE(std::string(k.format) + " at " + std::to_string(k.before));

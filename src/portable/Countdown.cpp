@@ -52,6 +52,23 @@ int digits(const std::string& text, std::size_t at, std::size_t n)
     return value;
 }
 
+// A field's name and whether it asks for two digits at least ({minutes:2}).
+struct CountdownField {
+    std::string name;
+    bool two_digits;
+    bool width_known; // nothing after the name, or :2
+};
+
+CountdownField split_field(const std::string& field)
+{
+    const std::size_t colon = field.find(':');
+    if (colon == std::string::npos) {
+        return {field, false, true};
+    }
+    const bool two_digits = field.compare(colon, std::string::npos, ":2") == 0;
+    return {field.substr(0, colon), two_digits, two_digits};
+}
+
 std::string two(int n)
 {
     char buffer[8];
@@ -149,14 +166,18 @@ std::string countdown_text(const std::string& format, long long left)
             out += format[i];
             continue;
         }
-        const std::string field = format.substr(i + 1, close - i - 1);
-        const long long value = field == "days"          ? s / kSecondsPerDay
-                                : field == "hours"       ? s % kSecondsPerDay / kSecondsPerHour
-                                : field == "minutes"     ? s % kSecondsPerHour / kSecondsPerMinute
-                                : field == "seconds"     ? s % kSecondsPerMinute
-                                : field == "total_hours" ? s / kSecondsPerHour
-                                                         : -1;
-        out += value < 0 ? format.substr(i, close - i + 1) : std::to_string(value);
+        const CountdownField f = split_field(format.substr(i + 1, close - i - 1));
+        const long long value = f.name == "days"          ? s / kSecondsPerDay
+                                : f.name == "hours"       ? s % kSecondsPerDay / kSecondsPerHour
+                                : f.name == "minutes"     ? s % kSecondsPerHour / kSecondsPerMinute
+                                : f.name == "seconds"     ? s % kSecondsPerMinute
+                                : f.name == "total_hours" ? s / kSecondsPerHour
+                                                          : -1;
+        if (value < 0) {
+            out += format.substr(i, close - i + 1);
+        } else {
+            out += f.two_digits && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+        }
         i = close;
     }
     return out;
@@ -176,14 +197,21 @@ bool check_countdown_format(const std::string& format, std::string* why)
         }
         const std::size_t close = format.find('}', i);
         const std::string field = close == std::string::npos ? std::string() : format.substr(i + 1, close - i - 1);
-        if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
-            const std::string meant = nearest(field, std::vector<std::string>(std::begin(kFields), std::end(kFields)));
+        const CountdownField f = split_field(field);
+        if (std::find(std::begin(kFields), std::end(kFields), f.name) == std::end(kFields)) {
+            const std::string meant = nearest(f.name, std::vector<std::string>(std::begin(kFields), std::end(kFields)));
             return refuse(why, "an unknown field {" + shown(field) + "}" +
                                    (meant.empty() ? std::string() : "; did you mean {" + meant + "}?"));
+        }
+        if (!f.width_known) {
+            return refuse(why, "{" + shown(field) + "}: after a field's name only :2 (two digits at least)");
         }
         i = close;
     }
     return true;
 }
 
-bool countdown_has_seconds(const std::string& format) { return format.find("{seconds}") != std::string::npos; }
+bool countdown_has_seconds(const std::string& format)
+{
+    return format.find("{seconds}") != std::string::npos || format.find("{seconds:2}") != std::string::npos;
+}

@@ -318,8 +318,8 @@ const SettingsKey kKeys[] = {
      "where show lists countdown",
      parse_countdown},
     {"lines", "countdown_format", "{days} d {hours} h {minutes} min",
-     "at most 64 characters with any of {days}, {hours}, {minutes}, {seconds} and {total_hours}; with {seconds} "
-     "the line changes every second",
+     "at most 64 characters with any of {days}, {hours}, {minutes}, {seconds} and {total_hours} ({minutes:2} for "
+     "two digits at least); with {seconds} the line changes every second",
      parse_countdown_format},
     {"lines", "countdown_done", "",
      "the countdown line once the moment has passed, at most 100 characters; empty: the line is left out",
