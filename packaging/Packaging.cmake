@@ -146,30 +146,60 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   StrCmp $SV_ALLUSERS 'AllUsers' +2 0
   SetShellVarContext current
 ]=])
-# A running copy holds Brindlow.exe open: close it (WM_CLOSE to its overlay,
-# as its menu's Close does) and wait for the process to end, shown by its
-# single-instance mutex going, before any file is touched.
+# A running copy of the Brindlow.exe being replaced holds it open: close it
+# (WM_CLOSE to its overlay, as its menu's Close does) and wait for the
+# process to end, shown by its single-instance mutex going, before any file
+# is touched. A copy running from another folder (a portable one) is left
+# running: it holds none of these files.
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
   !insertmacro BRINDLOW_CLOSE_RUNNING
 ]=])
 set(BRINDLOW_NSIS_CODE [=[
-; 1 when the install closed a running copy.
+; 1 when the install closed the running copy of the Brindlow.exe it replaces.
 Var BrindlowWasRunning
 
+; One copy of Brindlow runs at a time, whichever folder it runs from, so the
+; first overlay found names the running process. Only when that process runs
+; $INSTDIR\Brindlow.exe is it closed: its image path is asked of Windows
+; (QueryFullProcessImageNameW, with the least access that reads it, which
+; Windows gives more often than full query access) and compared with ours
+; as Windows names files: both in their long form (a process started by an
+; 8.3 name may keep it in its image path) and, as StrCmp does, ignoring case.
+; A process that cannot be opened or read may still hold our files: it is
+; closed, as any running copy once was.
 !macro BRINDLOW_CLOSE_RUNNING
   Push $0
   Push $1
+  Push $2
+  Push $3
+  Push $4
   FindWindow $0 'MAINWINDOW_CLASSNAME'
-  StrCmp $0 0 +3 0
+  StrCmp $0 0 brindlow_wait_start 0
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+  System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'
+  StrCmp $2 0 brindlow_close 0
+  System::Call 'kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN}) i .r1'
+  System::Call 'kernel32::CloseHandle(p r2)'
+  IntCmp $1 0 brindlow_close 0 0
+  System::Call 'kernel32::GetLongPathNameW(w r3, w .r4, i ${NSIS_MAX_STRLEN}) i .r1'
+  IntCmp $1 0 +2 0 0
+  StrCpy $3 $4
+  StrCpy $2 '$INSTDIR\Brindlow.exe'
+  System::Call 'kernel32::GetLongPathNameW(w r2, w .r4, i ${NSIS_MAX_STRLEN}) i .r1'
+  IntCmp $1 0 +2 0 0
+  StrCpy $2 $4
+  StrCmp $3 $2 0 brindlow_gone
+  brindlow_close:
   StrCpy $BrindlowWasRunning 1
   SendMessage $0 16 0 0 /TIMEOUT=5000
+  brindlow_wait_start:
   StrCpy $1 0
   brindlow_wait:
   FindWindow $0 'MAINWINDOW_CLASSNAME'
   StrCmp $0 0 0 brindlow_still
   StrCpy $0 'BrindlowSingleInstance'
   System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w r0) p.r0'
-  StrCmp $0 0 brindlow_gone 0
+  StrCmp $0 0 brindlow_closed 0
   System::Call 'kernel32::CloseHandle(p r0)'
   brindlow_still:
   IntOp $1 $1 + 1
@@ -178,12 +208,19 @@ Var BrindlowWasRunning
   Goto brindlow_wait
   brindlow_stuck:
   MessageBox MB_ICONSTOP|MB_OK 'Brindlow is still running and did not close. Close it from its notification icon, then try again.' /SD IDOK
+  Pop $4
+  Pop $3
+  Pop $2
   Pop $1
   Pop $0
   Abort
-  brindlow_gone:
+  brindlow_closed:
   ; The process ends a moment after it lets go of its mutex.
   Sleep 500
+  brindlow_gone:
+  Pop $4
+  Pop $3
+  Pop $2
   Pop $1
   Pop $0
 !macroend

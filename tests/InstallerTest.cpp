@@ -1,6 +1,7 @@
 // The packages under Wine: the NSIS installer silent for the user and for
 // all users, their shortcuts, upgrades and a silent uninstall that leaves
-// nothing behind; and the portable ZIP keeping its settings beside itself.
+// nothing behind, both closing only the copy they replace; and the portable
+// ZIP keeping its settings beside itself.
 #include "StartupShortcut.h"
 #include "TrayIcon.h"
 #include "TestSupport.h"
@@ -8,6 +9,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <fstream>
@@ -82,6 +84,36 @@ bool wait_for_class(const char* name, bool present, DWORD ms)
         }
         Sleep(50);
     }
+}
+
+// The processes running a Brindlow.exe, from whatever folder.
+std::vector<DWORD> brindlow_processes()
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return ids;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Brindlow.exe") == 0) {
+            ids.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return ids;
+}
+
+// The process of the first strip window found, 0 when there is none.
+DWORD strip_process()
+{
+    DWORD id = 0;
+    HWND strip = FindWindowA(MainWindow::kClassName, nullptr);
+    if (strip != nullptr) {
+        GetWindowThreadProcessId(strip, &id);
+    }
+    return id;
 }
 
 // Every file under a folder, relative to it, with backslashes.
@@ -291,6 +323,22 @@ TEST(Installer, InstallsForTheUserWithoutAskingForAnAdministratorUpgradesAndUnin
     EXPECT_FALSE(exists(dir));
     ASSERT_TRUE(exists(startup_link));
     EXPECT_EQ(lstrcmpiA(read_shortcut(startup_link).target.c_str(), (chosen + "\\Brindlow.exe").c_str()), 0);
+    // The same folder given by its 8.3 name and in capitals is still the
+    // copy being replaced: the copy running from it is closed and, the
+    // upgrade being silent, started again.
+    char short_name[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(chosen.c_str(), short_name, MAX_PATH), 0u);
+    std::string respelt = short_name;
+    CharUpperA(&respelt[0]);
+    ASSERT_EQ(respelt.find(' '), std::string::npos) << respelt << " is no 8.3 name";
+    running = start_installed(chosen);
+    ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000));
+    ASSERT_EQ(run_and_wait(installer("/S /D=" + respelt), 120000), 0);
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+    end_process(running);
+    EXPECT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the upgraded copy was not started again";
+    PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wait_for_class(MainWindow::kClassName, false, 20000));
     const std::string portable = fresh_temp_dir("installer-portable");
     ASSERT_TRUE(CopyFileA((chosen + "\\Brindlow.exe").c_str(), (portable + "\\Brindlow.exe").c_str(), FALSE));
     ASSERT_EQ(StartupShortcut::create(portable + "\\Brindlow.exe", portable), 0);
@@ -385,4 +433,54 @@ TEST(Installer, ThePortableZipWithItsSettingsBesideItWritesThereAndLeavesTheProf
     EXPECT_EQ(WaitForSingleObject(running.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
     end_process(running);
     EXPECT_EQ(profile(), before) << "the profile was written";
+}
+
+// A portable copy running from a folder of its own holds none of the files
+// an install replaces or an uninstall removes: both leave it running, and
+// the silent install starts no installed copy beside it (which would only
+// have said that Brindlow is already running).
+TEST(Installer, LeavesAPortableCopyRunningFromAnotherFolderAlone)
+{
+    ASSERT_TRUE(exists(BRINDLOW_INSTALLER) && exists(BRINDLOW_ZIP)) << "build the packages first (scripts/package)";
+    // A copy started by the installer shows itself well within this.
+    constexpr DWORD kStartedCopyMs = 3000;
+    const std::string dir = folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Brindlow";
+    const std::string portable = fresh_temp_dir("installer-beside-portable");
+    ASSERT_EQ(run_unix_shell("cd '" + unix_path(portable) + "' && cmake -E tar xf '" + unix_path(BRINDLOW_ZIP) + "'"),
+              0);
+    write_file(portable + "\\portable", std::vector<unsigned char>{});
+    PROCESS_INFORMATION running = start_installed(portable);
+    // A failed assertion leaves only the lambda: the copies are ended below either way.
+    [&] {
+        ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the portable copy did not start";
+        ASSERT_EQ(strip_process(), running.dwProcessId);
+
+        ASSERT_EQ(run_and_wait(installer("/S"), 120000), 0);
+        expect_shipped_files_in(dir);
+        Sleep(kStartedCopyMs);
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the install closed the portable copy";
+        EXPECT_EQ(strip_process(), running.dwProcessId);
+        EXPECT_EQ(brindlow_processes(), std::vector<DWORD>{running.dwProcessId}) << "the installed copy was started";
+
+        ASSERT_EQ(run_and_wait(uninstaller(dir, "/S"), 120000), 0);
+        EXPECT_FALSE(exists(dir + "\\Brindlow.exe"));
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the uninstall closed the portable copy";
+        EXPECT_EQ(strip_process(), running.dwProcessId);
+        remove_left_uninstaller(dir);
+
+        PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    }();
+    end_process(running);
+    // What a failure left running, so that the next test starts alone.
+    for (DWORD id : brindlow_processes()) {
+        HANDLE stray = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (stray != nullptr) {
+            TerminateProcess(stray, 1);
+            WaitForSingleObject(stray, 5000);
+            CloseHandle(stray);
+        }
+    }
 }
