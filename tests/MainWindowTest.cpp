@@ -370,6 +370,24 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
         EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
     }
 
+    // No longer asked for while a full-screen program hides it (the file
+    // edited): shown at once, and still when that program ends.
+    Settings s = window.model.settings;
+    s.hide_over_fullscreen = true;
+    window.apply_settings(s);
+    HWND video =
+        CreateWindowExA(0, cls, "video", WS_POPUP | WS_VISIBLE, 0, 0, sw, sh, nullptr, nullptr, instance, nullptr);
+    SetForegroundWindow(video);
+    run_frames(window, 600);
+    EXPECT_FALSE(IsWindowVisible(window.view.strip.hwnd));
+    s.hide_over_fullscreen = false;
+    window.apply_settings(s);
+    run_frames(window, 200);
+    EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd)) << "the setting turned off let go of the strip";
+    DestroyWindow(video);
+    run_frames(window, 1200);
+    EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
+
     // Hidden from the menu, it stays hidden when a full-screen program ends.
     ShowWindow(window.view.strip.hwnd, SW_HIDE);
     HWND game =

@@ -90,6 +90,9 @@ public:
     // The menu's Hide (true) or its undoing: recorded as its own reason,
     // also while another reason keeps the strip hidden already.
     int hide_by_user(bool hide);
+    // The settings' reasons to hide. One no longer asked for lets go of the
+    // strip at once: nothing would look at it again to show the strip.
+    int set_hiding(bool over_fullscreen, const std::vector<std::string>& programs, bool on_hover);
     // Records a Hide or its undoing by ShowWindow from WM_SHOWWINDOW; 1 when
     // the strip was shown again.
     int shown_by_user(WPARAM shown, LPARAM reason);

@@ -233,6 +233,22 @@ int OverlayWindow::hide_by_user(bool hide)
     return show_as_reasons_say();
 }
 
+int OverlayWindow::set_hiding(bool over_fullscreen, const std::vector<std::string>& programs, bool on_hover)
+{
+    hide_over_fullscreen = over_fullscreen;
+    hide_when = programs;
+    hide_on_hover = on_hover;
+    const bool let_go =
+        (fullscreen_hidden && !over_fullscreen) || (program_hidden && programs.empty()) || (hover_hidden && !on_hover);
+    if (!let_go) {
+        return 0;
+    }
+    fullscreen_hidden = fullscreen_hidden && over_fullscreen;
+    program_hidden = program_hidden && !programs.empty();
+    hover_hidden = hover_hidden && on_hover;
+    return show_as_reasons_say();
+}
+
 int OverlayWindow::show_as_reasons_say()
 {
     const bool visible = IsWindowVisible(hwnd) != FALSE;

@@ -112,7 +112,10 @@ void StripSet::take_key(KeyEffect effect, const StripModel& model)
             break;
         }
         case KeyEffect::Opacity: v->strip.set_opacity(s.opacity); break;
-        case KeyEffect::Stacking: v->strip.hide_over_fullscreen = s.hide_over_fullscreen; break;
+        case KeyEffect::Stacking: {
+            v->strip.set_hiding(s.hide_over_fullscreen, v->strip.hide_when, v->strip.hide_on_hover);
+            break;
+        }
         case KeyEffect::Reload: break;
         }
     }

@@ -71,10 +71,8 @@ std::vector<int> StripView::line_widths(const std::vector<LineKind>& shown)
 void StripView::apply(const Settings& s)
 {
     set_colours(s);
-    strip.hide_over_fullscreen = s.hide_over_fullscreen;
+    strip.set_hiding(s.hide_over_fullscreen, s.hide_when, s.hide_on_hover);
     strip.set_opacity(s.opacity);
-    strip.hide_when = s.hide_when;
-    strip.hide_on_hover = s.hide_on_hover;
     rescale(s);
 }
 
