@@ -130,6 +130,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Bad{"[overlay]\ncorner = middle",
             "[overlay] corner = middle: use top-left, top-right, bottom-left or bottom-right"},
+        Bad{"[zones]\nzone1_format = long",
+            "[zones] zone1_format = long: use the whole line, a pattern as for time_format (not short or long); "
+            "empty: the zone's short name and %H:%M"},
+        Bad{"[lines]\nbattery_format = {percnt}",
+            "[lines] battery_format = {percnt}: an unknown field {percnt}; did "
+            "you mean {percent}?; use at most 64 characters with any of {percent} "
+            "(87% or N/A), {source} (On Battery, Plugged In or Unknown), {state} "
+            "(Charging, Discharging, Full or No battery), {left} (the time Windows "
+            "estimates, e.g. 2 h 05 min; empty while charging or unknown) and "
+            "{saver} (Battery saver when on); brackets and spaces left empty are "
+            "tidied away"},
         Bad{"[overlay]\nx = 10001", "[overlay] x = 10001: use pixels from that corner, inward, 0 to 10000"},
         Bad{"[overlay]\nx = -1", "[overlay] x = -1: use pixels from that corner, inward, 0 to 10000"},
         Bad{"[overlay]\nx = 12px", "[overlay] x = 12px: use pixels from that corner, inward, 0 to 10000"},
@@ -340,7 +351,8 @@ TEST(Settings, TheBatteryPatternTheLowColourAndTheUsersOwnLine)
     const SettingsLoad bad = parse_settings("[lines]\nbattery_format = {percent} {charge}\nlow_battery = 100\n"
                                             "low_colour = #080808\n");
     ASSERT_EQ(bad.problems.size(), 3u);
-    EXPECT_EQ(bad.problems[0].rfind("[lines] battery_format = {percent} {charge}: an unknown {field}; use", 0), 0u)
+    EXPECT_EQ(bad.problems[0].rfind("[lines] battery_format = {percent} {charge}: an unknown field {charge}; use", 0),
+              0u)
         << bad.problems[0];
     EXPECT_EQ(bad.settings.battery_format, default_settings().battery_format);
     EXPECT_EQ(bad.settings.low_battery, 0);

@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "SettingsProblems.h"
 #include "TextEncoding.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
@@ -26,7 +27,7 @@ std::tm sample_time()
 }
 
 // False, with the reason in *why when it is wanted.
-bool refused(std::string* why, const char* reason)
+bool refused(std::string* why, const std::string& reason)
 {
     if (why != nullptr) {
         *why = reason;
@@ -52,7 +53,6 @@ bool check_pattern_text(const std::string& pattern, std::string* why)
 
 bool check_battery_format(const std::string& pattern, std::string* why)
 {
-    auto refuse = [why](const char* reason) { return refused(why, reason); };
     if (!check_pattern_text(pattern, why)) {
         return false;
     }
@@ -64,7 +64,9 @@ bool check_battery_format(const std::string& pattern, std::string* why)
         const std::size_t close = pattern.find('}', i);
         const std::string field = close == std::string::npos ? std::string() : pattern.substr(i + 1, close - i - 1);
         if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
-            return refuse("an unknown {field}");
+            const std::string meant = nearest(field, std::vector<std::string>(std::begin(kFields), std::end(kFields)));
+            return refused(why, "an unknown field {" + shown(field) + "}" +
+                                    (meant.empty() ? std::string() : "; did you mean {" + meant + "}?"));
         }
         i = close;
     }

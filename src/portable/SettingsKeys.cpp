@@ -160,7 +160,9 @@ template <int N> bool parse_zone(const std::string& v, Settings& s)
 
 template <int N> bool parse_zone_format(const std::string& v, Settings& s)
 {
-    if (!v.empty() && !check_format(v, nullptr)) {
+    // Windows' own short and long forms are the local clock's only: a zone
+    // line given one would be empty.
+    if (v == kRegionalShort || v == kRegionalLong || (!v.empty() && !check_format(v, nullptr))) {
         return false;
     }
     s.zone_formats[N] = v;
