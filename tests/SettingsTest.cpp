@@ -130,6 +130,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Bad{"[overlay]\ncorner = middle",
             "[overlay] corner = middle: use top-left, top-right, bottom-left or bottom-right"},
+        Bad{"[overlay]\ncorner = top-rigth",
+            "[overlay] corner = top-rigth: did you mean top-right?; use top-left, top-right, bottom-left or "
+            "bottom-right"},
         Bad{"[zones]\nzone1_format = long",
             "[zones] zone1_format = long: use the whole line, a pattern as for time_format (not short or long); "
             "empty: the zone's short name and %H:%M"},

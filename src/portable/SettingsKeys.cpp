@@ -5,12 +5,14 @@
 #include "HotkeyNames.h"
 #include "INIReader.h"
 #include "ProgramList.h"
+#include "SettingsProblems.h"
 #include "TextEncoding.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 constexpr int kMaxOffset = 10000;
@@ -371,5 +373,9 @@ void explain_refusal(const SettingsKey& k, const std::string& value, std::string
         parse_moment(value, &moment, why);
     } else if (k.parse == parse_countdown_format) {
         check_countdown_format(value, why);
+    } else if (k.parse == parse_corner) {
+        const std::string meant =
+            nearest(value, std::vector<std::string>(std::begin(kCornerWords), std::end(kCornerWords)));
+        *why = meant.empty() ? std::string() : "did you mean " + meant + "?";
     }
 }
