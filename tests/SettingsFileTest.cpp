@@ -696,6 +696,74 @@ TEST_F(SettingsInUse, AMenuWriteRacingAnEditorSavingInPlaceStartsAgain)
 }
 
 namespace {
+DWORD names_of(const std::string& path)
+{
+    HANDLE f = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = f != INVALID_HANDLE_VALUE && GetFileInformationByHandle(f, &info) != FALSE;
+    if (f != INVALID_HANDLE_VALUE) {
+        CloseHandle(f);
+    }
+    return known ? info.nNumberOfLinks : 0;
+}
+}
+
+TEST_F(SettingsInUse, AMenuWriteIntoAFileWithTwoNamesKeepsThemOneFile)
+{
+    // As Scoop keeps it: the file beside the program is a second name of
+    // the one carried across updates.
+    const std::string kept = dir + "\\persist";
+    ASSERT_TRUE(CreateDirectoryA(kept.c_str(), nullptr));
+    const std::string persisted = kept + "\\brindlow.ini";
+    const std::string path = dir + "\\brindlow.ini";
+    save(persisted, "[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = before\r\n");
+    ASSERT_TRUE(CreateHardLinkA(path.c_str(), persisted.c_str(), nullptr));
+    ASSERT_EQ(file.init(), 0);
+    window.init_displays();
+    window.load_settings();
+    tray.settings_file = &file;
+    tray.settings = &window.model.settings;
+    // Longer, then shorter than the file was: nothing of the old end stays.
+    struct Step {
+        const char* name;
+        UINT command;
+        const char* corner;
+    };
+    const Step steps[] = {
+        {"Top right", TrayMenu::kCmdCornerFirst + 1, "top-right"},
+        {"Top left", TrayMenu::kCmdCornerFirst, "top-left"},
+    };
+    for (const Step& k : steps) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(tray.change_setting(k.command), 0);
+        const std::string expected =
+            std::string("[overlay]\r\ncorner = ") + k.corner + "\r\n[text]\r\ntext = before\r\n";
+        EXPECT_EQ(file_text(path), expected);
+        EXPECT_EQ(file_text(persisted), expected);
+        EXPECT_EQ(names_of(path), 2U);
+        EXPECT_EQ(GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+
+    // An editor saving through the other name between the read and the
+    // write: the change is made again to what it saved.
+    int calls = 0;
+    file.before_replace = [&](const std::string&) {
+        if (calls++ == 0) {
+            Sleep(20); // a later write time on any file system's clock
+            save(persisted, "[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = after, longer\r\n");
+        }
+    };
+    EXPECT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 3), 0);
+    file.before_replace = nullptr;
+    EXPECT_EQ(calls, 2);
+    const std::string expected = "[overlay]\r\ncorner = bottom-right\r\n[text]\r\ntext = after, longer\r\n";
+    EXPECT_EQ(file_text(path), expected);
+    EXPECT_EQ(file_text(persisted), expected);
+    EXPECT_EQ(names_of(persisted), 2U);
+}
+
+namespace {
 void key(HWND hwnd, UINT vk)
 {
     PostMessageA(hwnd, WM_KEYDOWN, vk, 1);

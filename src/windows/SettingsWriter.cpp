@@ -65,6 +65,59 @@ Read read_text(const std::string& path, std::string* text, FileStamp* stamp)
     CloseHandle(f);
     return result;
 }
+
+// Whether the file has more than one name (hard links): 1 when that cannot
+// be told, which keeps the rename.
+DWORD names_of(const std::string& path)
+{
+    HANDLE f = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        return 1;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const DWORD names = GetFileInformationByHandle(f, &info) ? info.nNumberOfLinks : 1;
+    CloseHandle(f);
+    return names;
+}
+
+enum class Write { Done, Changed, Failed };
+
+// `text` written into the file itself, through the handle its stamp is
+// compared on, so that nothing can come between the check and the write.
+Write write_into(const std::string& path, const std::string& text, const FileStamp& read)
+{
+    // Its attributes too, for the stamp. Others may still read it; no one
+    // else writes it until it is closed.
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        return Write::Failed;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    FileStamp now{};
+    bool ok = GetFileInformationByHandle(f, &info) != FALSE;
+    now.size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32U) | info.nFileSizeLow;
+    now.written = info.ftLastWriteTime;
+    if (ok && !same(now, read)) {
+        CloseHandle(f);
+        return Write::Changed;
+    }
+    // The file's new length first: a full disk then fails here, before a
+    // byte of it changed.
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(text.size());
+    ok = ok && (text.size() <= now.size || (SetFilePointerEx(f, at, nullptr, FILE_BEGIN) && SetEndOfFile(f)));
+    at.QuadPart = 0;
+    DWORD done = 0;
+    ok = ok && SetFilePointerEx(f, at, nullptr, FILE_BEGIN) &&
+         WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) && done == text.size() &&
+         SetEndOfFile(f) && FlushFileBuffers(f);
+    const DWORD error = GetLastError();
+    CloseHandle(f);
+    SetLastError(error);
+    return ok ? Write::Done : Write::Failed;
+}
 }
 
 int SettingsWriter::set_key(const std::string& target, const std::string& section, const std::string& key,
@@ -100,6 +153,25 @@ int SettingsWriter::set_key(const std::string& target, const std::string& sectio
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
             *why = target + ": cannot be changed: it is read-only";
             return -1;
+        }
+        // Scoop keeps the settings file as a hard link to its persisted
+        // copy: a rename would give only this name the new file, and the
+        // next update would bring the old settings back. A file with several
+        // names is written into, which every name sees; it is not atomic,
+        // so a single name keeps the rename.
+        if (names_of(target) > 1) {
+            if (before_replace) {
+                before_replace(target);
+            }
+            const Write w = write_into(target, edited, read);
+            if (w == Write::Changed) {
+                continue;
+            }
+            if (w == Write::Failed) {
+                *why = target + ": cannot be written (" + last_error_text() + ")";
+                return -1;
+            }
+            return 0;
         }
         const std::string temporary = target + ".new";
         std::FILE* f = std::fopen(temporary.c_str(), "wb");
