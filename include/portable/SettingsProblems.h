@@ -14,6 +14,10 @@ std::string nearest(const std::string& name, const std::vector<std::string>& nam
 // control bytes that a notification would show as garbage.
 std::string shown(const std::string& value);
 std::string unknown_key_problem(const std::string& section, const std::string& key);
+// A pattern's field in braces, as written, whose name `fields` lacks, with
+// the one probably meant.
+std::string unknown_field_problem(const std::string& written, const std::string& name,
+                                  const std::vector<std::string>& fields);
 // The line (from 1) where a key, or with an empty key the section's header,
 // stands in the text; a very large number when it is not found, so that such
 // problems come last.

@@ -199,9 +199,7 @@ bool check_countdown_format(const std::string& format, std::string* why)
         const std::string field = close == std::string::npos ? std::string() : format.substr(i + 1, close - i - 1);
         const CountdownField f = split_field(field);
         if (std::find(std::begin(kFields), std::end(kFields), f.name) == std::end(kFields)) {
-            const std::string meant = nearest(f.name, std::vector<std::string>(std::begin(kFields), std::end(kFields)));
-            return refuse(why, "an unknown field {" + shown(field) + "}" +
-                                   (meant.empty() ? std::string() : "; did you mean {" + meant + "}?"));
+            return refuse(why, unknown_field_problem(field, f.name, {std::begin(kFields), std::end(kFields)}));
         }
         if (!f.width_known) {
             return refuse(why, "{" + shown(field) + "}: after a field's name only :2 (two digits at least)");

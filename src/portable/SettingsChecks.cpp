@@ -64,9 +64,7 @@ bool check_battery_format(const std::string& pattern, std::string* why)
         const std::size_t close = pattern.find('}', i);
         const std::string field = close == std::string::npos ? std::string() : pattern.substr(i + 1, close - i - 1);
         if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
-            const std::string meant = nearest(field, std::vector<std::string>(std::begin(kFields), std::end(kFields)));
-            return refused(why, "an unknown field {" + shown(field) + "}" +
-                                    (meant.empty() ? std::string() : "; did you mean {" + meant + "}?"));
+            return refused(why, unknown_field_problem(field, field, {std::begin(kFields), std::end(kFields)}));
         }
         i = close;
     }

@@ -32,6 +32,14 @@ std::size_t edit_distance(const std::string& a, const std::string& b)
 }
 }
 
+std::string unknown_field_problem(const std::string& written, const std::string& name,
+                                  const std::vector<std::string>& fields)
+{
+    const std::string meant = nearest(name, fields);
+    return "an unknown field {" + shown(written) + "}" +
+           (meant.empty() ? std::string() : "; did you mean {" + meant + "}?");
+}
+
 std::string nearest(const std::string& name, const std::vector<std::string>& names)
 {
     std::string best;
