@@ -350,6 +350,7 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake
                             ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake)
 # Then, with both packages made, the package managers' manifests beside them.
 set(CPACK_BRINDLOW_RELEASE_URL "${BRINDLOW_RELEASE_URL}")
+set(CPACK_BRINDLOW_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_BRINDLOW_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake
                              ${CMAKE_SOURCE_DIR}/packaging/WriteManifests.cmake)

@@ -1,16 +1,25 @@
 # Run by CPack after each package: once both the ZIP and the installer are
-# there, writes the package managers' manifests beside them, with the SHA-256
-# of the files just built and the addresses under BRINDLOW_RELEASE_URL, then
-# reads them back (CheckManifests.cmake). CPack makes the ZIP first, so the
+# there, writes the package managers' manifests, with the SHA-256 of the
+# files just built and the addresses under BRINDLOW_RELEASE_URL, then reads
+# them back (CheckManifests.cmake). CPack makes the ZIP first, so the
 # manifests written after the installer hash both fresh files.
 #
 #   winget/Brindlow.Brindlow/<version>/  winget's multi-file manifest: the
 #       version, the default locale (en-US) and the installers (both scopes
 #       of the NSIS installer, and the ZIP as a portable Brindlow.exe)
 #   scoop/brindlow.json                  Scoop's manifest for the ZIP
+#
+# Beside the packages, with the release's placeholder address, they go into
+# not-for-publishing/ instead, with a warning. Either way the packages'
+# folder also gets what the manifests point at besides the packages: the
+# ZIP's <name>.sha256 (Scoop's autoupdate reads the next release's hash from
+# it) and LICENSE.txt (winget's LicenseUrl).
 set(version "${CPACK_PACKAGE_VERSION}")
 set(packages "${CPACK_PACKAGE_DIRECTORY}")
-set(base "${CPACK_BRINDLOW_RELEASE_URL}/${version}")
+set(url "${CPACK_BRINDLOW_RELEASE_URL}")
+set(base "${url}/${version}")
+include(${CPACK_BRINDLOW_PACKAGING_DIR}/ReleaseAddresses.cmake)
+brindlow_release_addresses("${url}" "${version}" release)
 set(zip_name "${CPACK_PACKAGE_NAME}-${version}-${CPACK_SYSTEM_NAME}.zip")
 set(setup_name "${CPACK_PACKAGE_NAME}-${version}-${CPACK_SYSTEM_NAME}-setup.exe")
 # CPack runs this before it moves the package just made from its staging
@@ -32,16 +41,27 @@ if(NOT EXISTS "${zip_file}" OR NOT EXISTS "${setup_file}")
 endif()
 file(SHA256 "${zip_file}" zip_hash)
 file(SHA256 "${setup_file}" setup_hash)
+file(WRITE "${packages}/${zip_name}.sha256" "${zip_hash}  ${zip_name}\n")
+configure_file("${CPACK_BRINDLOW_LICENSE}" "${packages}/LICENSE.txt" COPYONLY)
+set(manifests "${packages}")
+file(REMOVE_RECURSE "${packages}/winget" "${packages}/scoop" "${packages}/not-for-publishing")
+if(NOT release_PUBLISHABLE)
+  set(manifests "${packages}/not-for-publishing")
+  message(WARNING "package: BRINDLOW_RELEASE_URL is the placeholder ${url}: the manifests in ${manifests} "
+                  "are checked but not for publishing. Configure with -DBRINDLOW_RELEASE_URL=https://... "
+                  "(where the release's files will be) for manifests that can be published.")
+endif()
 # winget writes hashes in capitals, Scoop in small letters.
 string(TOUPPER "${zip_hash}" zip_hash_upper)
 string(TOUPPER "${setup_hash}" setup_hash_upper)
 
 set(id "Brindlow.Brindlow")
-# The newest schema whose fields this manifest uses, as documented at
-# https://github.com/microsoft/winget-pkgs/tree/master/doc/manifest/schema/1.6.0
-set(schema "1.6.0")
-set(winget "${packages}/winget/${id}/${version}")
-file(REMOVE_RECURSE "${packages}/winget")
+# ArchiveBinariesDependOnPath (1.7 on) installs the ZIP's exe where it can
+# be started from its own folder rather than through a link in winget's
+# Links folder, as documented at
+# https://github.com/microsoft/winget-pkgs/tree/master/doc/manifest/schema/1.9.0
+set(schema "1.9.0")
+set(winget "${manifests}/winget/${id}/${version}")
 set(head "PackageIdentifier: ${id}\nPackageVersion: ${version}\n")
 
 file(WRITE "${winget}/${id}.yaml"
@@ -51,14 +71,21 @@ ManifestType: version
 ManifestVersion: ${schema}
 ")
 
+set(notes_line "")
+if(release_NOTES)
+  set(notes_line "ReleaseNotesUrl: ${release_NOTES}\n")
+endif()
 file(WRITE "${winget}/${id}.locale.en-US.yaml"
 "# yaml-language-server: $schema=https://aka.ms/winget-manifest.defaultLocale.${schema}.schema.json
 ${head}PackageLocale: en-US
 Publisher: ${CPACK_PACKAGE_VENDOR}
+PublisherUrl: ${release_PAGE}
+Author: ${CPACK_PACKAGE_VENDOR}
 PackageName: ${CPACK_PACKAGE_NAME}
-PackageUrl: ${CPACK_BRINDLOW_RELEASE_URL}
+PackageUrl: ${release_PAGE}
 License: MIT
-ShortDescription: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+LicenseUrl: ${base}/LICENSE.txt
+${notes_line}ShortDescription: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
 ManifestType: defaultLocale
 ManifestVersion: ${schema}
 ")
@@ -90,6 +117,7 @@ ${head}Installers:
   NestedInstallerType: portable
   NestedInstallerFiles:
   - RelativeFilePath: Brindlow.exe
+  ArchiveBinariesDependOnPath: true
   InstallerUrl: ${base}/${zip_name}
   InstallerSha256: ${zip_hash_upper}
 ManifestType: installer
@@ -100,13 +128,26 @@ ManifestVersion: ${schema}
 # Brindlow.exe makes the copy portable: the settings stay in Scoop's folder.
 # Scoop makes a folder of a persisted name that no file holds yet, which
 # would leave the settings unreadable: an empty file is made first.
-# No checkver or autoupdate: the package step writes this manifest for each
-# release with the real hash, rather than Scoop guessing the next address.
-file(WRITE "${packages}/scoop/brindlow.json"
+# checkver finds a newer version on the releases' page (GitHub's own way
+# for a GitHub address), and autoupdate makes its address from this one's
+# pattern and takes its hash from the .sha256 file beside it.
+string(REPLACE "${version}" "$version" zip_pattern "${base}/${zip_name}")
+if(url MATCHES "^https://github\\.com/([^/]+)/([^/]+)/releases/download$")
+  set(checkver "{
+        \"github\": \"https://github.com/${CMAKE_MATCH_1}/${CMAKE_MATCH_2}\"
+    }")
+else()
+  set(zip_regex "${CPACK_PACKAGE_NAME}-([\\\\d.]+)-${CPACK_SYSTEM_NAME}\\\\.zip")
+  set(checkver "{
+        \"url\": \"${url}\",
+        \"regex\": \"${zip_regex}\"
+    }")
+endif()
+file(WRITE "${manifests}/scoop/brindlow.json"
 "{
     \"version\": \"${version}\",
     \"description\": \"${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\",
-    \"homepage\": \"${CPACK_BRINDLOW_RELEASE_URL}\",
+    \"homepage\": \"${release_PAGE}\",
     \"license\": \"MIT\",
     \"architecture\": {
         \"64bit\": {
@@ -121,12 +162,24 @@ file(WRITE "${packages}/scoop/brindlow.json"
         ]
     ],
     \"pre_install\": \"if (!(Test-Path \\\"$persist_dir\\\\brindlow.ini\\\")) { New-Item \\\"$dir\\\\brindlow.ini\\\" -ItemType File | Out-Null }\",
-    \"persist\": \"brindlow.ini\"
+    \"persist\": \"brindlow.ini\",
+    \"checkver\": ${checkver},
+    \"autoupdate\": {
+        \"architecture\": {
+            \"64bit\": {
+                \"url\": \"${zip_pattern}\"
+            }
+        },
+        \"hash\": {
+            \"url\": \"$url.sha256\"
+        }
+    }
 }
 ")
-message(STATUS "package: manifests written in ${packages}/winget and ${packages}/scoop")
+message(STATUS "package: manifests written in ${manifests}/winget and ${manifests}/scoop")
 
 set(BRINDLOW_PACKAGES_DIR "${packages}")
+set(BRINDLOW_MANIFESTS_DIR "${manifests}")
 set(BRINDLOW_PACKAGE_FILES "${zip_file};${setup_file}")
 set(BRINDLOW_VERSION "${version}")
 set(BRINDLOW_RELEASE_URL "${CPACK_BRINDLOW_RELEASE_URL}")

@@ -22,8 +22,8 @@ public:
     static constexpr const char* kClassName = "TRAY_ICON_CLASSNAME";
     static constexpr const char* kIconFile = "icon.ico";
     static constexpr const char* kTooltip = "Brindlow is Running...";
-    // The release page, the CMake cache variable BRINDLOW_RELEASE_URL.
-    static constexpr const char* kUpdatePage = BRINDLOW_RELEASE_URL;
+    // The releases' page, made from the CMake cache variable BRINDLOW_RELEASE_URL.
+    static constexpr const char* kUpdatePage = BRINDLOW_UPDATE_PAGE;
     static constexpr UINT kIconId = 1;
     static constexpr UINT kCallbackMessage = WM_USER + 1;
     // Sent by a second copy to the first's hidden window: show the strip.
