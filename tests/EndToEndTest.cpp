@@ -328,24 +328,59 @@ TEST(EndToEnd, WithoutItsIconItSaysWhereItLookedAndFails)
     EXPECT_EQ(p.wait_exit(kExitMs), 1);
 }
 
+// Started as its copy, through a hard link or through a symbolic link in a
+// folder of its own (winget's Links folder), from yet another working
+// directory: it finds the data beside its real file.
 TEST(EndToEnd, StartedFromElsewhereItFindsTheDataBesideItself)
 {
-    const std::string home = workdir("beside", kAtlas | kIcon);
-    const std::string exe = home + "\\Brindlow.exe";
-    ASSERT_TRUE(CopyFileA(BRINDLOW_EXE, exe.c_str(), FALSE));
-    Program p;
-    ASSERT_TRUE(p.start(workdir("elsewhere", 0), exe));
-    ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
-    // Nothing to report when everything was found.
-    EXPECT_FALSE(balloon_shown_within(1500));
-    move_wine_tray_away();
-    // Glyphs from the atlas, not solid squares: the date's first square is
-    // not solid cyan at its corner.
-    const std::vector<Rgb> strip = capture_strip();
-    EXPECT_GT(cyan_like(strip), 200);
-    EXPECT_NE(at(strip, 10, 10), kCyan);
-    ASSERT_TRUE(use_menu(p, kClose));
-    EXPECT_EQ(p.wait_exit(kExitMs), 0);
+    enum How { kCopy, kHardLink, kSymbolicLink };
+    for (How how : {kCopy, kHardLink, kSymbolicLink}) {
+        SCOPED_TRACE(how);
+        // The links' folder first, and one for each kind: Wine's DeleteFile
+        // leaves a Unix symbolic link in place, which `ln -sf` replaces.
+        const std::string links = fresh_temp_dir(how == kHardLink ? "e2e-hard-link" : "e2e-symbolic-link");
+        const std::string home = workdir("beside", kAtlas | kIcon);
+        const std::string exe = home + "\\Brindlow.exe";
+        ASSERT_TRUE(CopyFileA(BRINDLOW_EXE, exe.c_str(), FALSE));
+        std::string started = exe;
+        if (how != kCopy) {
+            started = links + "\\Brindlow.exe";
+            bool made = false;
+            if (how == kHardLink) {
+                made = CreateHardLinkA(started.c_str(), exe.c_str(), nullptr) != 0;
+            } else if (running_under_wine()) {
+                // CreateProcess cannot start what Wine 8's CreateSymbolicLink
+                // makes; a Unix symbolic link it follows as Windows does its own.
+                made = run_unix_shell("ln -sf '" + unix_path(exe) + "' '" + unix_path(started) + "'") == 0;
+            } else {
+                made = CreateSymbolicLinkA(started.c_str(), exe.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+            }
+            ASSERT_TRUE(made) << GetLastError();
+        }
+        Program p;
+        ASSERT_TRUE(p.start(workdir("elsewhere", 0), started));
+        if (how == kHardLink && running_under_wine()) {
+            // Wine cannot list a file's names (its FindFirstFileNameW is a
+            // stub that ends the process): started there through a hard
+            // link, it says where it looked for its icon, as without one.
+            HWND box = wait_for_window(p, "#32770", "Brindlow", kStartMs);
+            ASSERT_NE(box, nullptr);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            EXPECT_EQ(p.wait_exit(kExitMs), 1);
+            continue;
+        }
+        ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+        // Nothing to report when everything was found.
+        EXPECT_FALSE(balloon_shown_within(1500));
+        move_wine_tray_away();
+        // Glyphs from the atlas, not solid squares: the date's first square
+        // is not solid cyan at its corner.
+        const std::vector<Rgb> strip = capture_strip();
+        EXPECT_GT(cyan_like(strip), 200);
+        EXPECT_NE(at(strip, 10, 10), kCyan);
+        ASSERT_TRUE(use_menu(p, kClose));
+        EXPECT_EQ(p.wait_exit(kExitMs), 0);
+    }
 }
 
 TEST(EndToEnd, ASecondStartBringsAHiddenStripBack)

@@ -27,6 +27,8 @@ public:
     // The class is PROCESS_INFORMATION_CLASS, an int-sized enum that older
     // headers lack.
     using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    using FindFirstFileNameWFn = HANDLE(WINAPI*)(LPCWSTR, DWORD, LPDWORD, PWSTR);
+    using FindNextFileNameWFn = BOOL(WINAPI*)(HANDLE, LPDWORD, PWSTR);
 
     // Windows 8 (or 7 with KB2533623), kernel32.
     SetDefaultDllDirectoriesFn SetDefaultDllDirectories = nullptr;
@@ -43,6 +45,10 @@ public:
     // Windows 8, kernel32 (its ProcessPowerThrottling class from Windows 10
     // 1709; EcoQoS, "efficiency mode", on Windows 11).
     SetProcessInformationFn SetProcessInformation = nullptr;
+    // Windows Vista, kernel32: a file's names (hard links). Null under Wine,
+    // whose are stubs that end the process when called.
+    FindFirstFileNameWFn FindFirstFileNameW = nullptr;
+    FindNextFileNameWFn FindNextFileNameW = nullptr;
     // Windows 8.1, shcore.dll: after load_shcore().
     HMODULE shcore = nullptr;
     SetProcessDpiAwarenessFn SetProcessDpiAwareness = nullptr;

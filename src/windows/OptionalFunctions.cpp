@@ -27,6 +27,11 @@ int OptionalFunctions::init()
     find(user32, "QueryDisplayConfig", &QueryDisplayConfig);
     find(user32, "DisplayConfigGetDeviceInfo", &DisplayConfigGetDeviceInfo);
     find(kernel, "SetProcessInformation", &SetProcessInformation);
+    // Wine's ntdll alone exports wine_get_version.
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr) {
+        find(kernel, "FindFirstFileNameW", &FindFirstFileNameW);
+        find(kernel, "FindNextFileNameW", &FindNextFileNameW);
+    }
     return 0;
 }
 
