@@ -1,5 +1,7 @@
 // Brindlow.exe as a user meets it: separate processes started from working
 // directories the tests prepare, driven through their windows and menu.
+#include "FirstStart.h"
+#include "StartupShortcut.h"
 #include "TestSupport.h"
 #include "TrayIcon.h"
 #include "WideText.h"
@@ -22,11 +24,18 @@ class Program {
 public:
     PROCESS_INFORMATION pi{};
 
-    bool start(const std::string& workdir, const std::string& exe = BRINDLOW_EXE)
+    // `link`: the shortcut it is started through, as the shell tells a
+    // program it starts from one (at login, the Startup folder's).
+    bool start(const std::string& workdir, const std::string& exe = BRINDLOW_EXE, const std::string& link = "")
     {
         std::string cmd = "\"" + exe + "\"";
+        std::string title = link;
         STARTUPINFOA si{};
         si.cb = sizeof si;
+        if (!link.empty()) {
+            si.dwFlags |= STARTF_TITLEISLINKNAME;
+            si.lpTitle = &title[0];
+        }
         return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &si, &pi) !=
                FALSE;
     }
@@ -758,4 +767,41 @@ TEST(EndToEnd, InFoldersNamedInAnyScriptItFindsReadsAndWritesItsFiles)
     EXPECT_NE(read_wide_path(ini).find("colour = #FF8000"), std::string::npos);
     ASSERT_TRUE(use_menu(p, kClose));
     EXPECT_EQ(p.wait_exit(kExitMs), 0);
+}
+
+// A copy's first start greets with the way to its menu, once: not when
+// started at login (through the Startup folder's shortcut, which the shell
+// names to the program), and not at any start after the greeting.
+TEST(EndToEnd, AFirstStartGreetsOnceAndAStartAtLoginDoesNot)
+{
+    AppDataFolder profile(widen(workdir("welcome-profile", 0)));
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, FirstStart::kKey, FirstStart::kValue);
+    const std::string dir = workdir("welcome", kAtlas | kIcon);
+    struct Start {
+        const char* name;
+        std::string link;
+        bool greets;
+    };
+    const Start starts[] = {
+        {"at login", StartupShortcut::path(), false},
+        {"through another shortcut", dir + "\\Brindlow.lnk", true},
+        {"again", "", false},
+    };
+    for (const Start& k : starts) {
+        SCOPED_TRACE(k.name);
+        Program p;
+        ASSERT_TRUE(p.start(dir, BRINDLOW_EXE, k.link));
+        ASSERT_NE(wait_for_window(p, MainWindow::kClassName, nullptr, kStartMs), nullptr);
+        EXPECT_EQ(balloon_shown_within(3000), k.greets);
+        ASSERT_TRUE(use_menu(p, kClose));
+        EXPECT_EQ(p.wait_exit(kExitMs), 0);
+        // Gone with the icon that showed it, before the next start looks.
+        EXPECT_TRUE(within(5000, [] { return !balloon_shown_within(0); }));
+    }
+    DWORD welcomed = 0;
+    DWORD size = sizeof welcomed;
+    EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, FirstStart::kKey, FirstStart::kValue, RRF_RT_REG_DWORD, nullptr,
+                           &welcomed, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(welcomed, 1u);
 }

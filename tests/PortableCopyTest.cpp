@@ -3,6 +3,7 @@
 // whose folder cannot be written keeps them in the profile, and says so.
 #include "PortableCopy.h"
 #include "SettingsFile.h"
+#include "TextEncoding.h"
 
 #include "TestSupport.h"
 
@@ -158,4 +159,56 @@ TEST_F(Portable, AFolderThatCannotBeWrittenKeepsTheChangesInTheProfileAndSaysWhy
     EXPECT_EQ(load.settings.y, 20);
     EXPECT_EQ(file.edit_path(), profile + "\\brindlow.ini");
     file.destroy();
+}
+
+// The empty file a user or Scoop makes beside the program: "Settings..."
+// fills it with the commented list of keys in Windows' line endings (a
+// UTF-16 one stays UTF-16), and the menu's first write lands in that list.
+// A file with anything in it is left as it is.
+TEST_F(Portable, ABlankSettingsFileGetsTheListOfKeysFirstAndOneWithContentIsLeftAlone)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool blank;
+        const char* bom; // the byte-order mark the filled file starts with
+    };
+    const Case cases[] = {
+        {"empty", "", true, ""},
+        {"white space", " \r\n\t\r\n", true, ""},
+        {"UTF-8's mark alone", "\xEF\xBB\xBF", true, ""},
+        {"UTF-16's mark alone", std::string("\xFF\xFE", 2), true, "\xFF\xFE"},
+        {"a key", "[text]\r\ncolour = #FF8000\r\n", false, ""},
+        {"a comment", "; mine\n", false, ""},
+    };
+    const std::string ini = program + "\\brindlow.ini";
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        save(ini, k.bytes);
+        SettingsFile file;
+        file.init(program);
+        file.load();
+        EXPECT_EQ(file.holds_no_settings(), k.blank);
+        ASSERT_EQ(file.edit_path(), ini);
+        const std::string edited = text_of(ini);
+        if (!k.blank) {
+            EXPECT_EQ(edited, k.bytes);
+            file.destroy();
+            continue;
+        }
+        EXPECT_EQ(edited.rfind(k.bom, 0), 0u);
+        const DecodedText decoded = decode_text(edited);
+        EXPECT_NE(decoded.text.find(";corner = top-left\r\n"), std::string::npos) << decoded.text;
+        EXPECT_EQ(decoded.text.find_first_of('\n'), decoded.text.find("\r\n") + 1) << "CR LF, not LF alone";
+        EXPECT_FALSE(file.holds_no_settings());
+
+        save(ini, k.bytes);
+        std::string why;
+        ASSERT_EQ(file.set_key("overlay", "corner", "top-right", false, &why), 0) << why;
+        const std::string written = decode_text(text_of(ini)).text;
+        EXPECT_NE(written.find("corner = top-right\r\n"), std::string::npos) << written;
+        EXPECT_NE(written.find(";x = "), std::string::npos) << "the other keys' comments are there";
+        EXPECT_EQ(file.load().settings.corner, Corner::TopRight);
+        file.destroy();
+    }
 }

@@ -108,8 +108,11 @@ public:
     // again if it is new, and a change already noticed is not read twice.
     int follow();
     // The file a user should edit: the one in use, or a new one in `home`
-    // listing every key, written first. Empty on failure.
+    // listing every key, written first; a blank one in use gets that list
+    // too. Empty on failure.
     std::string edit_path();
+    // Whether no settings file is in use, or only a blank one.
+    bool holds_no_settings() const;
     static constexpr int kWriteAttempts = SettingsWriter::kWriteAttempts;
 
     // Called between reading the file and renaming the new one over it:

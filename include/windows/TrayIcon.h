@@ -60,6 +60,10 @@ public:
     // A warning balloon from the icon that respects the user's quiet time
     // (it does not come from something the user did); 0, or -1.
     int show_balloon(const std::string& title, const std::string& text);
+    // An information balloon the user's own start asked for (quiet time or not).
+    int show_info(const std::string& title, const std::string& text);
+    // Either, with the shell's NIIF_ flags.
+    int balloon(const std::string& title, const std::string& text, DWORD flags);
 
     // Makes `text` ([overlay] hotkey; empty: none) the key for Hide
     // Brindlow, shown beside the menu's item; empty, or the problem when

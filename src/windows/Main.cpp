@@ -2,6 +2,7 @@
 // settings and lines, the notification icon, then the frame loop until
 // "Close"; teardown in reverse.
 #include "DataFolders.h"
+#include "FirstStart.h"
 #include "MainWindow.h"
 #include "OptionalFunctions.h"
 #include "SettingsFile.h"
@@ -163,6 +164,12 @@ int BRINDLOW_MAIN(int, char**)
         window.set_hotkey = [&tray](const std::string& hotkey) { return tray.set_hotkey(hotkey); };
         window.in_force.hotkey_problem = tray.set_hotkey(window.model.settings.hotkey);
         window.report();
+        // The way to the menu, unless a problem (a missing atlas) took the
+        // balloon: the greeting then waits for a start without one.
+        if (window.in_force.reported.empty() && FirstStart::due(settings_file.holds_no_settings()) &&
+            tray.show_info(FirstStart::kTitle, FirstStart::kText) == 0) {
+            FirstStart::mark();
+        }
         window.run();
     } else {
         // Without its icon nobody could reach the menu, not even to close it.

@@ -1,9 +1,11 @@
 #include "SettingsFile.h"
 
 #include "DataFolders.h"
+#include "FileBytes.h"
 #include "PortableCopy.h"
 #include "SettingsWriter.h"
 #include "SystemFiles.h"
+#include "TextEncoding.h"
 
 #include <shlobj.h>
 
@@ -13,7 +15,56 @@ namespace {
 constexpr DWORD kFileChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
 constexpr char kFolderName[] = "\\Brindlow";
 
+// A file that holds no more than this is looked at to see whether it is blank.
+constexpr std::size_t kBlankLimit = 4096;
+
 std::string file_in(const std::string& folder) { return folder + "\\" + kSettingsFileName; }
+
+// The encoding of a file that holds nothing but white space after any
+// byte-order mark (the empty file Scoop and a user make for a portable
+// copy), through *encoding; false for a file with content or unreadable.
+bool blank_file(const std::string& path, TextEncoding* encoding)
+{
+    std::string bytes;
+    bool missing = false;
+    if (read_file_bytes(path, kBlankLimit + 1, &bytes, &missing) != 0 || bytes.size() > kBlankLimit) {
+        return false;
+    }
+    const DecodedText decoded = decode_text(bytes);
+    if (!decoded.problem.empty()) {
+        return false;
+    }
+    std::string text = decoded.text;
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
+        text.erase(0, 3);
+    }
+    *encoding = decoded.encoding;
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// The commented template with every key, in the file at `path` (made or
+// emptied), in Windows' line endings and the encoding given; UTF-16 with
+// its byte-order mark, as Notepad writes it. Writing over the file rather
+// than replacing it keeps every name of a file with several.
+bool write_template(const std::string& path, TextEncoding encoding)
+{
+    // Notepad shows line feeds alone on older Windows as one long line.
+    std::string text = encoding == TextEncoding::Utf8 ? std::string() : std::string("\xEF\xBB\xBF");
+    for (char c : settings_template()) {
+        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    std::string bytes;
+    if (encode_text(text, encoding, &bytes) != 0) {
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool closed = std::fclose(f) == 0;
+    return written && closed;
+}
 
 // The file in the first folder that has one, in the order they win: the
 // user's folder first when `user_first`.
@@ -328,23 +379,16 @@ std::string SettingsFile::edit_path()
         }
         existing.clear();
     }
+    TextEncoding encoding = TextEncoding::Utf8;
+    if (!existing.empty() && blank_file(existing, &encoding)) {
+        return write_template(existing, encoding) ? existing : std::string();
+    }
     if (!existing.empty() || home.empty()) {
         return existing;
     }
     CreateDirectoryA(home.c_str(), nullptr);
     std::string fresh = file_in(home);
-    std::FILE* f = std::fopen(fresh.c_str(), "wb");
-    if (f == nullptr) {
-        return std::string();
-    }
-    // Notepad shows line feeds alone on older Windows as one long line.
-    std::string text;
-    for (char c : settings_template()) {
-        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
+    if (!write_template(fresh, TextEncoding::Utf8)) {
         return std::string();
     }
     // The folder may be new: the watch on its parent has seen it come (and
@@ -352,6 +396,12 @@ std::string SettingsFile::edit_path()
     // here: this runs on the menu's thread, while the strip's thread may
     // be waiting on the handles.
     return fresh;
+}
+
+bool SettingsFile::holds_no_settings() const
+{
+    TextEncoding encoding = TextEncoding::Utf8;
+    return path.empty() || blank_file(path, &encoding);
 }
 
 int SettingsFile::set_key(const std::string& section, const std::string& key, const std::string& value, bool remove,

@@ -100,11 +100,18 @@ int TrayIcon::notify(DWORD message) { return Shell_NotifyIconA(message, &nid) ? 
 
 int TrayIcon::show_balloon(const std::string& title, const std::string& text)
 {
+    return balloon(title, text, NIIF_WARNING | NIIF_RESPECT_QUIET_TIME);
+}
+
+int TrayIcon::show_info(const std::string& title, const std::string& text) { return balloon(title, text, NIIF_INFO); }
+
+int TrayIcon::balloon(const std::string& title, const std::string& text, DWORD flags)
+{
     if (icon == nullptr) {
         return -1;
     }
     nid.uFlags |= NIF_INFO;
-    nid.dwInfoFlags = NIIF_WARNING | NIIF_RESPECT_QUIET_TIME;
+    nid.dwInfoFlags = flags;
     lstrcpynA(nid.szInfoTitle, title.c_str(), sizeof nid.szInfoTitle);
     lstrcpynA(nid.szInfo, text.c_str(), sizeof nid.szInfo);
     const int result = notify(NIM_MODIFY);
