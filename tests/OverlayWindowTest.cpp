@@ -114,8 +114,8 @@ TEST_F(Hiding, AProgramListedWithACapitalBeyondAsciiHidesTheStrip)
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring command = L"\"" + exe + L"\"";
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, widen(dir).c_str(), &si,
-                               &pi));
+    ASSERT_TRUE(
+        CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, widen(dir).c_str(), &si, &pi));
     FirstWindow look{pi.dwProcessId, nullptr};
     for (int i = 0; i < 100 && look.found == nullptr; ++i) {
         Sleep(100);
