@@ -16,7 +16,8 @@ constexpr int kMinutesPerHour = 60;
 constexpr long long kSecondsPerMinute = 60;
 constexpr long long kSecondsPerHour = 3600;
 constexpr long long kSecondsPerDay = 86400;
-constexpr long long kProbeSeconds = 36 * 3600;
+// How far either side of a moment the offsets around it are looked at.
+constexpr long long kProbeSeconds = 36 * kSecondsPerHour;
 constexpr std::size_t kMaxCountdownFormat = 64;
 const char* const kFields[] = {"days", "hours", "minutes", "seconds", "total_hours"};
 

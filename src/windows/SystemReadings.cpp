@@ -13,6 +13,7 @@ constexpr const char* kZoneKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersio
 constexpr const char* kDynamicKey = "Dynamic DST";
 // More years of records than any zone keeps means a damaged key.
 constexpr DWORD kMostDynamicYears = 1000;
+// Days of a common year before each month.
 constexpr int kDaysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 // 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
 constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
@@ -39,6 +40,12 @@ std::tm broken_down(const SYSTEMTIME& t)
     // Windows' conversion does not say; no format reads it.
     out.tm_isdst = -1;
     return out;
+}
+
+// A change's date as the registry and Windows' structures hold it.
+ZoneDate zone_date(const SYSTEMTIME& t)
+{
+    return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 }
 
@@ -70,10 +77,8 @@ ZoneRules read_local_zone_rules()
     DYNAMIC_TIME_ZONE_INFORMATION dtz{};
     const DWORD id = GetDynamicTimeZoneInformation(&dtz);
     const ZoneDate never{0, 0, 0, 0, 0};
-    auto date = [](const SYSTEMTIME& t) {
-        return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-    };
-    ZoneRules rules{dtz.Bias, dtz.StandardBias, dtz.DaylightBias, date(dtz.StandardDate), date(dtz.DaylightDate)};
+    ZoneRules rules{dtz.Bias, dtz.StandardBias, dtz.DaylightBias, zone_date(dtz.StandardDate),
+                    zone_date(dtz.DaylightDate)};
     if (id == TIME_ZONE_ID_INVALID) {
         return ZoneRules{0, 0, 0, never, never};
     }
@@ -182,11 +187,8 @@ bool read_tzi(HKEY zones, const std::string& key, const char* value, ZoneRules* 
         size != sizeof tzi) {
         return false;
     }
-    auto date = [](const SYSTEMTIME& t) {
-        return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-    };
-    *rules =
-        ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date), date(tzi.daylight_date)};
+    *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, zone_date(tzi.standard_date),
+                       zone_date(tzi.daylight_date)};
     return true;
 }
 }
