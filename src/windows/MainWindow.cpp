@@ -3,7 +3,6 @@
 #include "SettingsFile.h"
 
 #include <cstring>
-#include <ctime>
 
 int MainWindow::init()
 {
