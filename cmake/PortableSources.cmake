@@ -8,6 +8,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/IniLines.cpp
   src/portable/Drift.cpp
   src/portable/FileBytes.cpp
+  src/portable/FileNameCase.cpp
   src/portable/GlyphPixels.cpp
   src/portable/INIReader.cpp
   src/portable/Layout.cpp

@@ -5,21 +5,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
 namespace {
+// As the registry's TZI holds them.
+const ZoneRules kUtc{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+const ZoneRules kWestEurope{-60, 0, -60, {10, 0, 5, 3, 0}, {3, 0, 5, 2, 0}};
+const ZoneRules kPacific{480, 0, -60, {11, 0, 1, 2, 0}, {3, 0, 2, 2, 0}};
+const ZoneRules kAusEastern{-600, 0, -60, {4, 0, 1, 3, 0}, {10, 0, 1, 2, 0}};
+
 // A reading of the clock `before` whole seconds ahead of a moment and `ms`
-// into that second, its local fields as the C runtime gives them.
-ClockReading before_moment(const LocalMoment& m, long long before, int ms = 0)
+// into that second, its local fields in the zone's rules.
+ClockReading before_moment(const LocalMoment& m, long long before, int ms = 0, const ZoneRules& zone = kUtc)
 {
     ClockReading c;
     c.ok = true;
-    c.utc_seconds = moment_utc(m) - before;
+    c.utc_seconds = moment_utc(m, zone) - before;
     c.ms = ms;
-    const std::time_t t = static_cast<std::time_t>(c.utc_seconds);
-    c.local = *std::localtime(&t);
+    c.local = zone_local_time(c.utc_seconds, zone);
     return c;
 }
 
@@ -92,29 +95,57 @@ TEST(Countdown, MomentsAreDatesWithATimeOrMidnightAndWhatIsNotSaysWhatWasMeant)
 
 TEST(Countdown, AMomentAcrossADaylightSavingChangeInTheLocalZoneIsTheRealTimeLeft)
 {
-#ifdef _WIN32
-    GTEST_SKIP() << "the C runtime's TZ knows only the United States' daylight rules";
-#else
-    const char* was = std::getenv("TZ");
-    const std::string before = was != nullptr ? was : "";
-    setenv("TZ", "Europe/Berlin", 1);
-    tzset();
-    EXPECT_EQ(moment_utc(kEve), 1798131600) << "18:00 in Berlin in winter is 17:00 UTC";
+    EXPECT_EQ(moment_utc(kEve, kWestEurope), 1798131600) << "18:00 in Berlin in winter is 17:00 UTC";
     // The clocks go forward on 28 March 2027 and back on 31 October.
     const LocalMoment spring{true, 2027, 3, 28, 12, 0}, autumn{true, 2027, 10, 31, 12, 0};
-    EXPECT_EQ(moment_utc(spring) - moment_utc({true, 2027, 3, 27, 12, 0}), 23 * 3600);
-    EXPECT_EQ(moment_utc(autumn) - moment_utc({true, 2027, 10, 30, 12, 0}), 25 * 3600);
+    EXPECT_EQ(moment_utc(spring, kWestEurope) - moment_utc({true, 2027, 3, 27, 12, 0}, kWestEurope), 23 * 3600);
+    EXPECT_EQ(moment_utc(autumn, kWestEurope) - moment_utc({true, 2027, 10, 30, 12, 0}, kWestEurope), 25 * 3600);
     StripModel m = counting({LineKind::Countdown}, "{days} d {hours} h {minutes} min", "");
+    m.local_zone = kWestEurope;
     m.settings.countdown = spring;
-    m.update(before_moment(spring, 23 * 3600), PowerReading{});
+    m.update(before_moment(spring, 23 * 3600, 0, kWestEurope), PowerReading{});
     EXPECT_EQ(countdown_of(m), "0 d 23 h 0 min") << "noon to noon over the change";
-    if (was != nullptr) {
-        setenv("TZ", before.c_str(), 1);
-    } else {
-        unsetenv("TZ");
+}
+
+// By hand: Pacific time goes back on 7 November 2027 (November's first
+// Sunday) at 02:00 PDT = 09:00 UTC, and forward on 14 March (March's second
+// Sunday) at 02:00 PST = 10:00 UTC. Sydney goes back on 4 April 2027 (April's
+// first Sunday) at 03:00 AEDT = 3 April 16:00 UTC, and forward on 3 October
+// (October's first Sunday) at 02:00 AEST = 2 October 16:00 UTC.
+TEST(Countdown, ARepeatedTimeIsItsFirstAndASkippedOneTheJumpOverIt)
+{
+    struct Case {
+        const char* name;
+        const ZoneRules* zone;
+        LocalMoment moment;
+        long long utc;
+    };
+    const Case cases[] = {
+        {"Pacific, before the repeated hour", &kPacific, {true, 2027, 11, 7, 0, 30}, 1825572600},
+        {"Pacific, 01:30 first in PDT", &kPacific, {true, 2027, 11, 7, 1, 30}, 1825576200},
+        {"Pacific, 02:00 once, in PST", &kPacific, {true, 2027, 11, 7, 2, 0}, 1825581600},
+        {"Pacific, the last minute before the gap", &kPacific, {true, 2027, 3, 14, 1, 59}, 1805018340},
+        {"Pacific, 02:30 skipped", &kPacific, {true, 2027, 3, 14, 2, 30}, 1805018400},
+        {"Pacific, 03:00 after the gap", &kPacific, {true, 2027, 3, 14, 3, 0}, 1805018400},
+        {"Sydney, 02:30 first in AEDT", &kAusEastern, {true, 2027, 4, 4, 2, 30}, 1806766200},
+        {"Sydney, 00:30 before the repeated hour", &kAusEastern, {true, 2027, 4, 4, 0, 30}, 1806759000},
+        {"Sydney, 02:30 skipped", &kAusEastern, {true, 2027, 10, 3, 2, 30}, 1822492800},
+        {"Sydney, 03:30 after the gap", &kAusEastern, {true, 2027, 10, 3, 3, 30}, 1822494600},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(moment_utc(k.moment, *k.zone), k.utc);
     }
-    tzset();
-#endif
+    // The line at the first 01:30 says the moment has come, not an hour left.
+    StripModel m = counting({LineKind::Countdown}, "{hours} h {minutes} min", "now");
+    m.local_zone = kPacific;
+    m.settings.countdown = {true, 2027, 11, 7, 1, 30};
+    ClockReading c;
+    c.ok = true;
+    c.utc_seconds = 1825576200;
+    c.local = zone_local_time(c.utc_seconds, kPacific);
+    m.update(c, PowerReading{});
+    EXPECT_EQ(countdown_of(m), "now");
 }
 
 TEST(Countdown, TheLineCountsDownWakesAtEachChangeAndGivesWayToItsDoneText)

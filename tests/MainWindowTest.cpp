@@ -637,6 +637,55 @@ TEST_F(Frames, WithoutSecondsShownTheThreadSleepsThroughTheMinute)
     EXPECT_LE(window.view.renderer.swap_count - swaps, turned ? 1u : 0u);
 }
 
+// The C runtime's local time follows a TZ variable before Windows' zone
+// (set where Cygwin or MSYS tools are); the strip's clock must not.
+TEST(LocalClock, IsWindowsOwnZoneWhateverTzInTheEnvironmentSays)
+{
+    TIME_ZONE_INFORMATION tz{};
+    const DWORD id = GetTimeZoneInformation(&tz);
+    const long east = -(tz.Bias + (id == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : tz.StandardBias));
+    // Nine hours or more from Windows' offset, whichever side it lies.
+    ASSERT_EQ(_putenv_s("TZ", east > 0 ? "ABC9" : "ABC-9"), 0);
+    _tzset();
+    bool compared = false;
+    for (int attempt = 0; attempt < 3 && !compared; ++attempt) {
+        SYSTEMTIME before{};
+        GetLocalTime(&before);
+        const ClockReading c = read_local_clock();
+        SYSTEMTIME after{};
+        GetLocalTime(&after);
+        if (before.wMinute != after.wMinute) {
+            continue; // read across a minute's turn
+        }
+        compared = true;
+        ASSERT_TRUE(c.ok);
+        EXPECT_EQ(c.local.tm_year + 1900, after.wYear);
+        EXPECT_EQ(c.local.tm_mon + 1, after.wMonth);
+        EXPECT_EQ(c.local.tm_mday, after.wDay);
+        EXPECT_EQ(c.local.tm_wday, after.wDayOfWeek);
+        EXPECT_EQ(c.local.tm_hour, after.wHour);
+        EXPECT_EQ(c.local.tm_min, after.wMinute);
+        SYSTEMTIME new_year = after;
+        new_year.wMonth = 1;
+        new_year.wDay = 1;
+        FILETIME day{}, first{};
+        ASSERT_TRUE(SystemTimeToFileTime(&after, &day) && SystemTimeToFileTime(&new_year, &first));
+        const unsigned long long ticks_per_day = 864000000000ULL;
+        const auto ticks = [](const FILETIME& f) {
+            return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+        };
+        EXPECT_EQ(static_cast<unsigned long long>(c.local.tm_yday), (ticks(day) - ticks(first)) / ticks_per_day);
+        // The C runtime does follow it here: the two are told apart.
+        const std::time_t now = static_cast<std::time_t>(c.utc_seconds);
+        std::tm crt{};
+        ASSERT_EQ(localtime_s(&crt, &now), 0);
+        EXPECT_NE(crt.tm_hour, c.local.tm_hour) << "TZ did not move the C runtime's clock";
+    }
+    EXPECT_TRUE(compared);
+    _putenv_s("TZ", "");
+    _tzset();
+}
+
 TEST_F(Frames, ATimeChangeOrAPowerChangeRedrawsAtOnce)
 {
     window.read_clock = fake_clock;
@@ -768,10 +817,11 @@ ClockReading drift_clock()
 // The clock `before` seconds ahead of a moment, as Windows would read it.
 ClockReading ahead_of(const LocalMoment& m, long long before)
 {
+    const ZoneRules zone = read_local_zone_rules();
     ClockReading c;
-    c.utc_seconds = moment_utc(m) - before;
-    const std::time_t t = static_cast<std::time_t>(c.utc_seconds);
-    c.ok = localtime_s(&c.local, &t) == 0;
+    c.ok = true;
+    c.utc_seconds = moment_utc(m, zone) - before;
+    c.local = zone_local_time(c.utc_seconds, zone);
     return c;
 }
 }

@@ -1,6 +1,8 @@
 // The strip out of the way: while a listed program is in front, and while
 // the pointer rests over it; real windows and the real pointer under Wine.
+#include "ProgramList.h"
 #include "TestSupport.h"
+#include "WideText.h"
 
 #include <string>
 
@@ -77,6 +79,73 @@ TEST_F(Hiding, AListedProgramInFrontHidesTheStripAndItsEndShowsItAgain)
     EXPECT_TRUE(window.view.strip.user_hidden);
     SendMessageA(window.view.strip.hwnd, OverlayWindow::kHideMessage, 0, 0);
     EXPECT_TRUE(visible(window));
+}
+
+namespace {
+struct FirstWindow {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK find_visible_window_of(HWND w, LPARAM param)
+{
+    auto* look = reinterpret_cast<FirstWindow*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == look->pid && IsWindowVisible(w)) {
+        look->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+}
+
+// A program whose file name has a capital beyond ASCII: Brindlow.exe copied
+// as blinkä.exe, which, finding the single-instance mutex taken, shows its
+// "already running" box and waits there: a window of blinkä.exe in front.
+TEST_F(Hiding, AProgramListedWithACapitalBeyondAsciiHidesTheStrip)
+{
+    const std::string dir = fresh_temp_dir("hide-beyond-ascii");
+    const std::wstring exe = widen(dir) + L"\\blink\u00e4.exe";
+    ASSERT_TRUE(CopyFileW(widen(BRINDLOW_EXE).c_str(), exe.c_str(), FALSE));
+    HANDLE taken = CreateMutexA(nullptr, TRUE, "BrindlowSingleInstance");
+    ASSERT_NE(taken, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + exe + L"\"";
+    ASSERT_TRUE(
+        CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, widen(dir).c_str(), &si, &pi));
+    FirstWindow look{pi.dwProcessId, nullptr};
+    for (int i = 0; i < 100 && look.found == nullptr; ++i) {
+        Sleep(100);
+        EnumWindows(find_visible_window_of, reinterpret_cast<LPARAM>(&look));
+    }
+    ASSERT_NE(look.found, nullptr) << "blinkä.exe showed no window";
+
+    const ListedCase cases[] = {
+        {"its name in capitals", {"BLINK\u00c4.EXE"}, true},
+        {"its name as it is", {"blink\u00e4.exe"}, true},
+        {"another letter", {"BLINKA.EXE"}, false},
+    };
+    for (const ListedCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        std::vector<std::string> list;
+        std::string why;
+        ASSERT_TRUE(parse_program_list(k.list[0], &list, &why)) << why;
+        window.view.strip.hide_when = list;
+        SetForegroundWindow(look.found);
+        run_frames(window, 1300, [&] { return !visible(window); });
+        EXPECT_EQ(!visible(window), k.hides);
+        window.view.strip.hide_when = {};
+        run_frames(window, 1300, [&] { return visible(window); });
+    }
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ReleaseMutex(taken);
+    CloseHandle(taken);
 }
 
 TEST_F(Hiding, ThePointerOverTheStripHidesItOnlyWhenAskedAndLeavingShowsItWithinAQuarterSecond)

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 // As the registry's TZI holds them.
@@ -228,4 +229,81 @@ TEST(ZoneRules, AZoneLineIsLabelledWithTheZonesShortName)
     m.update(clock, PowerReading{});
     EXPECT_EQ(m.texts[static_cast<std::size_t>(line_index(LineKind::Zone3))], "Desk 02:30:00");
     EXPECT_EQ(m.texts[static_cast<std::size_t>(line_index(LineKind::Time))], "Time 00:30");
+}
+
+namespace {
+ZoneRules by_year(int first_year, const std::vector<ZoneRules>& records)
+{
+    ZoneRules r = records.back();
+    r.first_year = first_year;
+    r.years = records;
+    return r;
+}
+
+const ZoneRules kMinus4{240, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+const ZoneRules kMinus5{300, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+const ZoneRules kPlus1{-60, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+const ZoneRules kMinus1{60, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+// UTC+9, daylight time (UTC+10) from March's last Sunday 02:00 to October's
+// last Sunday 03:00.
+const ZoneRules kPlus9Summer{-540, 0, -60, {10, 0, 5, 3, 0}, {3, 0, 5, 2, 0}};
+const ZoneRules kPlus10{-600, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+const ZoneRules kPlus8{-480, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+// UTC-3 with daylight time (UTC-2) carried over New Year as the records
+// write it: 2007 from December's 5th Sunday (the 30th) 00:00 until "1 January
+// 00:00" (2007-01-01 is a Monday), 2008 from "1 January 00:00" (a Tuesday)
+// to March's 3rd Sunday 00:00 (the 16th).
+const ZoneRules kSummerFromDecember2007{180, 0, -60, {1, 1, 1, 0, 0}, {12, 0, 5, 0, 0}};
+const ZoneRules kSummerIntoMarch2008{180, 0, -60, {3, 0, 3, 0, 0}, {1, 2, 1, 0, 0}};
+const ZoneRules kMinus3{180, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+}
+
+// A year's record takes over when the clock in force reaches 1 January; by
+// hand:
+// - UTC-4 (2016), UTC-5 (2017): UTC-4 reaches 2017 at 04:00 UTC, where UTC-5
+//   reads 23:00 on 31 December; that hour comes twice, 2017 once, at 05:00.
+// - UTC+1 (2024), UTC-1 (2025): UTC+1 reaches 2025 at 23:00 UTC on 31
+//   December, where UTC-1 reads 22:00; at 00:00 UTC it is 23:00 still in 2024.
+// - UTC+9 with summer time (2020), UTC+10 (2021), UTC+8 (2022): UTC+10
+//   reaches 2022 at 14:00 UTC on 31 December 2021, where UTC+8 reads 22:00.
+// - 2007's summer time begins on 30 December 00:00 UTC-3 (03:00 UTC); at
+//   2008-01-01 00:00 UTC-2 (02:00 UTC) 2008's record opens in summer time
+//   from its "1 January 00:00": 00:00 comes once, 23:00 on 31 December once
+//   (01:00 UTC). It ends on 16 March 00:00 UTC-2 (02:00 UTC), back to 23:00.
+//   2007 itself opens in standard time at 03:00 UTC (2006: UTC-3).
+TEST(ZoneRules, AYearsRecordTakesOverWhenTheClockInForceReachesNewYear)
+{
+    const ZoneRules minus4_minus5 = by_year(2016, {kMinus4, kMinus5});
+    const ZoneRules plus1_minus1 = by_year(2024, {kPlus1, kMinus1});
+    const ZoneRules plus9_10_8 = by_year(2020, {kPlus9Summer, kPlus10, kPlus8});
+    const ZoneRules carried = by_year(2006, {kMinus3, kSummerFromDecember2007, kSummerIntoMarch2008});
+    const Case cases[] = {
+        {"UTC-4, its last second of 2016", &minus4_minus5, 1483243199, "2016-12-31 23:59:59"},
+        {"UTC-5 takes over: 23:00 again", &minus4_minus5, 1483243200, "2016-12-31 23:00:00"},
+        {"UTC-5 reaches 2017", &minus4_minus5, 1483246800, "2017-01-01 00:00:00"},
+        {"UTC+1, a second before 2025", &plus1_minus1, 1735685999, "2024-12-31 23:59:59"},
+        {"UTC-1 takes over at 22:00", &plus1_minus1, 1735686000, "2024-12-31 22:00:00"},
+        {"UTC-1 at midnight UTC", &plus1_minus1, 1735689600, "2024-12-31 23:00:00"},
+        {"UTC-1 reaches 2025", &plus1_minus1, 1735693200, "2025-01-01 00:00:00"},
+        {"2020's summer time", &plus9_10_8, 1593561600, "2020-07-01 10:00:00 DST"},
+        {"2021 at UTC+10", &plus9_10_8, 1625097600, "2021-07-01 10:00:00"},
+        {"UTC+10, a second before 2022", &plus9_10_8, 1640959199, "2021-12-31 23:59:59"},
+        {"UTC+8 takes over at 22:00", &plus9_10_8, 1640959200, "2021-12-31 22:00:00"},
+        {"UTC+8 reaches 2022", &plus9_10_8, 1640966400, "2022-01-01 00:00:00"},
+        {"2006 at UTC-3", &carried, 1167620399, "2006-12-31 23:59:59"},
+        {"2007 opens in standard time", &carried, 1167620400, "2007-01-01 00:00:00"},
+        {"2007, before summer time", &carried, 1198983599, "2007-12-29 23:59:59"},
+        {"2007, summer time", &carried, 1198983600, "2007-12-30 01:00:00 DST"},
+        {"2007's last hour, once", &carried, 1199149200, "2007-12-31 23:00:00 DST"},
+        {"2008 opens in summer time", &carried, 1199152800, "2008-01-01 00:00:00 DST"},
+        {"2008, an hour on", &carried, 1199156400, "2008-01-01 01:00:00 DST"},
+        {"2008, summer time's last second", &carried, 1205632799, "2008-03-15 23:59:59 DST"},
+        {"2008, summer time ends", &carried, 1205632800, "2008-03-15 23:00:00"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(shown(zone_local_time(k.utc, *k.rules)), k.local);
+    }
+    EXPECT_EQ(zone_time(1483243200, minus4_minus5).offset_minutes, -300);
+    EXPECT_EQ(zone_time(1640959200, plus9_10_8).offset_minutes, 480);
 }

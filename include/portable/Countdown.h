@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZoneRules.h"
+
 #include <string>
 
 // [lines] countdown: a moment on the local clock ("2026-12-24 18:00"; a
@@ -25,12 +27,12 @@ struct LocalMoment {
 // refused, with the reason in *why (a day the month does not have, the
 // moment probably meant where there is one).
 bool parse_moment(const std::string& text, LocalMoment* out, std::string* why);
-// Seconds since 1970 (UTC) of the moment the local clock shows it, through
-// the C runtime's local zone (on Windows, the system's zone and its
-// daylight-saving rules), so that a daylight-saving change between now and
-// then is counted as the hour it is. A moment the clocks skip is the one
-// that far past the change; one that comes twice, either.
-long long moment_utc(const LocalMoment& m);
+// Seconds since 1970 (UTC) of the moment the local clock shows it, in the
+// local zone's rules (Windows' zone, as the registry keeps it), so that a
+// daylight-saving change between now and then is counted as the hour it is.
+// A moment the clock shows twice is its first time; one it skips is the
+// instant it jumps over it.
+long long moment_utc(const LocalMoment& m, const ZoneRules& zone);
 // The time left written through a format (fields {days} {hours} {minutes}
 // {seconds} {total_hours}; hours, minutes and seconds are what is left
 // past the larger units), for `left` whole seconds.

@@ -47,7 +47,8 @@ struct Settings {
     std::string locale; // a locale name (de-DE) for names and short/long; empty: the user's
     std::string font; // an installed font family; empty: the bundled atlas
     std::string hotkey; // the menu's Hide as a key, as hotkey_name writes it ("Ctrl+Alt+B"); empty: none
-    std::vector<std::string> hide_when; // programs' file names, in lower case: hidden while one is in front
+    // Programs' file names, upper-cased as Windows compares them: hidden while one is in front.
+    std::vector<std::string> hide_when;
     bool hide_on_hover; // hidden while the pointer rests over the strip
     LocalMoment countdown; // the countdown line's moment, on the local clock
     std::string countdown_format; // fields in braces: {days} {hours} {minutes} {seconds} {total_hours}

@@ -49,6 +49,7 @@ struct LineInputs {
     const PowerReading& power;
     const std::array<ClockReading, kZones>& zone_clocks;
     const LocaleNames& names;
+    const ZoneRules& local_zone;
 };
 
 // What an update changed: the picture (a shown text), the placement (a
@@ -85,6 +86,9 @@ public:
     std::array<ClockReading, kZones> zone_clocks;
     // The day, month and AM/PM names of the locale in force.
     LocaleNames names = english_names();
+    // The local zone's rules, which a countdown's moment is read in (the
+    // Windows side hands in Windows' zone; UTC until then).
+    ZoneRules local_zone{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
 
     // Takes new settings: everything is drawn and placed again.
     unsigned apply(const Settings& s);

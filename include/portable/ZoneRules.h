@@ -46,6 +46,10 @@ struct ZoneTime {
 };
 
 // The local time in the zone for seconds since 1970 (UTC), with tm_isdst set.
+// A year's record holds from the instant the clock in force reaches its
+// 1 January (on the previous year's record, standard or daylight as it is
+// then) until its own clock reaches the next; a change it puts at exactly
+// 1 January 00:00:00.000 is the state its year opens in.
 ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules);
 std::tm zone_local_time(long long utc_seconds, const ZoneRules& rules);
 // A short label for a zone's Windows name: "Tokyo Standard Time" gives "Tokyo".

@@ -39,6 +39,7 @@ public:
     ClockReading (*read_clock)() = read_local_clock;
     PowerReading (*read_power)() = read_power_status;
     ZoneStamp (*read_zone)() = read_local_zone; // only when a shown line names the zone
+    ZoneRules (*read_local_rules)() = read_local_zone_rules; // at start and when the zone changes
     // Where the monitors are read: Windows, unless a test hands in monitors
     // Wine cannot make (it shows one).
     std::function<std::vector<MonitorArea>()> read_monitors = enumerate_monitors;

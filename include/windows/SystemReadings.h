@@ -17,6 +17,10 @@
 ClockReading read_local_clock();
 PowerReading read_power_status();
 
+// The rules of Windows' own zone (its per-year records where the registry
+// keeps them; standard time all year when the user turned daylight saving
+// off), in which a countdown's moment is read.
+ZoneRules read_local_zone_rules();
 // The local zone's offset and name (the daylight one while daylight time is
 // in force), for %z and %Z.
 ZoneStamp read_local_zone();

@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <iterator>
 
 namespace {
-// The C runtime's 64-bit local time reaches the year 3000.
+// Years a countdown may name.
 constexpr int kFirstYear = 1970;
 constexpr int kLastYear = 2999;
 constexpr int kHoursPerDay = 24;
@@ -17,6 +16,8 @@ constexpr int kMinutesPerHour = 60;
 constexpr long long kSecondsPerMinute = 60;
 constexpr long long kSecondsPerHour = 3600;
 constexpr long long kSecondsPerDay = 86400;
+// How far either side of a moment the offsets around it are looked at.
+constexpr long long kProbeSeconds = 36 * kSecondsPerHour;
 constexpr std::size_t kMaxCountdownFormat = 64;
 const char* const kFields[] = {"days", "hours", "minutes", "seconds", "total_hours"};
 
@@ -26,6 +27,17 @@ int days_in(int year, int month)
 {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && leap(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1970-01-01 to a date of the Gregorian calendar.
+long long days_from_civil(long long y, int m, int d)
+{
+    y -= m <= 2 ? 1 : 0;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
 }
 
 bool refuse(std::string* why, const std::string& reason)
@@ -143,17 +155,41 @@ bool parse_moment(const std::string& text, LocalMoment* out, std::string* why)
     return true;
 }
 
-long long moment_utc(const LocalMoment& m)
+long long moment_utc(const LocalMoment& m, const ZoneRules& zone)
 {
-    std::tm t{};
-    t.tm_year = m.year - 1900;
-    t.tm_mon = m.month - 1;
-    t.tm_mday = m.day;
-    t.tm_hour = m.hour;
-    t.tm_min = m.minute;
-    // Daylight time or not: the C runtime's rules decide for that date.
-    t.tm_isdst = -1;
-    return static_cast<long long>(std::mktime(&t));
+    const long long shown = days_from_civil(m.year, m.month, m.day) * kSecondsPerDay + m.hour * kSecondsPerHour +
+                            m.minute * kSecondsPerMinute;
+    // The offsets in force around the moment: no zone moves its clock by
+    // more than a day, nor twice within a day and a half.
+    long long offsets[3];
+    int n = 0;
+    for (const long long probe : {shown - kProbeSeconds, shown, shown + kProbeSeconds}) {
+        offsets[n++] = zone_time(probe, zone).offset_minutes * kSecondsPerMinute;
+    }
+    // The clock shows it at shown - offset wherever that offset is the one in
+    // force then; the earliest such instant is its first time.
+    bool found = false;
+    long long first = 0;
+    for (const long long offset : offsets) {
+        const long long at = shown - offset;
+        if (zone_time(at, zone).offset_minutes * kSecondsPerMinute == offset && (!found || at < first)) {
+            found = true;
+            first = at;
+        }
+    }
+    if (found) {
+        return first;
+    }
+    // Skipped: the clock jumps over it at the change between the earliest
+    // instant it could be (on the largest offset) and the latest.
+    long long before = shown - *std::max_element(std::begin(offsets), std::end(offsets));
+    long long after = shown - *std::min_element(std::begin(offsets), std::end(offsets));
+    const int offset_before = zone_time(before, zone).offset_minutes;
+    while (after - before > 1) {
+        const long long mid = before + (after - before) / 2;
+        (zone_time(mid, zone).offset_minutes == offset_before ? before : after) = mid;
+    }
+    return after;
 }
 
 std::string countdown_text(const std::string& format, long long left)

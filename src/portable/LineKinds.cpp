@@ -87,7 +87,7 @@ bool countdown_line_text(const LineInputs& in, std::string* out)
         return false;
     }
     const Settings& s = in.settings;
-    const long long left = s.countdown.set ? moment_utc(s.countdown) - in.clock.utc_seconds : 0;
+    const long long left = s.countdown.set ? moment_utc(s.countdown, in.local_zone) - in.clock.utc_seconds : 0;
     *out = left > 0 ? countdown_text(s.countdown_format, left) : s.countdown_done;
     return true;
 }

@@ -1,27 +1,16 @@
 #include "ProgramList.h"
 
+#include "FileNameCase.h"
 #include "SettingsProblems.h"
 #include "Utf8.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 // A file name's longest, as NTFS and FAT keep it (in UTF-16 units; UTF-8
 // characters are counted, which is never more).
 constexpr std::size_t kMaxFileName = 255;
 constexpr const char* kNotInFileNames = "\\/:*?\"<>|";
-
-std::string lower_ascii(const std::string& s)
-{
-    std::string out = s;
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 std::string trimmed(const std::string& s)
 {
@@ -75,7 +64,7 @@ bool parse_program_list(const std::string& text, std::vector<std::string>* out, 
             }
             return refuse(why, "a program's whole file name; did you mean " + shown(meant + ".exe") + "?");
         }
-        list.push_back(lower_ascii(name));
+        list.push_back(upcase_file_name(name));
         if (comma == std::string::npos) {
             break;
         }
@@ -87,6 +76,8 @@ bool parse_program_list(const std::string& text, std::vector<std::string>* out, 
 
 bool program_listed(const std::vector<std::string>& list, const std::string& program_path)
 {
-    const std::string name = lower_ascii(base_name(program_path));
-    return !name.empty() && std::find(list.begin(), list.end(), name) != list.end();
+    const std::string name = upcase_file_name(base_name(program_path));
+    // Upper-cased again: a list handed in may be in any case.
+    return !name.empty() && std::any_of(list.begin(), list.end(),
+                                        [&](const std::string& listed) { return upcase_file_name(listed) == name; });
 }

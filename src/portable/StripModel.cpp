@@ -183,7 +183,7 @@ unsigned StripModel::apply(const Settings& s)
 unsigned StripModel::update(const ClockReading& clock, const PowerReading& power)
 {
     std::array<std::string, kLineKinds> next = texts;
-    const LineInputs in{settings, clock, power, zone_clocks, names};
+    const LineInputs in{settings, clock, power, zone_clocks, names, local_zone};
     for (const LineKindRow& row : line_kinds()) {
         std::string text;
         if (row.make(in, &text)) {

@@ -12,6 +12,7 @@ constexpr long long kMsPerDay = 24 * kMsPerHour;
 // Some 3 million years either side of 1970.
 constexpr long long kSecondsLimit = 100000000000000LL;
 constexpr int kLastWeek = 5;
+constexpr long long kYearsWalked = 2;
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
 long long days_from_civil(long long y, int m, int d)
@@ -53,18 +54,6 @@ bool has_daylight(const ZoneRules& r)
 {
     return r.standard_date.month >= 1 && r.standard_date.month <= 12 && r.daylight_date.month >= 1 &&
            r.daylight_date.month <= 12;
-}
-
-bool same_dates(const ZoneDate& a, const ZoneDate& b)
-{
-    return a.month == b.month && a.day_of_week == b.day_of_week && a.week == b.week && a.hour == b.hour &&
-           a.minute == b.minute && a.second == b.second && a.millisecond == b.millisecond;
-}
-
-bool same_rules(const ZoneRules& a, const ZoneRules& b)
-{
-    return a.bias == b.bias && a.standard_bias == b.standard_bias && a.daylight_bias == b.daylight_bias &&
-           same_dates(a.standard_date, b.standard_date) && same_dates(a.daylight_date, b.daylight_date);
 }
 
 // The record that holds for a year: its own, else the first or the last.
@@ -111,32 +100,75 @@ long long change_in(long long year, const ZoneDate& d)
 struct Change {
     long long at; // UTC, milliseconds
     bool to_daylight;
-    long long year; // of the record, and of the clock it is stated on
 };
 
-// A year's two changes: daylight begins on the standard clock and ends on
-// the daylight one, each on that clock's reading of the year, so that a
-// change early on 1 January may fall in December in UTC or on the other clock.
-void add_changes(const ZoneRules& r, long long year, std::vector<Change>* changes)
+// The wall-clock moment 1 January of a year begins, in milliseconds.
+long long new_year(long long year) { return days_from_civil(year, 1, 1) * kMsPerDay; }
+
+// A year's two changes in the order they happen: daylight time begins on the
+// standard clock and ends on the daylight one, each on that clock's reading
+// of the year, so that a change early on 1 January may fall in December in
+// UTC or on the other clock.
+std::vector<Change> changes_of(const ZoneRules& r, long long year)
 {
+    std::vector<Change> changes;
     if (has_daylight(r)) {
-        changes->push_back(Change{change_in(year, r.daylight_date) + offset_ms(r, false), true, year});
-        changes->push_back(Change{change_in(year, r.standard_date) + offset_ms(r, true), false, year});
+        const Change begins{change_in(year, r.daylight_date) + offset_ms(r, false), true};
+        const Change ends{change_in(year, r.standard_date) + offset_ms(r, true), false};
+        changes = begins.at <= ends.at ? std::vector<Change>{begins, ends} : std::vector<Change>{ends, begins};
     }
+    return changes;
 }
 
-// Whether a record's year opens in daylight time: where daylight time ends
-// before it begins (south of the equator), it spans the turn of the year.
+// Whether a record's year opens in daylight time. A change at exactly
+// 1 January 00:00:00.000 on its clock is how the records write the state a
+// year opens in (daylight time carried over New Year, or ended with it);
+// otherwise daylight time spans the turn of the year where it ends before
+// it begins (south of the equator).
 bool opens_in_daylight(const ZoneRules& r, long long year)
 {
     if (!has_daylight(r)) {
         return false;
     }
+    const bool begins_with_year = change_in(year, r.daylight_date) == new_year(year);
+    const bool ends_with_year = change_in(year, r.standard_date) == new_year(year);
+    if (begins_with_year != ends_with_year) {
+        return begins_with_year;
+    }
     return change_in(year, r.daylight_date) + offset_ms(r, false) >
            change_in(year, r.standard_date) + offset_ms(r, true);
 }
+
+// The instant the next year's record takes over, for a year whose record
+// took over at `start`: the first instant the clock in force reads 1 January
+// of the next year, either by running into it or by a change jumping past it.
+long long next_year_start(const ZoneRules& r, long long year, long long start)
+{
+    const long long midnight = new_year(year + 1);
+    bool daylight = opens_in_daylight(r, year);
+    long long from = start;
+    for (const Change& c : changes_of(r, year)) {
+        if (c.at < start) {
+            continue;
+        }
+        const long long reached = midnight + offset_ms(r, daylight);
+        if (reached < c.at) {
+            return reached > from ? reached : from;
+        }
+        daylight = c.to_daylight;
+        from = c.at;
+    }
+    const long long reached = midnight + offset_ms(r, daylight);
+    return reached > from ? reached : from;
+}
 }
 
+// A year's record holds from the instant the clock in force (the previous
+// year's record, in its standard or daylight time then) reaches 1 January
+// until the instant its own clock reaches the next 1 January; in between,
+// the year opens in the state opens_in_daylight says and follows its own
+// changes from that instant on. Changes of a record that fall outside its
+// span are not made.
 ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules)
 {
     // Far beyond any calendar's use the instant is held, so that no sum overflows.
@@ -144,37 +176,25 @@ ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules)
         utc_seconds < -kSecondsLimit ? -kSecondsLimit : (utc_seconds > kSecondsLimit ? kSecondsLimit : utc_seconds);
     const long long t = seconds * kMsPerSecond;
     const long long utc_year = year_of(t);
-    std::vector<Change> changes;
-    for (long long year = utc_year - 2; year <= utc_year + 1; ++year) {
-        add_changes(rules_of(rules, year), year, &changes);
-    }
-    const Change* last = nullptr;
-    for (const Change& c : changes) {
-        if (c.at <= t && (last == nullptr || c.at > last->at || (c.at == last->at && c.year > last->year))) {
-            last = &c;
+    // Walked from two years back: by then the clock in force no longer
+    // depends on where the walk began.
+    long long year = utc_year - kYearsWalked;
+    long long start = new_year(year) + offset_ms(rules_of(rules, year), opens_in_daylight(rules_of(rules, year), year));
+    for (long long y = year; y < utc_year + kYearsWalked; ++y) {
+        const long long next = next_year_start(rules_of(rules, y), y, start);
+        if (t < next) {
+            break;
         }
-    }
-    long long year = 0;
-    bool in_daylight = false;
-    if (last != nullptr) {
-        year = last->year;
-        in_daylight = last->to_daylight;
-        // A new year on the clock in force whose record differs opens as that
-        // record says, before its own first change.
-        const long long shown_year = year_of(t - offset_ms(rules_of(rules, year), in_daylight));
-        bool differs = false;
-        for (long long y = year + 1; y <= shown_year; ++y) {
-            differs = differs || !same_rules(rules_of(rules, y), rules_of(rules, year));
-        }
-        if (differs) {
-            year = shown_year;
-            in_daylight = opens_in_daylight(rules_of(rules, year), year);
-        }
-    } else {
-        year = year_of(t - offset_ms(rules_of(rules, utc_year), false));
-        in_daylight = opens_in_daylight(rules_of(rules, year), year);
+        year = y + 1;
+        start = next;
     }
     const ZoneRules& r = rules_of(rules, year);
+    bool in_daylight = opens_in_daylight(r, year);
+    for (const Change& c : changes_of(r, year)) {
+        if (c.at >= start && c.at <= t) {
+            in_daylight = c.to_daylight;
+        }
+    }
     const long long offset = offset_ms(r, in_daylight) / kMsPerSecond;
     const long long local = seconds - offset;
     const long long days = floor_div(local, kSecondsPerDay);

@@ -3,7 +3,6 @@
 #include "SettingsFile.h"
 
 #include <cstring>
-#include <ctime>
 
 int MainWindow::init()
 {
@@ -12,6 +11,7 @@ int MainWindow::init()
         return -1;
     }
     events.init(view.strip.hwnd);
+    model.local_zone = read_local_rules();
     return 0;
 }
 
@@ -314,9 +314,9 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return DefWindowProcA(hwnd, msg, wparam, lparam);
     }
     case WM_TIMECHANGE: {
-        // The clock was set or the time zone changed. The C runtime reads
-        // the zone once and keeps it: read it again.
-        _tzset();
+        // The clock was set or the time zone changed: a countdown's moment
+        // is read in the zone's rules again.
+        self->model.local_zone = self->read_local_rules();
         self->tick();
         return 0;
     }

@@ -13,6 +13,8 @@ constexpr const char* kZoneKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersio
 constexpr const char* kDynamicKey = "Dynamic DST";
 // More years of records than any zone keeps means a damaged key.
 constexpr DWORD kMostDynamicYears = 1000;
+// Days of a common year before each month.
+constexpr int kDaysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 // 100-nanosecond intervals from 1601 to 1970, the FILETIME and time_t epochs.
 constexpr unsigned long long kEpochDifference = 116444736000000000ULL;
 constexpr unsigned long long kTicksPerMs = 10000ULL;
@@ -21,6 +23,30 @@ constexpr unsigned long long kMsPerSecond = 1000ULL;
 constexpr DWORD kLongestPath = 32768;
 // MDT_EFFECTIVE_DPI: the DPI the user's scaling gives the monitor.
 constexpr int kEffectiveDpi = 0;
+
+// A SYSTEMTIME as the formats take it.
+std::tm broken_down(const SYSTEMTIME& t)
+{
+    std::tm out{};
+    out.tm_year = t.wYear - 1900;
+    out.tm_mon = t.wMonth - 1;
+    out.tm_mday = t.wDay;
+    out.tm_hour = t.wHour;
+    out.tm_min = t.wMinute;
+    out.tm_sec = t.wSecond;
+    out.tm_wday = t.wDayOfWeek;
+    const bool leap = (t.wYear % 4 == 0 && t.wYear % 100 != 0) || t.wYear % 400 == 0;
+    out.tm_yday = kDaysBefore[(t.wMonth - 1) % 12] + t.wDay - 1 + (leap && t.wMonth > 2 ? 1 : 0);
+    // Windows' conversion does not say; no format reads it.
+    out.tm_isdst = -1;
+    return out;
+}
+
+// A change's date as the registry and Windows' structures hold it.
+ZoneDate zone_date(const SYSTEMTIME& t)
+{
+    return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
 }
 
 ClockReading read_local_clock()
@@ -32,11 +58,45 @@ ClockReading read_local_clock()
     const unsigned long long ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
     const unsigned long long ms = (ticks - kEpochDifference) / kTicksPerMs;
     ClockReading reading;
-    const std::time_t now = static_cast<std::time_t>(ms / kMsPerSecond);
     reading.ms = static_cast<int>(ms % kMsPerSecond);
     reading.utc_seconds = static_cast<long long>(ms / kMsPerSecond);
-    reading.ok = localtime_s(&reading.local, &now) == 0;
+    // Windows' own zone, as every other program shows it: the C runtime's
+    // localtime would follow a TZ variable in the environment first (set
+    // where Cygwin or MSYS tools are), which Windows itself never reads.
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    reading.ok = FileTimeToSystemTime(&ft, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    if (reading.ok) {
+        reading.local = broken_down(local);
+    }
     return reading;
+}
+
+ZoneRules read_local_zone_rules()
+{
+    DYNAMIC_TIME_ZONE_INFORMATION dtz{};
+    const DWORD id = GetDynamicTimeZoneInformation(&dtz);
+    const ZoneDate never{0, 0, 0, 0, 0};
+    ZoneRules rules{dtz.Bias, dtz.StandardBias, dtz.DaylightBias, zone_date(dtz.StandardDate),
+                    zone_date(dtz.DaylightDate)};
+    if (id == TIME_ZONE_ID_INVALID) {
+        return ZoneRules{0, 0, 0, never, never};
+    }
+    // "Adjust for daylight saving time automatically" turned off: standard
+    // time all year, whatever the zone's records say.
+    if (dtz.DynamicDaylightTimeDisabled) {
+        rules.daylight_date = never;
+        rules.standard_date = never;
+        return rules;
+    }
+    // The zone's key gives its per-year records, which Windows' own clock
+    // follows; a zone without one (set by hand) has only the rules above.
+    std::vector<std::string> names;
+    ZoneRules keyed{0, 0, 0, never, never};
+    if (dtz.TimeZoneKeyName[0] != L'\0' && read_zone_rules(narrow(dtz.TimeZoneKeyName), &keyed, &names)) {
+        return keyed;
+    }
+    return rules;
 }
 
 ZoneStamp read_local_zone()
@@ -127,11 +187,8 @@ bool read_tzi(HKEY zones, const std::string& key, const char* value, ZoneRules* 
         size != sizeof tzi) {
         return false;
     }
-    auto date = [](const SYSTEMTIME& t) {
-        return ZoneDate{t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-    };
-    *rules =
-        ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, date(tzi.standard_date), date(tzi.daylight_date)};
+    *rules = ZoneRules{tzi.bias, tzi.standard_bias, tzi.daylight_bias, zone_date(tzi.standard_date),
+                       zone_date(tzi.daylight_date)};
     return true;
 }
 }
