@@ -49,6 +49,9 @@ public:
     Rect monitor_area{0, 0, 0, 0};
     std::vector<std::string> hide_when; // file names in lower case
     bool hide_on_hover = false;
+    // Where the pointer counts as over the strip, in the strip: its text,
+    // not the see-through rest of it (hover_areas).
+    std::vector<Rect> text_areas;
     // The foreground window whose program was last asked for, and that
     // program's path: asked again only when another window comes in front.
     HWND program_window = nullptr;

@@ -45,6 +45,19 @@ void key_out(HWND hwnd, BYTE alpha)
                                alpha == kOpaqueAlpha ? LWA_COLORKEY : LWA_COLORKEY | LWA_ALPHA);
 }
 
+// Whether a point of the screen is over one of the areas, given in the
+// window at `r`.
+bool over_any(const std::vector<Rect>& areas, const RECT& r, POINT p)
+{
+    for (const Rect& a : areas) {
+        const RECT on{r.left + a.left, r.top + a.top, r.left + a.right, r.top + a.bottom};
+        if (PtInRect(&on, p)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool is_shell(HWND w) { return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses); }
 
 // The window the user was in: `given` if it is a visible window of a
@@ -218,8 +231,8 @@ int OverlayWindow::follow_pointer()
     // parked there during a video would otherwise be looked at for its
     // whole length. While being moved the strip is under the pointer on purpose.
     const bool other_reason = user_hidden || fullscreen_hidden || program_hidden || moving;
-    hover_hidden =
-        hide_on_hover && !other_reason && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) && PtInRect(&r, pointer);
+    hover_hidden = hide_on_hover && !other_reason && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) &&
+                   over_any(text_areas, r, pointer);
     const bool any_reason = hide_over_fullscreen || !hide_when.empty() || hide_on_hover;
     if (!any_reason && !fullscreen_hidden && !program_hidden && !hover_hidden) {
         return 0;
