@@ -315,15 +315,30 @@ TEST(Place, ASizeIsReportedOnlyWhenItsTextWouldBeCut)
         {"200 % default lines: 1200 wide, text 622", kDefaultLines, 4, nullptr, true, false, ""},
         {"300 % default lines: 1800 wide, text 933", kDefaultLines, 6, nullptr, true, false, ""},
         {"300 % 26 characters: text 1005", {26}, 6, nullptr, true, false, ""},
-        {"300 % 27 characters: text 1041", {27}, 6, nullptr, true, false,
+        {"300 % 27 characters: text 1041",
+         {27},
+         6,
+         nullptr,
+         true,
+         false,
          "[overlay] the text (1041 x 105) is larger than the screen (1024 x 768); placed at its corner, cut at the "
          "edge"},
         {"100 % 83 characters: strip 1029, text 1019", {83}, 2, nullptr, true, false, ""},
-        {"100 % 84 characters: text 1031", {84}, 2, nullptr, true, false,
+        {"100 % 84 characters: text 1031",
+         {84},
+         2,
+         nullptr,
+         true,
+         false,
          "[overlay] the text (1031 x 35) is larger than the screen (1024 x 768); placed at its corner, cut at the "
          "edge"},
         {"200 % two lines on 150 high: strip 156, text 114", {10, 10}, 4, &low, true, true, ""},
-        {"200 % three lines on 150 high: text 158", {10, 10, 10}, 4, &low, true, true,
+        {"200 % three lines on 150 high: text 158",
+         {10, 10, 10},
+         4,
+         &low,
+         true,
+         true,
          "[overlay] the text (286 x 158) is larger than the screen (800 x 150); placed at its corner, cut at the "
          "edge"},
     };
@@ -353,10 +368,20 @@ TEST(Place, TheHoverAreasAreEachLinesInkWithAMargin)
         int halves;
         std::vector<Rect> areas; // in the strip
     } table[] = {
-        {"top left, an empty third line has none", Corner::TopLeft, {300, 100, 0}, 2,
+        {"top left, an empty third line has none",
+         Corner::TopLeft,
+         {300, 100, 0},
+         2,
          {{6, 6, 315, 39}, {6, 28, 115, 61}}},
-        {"top right, the lines right-aligned", Corner::TopRight, {300, 100}, 2, {{286, 6, 595, 39}, {486, 28, 595, 61}}},
-        {"bottom left at 200 %, the margin doubled", Corner::BottomLeft, {200, 400}, 4,
+        {"top right, the lines right-aligned",
+         Corner::TopRight,
+         {300, 100},
+         2,
+         {{286, 6, 595, 39}, {486, 28, 595, 61}}},
+        {"bottom left at 200 %, the margin doubled",
+         Corner::BottomLeft,
+         {200, 400},
+         4,
          {{12, 36, 230, 102}, {12, 80, 430, 146}}},
     };
     for (const auto& row : table) {
@@ -400,10 +425,12 @@ TEST(Place, ADialogGoesWhereTheStripDoesNotCoverIt)
         {"above a strip at the bottom right", screen, {424, 468, 1024, 768}, dialog, {287, 69, 737, 399}},
         {"right of a strip down the left", screen, {0, 0, 300, 768}, dialog, {437, 219, 887, 549}},
         {"least covered when nothing is clear", screen, {0, 0, 1024, 700}, dialog, {287, 438, 737, 768}},
-        {"too wide for the area: its left edge on it", screen, {0, 0, 600, 100}, {0, 0, 1100, 330},
+        {"too wide for the area: its left edge on it",
+         screen,
+         {0, 0, 600, 100},
+         {0, 0, 1100, 330},
          {0, 219, 1100, 549}},
-        {"a second monitor's work area", {1024, 30, 2944, 1080}, {1024, 30, 2944, 330}, dialog,
-         {1759, 390, 2209, 720}},
+        {"a second monitor's work area", {1024, 30, 2944, 1080}, {1024, 30, 2944, 330}, dialog, {1759, 390, 2209, 720}},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.name);

@@ -57,10 +57,13 @@ public:
     HWND program_window = nullptr;
     DWORD program_process = 0;
     std::string program_path;
-    // While "Move..." is on: where the strip was, and who had the foreground.
+    // While "Move..." is on: where the strip was, who had the foreground,
+    // and the window that holds the keyboard for the strip (keys_window).
     bool moving = false;
     RECT before_move{};
     HWND foreground_before = nullptr;
+    HWND keys = nullptr;
+    bool keys_registered = false; // the keys window's class is ours to unregister
     // While the button is held on it: the pointer's and the strip's places
     // when it went down, in screen coordinates.
     bool dragging = false;
@@ -101,7 +104,8 @@ public:
     int shown_by_user(WPARAM shown, LPARAM reason);
     // Makes the strip grabbable: clicks reach it, it shows whole and
     // half-transparent instead of key-coloured, and it takes the keyboard
-    // (the only time it does). `foreground` gets it back afterwards (when
+    // (the only time it does), through a window of its own that passes
+    // every key on to the strip. `foreground` gets it back afterwards (when
     // null, the window in the foreground now).
     int begin_move(HWND foreground);
     // Moves it by a few pixels (the arrow keys).
@@ -120,6 +124,9 @@ public:
     int destroy();
 
 private:
+    // The window that has the keyboard while the strip is moved; null when
+    // it could not be made (the strip then takes the keyboard itself).
+    HWND keys_window();
     // The monitor's rectangle the strip's hiding rules look at.
     RECT own_monitor() const;
     // Shows or hides the strip as its reasons say.
