@@ -853,7 +853,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
     EXPECT_EQ(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
-    EXPECT_EQ(GetForegroundWindow(), window.view.strip.keys) << "moving is the one time it takes the keyboard";
+    EXPECT_EQ(GetForegroundWindow(), window.view.strip.keys.hwnd) << "moving is the one time it takes the keyboard";
     // BRINDLOW_MOVE_SHOT names a PNG to save the strip into as it is being
     // moved (the README's picture).
     if (const char* shot = std::getenv("BRINDLOW_MOVE_SHOT")) {
@@ -1058,9 +1058,9 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
         PostMessageA(strip, OverlayWindow::kMoveMessage, 0, reinterpret_cast<LPARAM>(named));
         EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
         // The strip's keys window holds the keyboard for it.
-        EXPECT_NE(window.view.strip.keys, nullptr);
-        EXPECT_EQ(GetForegroundWindow(), window.view.strip.keys) << "the keyboard from the first press";
-        EXPECT_EQ(GetFocus(), window.view.strip.keys);
+        EXPECT_NE(window.view.strip.keys.hwnd, nullptr);
+        EXPECT_EQ(GetForegroundWindow(), window.view.strip.keys.hwnd) << "the keyboard from the first press";
+        EXPECT_EQ(GetFocus(), window.view.strip.keys.hwnd);
     };
     start_move(backdrop);
     // 300 right and 350 down in twelve steps, held from inside the strip.

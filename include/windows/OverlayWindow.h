@@ -3,6 +3,7 @@
 #include "Layout.h"
 #include "SettingsWords.h"
 
+#include "MoveKeys.h"
 #include "StripMessages.h"
 
 #include <windows.h>
@@ -58,12 +59,11 @@ public:
     DWORD program_process = 0;
     std::string program_path;
     // While "Move..." is on: where the strip was, who had the foreground,
-    // and the window that holds the keyboard for the strip (keys_window).
+    // and the window that holds the keyboard for the strip.
     bool moving = false;
     RECT before_move{};
     HWND foreground_before = nullptr;
-    HWND keys = nullptr;
-    bool keys_registered = false; // the keys window's class is ours to unregister
+    MoveKeys keys;
     // While the button is held on it: the pointer's and the strip's places
     // when it went down, in screen coordinates.
     bool dragging = false;
@@ -124,9 +124,6 @@ public:
     int destroy();
 
 private:
-    // The window that has the keyboard while the strip is moved; null when
-    // it could not be made (the strip then takes the keyboard itself).
-    HWND keys_window();
     // The monitor's rectangle the strip's hiding rules look at.
     RECT own_monitor() const;
     // Shows or hides the strip as its reasons say.

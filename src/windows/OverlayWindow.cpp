@@ -9,7 +9,6 @@ namespace {
 // below; WS_EX_TOOLWINDOW keeps the strip off the taskbar and Alt+Tab.
 constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_TOPMOST;
 constexpr DWORD kStyle = WS_POPUP;
-constexpr const char* kKeysClassName = "BrindlowMoveKeys";
 constexpr int kOpaqueAlpha = 255;
 constexpr int kWholePercent = 100;
 
@@ -57,24 +56,6 @@ bool over_any(const std::vector<Rect>& areas, const RECT& r, POINT p)
         }
     }
     return false;
-}
-
-// The keys window's procedure: every key to the strip it serves.
-LRESULT CALLBACK pass_keys_on(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
-{
-    switch (msg) {
-    case WM_KEYDOWN:
-    case WM_KEYUP: {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): the strip's handle is kept in GWLP_USERDATA.
-        HWND strip = reinterpret_cast<HWND>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        // Posted, not sent: Enter ends the move, which destroys this window.
-        if (strip != nullptr) {
-            PostMessageA(strip, msg, wparam, lparam);
-        }
-        return 0;
-    }
-    }
-    return DefWindowProcA(hwnd, msg, wparam, lparam);
 }
 
 bool is_shell(HWND w) { return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses); }
@@ -228,7 +209,7 @@ int OverlayWindow::follow_foreground()
     const bool there = fg != nullptr && GetWindowRect(fg, &fr) &&
                        PtInRect(&monitor, POINT{(fr.left + fr.right) / 2, (fr.top + fr.bottom) / 2});
     // A minimized window may keep the foreground; it shows nothing.
-    if (!hide_when.empty() && there && fg != hwnd && fg != keys && IsWindowVisible(fg) && !IsIconic(fg) &&
+    if (!hide_when.empty() && there && fg != hwnd && fg != keys.hwnd && IsWindowVisible(fg) && !IsIconic(fg) &&
         !is_shell(fg)) {
         DWORD process = 0;
         GetWindowThreadProcessId(fg, &process);
@@ -322,42 +303,12 @@ int OverlayWindow::begin_move(HWND foreground)
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle & ~static_cast<DWORD>(WS_EX_TRANSPARENT)));
     SetLayeredWindowAttributes(hwnd, 0, kMovingAlpha, LWA_ALPHA);
     ShowWindow(hwnd, SW_SHOW);
-    // Enter and Esc must reach the strip from the first press, not the
-    // menu's window that had the foreground a moment ago. Under X the keys
-    // go where the X server's focus is: Wine sets it itself on a window it
-    // keeps from the window manager (XSetInputFocus), but leaves it to the
-    // window manager for one it has handed over, and openbox refused it to
-    // the strip while the shell's tray, another program, had it. A small
-    // window that is never placed while active stays Wine's own: it takes
-    // the keyboard and passes the keys on to the strip. On Windows the
-    // menu's command gives this process the right to the foreground.
-    HWND taker = keys_window();
+    // Enter and Esc reach the strip from the first press (under X through
+    // MoveKeys); the menu's command gives this process the foreground right.
+    HWND taker = keys.init(hwnd, POINT{before_move.left, before_move.top}) == 0 ? keys.hwnd : hwnd;
     SetForegroundWindow(taker);
     SetFocus(taker);
     return 0;
-}
-
-HWND OverlayWindow::keys_window()
-{
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA known{};
-    if (!GetClassInfoA(instance, kKeysClassName, &known)) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = pass_keys_on;
-        wc.hInstance = instance;
-        wc.lpszClassName = kKeysClassName;
-        keys_registered = RegisterClassA(&wc) != 0;
-    }
-    // One pixel under the strip's corner: below the topmost strip, out of
-    // sight, and on the screen, where X lets a window have the focus.
-    keys = CreateWindowExA(WS_EX_TOOLWINDOW, kKeysClassName, "", WS_POPUP, before_move.left, before_move.top, 1, 1,
-                           nullptr, nullptr, instance, nullptr);
-    if (keys == nullptr) {
-        return hwnd;
-    }
-    SetWindowLongPtrA(keys, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(hwnd));
-    ShowWindow(keys, SW_SHOWNOACTIVATE);
-    return keys;
 }
 
 int OverlayWindow::nudge(int dx, int dy)
@@ -424,30 +375,20 @@ int OverlayWindow::end_move(bool keep)
     HWND fg = GetForegroundWindow();
     if (foreground_before != nullptr && IsWindow(foreground_before)) {
         SetForegroundWindow(foreground_before);
-    } else if (fg == hwnd || (keys != nullptr && fg == keys)) {
+    } else if (fg == hwnd || (keys.hwnd != nullptr && fg == keys.hwnd)) {
         SetForegroundWindow(GetDesktopWindow());
     }
     foreground_before = nullptr;
-    if (keys != nullptr) {
-        DestroyWindow(keys);
-        keys = nullptr;
-    }
+    keys.destroy();
     return 0;
 }
 
 int OverlayWindow::destroy()
 {
-    if (keys != nullptr) {
-        DestroyWindow(keys);
-        keys = nullptr;
-    }
+    keys.destroy();
     if (hwnd != nullptr) {
         DestroyWindow(hwnd);
         hwnd = nullptr;
-    }
-    if (keys_registered) {
-        UnregisterClassA(kKeysClassName, GetModuleHandleA(nullptr));
-        keys_registered = false;
     }
     if (registered) {
         UnregisterClassA(kClassName, GetModuleHandleA(nullptr));
