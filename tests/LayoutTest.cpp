@@ -82,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
              {"[overlay] x = 9999: the strip would leave the screen; placed at 1320",
               "[overlay] y = 9999: the strip would leave the screen; placed at 980"}},
         Case{"scale_3_right_is_larger_than_the_screen", [](Settings& s) { s.corner = Corner::TopRight; s.x = 50; },
-             kDefaultLines, {-776, 0, 1024, 300}, {1194, 1266, 870}, {30, 96, 162}, false, 6},
+             kDefaultLines, {-776, 0, 1024, 300}, {1194, 1266, 870}, {30, 96, 162}, false, 6,
+             {"[overlay] x = 50: the strip would leave the screen; placed at 0"}},
         Case{"scale_1_5_bottom_right", [](Settings& s) { s.corner = Corner::BottomRight; }, kDefaultLines,
              {124, 618, 1024, 768}, {597, 633, 435}, {33, 66, 99}, false, 3}),
     [](const ::testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });

@@ -35,7 +35,8 @@ struct StripLayout {
     std::vector<Rect> ink;
     bool monitor_missing = false; // the chosen monitor is not there: the primary was used
     // The offsets used, when the settings' would have put part of the strip
-    // off its monitor (or work area): reduced so that it just fits.
+    // off its monitor (or work area): reduced so that it just fits, or 0 for
+    // a strip larger than the area.
     int placed_x = 0;
     int placed_y = 0;
     bool x_reduced = false;

@@ -80,8 +80,9 @@ StripLayout layout_strip_on(const Settings& s, const std::vector<int>& line_widt
     out.too_tall = height > out.area_height;
     out.placed_x = out.too_wide ? 0 : std::min(s.x, out.area_width - width);
     out.placed_y = out.too_tall ? 0 : std::min(s.y, out.area_height - height);
-    out.x_reduced = !out.too_wide && out.placed_x != s.x;
-    out.y_reduced = !out.too_tall && out.placed_y != s.y;
+    // Also said of a strip too large for the area: its offset is dropped.
+    out.x_reduced = out.placed_x != s.x;
+    out.y_reduced = out.placed_y != s.y;
     const int left = right ? area.right - width - out.placed_x : area.left + out.placed_x;
     const int top = bottom ? area.bottom - height - out.placed_y : area.top + out.placed_y;
     out.window = Rect{left, top, left + width, top + height};
