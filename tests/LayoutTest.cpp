@@ -69,8 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"unplugged_monitor_falls_back", [](Settings& s) { s.monitor = 3; }, kDefaultLines, {0, 0, 600, 100},
              {10, 10, 10}, {10, 32, 54}, true},
         Case{"scale_2_doubles_everything", [](Settings&) {}, kDefaultLines, {0, 0, 1200, 200}, {20, 20, 20},
-             {20, 64, 108}, false, 4,
-             {"[overlay] the strip (1200 x 200) is larger than the screen (1024 x 768); placed at its corner"}},
+             {20, 64, 108}, false, 4},
         Case{"x_beyond_the_screen_is_reduced", [](Settings& s) { s.x = 5000; }, kDefaultLines, {424, 0, 1024, 100},
              {10, 10, 10}, {10, 32, 54}, false, 2,
              {"[overlay] x = 5000: the strip would leave the screen; placed at 424"}},
@@ -84,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
               "[overlay] y = 9999: the strip would leave the screen; placed at 980"}},
         Case{"scale_3_right_is_larger_than_the_screen", [](Settings& s) { s.corner = Corner::TopRight; s.x = 50; },
              kDefaultLines, {-776, 0, 1024, 300}, {1194, 1266, 870}, {30, 96, 162}, false, 6,
-             {"[overlay] the strip (1800 x 300) is larger than the screen (1024 x 768); placed at its corner"}},
+             {"[overlay] x = 50: the strip would leave the screen; placed at 0"}},
         Case{"scale_1_5_bottom_right", [](Settings& s) { s.corner = Corner::BottomRight; }, kDefaultLines,
              {124, 618, 1024, 768}, {597, 633, 435}, {33, 66, 99}, false, 3}),
     [](const ::testing::TestParamInfo<Case>& param_info) { return std::string(param_info.param.name); });
@@ -299,5 +298,143 @@ TEST(Place, ADroppedStripIsSavedSoThatItsTextStaysWhereItWasLeft)
         EXPECT_GE(after.window.top, m.top);
         EXPECT_LE(after.window.right, m.right);
         EXPECT_LE(after.window.bottom, m.bottom);
+    }
+}
+
+TEST(Place, ASizeIsReportedOnlyWhenItsTextWouldBeCut)
+{
+    // A monitor only 150 high, for the text's height.
+    const MonitorArea low{{0, 0, 800, 150}, {0, 0, 800, 150}, true, "", "", 0};
+    const struct {
+        const char* name;
+        std::vector<std::size_t> lengths;
+        int halves;
+        const MonitorArea* on; // null: the primary of kMonitors, 1024 x 768
+        bool too_wide, too_tall;
+        std::string problem; // empty: none
+    } table[] = {
+        {"200 % default lines: 1200 wide, text 622", kDefaultLines, 4, nullptr, true, false, ""},
+        {"300 % default lines: 1800 wide, text 933", kDefaultLines, 6, nullptr, true, false, ""},
+        {"300 % 26 characters: text 1005", {26}, 6, nullptr, true, false, ""},
+        {"300 % 27 characters: text 1041",
+         {27},
+         6,
+         nullptr,
+         true,
+         false,
+         "[overlay] the text (1041 x 105) is larger than the screen (1024 x 768); placed at its corner, cut at the "
+         "edge"},
+        {"100 % 83 characters: strip 1029, text 1019", {83}, 2, nullptr, true, false, ""},
+        {"100 % 84 characters: text 1031",
+         {84},
+         2,
+         nullptr,
+         true,
+         false,
+         "[overlay] the text (1031 x 35) is larger than the screen (1024 x 768); placed at its corner, cut at the "
+         "edge"},
+        {"200 % two lines on 150 high: strip 156, text 114", {10, 10}, 4, &low, true, true, ""},
+        {"200 % three lines on 150 high: text 158",
+         {10, 10, 10},
+         4,
+         &low,
+         true,
+         true,
+         "[overlay] the text (286 x 158) is larger than the screen (800 x 150); placed at its corner, cut at the "
+         "edge"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        const Settings s = default_settings();
+        std::vector<int> widths;
+        for (std::size_t n : row.lengths) {
+            const int advance = 12 * row.halves / 2, glyph = 24 * row.halves / 2;
+            widths.push_back(advance * (static_cast<int>(n) - 1) + glyph);
+        }
+        const StripLayout layout = layout_strip_on(s, widths, row.on != nullptr ? row.on : &kMonitors[0], row.halves);
+        EXPECT_EQ(layout.too_wide, row.too_wide);
+        EXPECT_EQ(layout.too_tall, row.too_tall);
+        const std::vector<std::string> expected =
+            row.problem.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.problem};
+        EXPECT_EQ(layout_problems(s, layout), expected);
+    }
+}
+
+TEST(Place, TheHoverAreasAreEachLinesInkWithAMargin)
+{
+    const struct {
+        const char* name;
+        Corner corner;
+        std::vector<int> widths;
+        int halves;
+        std::vector<Rect> areas; // in the strip
+    } table[] = {
+        {"top left, an empty third line has none",
+         Corner::TopLeft,
+         {300, 100, 0},
+         2,
+         {{6, 6, 315, 39}, {6, 28, 115, 61}}},
+        {"top right, the lines right-aligned",
+         Corner::TopRight,
+         {300, 100},
+         2,
+         {{286, 6, 595, 39}, {486, 28, 595, 61}}},
+        {"bottom left at 200 %, the margin doubled",
+         Corner::BottomLeft,
+         {200, 400},
+         4,
+         {{12, 36, 230, 102}, {12, 80, 430, 146}}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        Settings s = default_settings();
+        s.corner = row.corner;
+        const StripLayout layout = layout_strip_on(s, row.widths, &kMonitors[0], row.halves);
+        EXPECT_EQ(hover_areas(layout, row.halves), row.areas);
+    }
+    // The strip of the report: 600 wide, its text ending near x = 305. The
+    // pointer at (560, 80) is over nothing, at (300, 20) over the text.
+    Settings s = default_settings();
+    const StripLayout layout = layout_strip_on(s, {180, 156, 288}, &kMonitors[0], 2);
+    auto over = [&](int x, int y) {
+        for (const Rect& r : hover_areas(layout, 2)) {
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(over(560, 80));
+    EXPECT_TRUE(over(300, 70));
+    EXPECT_FALSE(over(300, 20)) << "past the end of a shorter line";
+    // Cut to a monitor, the areas stay on the same pixels of the screen.
+    const StripLayout cut = clip_layout(layout, Rect{100, 0, 1024, 768});
+    ASSERT_EQ(cut.ink.size(), layout.ink.size());
+    EXPECT_EQ(cut.ink[0].left + cut.window.left, layout.ink[0].left + layout.window.left);
+}
+
+TEST(Place, ADialogGoesWhereTheStripDoesNotCoverIt)
+{
+    const Rect screen{0, 0, 1024, 768};
+    const Rect dialog{0, 0, 450, 330};
+    const struct {
+        const char* name;
+        Rect work, strip, size, expected;
+    } table[] = {
+        {"centred, clear of a default strip", screen, {0, 0, 600, 100}, dialog, {287, 219, 737, 549}},
+        {"below a 300 % strip", screen, {0, 0, 1024, 300}, dialog, {287, 369, 737, 699}},
+        {"above a strip at the bottom right", screen, {424, 468, 1024, 768}, dialog, {287, 69, 737, 399}},
+        {"right of a strip down the left", screen, {0, 0, 300, 768}, dialog, {437, 219, 887, 549}},
+        {"least covered when nothing is clear", screen, {0, 0, 1024, 700}, dialog, {287, 438, 737, 768}},
+        {"too wide for the area: its left edge on it",
+         screen,
+         {0, 0, 600, 100},
+         {0, 0, 1100, 330},
+         {0, 219, 1100, 549}},
+        {"a second monitor's work area", {1024, 30, 2944, 1080}, {1024, 30, 2944, 330}, dialog, {1759, 390, 2209, 720}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(clear_of(row.size, row.strip, row.work), row.expected);
     }
 }

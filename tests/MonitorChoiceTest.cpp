@@ -147,9 +147,12 @@ TEST(MonitorChoice, AStripLargerThanItsMonitorIsCutToItAndItsTextStaysPut)
         }
     }
     Settings s = default_settings();
+    // Reported when its text is cut, cut to the monitor or not: the strip
+    // alone running off is not.
     const StripLayout whole = layout_strip_on(s, {400, 300, 500}, &small, 3);
-    // Reported at its whole size, cut or not.
-    EXPECT_EQ(layout_problems(s, clip_layout(whole, small.monitor), "Small (2)"),
-              std::vector<std::string>{"[overlay] the strip (900 x 150) is larger than the screen of Small (2) (800 x "
-                                       "600); placed at its corner"});
+    EXPECT_TRUE(layout_problems(s, clip_layout(whole, small.monitor), "Small (2)").empty());
+    const StripLayout cut = layout_strip_on(s, {400, 300, 790}, &small, 3);
+    EXPECT_EQ(layout_problems(s, clip_layout(cut, small.monitor), "Small (2)"),
+              std::vector<std::string>{"[overlay] the text (806 x 118) is larger than the screen of Small (2) (800 x "
+                                       "600); placed at its corner, cut at the edge"});
 }

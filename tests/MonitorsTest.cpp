@@ -247,7 +247,7 @@ TEST_F(Monitors, ANameThatIsNotConnectedMeansThePrimaryAndIsReportedOnce)
     window.show_balloon = nullptr;
 }
 
-TEST_F(Monitors, AStripWiderThanItsMonitorIsCutToItRatherThanCoverTheNextOnesAndIsReported)
+TEST_F(Monitors, AStripWiderThanItsMonitorIsCutToItRatherThanCoverTheNextOnesAndIsReportedWhenItsTextIs)
 {
     std::vector<std::string> balloons;
     window.show_balloon = [&balloons](const std::string&, const std::string& text) {
@@ -267,8 +267,21 @@ TEST_F(Monitors, AStripWiderThanItsMonitorIsCutToItRatherThanCoverTheNextOnesAnd
     EXPECT_EQ(first.right, 600);
     EXPECT_EQ(second.left, 600) << "not over the first monitor's strip";
     EXPECT_EQ(second.right, 1024);
+    // Its text (about 311 wide) fits on the narrow monitor: the cut-off
+    // part is see-through, and nothing is said.
+    for (const std::string& b : balloons) {
+        EXPECT_EQ(b.find("larger than"), std::string::npos) << b;
+    }
+    // A line of 40 characters (503 with its margin) does not fit there.
+    apply([](Settings& s) {
+        s.all_monitors = true;
+        s.corner = Corner::TopRight;
+        s.lines = {LineKind::Text};
+        s.text = std::string(40, 'W');
+    });
     ASSERT_FALSE(balloons.empty());
-    EXPECT_NE(balloons.back().find("is larger than the screen of Narrow (2) (424 x 384)"), std::string::npos)
+    EXPECT_NE(balloons.back().find("the text (503 x 35) is larger than the screen of Narrow (2) (424 x 384)"),
+              std::string::npos)
         << balloons.back();
     window.show_balloon = nullptr;
 }

@@ -159,7 +159,19 @@ TEST_F(Hiding, ThePointerOverTheStripHidesItOnlyWhenAskedAndLeavingShowsItWithin
     run_frames(window, 1300);
     EXPECT_TRUE(visible(window));
 
+    // Asked, over the strip's see-through part right of its text (600 wide,
+    // the text ending near x = 305): nothing the user can see, so it stays.
     window.view.strip.hide_on_hover = true;
+    SetCursorPos(560, 80);
+    run_frames(window, 1300);
+    EXPECT_TRUE(visible(window)) << "hidden by the pointer over empty strip";
+    RECT r{};
+    GetWindowRect(window.view.strip.hwnd, &r);
+    ASSERT_GT(r.right, 560) << "the pointer must be over the strip for this to mean anything";
+    ASSERT_GT(r.bottom, 80);
+
+    // Over the text.
+    SetCursorPos(50, 30);
     EXPECT_TRUE(run_frames(window, 1300, [&] { return !visible(window); })) << "seen at the clock's next wake";
     EXPECT_TRUE(window.events.hover_armed);
     // Still resting over it: still hidden, at the quarter-second looks too.

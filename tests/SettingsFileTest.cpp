@@ -1,6 +1,7 @@
 // The settings file as the running program meets it: found in the working
 // directory, read with its problems shown in a balloon, and applied again
 // within moments of being saved.
+#include "AboutWindow.h"
 #include "ModalDriver.h"
 #include "ProblemReport.h"
 #include "SettingsFile.h"
@@ -545,6 +546,62 @@ void add_keyed_over_light(int w, int h, std::vector<unsigned char>* rgba)
 }
 }
 
+TEST_F(SettingsInUse, BrindlowsOwnDialogsOpenWhereTheStripDoesNotCoverThem)
+{
+    const std::string path = dir + "\\brindlow.ini";
+    start_with(path, "[overlay]\n");
+    wire_menu();
+    move_wine_tray_away();
+    const struct {
+        const char* name;
+        const char* text;
+    } cases[] = {
+        {"the default strip at the top left", "[overlay]\n"},
+        {"300 %: 1800 x 300 from the top left", "[overlay]\nscale = 3\n"},
+        {"300 % at the bottom right", "[overlay]\ncorner = bottom-right\nscale = 3\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        save(path, c.text);
+        window.load_settings();
+        run_frames(window, 300);
+        const RECT strip = where();
+        ASSERT_TRUE(IsWindowVisible(window.view.strip.hwnd));
+        // Each dialog as it opens: where it is, then closed.
+        std::vector<std::pair<std::string, RECT>> seen;
+        ModalDriver driver;
+        const auto take = [&](HWND box) {
+            RECT r{};
+            GetWindowRect(box, &r);
+            const std::string caption = read_box(box).caption;
+            seen.emplace_back(caption, r);
+            if (caption == "About Brindlow") {
+                press_ok(box);
+            } else {
+                PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            }
+        };
+        driver.on_box(take);
+        EXPECT_EQ(tray.change_setting(TrayMenu::kCmdTextColour), 0) << "cancelled: nothing written";
+        driver.on_box(take);
+        AboutWindow(tray.hwnd).show();
+        EXPECT_FALSE(driver.watchdog_fired);
+        ASSERT_EQ(seen.size(), 2u);
+        const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
+        for (const auto& [caption, r] : seen) {
+            SCOPED_TRACE(caption);
+            RECT overlap{};
+            EXPECT_FALSE(IntersectRect(&overlap, &r, &strip))
+                << "(" << r.left << ", " << r.top << ") - (" << r.right << ", " << r.bottom << ") under the strip ("
+                << strip.left << ", " << strip.top << ") - (" << strip.right << ", " << strip.bottom << ")";
+            EXPECT_GE(r.left, 0);
+            EXPECT_GE(r.top, 0);
+            EXPECT_LE(r.right, screen_w);
+            EXPECT_LE(r.bottom, screen_h);
+        }
+    }
+}
+
 TEST_F(SettingsInUse, TheOpacityAndOutlineItemsWriteTheirKeyAndTheStripFollowsAtOnce)
 {
     const std::string path = dir + "\\brindlow.ini";
@@ -796,7 +853,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
     EXPECT_EQ(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
-    EXPECT_EQ(GetForegroundWindow(), strip) << "moving is the one time it takes the keyboard";
+    EXPECT_EQ(GetForegroundWindow(), window.view.strip.keys.hwnd) << "moving is the one time it takes the keyboard";
     // BRINDLOW_MOVE_SHOT names a PNG to save the strip into as it is being
     // moved (the README's picture).
     if (const char* shot = std::getenv("BRINDLOW_MOVE_SHOT")) {
@@ -1000,8 +1057,10 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
         SetForegroundWindow(tray.hwnd);
         PostMessageA(strip, OverlayWindow::kMoveMessage, 0, reinterpret_cast<LPARAM>(named));
         EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
-        EXPECT_EQ(GetForegroundWindow(), strip) << "the keyboard from the first press";
-        EXPECT_EQ(GetFocus(), strip);
+        // The strip's keys window holds the keyboard for it.
+        EXPECT_NE(window.view.strip.keys.hwnd, nullptr);
+        EXPECT_EQ(GetForegroundWindow(), window.view.strip.keys.hwnd) << "the keyboard from the first press";
+        EXPECT_EQ(GetFocus(), window.view.strip.keys.hwnd);
     };
     start_move(backdrop);
     // 300 right and 350 down in twelve steps, held from inside the strip.

@@ -736,6 +736,65 @@ TEST_F(Tray, HidingAStripBeingMovedEndsTheMoveAndMoveShowsAHiddenStrip)
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
+// "Move..." chosen from the menu takes the keyboard at once: keys typed on
+// the X keyboard (xdotool, through the X server as a keyboard's are) reach
+// the strip without a click on it, though the user was in another window.
+TEST_F(Tray, MoveFromTheMenuTakesTheKeysWithoutAClick)
+{
+    tray.strip_moving = &window.view.strip.moving;
+    HWND strip = window.view.strip.hwnd;
+    HWND user = CreateWindowExA(0, test_window_class(), "the user's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200,
+                                500, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(user, nullptr);
+    SetForegroundWindow(user);
+    pump_until([&] { return GetForegroundWindow() == user; }, 2000);
+    ModalDriver driver;
+    auto choose_move = [&] {
+        // The icon is clicked in the shell's notification area, a window of
+        // another process (explorer.exe, under Wine its "Wine System Tray"),
+        // which the window manager gives the X keyboard.
+        if (running_under_wine()) {
+            ASSERT_EQ(run_unix_shell("xdotool search --name 'Wine System Tray' windowactivate --sync"), 0);
+        }
+        with_menu(tray, driver, [](HWND w, HMENU) { choose_nested(w, {4, 6}); });
+        EXPECT_TRUE(pump_until([&] { return window.view.strip.moving; }, 2000));
+        // As long as a hand takes to reach for a key.
+        pump_until([] { return false; }, 300);
+    };
+    auto left = [&] {
+        RECT r{};
+        GetWindowRect(strip, &r);
+        return r.left;
+    };
+    // Through X under Wine; on Windows its own keyboard input.
+    auto type = [](const char* x_name, WORD vk) {
+        if (running_under_wine()) {
+            return run_unix_shell(std::string("xdotool key ") + x_name);
+        }
+        INPUT in[2]{};
+        in[0].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = vk;
+        in[1] = in[0];
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        return SendInput(2, in, sizeof(INPUT)) == 2 ? 0 : -1;
+    };
+
+    choose_move();
+    const int before = left();
+    ASSERT_EQ(type("Right", VK_RIGHT), 0);
+    EXPECT_TRUE(pump_until([&] { return left() == before + 1; }, 2000)) << "the arrow key moves it a pixel";
+    ASSERT_EQ(type("Escape", VK_ESCAPE), 0);
+    EXPECT_TRUE(pump_until([&] { return !window.view.strip.moving; }, 2000)) << "Esc ends the move";
+    EXPECT_EQ(left(), before) << "and puts it back";
+
+    choose_move();
+    ASSERT_EQ(type("Return", VK_RETURN), 0);
+    EXPECT_TRUE(pump_until([&] { return !window.view.strip.moving; }, 2000)) << "Enter ends the move";
+    tray.strip_moving = nullptr;
+    DestroyWindow(user);
+    EXPECT_FALSE(driver.watchdog_fired);
+}
+
 namespace {
 // Three monitors as Windows could list them, two of one model: those two
 // are told apart by their devices.

@@ -30,9 +30,13 @@ struct StripLayout {
     Rect window; // in screen coordinates
     std::vector<int> line_x; // each shown line's top-left corner, in the strip
     std::vector<int> line_y;
+    // Each shown line's ink, in the strip: its glyph squares with their
+    // shadow; empty for a line with no text.
+    std::vector<Rect> ink;
     bool monitor_missing = false; // the chosen monitor is not there: the primary was used
     // The offsets used, when the settings' would have put part of the strip
-    // off its monitor (or work area): reduced so that it just fits.
+    // off its monitor (or work area): reduced so that it just fits, or 0 for
+    // a strip larger than the area.
     int placed_x = 0;
     int placed_y = 0;
     bool x_reduced = false;
@@ -40,6 +44,12 @@ struct StripLayout {
     // Wider or taller than the area: placed at the corner, offsets ignored.
     bool too_wide = false;
     bool too_tall = false;
+    // What the text needs from the corner (margin, longest line or every
+    // line, shadow), and whether the area is too small for it: only then is
+    // anything the user would see cut off.
+    int text_width = 0;
+    int text_height = 0;
+    bool text_cut = false;
     int area_width = 0;
     int area_height = 0;
     // The strip as laid out, when clip_layout cut it to its monitor.
@@ -98,7 +108,8 @@ Placement placement_for(const Rect& dropped, const Settings& s, const std::vecto
                         const std::vector<MonitorArea>& monitors, int scale_halves);
 
 // What a placement has to tell the user: offsets reduced to keep the strip
-// on screen, a strip larger than its monitor; with `monitor`, the label of
+// on screen, text too large for its monitor (a strip whose empty part runs
+// off it is not worth a word); with `monitor`, the label of
 // the monitor it is about (one strip of several).
 std::vector<std::string> layout_problems(const Settings& s, const StripLayout& layout,
                                          const std::string& monitor = std::string());
@@ -107,6 +118,18 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
 // stays where it was on the screen: a strip larger than its monitor does not
 // spill onto the next one, over that one's strip.
 StripLayout clip_layout(const StripLayout& layout, const Rect& to);
+
+// Where the pointer counts as over the strip's text: each line's ink grown
+// by a few pixels (more at larger scales), in the strip; lines without text
+// have none.
+constexpr int kHoverMargin = 4;
+std::vector<Rect> hover_areas(const StripLayout& layout, int scale_halves);
+
+// Where a window of `size` goes on a work area so that it stays clear of
+// `avoid` (the strip): centred on the area when it is clear there, else
+// centred in the widest band beside the strip that holds it whole, else
+// where it overlaps the strip least; always on the area when it fits.
+Rect clear_of(const Rect& size, const Rect& avoid, const Rect& work);
 
 // The text scale, in halves, for a monitor's DPI: the nearest of 96 (1), 144
 // (1.5), 192 (2) and 288 (3) at or below it, and 1 below 96.

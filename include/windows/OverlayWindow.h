@@ -3,6 +3,7 @@
 #include "Layout.h"
 #include "SettingsWords.h"
 
+#include "MoveKeys.h"
 #include "StripMessages.h"
 
 #include <windows.h>
@@ -49,15 +50,20 @@ public:
     Rect monitor_area{0, 0, 0, 0};
     std::vector<std::string> hide_when; // file names in lower case
     bool hide_on_hover = false;
+    // Where the pointer counts as over the strip, in the strip: its text,
+    // not the see-through rest of it (hover_areas).
+    std::vector<Rect> text_areas;
     // The foreground window whose program was last asked for, and that
     // program's path: asked again only when another window comes in front.
     HWND program_window = nullptr;
     DWORD program_process = 0;
     std::string program_path;
-    // While "Move..." is on: where the strip was, and who had the foreground.
+    // While "Move..." is on: where the strip was, who had the foreground,
+    // and the window that holds the keyboard for the strip.
     bool moving = false;
     RECT before_move{};
     HWND foreground_before = nullptr;
+    MoveKeys keys;
     // While the button is held on it: the pointer's and the strip's places
     // when it went down, in screen coordinates.
     bool dragging = false;
@@ -98,7 +104,8 @@ public:
     int shown_by_user(WPARAM shown, LPARAM reason);
     // Makes the strip grabbable: clicks reach it, it shows whole and
     // half-transparent instead of key-coloured, and it takes the keyboard
-    // (the only time it does). `foreground` gets it back afterwards (when
+    // (the only time it does), through a window of its own that passes
+    // every key on to the strip. `foreground` gets it back afterwards (when
     // null, the window in the foreground now).
     int begin_move(HWND foreground);
     // Moves it by a few pixels (the arrow keys).

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "DialogPlacement.h"
 #include "GlobalHotkey.h"
 #include "TrayMenu.h"
 
@@ -34,6 +35,9 @@ public:
     // The menu's Hide Brindlow as a key: registered on the icon's window,
     // whose procedure carries out Hide.
     GlobalHotkey hotkey;
+    // Every dialog the icon opens (About, the colour dialog, its refusals)
+    // placed clear of the strip.
+    DialogPlacement dialogs;
     HWND hwnd = nullptr;
     HICON icon = nullptr;
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it

@@ -80,16 +80,25 @@ StripLayout layout_strip_on(const Settings& s, const std::vector<int>& line_widt
     out.too_tall = height > out.area_height;
     out.placed_x = out.too_wide ? 0 : std::min(s.x, out.area_width - width);
     out.placed_y = out.too_tall ? 0 : std::min(s.y, out.area_height - height);
-    out.x_reduced = !out.too_wide && out.placed_x != s.x;
-    out.y_reduced = !out.too_tall && out.placed_y != s.y;
+    // Also said of a strip too large for the area: its offset is dropped.
+    out.x_reduced = out.placed_x != s.x;
+    out.y_reduced = out.placed_y != s.y;
     const int left = right ? area.right - width - out.placed_x : area.left + out.placed_x;
     const int top = bottom ? area.bottom - height - out.placed_y : area.top + out.placed_y;
     out.window = Rect{left, top, left + width, top + height};
     for (int i = 0; i < lines; ++i) {
         const int w = line_widths[static_cast<std::size_t>(i)];
-        out.line_x.push_back(right ? width - margin_x - w : margin_x);
-        out.line_y.push_back(bottom ? height - margin_y - glyph - step * (lines - 1 - i) : margin_y + step * i);
+        const int x = right ? width - margin_x - w : margin_x;
+        const int y = bottom ? height - margin_y - glyph - step * (lines - 1 - i) : margin_y + step * i;
+        out.line_x.push_back(x);
+        out.line_y.push_back(y);
+        out.ink.push_back(w > 0 ? Rect{x, y, x + w + shadow, y + glyph + shadow} : Rect{x, y, x, y});
     }
+    // A strip too large for the area hugs its corner, so its text starts a
+    // margin in from the area's edge whatever else runs off.
+    out.text_width = lines == 0 ? 0 : margin_x + longest + shadow;
+    out.text_height = lines == 0 ? 0 : margin_y + step * (lines - 1) + glyph + shadow;
+    out.text_cut = out.text_width > out.area_width || out.text_height > out.area_height;
     return out;
 }
 
@@ -106,12 +115,11 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
         problems.push_back("[overlay] y = " + std::to_string(s.y) + ": the strip would leave " + where +
                            "; placed at " + std::to_string(layout.placed_y));
     }
-    if (layout.too_wide || layout.too_tall) {
-        const Rect& w = layout.whole.right > layout.whole.left ? layout.whole : layout.window;
-        problems.push_back("[overlay] the strip (" + std::to_string(w.right - w.left) + " x " +
-                           std::to_string(w.bottom - w.top) + ") is larger than " + where + " (" +
+    if (layout.text_cut) {
+        problems.push_back("[overlay] the text (" + std::to_string(layout.text_width) + " x " +
+                           std::to_string(layout.text_height) + ") is larger than " + where + " (" +
                            std::to_string(layout.area_width) + " x " + std::to_string(layout.area_height) +
-                           "); placed at its corner");
+                           "); placed at its corner, cut at the edge");
     }
     return problems;
 }
@@ -133,7 +141,72 @@ StripLayout clip_layout(const StripLayout& layout, const Rect& to)
     for (int& y : out.line_y) {
         y -= cut.top - w.top;
     }
+    for (Rect& r : out.ink) {
+        r = Rect{r.left - (cut.left - w.left), r.top - (cut.top - w.top), r.right - (cut.left - w.left),
+                 r.bottom - (cut.top - w.top)};
+    }
     return out;
+}
+
+std::vector<Rect> hover_areas(const StripLayout& layout, int scale_halves)
+{
+    const int pad = scaled(kHoverMargin, scale_halves);
+    std::vector<Rect> areas;
+    for (const Rect& r : layout.ink) {
+        if (r.right > r.left && r.bottom > r.top) {
+            areas.push_back(Rect{r.left - pad, r.top - pad, r.right + pad, r.bottom + pad});
+        }
+    }
+    return areas;
+}
+
+Rect clear_of(const Rect& size, const Rect& avoid, const Rect& work)
+{
+    const int w = size.right - size.left, h = size.bottom - size.top;
+    // A window at (x, y), kept on the area where it fits (its top-left
+    // corner wins where it does not: the title bar must stay reachable).
+    auto at = [&](int x, int y) {
+        x = std::max(work.left, std::min(x, work.right - w));
+        y = std::max(work.top, std::min(y, work.bottom - h));
+        return Rect{x, y, x + w, y + h};
+    };
+    auto overlap = [&](const Rect& r) {
+        const long long ox = std::max(0, std::min(r.right, avoid.right) - std::max(r.left, avoid.left));
+        const long long oy = std::max(0, std::min(r.bottom, avoid.bottom) - std::max(r.top, avoid.top));
+        return ox * oy;
+    };
+    const int cx = (work.left + work.right - w) / 2, cy = (work.top + work.bottom - h) / 2;
+    // The bands of the area beside the strip: below, above, right, left;
+    // the window centred in each.
+    const struct {
+        int room;
+        Rect place;
+    } bands[] = {
+        {work.bottom - avoid.bottom, at(cx, (avoid.bottom + work.bottom - h) / 2)},
+        {avoid.top - work.top, at(cx, (work.top + avoid.top - h) / 2)},
+        {work.right - avoid.right, at((avoid.right + work.right - w) / 2, cy)},
+        {avoid.left - work.left, at((work.left + avoid.left - w) / 2, cy)},
+    };
+    Rect best = at(cx, cy);
+    if (overlap(best) == 0) {
+        return best;
+    }
+    int best_room = -1;
+    for (const auto& band : bands) {
+        if (overlap(band.place) == 0 && band.room > best_room) {
+            best = band.place;
+            best_room = band.room;
+        }
+    }
+    if (best_room >= 0) {
+        return best;
+    }
+    for (const auto& band : bands) {
+        if (overlap(band.place) < overlap(best)) {
+            best = band.place;
+        }
+    }
+    return best;
 }
 
 Placement placement_for(const Rect& dropped, const Settings& s, const std::vector<int>& line_widths,

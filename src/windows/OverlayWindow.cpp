@@ -45,6 +45,19 @@ void key_out(HWND hwnd, BYTE alpha)
                                alpha == kOpaqueAlpha ? LWA_COLORKEY : LWA_COLORKEY | LWA_ALPHA);
 }
 
+// Whether a point of the screen is over one of the areas, given in the
+// window at `r`.
+bool over_any(const std::vector<Rect>& areas, const RECT& r, POINT p)
+{
+    for (const Rect& a : areas) {
+        const RECT on{r.left + a.left, r.top + a.top, r.left + a.right, r.top + a.bottom};
+        if (PtInRect(&on, p)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool is_shell(HWND w) { return w == GetDesktopWindow() || w == GetShellWindow() || class_in(w, kShellClasses); }
 
 // The window the user was in: `given` if it is a visible window of a
@@ -196,7 +209,8 @@ int OverlayWindow::follow_foreground()
     const bool there = fg != nullptr && GetWindowRect(fg, &fr) &&
                        PtInRect(&monitor, POINT{(fr.left + fr.right) / 2, (fr.top + fr.bottom) / 2});
     // A minimized window may keep the foreground; it shows nothing.
-    if (!hide_when.empty() && there && fg != hwnd && IsWindowVisible(fg) && !IsIconic(fg) && !is_shell(fg)) {
+    if (!hide_when.empty() && there && fg != hwnd && fg != keys.hwnd && IsWindowVisible(fg) && !IsIconic(fg) &&
+        !is_shell(fg)) {
         DWORD process = 0;
         GetWindowThreadProcessId(fg, &process);
         if (fg != program_window || process != program_process) {
@@ -218,8 +232,8 @@ int OverlayWindow::follow_pointer()
     // parked there during a video would otherwise be looked at for its
     // whole length. While being moved the strip is under the pointer on purpose.
     const bool other_reason = user_hidden || fullscreen_hidden || program_hidden || moving;
-    hover_hidden =
-        hide_on_hover && !other_reason && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) && PtInRect(&r, pointer);
+    hover_hidden = hide_on_hover && !other_reason && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) &&
+                   over_any(text_areas, r, pointer);
     const bool any_reason = hide_over_fullscreen || !hide_when.empty() || hide_on_hover;
     if (!any_reason && !fullscreen_hidden && !program_hidden && !hover_hidden) {
         return 0;
@@ -284,15 +298,16 @@ int OverlayWindow::begin_move(HWND foreground)
     // Wine hands a window to the window manager the first time it is placed
     // while active, unmapping and mapping it again; unmapped with the
     // keyboard, it loses it (and any capture) a moment later. Hidden first
-    // and then shown active, it is handed over as it maps, and keeps it.
+    // and then shown active, it is handed over as it maps.
     ShowWindow(hwnd, SW_HIDE);
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle & ~static_cast<DWORD>(WS_EX_TRANSPARENT)));
     SetLayeredWindowAttributes(hwnd, 0, kMovingAlpha, LWA_ALPHA);
     ShowWindow(hwnd, SW_SHOW);
-    // Enter and Esc must reach the strip from the first press, not the
-    // menu's window that had the foreground a moment ago.
-    SetForegroundWindow(hwnd);
-    SetFocus(hwnd);
+    // Enter and Esc reach the strip from the first press (under X through
+    // MoveKeys); the menu's command gives this process the foreground right.
+    HWND taker = keys.init(hwnd, POINT{before_move.left, before_move.top}) == 0 ? keys.hwnd : hwnd;
+    SetForegroundWindow(taker);
+    SetFocus(taker);
     return 0;
 }
 
@@ -357,17 +372,20 @@ int OverlayWindow::end_move(bool keep)
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle));
     key_out(hwnd, alpha);
     // The keyboard goes back where it was, if that window is still there.
+    HWND fg = GetForegroundWindow();
     if (foreground_before != nullptr && IsWindow(foreground_before)) {
         SetForegroundWindow(foreground_before);
-    } else if (GetForegroundWindow() == hwnd) {
+    } else if (fg == hwnd || (keys.hwnd != nullptr && fg == keys.hwnd)) {
         SetForegroundWindow(GetDesktopWindow());
     }
     foreground_before = nullptr;
+    keys.destroy();
     return 0;
 }
 
 int OverlayWindow::destroy()
 {
+    keys.destroy();
     if (hwnd != nullptr) {
         DestroyWindow(hwnd);
         hwnd = nullptr;

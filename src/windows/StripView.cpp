@@ -209,6 +209,7 @@ int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
     for (std::size_t i = 0; i < shown.size() && i < layout.line_x.size(); ++i) {
         display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
     }
+    strip.text_areas = hover_areas(layout, scale_halves);
     const Rect& r = layout.window;
     // While the user moves it, the strip stays where the hand puts it.
     if (strip.hwnd != nullptr && !strip.moving) {

@@ -50,6 +50,7 @@ int TrayIcon::init()
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     taskbar_created_message();
+    dialogs.init(&strip_window);
 
     DataFolders data;
     data.init();
@@ -80,6 +81,7 @@ int TrayIcon::init()
 int TrayIcon::destroy()
 {
     hotkey.destroy();
+    dialogs.destroy();
     if (hwnd != nullptr) {
         DestroyWindow(hwnd);
     }
