@@ -48,8 +48,9 @@ file(REMOVE_RECURSE "${packages}/winget" "${packages}/scoop" "${packages}/not-fo
 if(NOT release_PUBLISHABLE)
   set(manifests "${packages}/not-for-publishing")
   message(WARNING "package: BRINDLOW_RELEASE_URL is the placeholder ${url}: the manifests in ${manifests} "
-                  "are checked but not for publishing. Configure with -DBRINDLOW_RELEASE_URL=https://... "
-                  "(where the release's files will be) for manifests that can be published.")
+                  "are checked but not for publishing, and the packages' \"Check For Updates\" opens the "
+                  "placeholder. Configure with -DBRINDLOW_RELEASE_URL=https://... (where the release's files "
+                  "will be) for packages and manifests that can be published.")
 endif()
 # winget writes hashes in capitals, Scoop in small letters.
 string(TOUPPER "${zip_hash}" zip_hash_upper)
@@ -71,6 +72,10 @@ ManifestType: version
 ManifestVersion: ${schema}
 ")
 
+set(license_url "${release_LICENSE}")
+if(NOT license_url)
+  set(license_url "${base}/LICENSE.txt")
+endif()
 set(notes_line "")
 if(release_NOTES)
   set(notes_line "ReleaseNotesUrl: ${release_NOTES}\n")
@@ -79,12 +84,12 @@ file(WRITE "${winget}/${id}.locale.en-US.yaml"
 "# yaml-language-server: $schema=https://aka.ms/winget-manifest.defaultLocale.${schema}.schema.json
 ${head}PackageLocale: en-US
 Publisher: ${CPACK_PACKAGE_VENDOR}
-PublisherUrl: ${release_PAGE}
+PublisherUrl: ${release_HOME}
 Author: ${CPACK_PACKAGE_VENDOR}
 PackageName: ${CPACK_PACKAGE_NAME}
-PackageUrl: ${release_PAGE}
+PackageUrl: ${release_HOME}
 License: MIT
-LicenseUrl: ${base}/LICENSE.txt
+LicenseUrl: ${license_url}
 ${notes_line}ShortDescription: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
 ManifestType: defaultLocale
 ManifestVersion: ${schema}
@@ -147,7 +152,7 @@ file(WRITE "${manifests}/scoop/brindlow.json"
 "{
     \"version\": \"${version}\",
     \"description\": \"${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\",
-    \"homepage\": \"${release_PAGE}\",
+    \"homepage\": \"${release_HOME}\",
     \"license\": \"MIT\",
     \"architecture\": {
         \"64bit\": {

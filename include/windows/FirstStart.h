@@ -12,8 +12,8 @@ public:
     static constexpr const char* kValue = "Welcomed";
     static constexpr const char* kTitle = "Brindlow is running";
     static constexpr const char* kText =
-        "Its icon is in the notification area beside the clock (on Windows 11 it may be under the ^ arrow "
-        "at first). Click the icon for the menu; choose Position > Move... to put the strip where you want it.";
+        "Its icon is in the notification area beside the clock (Windows may first keep it under the ^ arrow "
+        "there). Click the icon for the menu; choose Position > Move... to put the strip where you want it.";
 
     // Whether to greet now; `no_settings` when no settings file, or a blank
     // one, is in use.

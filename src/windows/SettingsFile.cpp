@@ -22,8 +22,9 @@ std::string file_in(const std::string& folder) { return folder + "\\" + kSetting
 
 // The encoding of a file that holds nothing but white space after any
 // byte-order mark (the empty file Scoop and a user make for a portable
-// copy), through *encoding; false for a file with content or unreadable.
-bool blank_file(const std::string& path, TextEncoding* encoding)
+// copy), through *encoding, and whether it has that mark; false for a file
+// with content or unreadable.
+bool blank_file(const std::string& path, TextEncoding* encoding, bool* marked)
 {
     std::string bytes;
     bool missing = false;
@@ -35,7 +36,8 @@ bool blank_file(const std::string& path, TextEncoding* encoding)
         return false;
     }
     std::string text = decoded.text;
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
+    *marked = text.rfind("\xEF\xBB\xBF", 0) == 0;
+    if (*marked) {
         text.erase(0, 3);
     }
     *encoding = decoded.encoding;
@@ -43,13 +45,14 @@ bool blank_file(const std::string& path, TextEncoding* encoding)
 }
 
 // The commented template with every key, in the file at `path` (made or
-// emptied), in Windows' line endings and the encoding given; UTF-16 with
-// its byte-order mark, as Notepad writes it. Writing over the file rather
-// than replacing it keeps every name of a file with several.
-bool write_template(const std::string& path, TextEncoding encoding)
+// emptied), in Windows' line endings and the encoding given, after a
+// byte-order mark if `marked` (UTF-16 always has one, as Notepad writes
+// it). Writing over the file rather than replacing it keeps every name of a
+// file with several.
+bool write_template(const std::string& path, TextEncoding encoding, bool marked)
 {
     // Notepad shows line feeds alone on older Windows as one long line.
-    std::string text = encoding == TextEncoding::Utf8 ? std::string() : std::string("\xEF\xBB\xBF");
+    std::string text = marked || encoding != TextEncoding::Utf8 ? std::string("\xEF\xBB\xBF") : std::string();
     for (char c : settings_template()) {
         text += c == '\n' ? std::string("\r\n") : std::string(1, c);
     }
@@ -380,15 +383,16 @@ std::string SettingsFile::edit_path()
         existing.clear();
     }
     TextEncoding encoding = TextEncoding::Utf8;
-    if (!existing.empty() && blank_file(existing, &encoding)) {
-        return write_template(existing, encoding) ? existing : std::string();
+    bool marked = false;
+    if (!existing.empty() && blank_file(existing, &encoding, &marked)) {
+        return write_template(existing, encoding, marked) ? existing : std::string();
     }
     if (!existing.empty() || home.empty()) {
         return existing;
     }
     CreateDirectoryA(home.c_str(), nullptr);
     std::string fresh = file_in(home);
-    if (!write_template(fresh, TextEncoding::Utf8)) {
+    if (!write_template(fresh, TextEncoding::Utf8, false)) {
         return std::string();
     }
     // The folder may be new: the watch on its parent has seen it come (and
@@ -401,7 +405,8 @@ std::string SettingsFile::edit_path()
 bool SettingsFile::holds_no_settings() const
 {
     TextEncoding encoding = TextEncoding::Utf8;
-    return path.empty() || blank_file(path, &encoding);
+    bool marked = false;
+    return path.empty() || blank_file(path, &encoding, &marked);
 }
 
 int SettingsFile::set_key(const std::string& section, const std::string& key, const std::string& value, bool remove,

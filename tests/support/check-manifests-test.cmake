@@ -64,7 +64,8 @@ foreach(url IN ITEMS "${github}" "${own_site}" "${placeholder}")
     file(READ "${locale}" text)
     if(NOT checkver STREQUAL "https://github.com/brindlow/brindlow"
        OR NOT text MATCHES "\nReleaseNotesUrl: https://github.com/brindlow/brindlow/releases/tag/${BRINDLOW_VERSION}\n"
-       OR NOT text MATCHES "\nPackageUrl: https://github.com/brindlow/brindlow/releases/latest\n")
+       OR NOT text MATCHES "\nPackageUrl: https://github.com/brindlow/brindlow\n"
+       OR NOT text MATCHES "\nLicenseUrl: https://github.com/brindlow/brindlow/blob/HEAD/LICENSE\n")
       message(FATAL_ERROR "a GitHub address is not turned into GitHub's pages:\n${json}\n${text}")
     endif()
   endif()
