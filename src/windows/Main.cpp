@@ -161,6 +161,7 @@ int BRINDLOW_MAIN(int, char**)
             return tray.show_balloon(title, text);
         };
         window.set_hotkey = [&tray](const std::string& hotkey) { return tray.set_hotkey(hotkey); };
+        window.end_modal = [&tray] { tray.end_modal(); };
         window.in_force.hotkey_problem = tray.set_hotkey(window.model.settings.hotkey);
         window.report();
         window.run();
@@ -174,6 +175,7 @@ int BRINDLOW_MAIN(int, char**)
     }
     window.show_balloon = nullptr;
     window.set_hotkey = nullptr;
+    window.end_modal = nullptr;
     tray.destroy();
     settings_file.destroy();
     close_single_instance_check();
