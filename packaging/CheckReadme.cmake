@@ -80,9 +80,10 @@ string(FIND "${section}" "\n## " end)
 string(SUBSTRING "${section}" 0 ${end} section)
 
 set(problems)
-# Package file names: Brindlow-<...>.<extension> files, and the manifests
+# Package file names: Brindlow-<...> packages and hashes (.zip, .exe, .msi,
+# .sha256; not the installer's log, Brindlow-setup.log), and the manifests
 # (winget's .yaml, Scoop's .json).
-string(REGEX MATCHALL "Brindlow-[^` ,;:()]*\\.[A-Za-z0-9]+|[A-Za-z0-9_.-]+\\.(yaml|json)"
+string(REGEX MATCHALL "Brindlow-[^` ,;:()]*\\.(zip|exe|msi|sha256)|[A-Za-z0-9_.-]+\\.(yaml|json)"
        named "${section}")
 list(REMOVE_DUPLICATES named)
 foreach(name IN LISTS named)

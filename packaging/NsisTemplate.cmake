@@ -31,6 +31,9 @@ endmacro()
 brindlow_template_replace("RequestExecutionLevel admin" "RequestExecutionLevel user")
 brindlow_template_replace("  Page custom InstallOptionsPage\n"
                           "  Page custom InstallOptionsPage\n  Page custom brindlow_scope_page brindlow_scope_leave\n")
+# The finish page's own pre and leave (Packaging.cmake).
+brindlow_template_replace("  !insertmacro MUI_PAGE_FINISH\n"
+                          "  !define MUI_PAGE_CUSTOMFUNCTION_PRE brindlow_finish_pre\n  !define MUI_PAGE_CUSTOMFUNCTION_LEAVE brindlow_finish_leave\n  !insertmacro MUI_PAGE_FINISH\n")
 brindlow_template_function("Function un.onInit" "Function un.onInit\n  Call un.brindlow_uninstall_scope\nFunctionEnd")
 brindlow_template_function("Function .onInit" "Function .onInit\n  !insertmacro SectionList \"InitSection\"\n  Call brindlow_install_scope\nFunctionEnd")
 

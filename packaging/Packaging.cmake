@@ -157,6 +157,9 @@ set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
 set(BRINDLOW_NSIS_CODE [=[
 ; 1 when the install closed the running copy of the Brindlow.exe it replaces.
 Var BrindlowWasRunning
+; The exit code of an installer or uninstaller that could not close the
+; running copy (NSIS's own: 0 done, 1 cancelled, 2 stopped).
+!define BRINDLOW_STILL_RUNNING 3
 
 ; One copy of Brindlow runs at a time, whichever folder it runs from, so the
 ; first overlay found names the running process. Only when that process runs
@@ -173,6 +176,7 @@ Var BrindlowWasRunning
   Push $2
   Push $3
   Push $4
+  brindlow_find:
   FindWindow $0 'MAINWINDOW_CLASSNAME'
   StrCmp $0 0 brindlow_wait_start 0
   System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
@@ -207,7 +211,30 @@ Var BrindlowWasRunning
   Sleep 100
   Goto brindlow_wait
   brindlow_stuck:
-  MessageBox MB_ICONSTOP|MB_OK 'Brindlow is still running and did not close. Close it from its notification icon, then try again.' /SD IDOK
+  MessageBox MB_ICONSTOP|MB_RETRYCANCEL 'Brindlow is still running and did not close. Close it from its notification icon, then choose Retry.' /SD IDCANCEL IDRETRY brindlow_find
+  ; A silent run (a package manager's, a deployment's) has nobody to tell:
+  ; its exit code and a line in the user's temporary folder say it.
+  IfSilent 0 brindlow_stuck_said
+  Push $5
+  Push $6
+  Push $7
+  ${GetTime} '' 'L' $0 $1 $2 $3 $4 $5 $6
+  ClearErrors
+  FileOpen $7 '$TEMP\Brindlow-setup.log' a
+  IfErrors brindlow_stuck_unlogged
+  FileSeek $7 0 END
+  !ifdef __UNINSTALL__
+  FileWrite $7 '$2-$1-$0 $4:$5:$6 Brindlow ${VERSION} uninstall: Brindlow in $INSTDIR is still running and did not close within 10 seconds; nothing was removed (exit code ${BRINDLOW_STILL_RUNNING}).$\r$\n'
+  !else
+  FileWrite $7 '$2-$1-$0 $4:$5:$6 Brindlow ${VERSION} setup: Brindlow in $INSTDIR is still running and did not close within 10 seconds; nothing was installed (exit code ${BRINDLOW_STILL_RUNNING}).$\r$\n'
+  !endif
+  FileClose $7
+  brindlow_stuck_unlogged:
+  Pop $7
+  Pop $6
+  Pop $5
+  brindlow_stuck_said:
+  SetErrorLevel ${BRINDLOW_STILL_RUNNING}
   Pop $4
   Pop $3
   Pop $2
@@ -266,20 +293,21 @@ Function brindlow_start_at_login
 FunctionEnd
 
 ; The Startup shortcut is shared by every copy of Brindlow, and a portable
-; copy's "Start with Windows" may have taken it over: it goes only while it
-; starts this installed Brindlow.exe. NSIS has no command that reads a
-; shortcut's target, so Windows' own ShellLink object is asked (IPersistFile
-; Load is method 5, IShellLinkW GetPath method 3). Both paths are compared
-; in their long form (no 8.3 names) and, as StrCmp does, ignoring case.
-Function un.brindlow_remove_own_startup
-  Push $0
+; copy's "Start with Windows" may have taken it over: only while it starts
+; this installed Brindlow.exe is it this copy's, to show ticked and to
+; remove. NSIS has no command that reads a shortcut's target, so Windows' own
+; ShellLink object is asked (IPersistFile Load is method 5, IShellLinkW
+; GetPath method 3). Both paths are compared in their long form (no 8.3
+; names) and, as StrCmp does, ignoring case. $0: 1 when it is this copy's.
+!macro BRINDLOW_STARTUP_IS_OURS UN
+Function ${UN}brindlow_startup_is_ours
   Push $1
   Push $2
   Push $3
   Push $4
   Push $5
-  IfFileExists '$SMSTARTUP\Brindlow.lnk' 0 brindlow_startup_done
   StrCpy $3 ''
+  IfFileExists '$SMSTARTUP\Brindlow.lnk' 0 brindlow_startup_read
   StrCpy $4 '$SMSTARTUP\Brindlow.lnk'
   System::Call 'ole32::CoInitialize(p 0) i .r5'
   System::Call 'ole32::CoCreateInstance(g `{00021401-0000-0000-C000-000000000046}`, p 0, i 1, g `{000214F9-0000-0000-C000-000000000046}`, *p .r1) i .r0'
@@ -298,6 +326,8 @@ Function un.brindlow_remove_own_startup
   brindlow_startup_com:
   IntCmp $5 0 0 +2 0
   System::Call 'ole32::CoUninitialize()'
+  brindlow_startup_read:
+  StrCpy $0 0
   StrCmp $3 '' brindlow_startup_done
   System::Call 'kernel32::GetLongPathNameW(w r3, w .r4, i ${NSIS_MAX_STRLEN}) i .r0'
   IntCmp $0 0 +2 0 0
@@ -306,14 +336,63 @@ Function un.brindlow_remove_own_startup
   System::Call 'kernel32::GetLongPathNameW(w r1, w .r4, i ${NSIS_MAX_STRLEN}) i .r0'
   IntCmp $0 0 +2 0 0
   StrCpy $1 $4
+  StrCpy $0 0
   StrCmp $3 $1 0 brindlow_startup_done
-  Delete '$SMSTARTUP\Brindlow.lnk'
+  StrCpy $0 1
   brindlow_startup_done:
   Pop $5
   Pop $4
   Pop $3
   Pop $2
   Pop $1
+FunctionEnd
+!macroend
+!insertmacro BRINDLOW_STARTUP_IS_OURS ''
+!insertmacro BRINDLOW_STARTUP_IS_OURS 'un.'
+
+; The Startup folder of the shell context in force.
+Function un.brindlow_remove_own_startup
+  Push $0
+  Call un.brindlow_startup_is_ours
+  StrCmp $0 1 0 +2
+  Delete '$SMSTARTUP\Brindlow.lnk'
+  Pop $0
+FunctionEnd
+
+; The Start-menu folder once more, with everything else done: the section
+; removes it only if nothing has it open at that moment.
+Function un.onUninstSuccess
+  StrCmp $START_MENU '' +2
+  RMDir '$SMPROGRAMS\$START_MENU'
+FunctionEnd
+
+; The finish page's own (NsisTemplate.cmake names them for it). An upgrade
+; keeps the login shortcut, so the page shows it ticked; unticked, it goes,
+; as the menu's "Start with Windows" would remove it. A portable copy's is
+; left alone. Modern UI keeps the page's controls in ioSpecial.ini: "Field 5"
+; is this check box, after the picture, the title, the text and "Run".
+Function brindlow_finish_pre
+  Push $0
+  SetShellVarContext current
+  Call brindlow_startup_is_ours
+  StrCmp $0 1 0 +2
+  !insertmacro MUI_INSTALLOPTIONS_WRITE 'ioSpecial.ini' 'Field 5' 'State' '1'
+  StrCmp $SV_ALLUSERS 'AllUsers' 0 +2
+  SetShellVarContext all
+  Pop $0
+FunctionEnd
+
+Function brindlow_finish_leave
+  Push $0
+  !insertmacro MUI_INSTALLOPTIONS_READ $0 'ioSpecial.ini' 'Field 5' 'State'
+  StrCmp $0 1 brindlow_finish_kept
+  SetShellVarContext current
+  Call brindlow_startup_is_ours
+  StrCmp $0 1 0 +2
+  Delete '$SMSTARTUP\Brindlow.lnk'
+  StrCmp $SV_ALLUSERS 'AllUsers' 0 +2
+  SetShellVarContext all
+  brindlow_finish_kept:
   Pop $0
 FunctionEnd
 

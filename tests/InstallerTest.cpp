@@ -12,6 +12,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -221,6 +222,113 @@ std::string requested_level(const std::string& exe)
     }
     FreeLibrary(m);
     return level;
+}
+}
+
+namespace {
+// The visible top-level windows whose caption begins with `prefix`.
+std::vector<HWND> windows_titled(const std::string& prefix)
+{
+    struct Search {
+        std::string prefix;
+        std::vector<HWND> found;
+    } search{prefix, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            char title[256] = {};
+            GetWindowTextA(w, title, sizeof title);
+            if (IsWindowVisible(w) && std::string(title).rfind(s->prefix, 0) == 0) {
+                s->found.push_back(w);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A visible control of the window (its pages are child dialogs) with this text.
+HWND control_with_text(HWND window, const std::string& text)
+{
+    struct Search {
+        std::string text;
+        HWND found;
+    } search{text, nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            char t[256] = {};
+            GetWindowTextA(w, t, sizeof t);
+            if (IsWindowVisible(w) && s->text == t) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Goes through an installer's or uninstaller's pages as a user does: each
+// page's default button (Next, Install, Uninstall, Finish: id 1) once it is
+// enabled, "No" to a question box, until the process has ended. `on_page`
+// sees each page first, and may change its controls. The exit code, or -1
+// when it did not end in time.
+long click_through(const std::string& cmd, const std::string& caption, const std::function<void(HWND)>& on_page)
+{
+    std::string line = cmd;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return -2;
+    }
+    CloseHandle(pi.hThread);
+    // An uninstaller copies itself elsewhere and runs that copy: the pages
+    // outlive the first process, so the windows are waited for too.
+    const DWORD end = GetTickCount() + 90000;
+    bool seen = false;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        const std::vector<HWND> windows = windows_titled(caption);
+        seen = seen || !windows.empty();
+        if (seen && windows.empty() && WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+            break;
+        }
+        for (HWND w : windows) {
+            HWND no = GetDlgItem(w, IDNO);
+            HWND next = GetDlgItem(w, IDOK);
+            if (no != nullptr && IsWindowVisible(no)) {
+                PostMessageA(no, BM_CLICK, 0, 0);
+            } else if (next != nullptr && IsWindowVisible(next) && IsWindowEnabled(next)) {
+                on_page(w);
+                PostMessageA(next, BM_CLICK, 0, 0);
+            }
+        }
+        Sleep(500);
+    }
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, &code);
+    } else {
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hProcess);
+    return static_cast<long>(code);
+}
+
+// Sets a check box to `checked` the way a click does.
+void set_check(HWND box, bool checked)
+{
+    if ((SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) {
+        SendMessageA(box, BM_CLICK, 0, 0);
+    }
+}
+
+std::string text_of(const std::string& path)
+{
+    const std::vector<unsigned char> bytes = read_whole_file(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 }
 
@@ -483,4 +591,133 @@ TEST(Installer, LeavesAPortableCopyRunningFromAnotherFolderAlone)
             CloseHandle(stray);
         }
     }
+}
+
+// An installer closes the copy it replaces whatever that copy shows: its
+// menu or its colour dialog, each a modal loop of the strip's thread. A
+// silent upgrade then starts the new copy. One that cannot close it says
+// so: exit code 3 and a line in the user's temporary folder.
+TEST(Installer, ASilentUpgradeClosesACopyShowingItsMenuOrColourDialogOrSaysItCouldNot)
+{
+    ASSERT_TRUE(exists(BRINDLOW_INSTALLER)) << "build the packages first (scripts/package)";
+    const std::string dir = folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Brindlow";
+    ASSERT_EQ(run_and_wait(installer("/S"), 120000), 0);
+    struct Shown {
+        const char* name;
+        std::vector<UINT> keys; // to the menu's window, after it opened
+        const char* window_class; // what is open when the installer runs
+    };
+    const Shown shown[] = {
+        {"menu", {}, "#32768"},
+        {"colour dialog",
+         {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+         "#32770"},
+    };
+    for (const Shown& s : shown) {
+        SCOPED_TRACE(s.name);
+        PROCESS_INFORMATION running = start_installed(dir);
+        ASSERT_TRUE(wait_for_class(TrayIcon::kClassName, true, 20000)) << "the installed copy did not start";
+        PostMessageA(FindWindowA(TrayIcon::kClassName, nullptr), TrayIcon::kCallbackMessage, TrayIcon::kIconId,
+                     WM_RBUTTONUP);
+        ASSERT_TRUE(wait_for_class("#32768", true, 5000)) << "the menu did not open";
+        HWND menu = FindWindowA("#32768", nullptr);
+        for (UINT vk : s.keys) {
+            PostMessageA(menu, WM_KEYDOWN, vk, 1);
+            PostMessageA(menu, WM_KEYUP, vk, 0xC0000001);
+        }
+        ASSERT_TRUE(wait_for_class(s.window_class, true, 5000));
+        Sleep(500);
+        ASSERT_TRUE(IsWindowVisible(FindWindowA(s.window_class, nullptr))) << "closed before the installer ran";
+
+        EXPECT_EQ(run_and_wait(installer("/S"), 120000), 0);
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+        EXPECT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the upgraded copy was not started";
+        EXPECT_NE(strip_process(), running.dwProcessId);
+        end_process(running);
+        PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(wait_for_class(MainWindow::kClassName, false, 20000));
+    }
+
+    // A copy that holds on (here: its single-instance guard, held by this
+    // test, as a copy still starting or stopping holds it).
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string log = std::string(temp) + "Brindlow-setup.log";
+    const std::string before = text_of(log);
+    HANDLE guard = CreateMutexA(nullptr, TRUE, "BrindlowSingleInstance");
+    ASSERT_NE(guard, nullptr);
+    EXPECT_EQ(run_and_wait(installer("/S"), 120000), 3);
+    EXPECT_EQ(run_and_wait(uninstaller(dir, "/S"), 120000), 3);
+    ReleaseMutex(guard);
+    CloseHandle(guard);
+    const std::string after = text_of(log);
+    ASSERT_GT(after.size(), before.size()) << log;
+    const std::string added = after.substr(before.size());
+    for (const char* said : {"Brindlow 1.0.0 setup: Brindlow in ", "Brindlow 1.0.0 uninstall: Brindlow in ",
+                             "did not close", "(exit code 3).\r\n"}) {
+        EXPECT_NE(added.find(said), std::string::npos) << said << " in " << added;
+    }
+    EXPECT_TRUE(exists(dir + "\\Brindlow.exe")) << "removed although it was running";
+
+    ASSERT_EQ(run_and_wait(uninstaller(dir, "/S"), 120000), 0);
+    remove_left_uninstaller(dir);
+}
+
+// Through its pages: the finish page shows the login shortcut as it is, and
+// what the user leaves ticked there is what stays; an uninstall through its
+// pages leaves no Start-menu folder.
+TEST(Installer, ThePagesShowTheLoginShortcutAsItIsAndTheUninstallsPagesLeaveNoStartMenuFolder)
+{
+    ASSERT_TRUE(exists(BRINDLOW_INSTALLER)) << "build the packages first (scripts/package)";
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    const std::string dir = folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Brindlow";
+    const std::string startup_link = folder(CSIDL_STARTUP) + "\\Brindlow.lnk";
+    const std::string menu_folder = folder(CSIDL_PROGRAMS) + "\\Brindlow";
+    ASSERT_EQ(run_and_wait(installer("/S /AUTOSTART"), 120000), 0);
+    ASSERT_TRUE(exists(startup_link));
+
+    struct Upgrade {
+        bool shown_ticked;
+        bool leave_ticked;
+    };
+    // The shortcut exists: shown ticked, unticked by the user, removed; then
+    // none: shown unticked, ticked, made.
+    for (const Upgrade u : {Upgrade{true, false}, Upgrade{false, true}}) {
+        SCOPED_TRACE(u.shown_ticked ? "upgrade with the login shortcut" : "upgrade without it");
+        int finish_pages = 0;
+        bool ticked = false;
+        const long code = click_through(installer(""), "Brindlow 1.0.0 Setup", [&](HWND w) {
+            HWND login = control_with_text(w, "Start Brindlow when I log in");
+            if (login == nullptr) {
+                return;
+            }
+            // Seen again if the click has not taken yet: read the first time only.
+            if (finish_pages++ == 0) {
+                ticked = SendMessageA(login, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            }
+            set_check(login, u.leave_ticked);
+            HWND run = control_with_text(w, "Run Brindlow");
+            if (run != nullptr) {
+                set_check(run, false);
+            }
+        });
+        EXPECT_EQ(code, 0);
+        EXPECT_GE(finish_pages, 1) << "no finish page";
+        EXPECT_EQ(ticked, u.shown_ticked);
+        EXPECT_EQ(exists(startup_link), u.leave_ticked);
+    }
+    ASSERT_TRUE(exists(menu_folder + "\\Brindlow.lnk"));
+
+    // A user's uninstall: from its own folder, without _?=, with its pages.
+    EXPECT_EQ(click_through("\"" + dir + "\\Uninstall.exe\"", "Brindlow 1.0.0 Uninstall", [](HWND) {}), 0);
+    const DWORD end = GetTickCount() + 10000;
+    while (exists(dir + "\\Uninstall.exe") && static_cast<LONG>(end - GetTickCount()) > 0) {
+        Sleep(200);
+    }
+    EXPECT_FALSE(exists(menu_folder + "\\Brindlow.lnk"));
+    EXPECT_FALSE(exists(menu_folder)) << "an empty Start-menu folder is left";
+    EXPECT_FALSE(exists(startup_link));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, kUninstallKey));
+    remove_left_uninstaller(dir);
+    CoUninitialize();
 }

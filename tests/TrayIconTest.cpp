@@ -10,6 +10,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -934,4 +935,130 @@ TEST_F(Tray, WindowsOwnMonitorsAreListedWithTheirDevicesAndUnderWineTheirNamesAn
     ASSERT_EQ(items.size(), monitors.size() + 2);
     EXPECT_EQ(items.back().text, monitor_label(monitors, monitors.size() - 1));
     EXPECT_FALSE(driver.watchdog_fired);
+}
+
+namespace {
+// What is open when a close request comes, and how the user opened it from
+// the menu (selectable items, 1-based; none: the menu itself).
+struct OpenWhenClosing {
+    const char* name;
+    std::vector<int> path;
+};
+
+const OpenWhenClosing kOpenWhenClosing[] = {
+    {"menu", {}},
+    {"About", {1}},
+    {"colour dialog", {8}},
+    {"Move", {4, 6}},
+};
+
+// A thread timer on the test's thread, which the strip's loop and every
+// modal loop dispatch: it waits until `open` holds, then sends WM_CLOSE from
+// another thread, as an installer does (SendMessage with a time-out).
+struct CloseRequest {
+    std::function<bool()> open;
+    HWND strip = nullptr;
+    std::thread sender;
+    bool sent = false;
+};
+CloseRequest* g_request = nullptr;
+
+void CALLBACK request_close_when_open(HWND, UINT, UINT_PTR, DWORD)
+{
+    CloseRequest* r = g_request;
+    if (r != nullptr && !r->sent && r->open()) {
+        r->sent = true;
+        HWND strip = r->strip;
+        r->sender = std::thread([strip] {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(strip, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
+        });
+    }
+}
+
+// The icon's window or dialog of this thread that is shown, as a user sees it.
+bool shows(const char* class_name)
+{
+    HWND w = FindWindowA(class_name, nullptr);
+    return w != nullptr && IsWindowVisible(w);
+}
+}
+
+// Windows' installer closes Brindlow with WM_CLOSE to its strip, whatever
+// Brindlow shows at that moment: the loop ends, nothing the user had open
+// is left, and the settings are as they were.
+TEST_F(Tray, ACloseRequestEndsTheProgramWhateverItShows)
+{
+    // The strip's loop ends once: a window for each case.
+    window.destroy();
+    for (const OpenWhenClosing& c : kOpenWhenClosing) {
+        SCOPED_TRACE(c.name);
+        MainWindow loop;
+        ASSERT_EQ(loop.init(), 0);
+        const std::string text = "[text]\r\ncolour = #ABCDEF\r\n";
+        write_file("brindlow.ini", std::vector<unsigned char>(text.begin(), text.end()));
+        SettingsFile file;
+        ASSERT_EQ(file.init(), 0);
+        loop.settings_file = &file;
+        loop.init_displays();
+        loop.load_settings();
+        tray.strip_window = loop.view.strip.hwnd;
+        tray.settings_file = &file;
+        tray.settings = &loop.in_force.file_settings;
+        tray.strip_moving = &loop.view.strip.moving;
+        tray.menu.ending = false;
+        loop.end_modal = [this] { tray.end_modal(); };
+
+        CloseRequest request;
+        request.strip = loop.view.strip.hwnd;
+        if (c.path.empty()) {
+            request.open = [] { return shows("#32768"); };
+        } else if (c.path.size() == 1) {
+            request.open = [] { return shows("#32770"); };
+        } else {
+            request.open = [&loop] { return loop.view.strip.moving; };
+        }
+        g_request = &request;
+        const UINT_PTR poll = SetTimer(nullptr, 0, 50, request_close_when_open);
+        ModalDriver driver;
+        if (!c.path.empty()) {
+            driver.on_menu([&c](HWND w, HMENU) { choose_nested(w, c.path); });
+        }
+        // Should the request be lost, the loop still ends, and the test fails below.
+        const DWORD main_thread = GetCurrentThreadId();
+        std::atomic<bool> ended{false};
+        std::thread backstop([main_thread, &ended] {
+            for (int i = 0; i < 200 && !ended; ++i) {
+                Sleep(100);
+            }
+            if (!ended) {
+                PostThreadMessageA(main_thread, WM_QUIT, 0, 0);
+            }
+        });
+        HWND strip = loop.view.strip.hwnd;
+        click(tray.hwnd, WM_LBUTTONUP);
+        EXPECT_EQ(loop.run(), 0);
+        ended = true;
+        backstop.join();
+        KillTimer(nullptr, poll);
+        g_request = nullptr;
+        ASSERT_TRUE(request.sender.joinable()) << "never open";
+        request.sender.join();
+
+        EXPECT_FALSE(driver.watchdog_fired) << "the close left it open";
+        EXPECT_FALSE(IsWindow(strip));
+        EXPECT_FALSE(shows("#32768"));
+        EXPECT_FALSE(shows("#32770"));
+        EXPECT_FALSE(loop.view.strip.moving) << "the move was left unfinished";
+        const std::vector<unsigned char> after = read_whole_file("brindlow.ini");
+        EXPECT_EQ(std::string(after.begin(), after.end()), text);
+        // The quit message the loop left behind must not end the next one.
+        MSG left{};
+        PeekMessageA(&left, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        tray.settings = nullptr;
+        tray.settings_file = nullptr;
+        tray.strip_moving = nullptr;
+        file.destroy();
+    }
+    tray.strip_window = nullptr;
 }

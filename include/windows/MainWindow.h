@@ -52,6 +52,10 @@ public:
     // Registers [overlay] hotkey where its key is handled (Main hands in the
     // icon's): empty, or the problem when another program holds the key.
     std::function<std::string(const std::string& hotkey)> set_hotkey;
+    // Closes whatever the icon has open on this thread (its menu, About,
+    // the colour dialog), so that a close request is not left waiting behind
+    // a modal loop (Main hands in the icon's).
+    std::function<void()> end_modal;
 
     // Creates the strip with its context current on this thread and
     // subscribes to what wakes it; -1 (nothing left behind) on failure.
@@ -107,6 +111,10 @@ public:
     // corner, offsets and monitor that put its lines where they are now
     // (placement_for); otherwise the strip goes back.
     int finish_move(bool keep);
+    // A close request (the menu's Close, an installer's WM_CLOSE): a move
+    // is put back, the icon's menu and dialogs end, and the loop ends with
+    // the pass it is in, whichever modal loop the request arrived in.
+    int close();
     int destroy();
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

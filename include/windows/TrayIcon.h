@@ -79,6 +79,10 @@ public:
     // neither seen nor let go, so the move ends first as Esc ends it.
     void hide_strip(int hidden);
 
+    // Brindlow is closing: its menu and every dialog it shows close, and
+    // nothing chosen in them is carried out.
+    void end_modal();
+
     // Carries out one of the menu's settings commands: one key of the
     // settings file changed, and setting_written told at once.
     int change_setting(UINT command);

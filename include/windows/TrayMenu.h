@@ -50,6 +50,7 @@ public:
     // The monitors as the menu last listed them: the item chosen names one.
     std::vector<MonitorArea> monitors;
     COLORREF custom_colours[16] = {}; // the colour dialog's own row, kept while Brindlow runs
+    bool ending = false; // set by end(): Brindlow is closing, and no dialog opens again
 
     // Builds the menu and its submenus; 0.
     int init();
@@ -64,6 +65,10 @@ public:
     // command that is not a setting.
     int setting_for(UINT command, const Settings& current, HWND owner, const char** section, const char** key,
                     std::string* value, Settings* next);
+    // Brindlow is closing: the menu, if open, closes without a choice, and
+    // every dialog of this thread (About, the colour dialog, a refusal)
+    // closes as cancelled.
+    void end();
     // Names the key for Hide Brindlow beside it ("Hide Brindlow\tCtrl+Alt+B"); empty: none.
     int show_hotkey(const std::string& name);
     // Destroys the menu; safe when there is none.

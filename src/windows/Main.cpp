@@ -162,6 +162,7 @@ int BRINDLOW_MAIN(int, char**)
             return tray.show_balloon(title, text);
         };
         window.set_hotkey = [&tray](const std::string& hotkey) { return tray.set_hotkey(hotkey); };
+        window.end_modal = [&tray] { tray.end_modal(); };
         window.in_force.hotkey_problem = tray.set_hotkey(window.model.settings.hotkey);
         window.report();
         // The way to the menu, unless a problem (a missing atlas) took the
@@ -181,6 +182,7 @@ int BRINDLOW_MAIN(int, char**)
     }
     window.show_balloon = nullptr;
     window.set_hotkey = nullptr;
+    window.end_modal = nullptr;
     tray.destroy();
     settings_file.destroy();
     close_single_instance_check();

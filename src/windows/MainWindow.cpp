@@ -224,6 +224,21 @@ int MainWindow::finish_move(bool keep)
     return ended >= 0 ? present() : 0;
 }
 
+int MainWindow::close()
+{
+    // Put back, not kept: nothing is written to the settings on the way out.
+    finish_move(false);
+    if (end_modal) {
+        end_modal();
+    }
+    // The quit message ends the dialog loops still unwinding (they post it
+    // again); the flag ends the pass even if a modal loop took the message
+    // without posting it again.
+    running = false;
+    PostQuitMessage(0);
+    return 0;
+}
+
 int MainWindow::destroy()
 {
     running = false;
@@ -392,7 +407,9 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_CLOSE: {
         // Ends the loop rather than destroying the window here: run()
         // releases the window's resources once the current pass is done.
-        PostQuitMessage(0);
+        // An installer sends it while the menu or a dialog may be open: the
+        // modal loop dispatches it, and must be ended for the pass to end.
+        self->close();
         return 0;
     }
     }

@@ -163,6 +163,8 @@ void TrayIcon::hide_strip(int hidden)
     SendMessageA(strip_window, kStripHideMessage, static_cast<WPARAM>(hidden), 0);
 }
 
+void TrayIcon::end_modal() { menu.end(); }
+
 int TrayIcon::change_setting(UINT command)
 {
     if (settings_file == nullptr) {
@@ -218,6 +220,10 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         const bool moving = self->strip_moving != nullptr && *self->strip_moving;
         HWND foreground = nullptr;
         const UINT command = self->menu.track(hwnd, self->strip_hidden, self->settings, moving, &foreground);
+        // Closed by Brindlow's closing: an item chosen in the same moment is not carried out.
+        if (self->menu.ending) {
+            return 0;
+        }
         if (command == TrayMenu::kCmdMove) {
             // A strip to be moved must be seen, and stays so afterwards.
             if (!moving && self->strip_hidden) {

@@ -43,7 +43,7 @@ bool shows(const Settings& s, LineKind kind)
 
 // Windows' colour dialog on the colour in force; false when cancelled. The
 // strip's see-through key colour is refused, as it is in the file.
-bool choose_colour(HWND owner, COLORREF* custom, unsigned int* rgb)
+bool choose_colour(HWND owner, COLORREF* custom, unsigned int* rgb, const bool& ending)
 {
     CHOOSECOLORA cc{};
     cc.lStructSize = sizeof cc;
@@ -53,7 +53,8 @@ bool choose_colour(HWND owner, COLORREF* custom, unsigned int* rgb)
     cc.rgbResult = RGB((*rgb >> 16) & 0xFF, (*rgb >> 8) & 0xFF, *rgb & 0xFF);
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
     for (;;) {
-        if (!ChooseColorA(&cc)) {
+        // A refusal closed by Brindlow's closing opens no dialog again.
+        if (ending || !ChooseColorA(&cc)) {
             return false;
         }
         const unsigned int chosen = (static_cast<unsigned int>(GetRValue(cc.rgbResult)) << 16) |
@@ -67,6 +68,19 @@ bool choose_colour(HWND owner, COLORREF* custom, unsigned int* rgb)
                                     "Choose another colour.";
         MessageBoxA(owner, refusal.c_str(), "Brindlow", MB_ICONWARNING);
     }
+}
+
+// A modal dialog of this thread (About, the colour dialog, a refusal), ended
+// as cancelled: ChooseColor then returns FALSE and nothing is written.
+BOOL CALLBACK end_dialog(HWND hwnd, LPARAM)
+{
+    char cls[16] = {};
+    // "#32770": the dialog manager's class, which message boxes and the
+    // common dialogs share.
+    if (GetClassNameA(hwnd, cls, sizeof cls) > 0 && lstrcmpA(cls, "#32770") == 0) {
+        EndDialog(hwnd, 0);
+    }
+    return TRUE;
 }
 
 // The lines to show with one turned on or off, in the order they are shown;
@@ -268,7 +282,7 @@ int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, con
         unsigned int rgb = command == kCmdTextColour     ? current.colour
                            : command == kCmdShadowColour ? current.shadow
                                                          : current.outline;
-        if (!choose_colour(owner, custom_colours, &rgb)) {
+        if (!choose_colour(owner, custom_colours, &rgb, ending)) {
             return 0;
         }
         *section = "text";
@@ -312,6 +326,17 @@ int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, con
         return -1;
     }
     return 1;
+}
+
+void TrayMenu::end()
+{
+    ending = true;
+    // A close request arrives while TrackPopupMenu's loop runs, which
+    // dispatches it but never ends for it: the loop ends only when told.
+    EndMenu();
+    // Dialogs are found rather than remembered: Windows makes the message
+    // boxes and the colour dialog inside calls that return only once they close.
+    EnumThreadWindows(GetCurrentThreadId(), end_dialog, 0);
 }
 
 int TrayMenu::show_hotkey(const std::string& name)
