@@ -127,7 +127,8 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
 ]=])
 # The settings in %APPDATA%\Brindlow are the user's: the uninstaller asks
 # before removing them (No by default); a silent uninstall keeps them unless
-# given /REMOVESETTINGS.
+# given /REMOVESETTINGS. The mark that the first start's greeting was shown
+# goes in any case, with the rest of Brindlow's registry.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   !insertmacro BRINDLOW_CLOSE_RUNNING
   SetShellVarContext current
@@ -141,6 +142,8 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   brindlow_settings_remove:
   RMDir /r '$APPDATA\Brindlow'
   brindlow_settings_done:
+  DeleteRegValue HKCU 'Software\Brindlow' 'Welcomed'
+  DeleteRegKey /ifempty HKCU 'Software\Brindlow'
   SetShellVarContext all
   Call un.brindlow_remove_own_startup
   StrCmp $SV_ALLUSERS 'AllUsers' +2 0
