@@ -362,7 +362,8 @@ TEST(EndToEnd, StartedFromElsewhereItFindsTheDataBesideItself)
                 // makes; a Unix symbolic link it follows as Windows does its own.
                 made = run_unix_shell("ln -sf '" + unix_path(exe) + "' '" + unix_path(started) + "'") == 0;
             } else {
-                made = CreateSymbolicLinkA(started.c_str(), exe.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+                made = CreateSymbolicLinkA(started.c_str(), exe.c_str(),
+                                           SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
             }
             ASSERT_TRUE(made) << GetLastError();
         }

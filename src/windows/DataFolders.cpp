@@ -71,7 +71,7 @@ std::string hard_link_folder(const std::string& real, const std::string& otherwi
     }
     std::string found = otherwise;
     do {
-        const std::string folder = without_last_part(root + narrow(name.c_str()));
+        const std::string folder = without_last_part(root + narrow(name.substr(0, name.find(L'\0'))));
         if (holds(folder, kMarker)) {
             found = folder;
             break;
@@ -92,7 +92,7 @@ std::string real_folder(const std::string& exe)
     if (real.empty()) {
         return without_last_part(exe);
     }
-    const std::string folder = without_last_part(real);
+    std::string folder = without_last_part(real);
     if (holds(folder, kMarker)) {
         return folder;
     }
