@@ -333,6 +333,7 @@ TEST(EndToEnd, WithoutItsIconItSaysWhereItLookedAndFails)
     const std::string said = text;
     EXPECT_NE(said.find("icon.ico"), std::string::npos) << said;
     EXPECT_NE(said.find(dir), std::string::npos) << said;
+    EXPECT_TRUE(windows_of(p, MainWindow::kClassName).empty()) << "no strip stands behind the box";
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(p.wait_exit(kExitMs), 1);
 }

@@ -174,11 +174,13 @@ int BRINDLOW_MAIN(int, char**)
         window.run();
     } else {
         // Without its icon nobody could reach the menu, not even to close it.
+        // The strip goes first: it would stand behind the box, drawn
+        // without whatever else is missing beside the icon.
+        window.destroy();
         const std::string text = std::string("Brindlow cannot start: ") + TrayIcon::kIconFile +
                                  " is missing or unusable.\n\nLooked in " + tray.icon_looked_in + ".";
         MessageBoxA(nullptr, text.c_str(), "Brindlow", MB_ICONERROR);
         code = 1;
-        window.destroy();
     }
     window.show_balloon = nullptr;
     window.set_hotkey = nullptr;
