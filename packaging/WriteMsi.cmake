@@ -38,14 +38,11 @@ if(NOT BRINDLOW_WIXL)
   message(FATAL_ERROR "msi: wixl (Debian's package wixl) is not installed; scripts/setup installs it")
 endif()
 
-# Never changes: it is how Windows Installer knows that a newer Brindlow MSI
-# replaces an installed one.
-set(upgrade_code "FE528262-BBDF-4C18-ADD3-48F51B758A70")
-# One product code per version, always the same for that version (a
-# name-based UUID), so that the winget manifest can name it. Components keep
-# their GUIDs from version to version, as Windows Installer requires: each
-# is named after the file it installs.
-string(UUID product_code NAMESPACE "${upgrade_code}" NAME "product ${BRINDLOW_MSI_VERSION}" TYPE SHA1 UPPER)
+include(${CMAKE_CURRENT_LIST_DIR}/MsiCodes.cmake)
+set(upgrade_code "${BRINDLOW_MSI_UPGRADE_CODE}")
+brindlow_msi_product_code("${BRINDLOW_MSI_VERSION}" product_code)
+# Components keep their GUIDs from version to version, as Windows Installer
+# requires: each is named after the file it installs.
 string(UUID menu_guid NAMESPACE "${upgrade_code}" NAME "start menu shortcut" TYPE SHA1 UPPER)
 string(UUID login_guid NAMESPACE "${upgrade_code}" NAME "login shortcut" TYPE SHA1 UPPER)
 # Above INSTALLLEVEL's default of 1: installed only when AUTOSTART=1 raises it.

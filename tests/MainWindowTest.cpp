@@ -253,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EndSession{"LogOff", TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF), true},
                       EndSession{"ShutDown", TRUE, 0, true},
                       EndSession{"EndingCancelled", FALSE, ENDSESSION_CLOSEAPP, false}),
-    [](const ::testing::TestParamInfo<EndSession>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<EndSession>& param_info) { return std::string(param_info.param.name); });
 
 TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 {

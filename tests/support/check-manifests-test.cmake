@@ -19,7 +19,7 @@ endfunction()
 function(packages_in dir)
   file(REMOVE_RECURSE "${dir}")
   file(MAKE_DIRECTORY "${dir}")
-  file(GLOB packages "${BRINDLOW_PACKAGES_DIR}/*.zip" "${BRINDLOW_PACKAGES_DIR}/*.exe")
+  file(GLOB packages "${BRINDLOW_PACKAGES_DIR}/*.zip" "${BRINDLOW_PACKAGES_DIR}/*.exe" "${BRINDLOW_PACKAGES_DIR}/*.msi")
   foreach(p IN LISTS packages)
     get_filename_component(n "${p}" NAME)
     file(CREATE_LINK "${p}" "${dir}/${n}" SYMBOLIC)
@@ -86,6 +86,10 @@ set(faults
   "${locale}|\nLicense: MIT|"
   "${locale}|\nLicenseUrl: ${own_site}/|\nLicenseUrl: ${own_site}/0"
   "${installer}|\n  Scope: machine|"
+  "${installer}|InstallerType: msi|InstallerType: exe"
+  "${installer}|x64.msi\n|x64.exe\n"
+  "${installer}|ProductCode: '{|ProductCode: '{0"
+  "${installer}|  - UpgradeCode: '{|  - UpgradeCode: '{0"
   "${installer}|\n  ArchiveBinariesDependOnPath: true|"
   "${installer}|ManifestVersion: 1.9.0|ManifestVersion: 1.6.0"
   "scoop/brindlow.json|\"version\": \"${BRINDLOW_VERSION}\"|\"version\": \"0.9.9\""
