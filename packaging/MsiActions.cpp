@@ -93,7 +93,8 @@ extern "C" __declspec(dllexport) UINT __stdcall CloseRunning(MSIHANDLE install)
         }
     }
     if (!ended) {
-        log(install, L"Brindlow: " + ours + L" is still running and did not close within 10 seconds; nothing was changed");
+        log(install,
+            L"Brindlow: " + ours + L" is still running and did not close within 10 seconds; nothing was changed");
         return ERROR_INSTALL_FAILURE;
     }
     return ERROR_SUCCESS;

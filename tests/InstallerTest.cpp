@@ -769,9 +769,8 @@ std::string msi_of_version(const std::string& version)
                                       unix_path(BRINDLOW_ZIP) + "' && cmake -DBRINDLOW_MSI_STAGED='" + staged +
                                       "' -DBRINDLOW_MSI_LIST='" + unix_path(BRINDLOW_SHIPPED_LIST) +
                                       "' -DBRINDLOW_MSI_VERSION=" + version + " -DBRINDLOW_MSI_ACTIONS='" +
-                                      BRINDLOW_MSI_ACTIONS + "' -DBRINDLOW_MSI_OUT='" + unix_path(dir) +
-                                      "/Brindlow-" + version + "-x64.msi' -P '" + BRINDLOW_MSI_WRITER +
-                                      "' >/dev/null");
+                                      BRINDLOW_MSI_ACTIONS + "' -DBRINDLOW_MSI_OUT='" + unix_path(dir) + "/Brindlow-" +
+                                      version + "-x64.msi' -P '" + BRINDLOW_MSI_WRITER + "' >/dev/null");
     return status == 0 && exists(out) ? out : std::string();
 }
 

@@ -214,6 +214,8 @@ struct EndSession {
     bool ends;
 };
 
+void PrintTo(const EndSession& e, std::ostream* os) { *os << e.name; }
+
 class OverlayEndSession : public OverlayTest, public ::testing::WithParamInterface<EndSession> {};
 }
 
@@ -247,13 +249,14 @@ TEST_P(OverlayEndSession, EndsWhenTheSessionOrTheRestartManagerEndsIt)
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sessions, OverlayEndSession,
-    ::testing::Values(EndSession{"RestartManagerClosesIt", TRUE, ENDSESSION_CLOSEAPP, true},
-                      EndSession{"LogOff", TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF), true},
-                      EndSession{"ShutDown", TRUE, 0, true},
-                      EndSession{"EndingCancelled", FALSE, ENDSESSION_CLOSEAPP, false}),
-    [](const ::testing::TestParamInfo<EndSession>& param_info) { return std::string(param_info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sessions, OverlayEndSession,
+                         ::testing::Values(EndSession{"RestartManagerClosesIt", TRUE, ENDSESSION_CLOSEAPP, true},
+                                           EndSession{"LogOff", TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF), true},
+                                           EndSession{"ShutDown", TRUE, 0, true},
+                                           EndSession{"EndingCancelled", FALSE, ENDSESSION_CLOSEAPP, false}),
+                         [](const ::testing::TestParamInfo<EndSession>& param_info) {
+                             return std::string(param_info.param.name);
+                         });
 
 TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 {

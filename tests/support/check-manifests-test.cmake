@@ -26,6 +26,8 @@ function(packages_in dir)
   endforeach()
 endfunction()
 
+# What a run stopped by a failure left behind.
+file(REMOVE_RECURSE "${WORK_DIR}")
 run_check("${BRINDLOW_PACKAGES_DIR}" "${BRINDLOW_RELEASE_URL}" status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the manifests beside the packages fail their check (build them: scripts/package)")
