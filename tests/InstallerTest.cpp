@@ -902,3 +902,31 @@ TEST(Installer, TheMsiAndTheSetupProgramsCopyForEveryoneRefuseEachOther)
     expect_no_msi_copy();
     EXPECT_FALSE(exists(dir + "\\Uninstall.exe"));
 }
+
+// A copy that does not close (here: its thread held still, as a hung copy
+// would be) keeps its files: the removal changes nothing, fails, and its
+// log says why; once the copy answers again the removal goes through.
+TEST(Installer, TheMsiChangesNothingWhileItsCopyDoesNotClose)
+{
+    ASSERT_TRUE(exists(BRINDLOW_MSI)) << "build the packages first (scripts/package)";
+    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+    const std::string log = fresh_temp_dir("msi-log") + "\\remove.log";
+    ASSERT_EQ(run_and_wait(msiexec("/i", BRINDLOW_MSI), 120000), 0);
+    PROCESS_INFORMATION running = start_installed(dir);
+    [&] {
+        ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the installed copy did not start";
+        ASSERT_NE(SuspendThread(running.hThread), static_cast<DWORD>(-1));
+        EXPECT_EQ(run_and_wait(msiexec("/x", BRINDLOW_MSI, "/l*v \"" + log + "\""), 120000), kMsiRefused);
+        ResumeThread(running.hThread);
+        expect_shipped_files_in(dir, false);
+        EXPECT_EQ(msi_entries(), std::vector<std::string>{"1.0.0"});
+        EXPECT_NE(text_of(log).find("did not close within 10 seconds"), std::string::npos) << log;
+        EXPECT_EQ(run_and_wait(msiexec("/x", BRINDLOW_MSI), 120000), 0);
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+    }();
+    end_process(running);
+    if (!msi_entries().empty()) {
+        run_and_wait(msiexec("/x", BRINDLOW_MSI), 120000);
+    }
+    expect_no_msi_copy();
+}
