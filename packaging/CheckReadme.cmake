@@ -1,9 +1,10 @@
 # The README's section "Getting it" against what the build makes: every
-# package file it names (Brindlow-<version>-x64.zip, the installer, the ZIP's
-# .sha256, the manifests and their folder) must be a file the package step
+# package file it names (Brindlow-<version>-x64.zip, the installer, the MSI,
+# the ZIP's .sha256, the manifests and their folder) must be a file the package step
 # writes, and every installer switch it shows (/S, /allusers, ...) one the
 # installer handles. The names come from the build's own settings: CPack's
-# for the packages (CPackOptions.cmake for the installer's), and the
+# for the packages (CPackOptions.cmake for the installer's, WriteMsi.cmake's
+# pattern for the MSI's), and the
 # manifests that WriteManifests.cmake writes, run here on stand-ins.
 #
 #   cmake -DREADME=.../README.md -DBRINDLOW_CPACK_CONFIG=.../CPackConfig.cmake
@@ -23,6 +24,8 @@ set(CPACK_GENERATOR NSIS)
 include("${BRINDLOW_PACKAGING}/CPackOptions.cmake")
 set(setup_name "${CPACK_PACKAGE_FILE_NAME}.exe")
 set(CPACK_PACKAGE_FILE_NAME "${zip_file_name}")
+# The MSI, named as packaging/WriteMsi.cmake names it.
+set(msi_name "${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME}.msi")
 
 # The manifests and the files beside the packages, as WriteManifests.cmake
 # writes them for a publishable address, around stand-ins for the packages.
@@ -31,6 +34,7 @@ file(REMOVE_RECURSE "${made}")
 file(MAKE_DIRECTORY "${made}")
 file(WRITE "${made}/${zip_name}" "a stand-in for the ZIP\n")
 file(WRITE "${made}/${setup_name}" "a stand-in for the installer\n")
+file(WRITE "${made}/${msi_name}" "a stand-in for the MSI\n")
 file(WRITE "${WORK_DIR}/write.cmake"
   "include(\"${BRINDLOW_CPACK_CONFIG}\")\n"
   "set(CPACK_PACKAGE_DIRECTORY \"${made}\")\nset(CPACK_PACKAGE_FILES \"\")\n"
@@ -103,8 +107,11 @@ foreach(folder IN LISTS folders)
     list(APPEND problems "it names the folder ${folder}, which the build does not make")
   endif()
 endforeach()
-# Switches: a slash then letters, after a space or a backtick.
-string(REGEX MATCHALL "[ `]/[A-Za-z]+=?" shown "${section}")
+# Switches: a slash then letters, after a space or a backtick; msiexec's own
+# (/i, /qn, /x, /l*v), in a command that starts with it, are not the
+# installer's.
+string(REGEX REPLACE "`msiexec [^`]*`" "" installer_text "${section}")
+string(REGEX MATCHALL "[ `]/[A-Za-z]+=?" shown "${installer_text}")
 set(shown_switches)
 foreach(s IN LISTS shown)
   string(SUBSTRING "${s}" 1 -1 s)

@@ -1,5 +1,15 @@
-# What a Windows user gets: a portable ZIP and an installer, both built by
-# CPack from the same install tree (scripts/package).
+# What a Windows user gets: a portable ZIP, an installer and an MSI, all
+# built by CPack from the same install tree (scripts/package).
+
+# The MSI's custom action (MsiActions.cpp), a DLL that the MSI carries in its
+# Binary table: at a path of its own, which the package step reads.
+if(WIN32)
+  add_library(BrindlowMsiActions SHARED ${CMAKE_SOURCE_DIR}/packaging/MsiActions.cpp)
+  target_link_libraries(BrindlowMsiActions PRIVATE brindlow_core msi shell32)
+  set_target_properties(BrindlowMsiActions PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/msi)
+  brindlow_warnings(BrindlowMsiActions)
+  brindlow_static(BrindlowMsiActions)
+endif()
 
 install(TARGETS Brindlow RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/fira-code-36.png
@@ -447,7 +457,11 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake
 set(CPACK_BRINDLOW_RELEASE_URL "${BRINDLOW_RELEASE_URL}")
 set(CPACK_BRINDLOW_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_BRINDLOW_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
+# The MSI is built after the ZIP, from the same staged files, so that it is
+# there when the manifests are written after the installer.
+set(CPACK_BRINDLOW_MSI_ACTIONS ${CMAKE_BINARY_DIR}/msi/BrindlowMsiActions.dll)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake
+                             ${CMAKE_SOURCE_DIR}/packaging/WriteMsi.cmake
                              ${CMAKE_SOURCE_DIR}/packaging/WriteManifests.cmake)
 
 include(CPack)

@@ -28,6 +28,7 @@ set(faults
   "`Brindlow.Brindlow.yaml`|`Brindlow.yaml`|Brindlow.yaml, which the build does not make"
   "scoop install brindlow.json|scoop install Brindlow.json|Brindlow.json, which the build does not make"
   "winget/Brindlow.Brindlow/1.0.0/|winget/Brindlow/1.0.0/|the folder winget/Brindlow/1.0.0/"
+  "msiexec /i Brindlow-1.0.0-x64.msi|msiexec /i Brindlow-1.0.0.msi|Brindlow-1.0.0.msi, which the build does not make"
   "`/AUTOSTART`|`/AUTORUN`|the switch /AUTORUN, which the installer does not handle"
   "`/allusers`|`/AllUsers`|the switch /AllUsers"
   "`/D=C:|`/DIR=C:|the switch /DIR="
