@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -22,6 +24,14 @@ constexpr const char* kXmlns = "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
                                "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
                                "xmlns=\"http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions\"";
 constexpr const char* kTheSame = "the same";
+
+// Appends the parts, without the temporaries a chain of + makes.
+void put(std::string* out, std::initializer_list<std::string_view> parts)
+{
+    for (const std::string_view part : parts) {
+        out->append(part);
+    }
+}
 
 std::string escaped(const std::string& text)
 {
@@ -198,8 +208,8 @@ std::string policy_admx(const SettingsKeys& keys)
            ")\">\n      <parentCategory ref=\"" + kRootCategory + "\"/>\n    </category>\n";
     for (const std::string& section : sections_of(keys)) {
         const std::string name = escaped(category_name(section));
-        out += "    <category name=\"" + name + "\" displayName=\"$(string." + name +
-               ")\">\n      <parentCategory ref=\"" + kRootCategory + "\"/>\n    </category>\n";
+        put(&out, {"    <category name=\"", name, "\" displayName=\"$(string.", name,
+                   ")\">\n      <parentCategory ref=\"", kRootCategory, "\"/>\n    </category>\n"});
     }
     out += "  </categories>\n  <policies>\n";
     for (const OwnPolicy& p : kOwnPolicies) {
@@ -221,11 +231,11 @@ std::string policy_admx(const SettingsKeys& keys)
     }
     for (const SettingsKey& k : keys) {
         const std::string name = escaped(policy_name(k));
-        out += "    <policy name=\"" + name + "\" class=\"Both\" displayName=\"$(string." + name +
-               ")\" explainText=\"$(string." + name + "_Explain)\" presentation=\"$(presentation." + name +
-               ")\" key=\"" + escaped(policy_key(k)) + "\">\n      <parentCategory ref=\"" +
-               escaped(category_name(k.section)) + "\"/>\n      <supportedOn ref=\"" + kSupported +
-               "\"/>\n      <elements>\n" + admx_element(k) + "      </elements>\n    </policy>\n";
+        put(&out, {"    <policy name=\"", name, "\" class=\"Both\" displayName=\"$(string.", name,
+                   ")\" explainText=\"$(string.", name, "_Explain)\" presentation=\"$(presentation.", name,
+                   ")\" key=\"", escaped(policy_key(k)), "\">\n      <parentCategory ref=\"",
+                   escaped(category_name(k.section)), "\"/>\n      <supportedOn ref=\"", kSupported,
+                   "\"/>\n      <elements>\n", admx_element(k), "      </elements>\n    </policy>\n"});
     }
     return out + "  </policies>\n</policyDefinitions>\n";
 }
