@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
