@@ -217,6 +217,8 @@ Var BrindlowWasRunning
   Push $3
   Push $4
   brindlow_find:
+  ; $4: the closed process, to wait for its end; 0 when none was opened.
+  StrCpy $4 0
   FindWindow $0 'MAINWINDOW_CLASSNAME'
   StrCmp $0 0 brindlow_wait_start 0
   System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
@@ -235,6 +237,8 @@ Var BrindlowWasRunning
   StrCmp $3 $2 0 brindlow_gone
   brindlow_close:
   StrCpy $BrindlowWasRunning 1
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r4'
   SendMessage $0 16 0 0 /TIMEOUT=5000
   brindlow_wait_start:
   StrCpy $1 0
@@ -251,6 +255,8 @@ Var BrindlowWasRunning
   Sleep 100
   Goto brindlow_wait
   brindlow_stuck:
+  StrCmp $4 0 +2
+  System::Call 'kernel32::CloseHandle(p r4)'
   MessageBox MB_ICONSTOP|MB_RETRYCANCEL 'Brindlow is still running and did not close. Close it from its notification icon, then choose Retry.' /SD IDCANCEL IDRETRY brindlow_find
   ; A silent run (a package manager's, a deployment's) has nobody to tell:
   ; its exit code and a line in the user's temporary folder say it.
@@ -282,7 +288,14 @@ Var BrindlowWasRunning
   Pop $0
   Abort
   brindlow_closed:
-  ; The process ends a moment after it lets go of its mutex.
+  ; The process ends a moment after it lets go of its mutex, and until then
+  ; holds its exe and its folder (its working directory), which could then
+  ; be neither replaced nor removed: its end is waited for.
+  StrCmp $4 0 brindlow_closed_unopened
+  System::Call 'kernel32::WaitForSingleObject(p r4, i 10000)'
+  System::Call 'kernel32::CloseHandle(p r4)'
+  Goto brindlow_gone
+  brindlow_closed_unopened:
   Sleep 500
   brindlow_gone:
   Pop $4
