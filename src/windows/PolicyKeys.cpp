@@ -64,8 +64,10 @@ int PolicyKeys::init()
 {
     int watching = 0;
     for (int i = 0; i < kRoots; ++i) {
+        // Reset by hand: the strip's wait would take an auto-reset event's
+        // signal before poll() could see it.
         if (events[i] == nullptr) {
-            events[i] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+            events[i] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         }
         watch(i);
         watching += watched[i] != nullptr ? 1 : 0;
