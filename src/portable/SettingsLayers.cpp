@@ -163,8 +163,14 @@ LayeredSettings layer_settings(const SettingsFileLayer& computer, const Settings
             std::string why;
             const bool taken = v.section.empty() ? take_own(v, &out.own, &why) : take_key(v, &out.settings, &why);
             if (!taken) {
-                const std::string text = v.text_or_number ? " = " + shown(v.text) : std::string();
-                out.problems.push_back(policy_name(v) + text + ": " + why);
+                std::string problem = policy_name(v);
+                if (v.text_or_number) {
+                    problem += " = ";
+                    problem += shown(v.text);
+                }
+                problem += ": ";
+                problem += why;
+                out.problems.push_back(problem);
             } else if (!v.section.empty()) {
                 locked.push_back(v.key);
             }
