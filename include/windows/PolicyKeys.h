@@ -29,7 +29,8 @@ public:
     // The events to wait on, into out[kRoots]; how many there are.
     int armed(HANDLE* out) const;
     // 1 when a watched key changed since the last call; the watches are
-    // set again (on Brindlow's key once it exists). Else 0.
+    // set again (on Brindlow's key once it exists). A root with neither
+    // key is looked at again here, at each of the strip's wakes. Else 0.
     int poll();
     // Sets the watches again now: after a Group Policy refresh, which may
     // have made the key a watch on its parent could not yet see.

@@ -14,8 +14,10 @@ constexpr DWORD kMaxName = 256;
 constexpr DWORD kMaxData = 16 * 1024;
 
 // The keys a watch may be set on, nearest first: a policy made later in a
-// key that does not exist yet is seen by a watch on the one above it.
-const char* const kWatchedKeys[] = {policy_names::kPolicyRoot, policy_names::kPoliciesParent, "Software"};
+// key that does not exist yet is seen by a watch on the one above it. Not
+// Software itself: programs write below it all the time, and each write
+// would wake the strip.
+const char* const kWatchedKeys[] = {policy_names::kPolicyRoot, policy_names::kPoliciesParent};
 
 // The values of one key as policies of one scope and section.
 void read_values(HKEY key, PolicyScope scope, const std::string& section, std::vector<PolicyValue>* out)
@@ -124,7 +126,13 @@ int PolicyKeys::poll()
 {
     int changed = 0;
     for (int i = 0; i < kRoots; ++i) {
-        if (watched[i] != nullptr && WaitForSingleObject(events[i], 0) == WAIT_OBJECT_0) {
+        // Neither key existed when last looked: one made since is read now.
+        if (watched[i] == nullptr) {
+            watch(i);
+            changed = watched[i] != nullptr ? 1 : changed;
+            continue;
+        }
+        if (WaitForSingleObject(events[i], 0) == WAIT_OBJECT_0) {
             // Set again before reading, so that a change made while the
             // values are read is not missed; on Brindlow's key once it exists,
             // and on its parent again when it was deleted.
