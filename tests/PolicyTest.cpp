@@ -168,6 +168,14 @@ void Policies::applies_within_a_second(bool broadcast)
     start();
     ASSERT_FALSE(run_frames(window, 200));
     ASSERT_EQ(window.model.settings.colour, kFileColour);
+    HKEY existing = nullptr;
+    const bool had_key =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, policy_names::kPolicyRoot, 0, KEY_READ, &existing) == ERROR_SUCCESS;
+    if (had_key) {
+        RegCloseKey(existing);
+    }
+    // Without Brindlow's key the watch is on its parent, where the key is made.
+    EXPECT_EQ(file.policies.watching_policies[0], had_key);
     if (broadcast) {
         file.policies.destroy();
     }
@@ -176,6 +184,7 @@ void Policies::applies_within_a_second(bool broadcast)
         SendMessageA(window.view.strip.hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy"));
     }
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.model.settings.colour == 0x00FF00u; }));
+    EXPECT_EQ(file.policies.watching_policies[0], !broadcast) << "the watch moves onto the new key";
     // Taken away again, the file's colour is back as soon.
     if (!broadcast) {
         remove(HKEY_LOCAL_MACHINE, "text", "colour");
