@@ -18,6 +18,10 @@
 !define BRINDLOW_MACHINE_DIR '$PROGRAMFILES64\Brindlow'
 !define BRINDLOW_RECORD 'Software\Brindlow\Brindlow'
 !define BRINDLOW_UNINSTALL_KEY 'Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindlow'
+; Written by the MSI (Brindlow.wxs.in) while its copy for everyone is installed.
+!define BRINDLOW_MSI_RECORD 'Software\Brindlow\Msi'
+; The exit code of an installer that finds the MSI's copy for everyone.
+!define BRINDLOW_MSI_COPY 4
 
 Var brindlow_scope_fixed
 Var brindlow_dir_given
@@ -61,6 +65,18 @@ Function brindlow_install_elevated
   Quit
 FunctionEnd
 
+; One copy in Program Files with one Apps & Features entry: where the MSI
+; installed Brindlow for everyone, this installer does not install it for
+; everyone too. $0: 1 when the MSI's copy is there (its folder in $1).
+Function brindlow_msi_copy
+  StrCpy $0 0
+  ReadRegStr $1 HKLM '${BRINDLOW_MSI_RECORD}' 'InstallLocation'
+  StrCmp $1 '' +2
+  StrCpy $0 1
+FunctionEnd
+
+!define BRINDLOW_MSI_COPY_TEXT 'Brindlow is already installed for everyone from its MSI package, in $1. Upgrade it with a newer MSI, or remove it in Apps & Features before installing it for everyone with this installer.'
+
 Function brindlow_install_scope
   StrCpy $brindlow_scope_fixed 0
   ; /D= has set $INSTDIR before this runs: any other folder than the
@@ -101,6 +117,12 @@ Function brindlow_install_scope
   Return
   brindlow_scope_machine:
   StrCpy $brindlow_scope_fixed 1
+  Call brindlow_msi_copy
+  StrCmp $0 1 0 brindlow_scope_no_msi
+  MessageBox MB_ICONSTOP|MB_OK '${BRINDLOW_MSI_COPY_TEXT}' /SD IDOK
+  SetErrorLevel ${BRINDLOW_MSI_COPY}
+  Quit
+  brindlow_scope_no_msi:
   Call brindlow_use_machine_scope
   StrCmp $brindlow_dir_given 1 +2
   StrCpy $INSTDIR '${BRINDLOW_MACHINE_DIR}'
@@ -141,6 +163,11 @@ Function brindlow_scope_leave
   StrCpy $INSTDIR '${BRINDLOW_USER_DIR}'
   Goto brindlow_leave_done
   brindlow_leave_machine:
+  Call brindlow_msi_copy
+  StrCmp $0 1 0 brindlow_leave_no_msi
+  MessageBox MB_ICONSTOP|MB_OK '${BRINDLOW_MSI_COPY_TEXT}'
+  Abort
+  brindlow_leave_no_msi:
   StrCmp $SV_ALLUSERS 'AllUsers' brindlow_leave_admin
   Call brindlow_use_machine_scope
   StrCmp $brindlow_dir_given 1 brindlow_leave_admin

@@ -1,5 +1,15 @@
-# What a Windows user gets: a portable ZIP and an installer, both built by
-# CPack from the same install tree (scripts/package).
+# What a Windows user gets: a portable ZIP, an installer and an MSI, all
+# built by CPack from the same install tree (scripts/package).
+
+# The MSI's custom action (MsiActions.cpp), a DLL that the MSI carries in its
+# Binary table: at a path of its own, which the package step reads.
+if(WIN32)
+  add_library(BrindlowMsiActions SHARED ${CMAKE_SOURCE_DIR}/packaging/MsiActions.cpp)
+  target_link_libraries(BrindlowMsiActions PRIVATE brindlow_core msi shell32)
+  set_target_properties(BrindlowMsiActions PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/msi)
+  brindlow_warnings(BrindlowMsiActions)
+  brindlow_static(BrindlowMsiActions)
+endif()
 
 install(TARGETS Brindlow RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/fira-code.png ${CMAKE_SOURCE_DIR}/res/fira-code-36.png
@@ -180,6 +190,8 @@ Var BrindlowWasRunning
   Push $3
   Push $4
   brindlow_find:
+  ; $4: the closed process, to wait for its end; 0 when none was opened.
+  StrCpy $4 0
   FindWindow $0 'MAINWINDOW_CLASSNAME'
   StrCmp $0 0 brindlow_wait_start 0
   System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
@@ -198,6 +210,8 @@ Var BrindlowWasRunning
   StrCmp $3 $2 0 brindlow_gone
   brindlow_close:
   StrCpy $BrindlowWasRunning 1
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r4'
   SendMessage $0 16 0 0 /TIMEOUT=5000
   brindlow_wait_start:
   StrCpy $1 0
@@ -214,6 +228,8 @@ Var BrindlowWasRunning
   Sleep 100
   Goto brindlow_wait
   brindlow_stuck:
+  StrCmp $4 0 +2
+  System::Call 'kernel32::CloseHandle(p r4)'
   MessageBox MB_ICONSTOP|MB_RETRYCANCEL 'Brindlow is still running and did not close. Close it from its notification icon, then choose Retry.' /SD IDCANCEL IDRETRY brindlow_find
   ; A silent run (a package manager's, a deployment's) has nobody to tell:
   ; its exit code and a line in the user's temporary folder say it.
@@ -245,7 +261,14 @@ Var BrindlowWasRunning
   Pop $0
   Abort
   brindlow_closed:
-  ; The process ends a moment after it lets go of its mutex.
+  ; The process ends a moment after it lets go of its mutex, and until then
+  ; holds its exe and its folder (its working directory), which could then
+  ; be neither replaced nor removed: its end is waited for.
+  StrCmp $4 0 brindlow_closed_unopened
+  System::Call 'kernel32::WaitForSingleObject(p r4, i 10000)'
+  System::Call 'kernel32::CloseHandle(p r4)'
+  Goto brindlow_gone
+  brindlow_closed_unopened:
   Sleep 500
   brindlow_gone:
   Pop $4
@@ -434,7 +457,11 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake
 set(CPACK_BRINDLOW_RELEASE_URL "${BRINDLOW_RELEASE_URL}")
 set(CPACK_BRINDLOW_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_BRINDLOW_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
+# The MSI is built after the ZIP, from the same staged files, so that it is
+# there when the manifests are written after the installer.
+set(CPACK_BRINDLOW_MSI_ACTIONS ${CMAKE_BINARY_DIR}/msi/BrindlowMsiActions.dll)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake
+                             ${CMAKE_SOURCE_DIR}/packaging/WriteMsi.cmake
                              ${CMAKE_SOURCE_DIR}/packaging/WriteManifests.cmake)
 
 include(CPack)

@@ -1,12 +1,14 @@
 # Run by CPack after each package: once both the ZIP and the installer are
 # there, writes the package managers' manifests, with the SHA-256 of the
 # files just built and the addresses under BRINDLOW_RELEASE_URL, then reads
-# them back (CheckManifests.cmake). CPack makes the ZIP first, so the
-# manifests written after the installer hash both fresh files.
+# them back (CheckManifests.cmake). CPack makes the ZIP first (and the MSI
+# right after it, WriteMsi.cmake), so the manifests written after the
+# installer hash all three fresh files.
 #
 #   winget/Brindlow.Brindlow/<version>/  winget's multi-file manifest: the
 #       version, the default locale (en-US) and the installers (both scopes
-#       of the NSIS installer, and the ZIP as a portable Brindlow.exe)
+#       of the NSIS installer, the MSI for the machine, and the ZIP as a
+#       portable Brindlow.exe)
 #   scoop/brindlow.json                  Scoop's manifest for the ZIP
 #
 # Beside the packages, with the release's placeholder address, they go into
@@ -22,6 +24,8 @@ include(${CPACK_BRINDLOW_PACKAGING_DIR}/ReleaseAddresses.cmake)
 brindlow_release_addresses("${url}" "${version}" release)
 set(zip_name "${CPACK_PACKAGE_NAME}-${version}-${CPACK_SYSTEM_NAME}.zip")
 set(setup_name "${CPACK_PACKAGE_NAME}-${version}-${CPACK_SYSTEM_NAME}-setup.exe")
+set(msi_name "${CPACK_PACKAGE_NAME}-${version}-${CPACK_SYSTEM_NAME}.msi")
+set(msi_file "${packages}/${msi_name}")
 # CPack runs this before it moves the package just made from its staging
 # folder into ${packages}: that one is taken from where CPack names it, the
 # other from ${packages}.
@@ -39,8 +43,14 @@ if(NOT EXISTS "${zip_file}" OR NOT EXISTS "${setup_file}")
   message(STATUS "package: the manifests are written once both ${zip_name} and ${setup_name} exist")
   return()
 endif()
+if(NOT EXISTS "${msi_file}")
+  message(FATAL_ERROR "package: ${msi_file}, which the manifests name, is missing")
+endif()
 file(SHA256 "${zip_file}" zip_hash)
 file(SHA256 "${setup_file}" setup_hash)
+file(SHA256 "${msi_file}" msi_hash)
+include(${CPACK_BRINDLOW_PACKAGING_DIR}/MsiCodes.cmake)
+brindlow_msi_product_code("${version}" msi_product_code)
 file(WRITE "${packages}/${zip_name}.sha256" "${zip_hash}  ${zip_name}\n")
 configure_file("${CPACK_BRINDLOW_LICENSE}" "${packages}/LICENSE.txt" COPYONLY)
 set(manifests "${packages}")
@@ -55,6 +65,7 @@ endif()
 # winget writes hashes in capitals, Scoop in small letters.
 string(TOUPPER "${zip_hash}" zip_hash_upper)
 string(TOUPPER "${setup_hash}" setup_hash_upper)
+string(TOUPPER "${msi_hash}" msi_hash_upper)
 
 set(id "Brindlow.Brindlow")
 # ArchiveBinariesDependOnPath (1.7 on) installs the ZIP's exe where it can
@@ -97,6 +108,9 @@ ManifestVersion: ${schema}
 
 # The installer for one user asks for no administrator; for all users it
 # starts itself again elevated. ProductCode is its uninstall entry's key.
+# The MSI is for the machine only; its ProductCode is this version's, and
+# its UpgradeCode, the same for every version, tells winget the entry of an
+# older one.
 file(WRITE "${winget}/${id}.installer.yaml"
 "# yaml-language-server: $schema=https://aka.ms/winget-manifest.installer.${schema}.schema.json
 ${head}Installers:
@@ -117,6 +131,14 @@ ${head}Installers:
     Custom: /allusers
   ElevationRequirement: elevatesSelf
   ProductCode: Brindlow
+- Architecture: x64
+  InstallerType: msi
+  Scope: machine
+  InstallerUrl: ${base}/${msi_name}
+  InstallerSha256: ${msi_hash_upper}
+  ProductCode: '{${msi_product_code}}'
+  AppsAndFeaturesEntries:
+  - UpgradeCode: '{${BRINDLOW_MSI_UPGRADE_CODE}}'
 - Architecture: x64
   InstallerType: zip
   NestedInstallerType: portable
@@ -185,7 +207,7 @@ message(STATUS "package: manifests written in ${manifests}/winget and ${manifest
 
 set(BRINDLOW_PACKAGES_DIR "${packages}")
 set(BRINDLOW_MANIFESTS_DIR "${manifests}")
-set(BRINDLOW_PACKAGE_FILES "${zip_file};${setup_file}")
+set(BRINDLOW_PACKAGE_FILES "${zip_file};${setup_file};${msi_file}")
 set(BRINDLOW_VERSION "${version}")
 set(BRINDLOW_RELEASE_URL "${CPACK_BRINDLOW_RELEASE_URL}")
 include(${CPACK_BRINDLOW_PACKAGING_DIR}/CheckManifests.cmake)

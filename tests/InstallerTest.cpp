@@ -176,11 +176,14 @@ std::string registry_text(HKEY root, const char* key, const char* value)
     return text;
 }
 
-// Exactly what README.txt lists, and the uninstaller.
-void expect_shipped_files_in(const std::string& dir)
+// Exactly what README.txt lists, and the NSIS installer's uninstaller
+// (the MSI's uninstaller is Windows Installer itself).
+void expect_shipped_files_in(const std::string& dir, bool with_uninstaller = true)
 {
     std::vector<std::string> expected = shipped_files();
-    expected.push_back("Uninstall.exe");
+    if (with_uninstaller) {
+        expected.push_back("Uninstall.exe");
+    }
     std::vector<std::string> installed;
     files_under(dir, "", installed);
     const auto by_name = [](const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; };
@@ -722,4 +725,208 @@ TEST(Installer, ThePagesShowTheLoginShortcutAsItIsAndTheUninstallsPagesLeaveNoSt
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, kUninstallKey));
     remove_left_uninstaller(dir);
     CoUninitialize();
+}
+
+namespace {
+constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr const char* kMsiRecord = "Software\\Brindlow\\Msi";
+// Windows Installer's answer when a launch condition refuses.
+constexpr long kMsiRefused = 1603;
+
+std::string msiexec(const std::string& action, const std::string& msi, const std::string& properties = "")
+{
+    return "msiexec " + action + " \"" + msi + "\" /qn" + (properties.empty() ? "" : " " + properties);
+}
+
+// The MSI's uninstall entries: keys named by a product code whose
+// DisplayName is Brindlow, with their DisplayVersion.
+std::vector<std::string> msi_entries()
+{
+    std::vector<std::string> entries;
+    HKEY root = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) {
+        return entries;
+    }
+    char name[256] = {};
+    for (DWORD i = 0; RegEnumKeyA(root, i, name, sizeof name) == ERROR_SUCCESS; ++i) {
+        const std::string key = std::string(kUninstallRoot) + "\\" + name;
+        if (name[0] == '{' && registry_text(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayName") == "Brindlow") {
+            entries.push_back(registry_text(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayVersion"));
+        }
+    }
+    RegCloseKey(root);
+    return entries;
+}
+
+// The same MSI for another version, written by the package step's own
+// generator from the ZIP's files, in a scratch folder.
+std::string msi_of_version(const std::string& version)
+{
+    const std::string dir = fresh_temp_dir("msi-" + version);
+    const std::string staged = unix_path(dir) + "/staged";
+    const std::string out = dir + "\\Brindlow-" + version + "-x64.msi";
+    const int status = run_unix_shell("mkdir -p '" + staged + "' && cd '" + staged + "' && cmake -E tar xf '" +
+                                      unix_path(BRINDLOW_ZIP) + "' && cmake -DBRINDLOW_MSI_STAGED='" + staged +
+                                      "' -DBRINDLOW_MSI_LIST='" + unix_path(BRINDLOW_SHIPPED_LIST) +
+                                      "' -DBRINDLOW_MSI_VERSION=" + version + " -DBRINDLOW_MSI_ACTIONS='" +
+                                      BRINDLOW_MSI_ACTIONS + "' -DBRINDLOW_MSI_OUT='" + unix_path(dir) + "/Brindlow-" +
+                                      version + "-x64.msi' -P '" + BRINDLOW_MSI_WRITER + "' >/dev/null");
+    return status == 0 && exists(out) ? out : std::string();
+}
+
+void expect_shortcut_to(const std::string& link, const std::string& dir)
+{
+    SCOPED_TRACE(link);
+    const Shortcut s = read_shortcut(link);
+    ASSERT_TRUE(s.loaded);
+    EXPECT_EQ(lstrcmpiA(s.target.c_str(), (dir + "\\Brindlow.exe").c_str()), 0) << s.target;
+    // Windows Installer names a folder with a backslash at its end.
+    std::string workdir = s.workdir;
+    if (!workdir.empty() && workdir.back() == '\\') {
+        workdir.pop_back();
+    }
+    EXPECT_EQ(lstrcmpiA(workdir.c_str(), dir.c_str()), 0) << s.workdir;
+}
+
+// Nothing of the MSI's copy left: its folder, shortcuts, registry and entry.
+void expect_no_msi_copy()
+{
+    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+    EXPECT_FALSE(exists(dir)) << dir;
+    EXPECT_FALSE(exists(folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow.lnk"));
+    EXPECT_FALSE(exists(folder(CSIDL_COMMON_STARTUP) + "\\Brindlow.lnk"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "Software\\Brindlow"));
+    EXPECT_EQ(msi_entries(), std::vector<std::string>{});
+}
+}
+
+// The MSI, silent: every user's copy in Program Files with its entry and
+// its Start-menu shortcut, the login shortcut for everyone with AUTOSTART=1,
+// an upgrade in place by a newer MSI that closes the copy it replaces and
+// keeps the login start, and a removal that leaves nothing.
+TEST(Installer, TheMsiInstallsForEveryoneStartsAtLoginWhenAskedUpgradesInPlaceAndRemovesEverything)
+{
+    ASSERT_TRUE(exists(BRINDLOW_MSI) && exists(BRINDLOW_ZIP)) << "build the packages first (scripts/package)";
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+    const std::string menu_link = folder(CSIDL_COMMON_PROGRAMS) + "\\Brindlow.lnk";
+    const std::string login_link = folder(CSIDL_COMMON_STARTUP) + "\\Brindlow.lnk";
+    const std::string newer = msi_of_version("1.0.1");
+    ASSERT_FALSE(newer.empty()) << "the MSI's generator failed";
+
+    ASSERT_EQ(run_and_wait(msiexec("/i", BRINDLOW_MSI, "AUTOSTART=1"), 120000), 0);
+    expect_shipped_files_in(dir, false);
+    EXPECT_EQ(msi_entries(), std::vector<std::string>{"1.0.0"});
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the NSIS installer's entry";
+    expect_shortcut_to(menu_link, dir);
+    expect_shortcut_to(login_link, dir);
+    EXPECT_FALSE(exists(folder(CSIDL_PROGRAMS) + "\\Brindlow.lnk")) << "the user's own Start menu";
+    EXPECT_FALSE(exists(folder(CSIDL_STARTUP) + "\\Brindlow.lnk")) << "the user's own Startup folder";
+
+    // The newer MSI replaces it where it is, closing the copy that runs.
+    PROCESS_INFORMATION running = start_installed(dir);
+    ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the installed copy did not start";
+    EXPECT_EQ(run_and_wait(msiexec("/i", newer), 120000), 0);
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+    end_process(running);
+    expect_shipped_files_in(dir, false);
+    EXPECT_EQ(msi_entries(), std::vector<std::string>{"1.0.1"}) << "one entry, the newer version's";
+    expect_shortcut_to(menu_link, dir);
+    EXPECT_TRUE(exists(login_link)) << "the upgrade dropped the login start";
+
+    // Removed silently while it runs: closed, and nothing left.
+    running = start_installed(dir);
+    ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000));
+    EXPECT_EQ(run_and_wait(msiexec("/x", newer), 120000), 0);
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+    end_process(running);
+    expect_no_msi_copy();
+    CoUninitialize();
+}
+
+// Without AUTOSTART no login start; a portable copy running from its own
+// folder is left running by the install and the removal alike.
+TEST(Installer, TheMsiStartsNothingAtLoginUnlessAskedAndLeavesAPortableCopyRunning)
+{
+    ASSERT_TRUE(exists(BRINDLOW_MSI) && exists(BRINDLOW_ZIP)) << "build the packages first (scripts/package)";
+    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+    const std::string portable = fresh_temp_dir("msi-beside-portable");
+    ASSERT_EQ(run_unix_shell("cd '" + unix_path(portable) + "' && cmake -E tar xf '" + unix_path(BRINDLOW_ZIP) + "'"),
+              0);
+    write_file(portable + "\\portable", std::vector<unsigned char>{});
+    PROCESS_INFORMATION running = start_installed(portable);
+    [&] {
+        ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the portable copy did not start";
+        ASSERT_EQ(run_and_wait(msiexec("/i", BRINDLOW_MSI), 120000), 0);
+        expect_shipped_files_in(dir, false);
+        EXPECT_FALSE(exists(folder(CSIDL_COMMON_STARTUP) + "\\Brindlow.lnk")) << "a login start nobody asked for";
+        EXPECT_FALSE(exists(folder(CSIDL_STARTUP) + "\\Brindlow.lnk"));
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the install closed the portable copy";
+        EXPECT_EQ(run_and_wait(msiexec("/x", BRINDLOW_MSI), 120000), 0);
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the removal closed the portable copy";
+        EXPECT_EQ(strip_process(), running.dwProcessId);
+        expect_no_msi_copy();
+        PostMessageA(FindWindowA(MainWindow::kClassName, nullptr), WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    }();
+    end_process(running);
+    if (!msi_entries().empty()) {
+        run_and_wait(msiexec("/x", BRINDLOW_MSI), 120000);
+    }
+}
+
+// One copy in Program Files, one entry for it: the MSI refuses while the
+// NSIS installer's copy for everyone is there, and that installer refuses
+// to install for everyone over the MSI's copy. Each leaves the other as it was.
+TEST(Installer, TheMsiAndTheSetupProgramsCopyForEveryoneRefuseEachOther)
+{
+    ASSERT_TRUE(exists(BRINDLOW_MSI) && exists(BRINDLOW_INSTALLER)) << "build the packages first (scripts/package)";
+    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+
+    ASSERT_EQ(run_and_wait(installer("/S /allusers"), 120000), 0);
+    EXPECT_EQ(run_and_wait(msiexec("/i", BRINDLOW_MSI), 120000), kMsiRefused);
+    EXPECT_EQ(msi_entries(), std::vector<std::string>{});
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kMsiRecord));
+    expect_shipped_files_in(dir);
+    ASSERT_EQ(run_and_wait(uninstaller(dir, "/S"), 120000), 0);
+    remove_left_uninstaller(dir);
+
+    ASSERT_EQ(run_and_wait(msiexec("/i", BRINDLOW_MSI), 120000), 0);
+    EXPECT_EQ(run_and_wait(installer("/S /allusers"), 120000), 4) << "the MSI copy's exit code";
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "a second entry for the same folder";
+    expect_shipped_files_in(dir, false);
+    EXPECT_EQ(msi_entries(), std::vector<std::string>{"1.0.0"});
+    EXPECT_EQ(run_and_wait(msiexec("/x", BRINDLOW_MSI), 120000), 0);
+    expect_no_msi_copy();
+    EXPECT_FALSE(exists(dir + "\\Uninstall.exe"));
+}
+
+// A copy that does not close (here: its thread held still, as a hung copy
+// would be) keeps its files: the removal changes nothing, fails, and its
+// log says why; once the copy answers again the removal goes through.
+TEST(Installer, TheMsiChangesNothingWhileItsCopyDoesNotClose)
+{
+    ASSERT_TRUE(exists(BRINDLOW_MSI)) << "build the packages first (scripts/package)";
+    const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
+    const std::string log = fresh_temp_dir("msi-log") + "\\remove.log";
+    ASSERT_EQ(run_and_wait(msiexec("/i", BRINDLOW_MSI), 120000), 0);
+    PROCESS_INFORMATION running = start_installed(dir);
+    [&] {
+        ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the installed copy did not start";
+        ASSERT_NE(SuspendThread(running.hThread), static_cast<DWORD>(-1));
+        EXPECT_EQ(run_and_wait(msiexec("/x", BRINDLOW_MSI, "/l*v \"" + log + "\""), 120000), kMsiRefused);
+        ResumeThread(running.hThread);
+        expect_shipped_files_in(dir, false);
+        EXPECT_EQ(msi_entries(), std::vector<std::string>{"1.0.0"});
+        EXPECT_NE(text_of(log).find("did not close within 10 seconds"), std::string::npos) << log;
+        EXPECT_EQ(run_and_wait(msiexec("/x", BRINDLOW_MSI), 120000), 0);
+        EXPECT_EQ(WaitForSingleObject(running.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "still running";
+    }();
+    end_process(running);
+    if (!msi_entries().empty()) {
+        run_and_wait(msiexec("/x", BRINDLOW_MSI), 120000);
+    }
+    expect_no_msi_copy();
 }

@@ -203,6 +203,61 @@ INSTANTIATE_TEST_SUITE_P(Quits, OverlayRun,
                              return "Unknown";
                          });
 
+namespace {
+// What Windows sends the strip when its session ends or the Restart Manager
+// asks it to close (an MSI replacing or removing its files), and whether
+// Brindlow must then end by itself.
+struct EndSession {
+    const char* name;
+    WPARAM ending;
+    LPARAM why;
+    bool ends;
+};
+
+void PrintTo(const EndSession& e, std::ostream* os) { *os << e.name; }
+
+class OverlayEndSession : public OverlayTest, public ::testing::WithParamInterface<EndSession> {};
+}
+
+TEST_P(OverlayEndSession, EndsWhenTheSessionOrTheRestartManagerEndsIt)
+{
+    // Longer than any pass takes to see the loop's end: a strip still there
+    // then did not close, and the watchdog closes it instead.
+    constexpr DWORD kEndedWithinMs = 5000;
+    window.init_displays();
+    HWND hwnd = window.view.strip.hwnd;
+    DWORD_PTR may_end = 0;
+    bool watchdog = false;
+    std::thread sender([&] {
+        Sleep(300);
+        SendMessageTimeoutA(hwnd, WM_QUERYENDSESSION, 0, GetParam().why, SMTO_NORMAL, 5000, &may_end);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(hwnd, WM_ENDSESSION, GetParam().ending, GetParam().why, SMTO_NORMAL, 5000, &ignored);
+        const DWORD end = GetTickCount() + kEndedWithinMs;
+        while (IsWindow(hwnd) && static_cast<LONG>(end - GetTickCount()) > 0) {
+            Sleep(50);
+        }
+        if (IsWindow(hwnd)) {
+            watchdog = true;
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        }
+    });
+    EXPECT_EQ(window.run(), 0);
+    sender.join();
+    EXPECT_NE(may_end, 0u) << "it refused to let the session end";
+    EXPECT_EQ(watchdog, !GetParam().ends);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, OverlayEndSession,
+                         ::testing::Values(EndSession{"RestartManagerClosesIt", TRUE, ENDSESSION_CLOSEAPP, true},
+                                           EndSession{"LogOff", TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF), true},
+                                           EndSession{"ShutDown", TRUE, 0, true},
+                                           EndSession{"EndingCancelled", FALSE, ENDSESSION_CLOSEAPP, false}),
+                         [](const ::testing::TestParamInfo<EndSession>& param_info) {
+                             return std::string(param_info.param.name);
+                         });
+
 TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 {
     WNDCLASSA wc{};

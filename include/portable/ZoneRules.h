@@ -35,6 +35,9 @@ struct ZoneRules {
     std::vector<ZoneRules> years = {};
 };
 
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+long long days_from_civil(long long y, int m, int d);
+
 // A zone's offset from UTC in minutes, east positive, from Windows' biases
 // (minutes west: UTC = local + bias + standard_bias or daylight_bias).
 int offset_east_minutes(long bias, long standard_bias, long daylight_bias, bool in_daylight);

@@ -29,17 +29,6 @@ int days_in(int year, int month)
     return month == 2 && leap(year) ? 29 : kDays[month - 1];
 }
 
-// Days from 1970-01-01 to a date of the Gregorian calendar.
-long long days_from_civil(long long y, int m, int d)
-{
-    y -= m <= 2 ? 1 : 0;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 bool refuse(std::string* why, const std::string& reason)
 {
     if (why != nullptr) {

@@ -14,17 +14,6 @@ constexpr long long kSecondsLimit = 100000000000000LL;
 constexpr int kLastWeek = 5;
 constexpr long long kYearsWalked = 2;
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-long long days_from_civil(long long y, int m, int d)
-{
-    y -= m <= 2 ? 1 : 0;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 struct Civil {
     long long year;
     int month;
@@ -161,6 +150,16 @@ long long next_year_start(const ZoneRules& r, long long year, long long start)
     const long long reached = midnight + offset_ms(r, daylight);
     return reached > from ? reached : from;
 }
+}
+
+long long days_from_civil(long long y, int m, int d)
+{
+    y -= m <= 2 ? 1 : 0;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
 }
 
 // A year's record holds from the instant the clock in force (the previous

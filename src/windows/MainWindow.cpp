@@ -278,8 +278,8 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     // Windows tells every top-level window of a change of power, settings,
     // time or display: the main strip alone acts on it.
     StripView* view = self != nullptr ? self->strips.of(hwnd) : nullptr;
-    const bool told_all =
-        msg == WM_POWERBROADCAST || msg == WM_SETTINGCHANGE || msg == WM_TIMECHANGE || msg == WM_DISPLAYCHANGE;
+    const bool told_all = msg == WM_POWERBROADCAST || msg == WM_SETTINGCHANGE || msg == WM_TIMECHANGE ||
+                          msg == WM_DISPLAYCHANGE || msg == WM_ENDSESSION;
     if (view == nullptr || (told_all && view != &self->view)) {
         return DefWindowProcA(hwnd, msg, wparam, lparam);
     }
@@ -433,6 +433,17 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             view->needs_draw = true;
         }
         break;
+    }
+    case WM_ENDSESSION: {
+        // The session ends, or the Restart Manager asks Brindlow to let go
+        // of its files (ENDSESSION_CLOSEAPP: an MSI replacing or removing
+        // them) and waits for the process to end: it closes as its menu's
+        // Close does. WM_QUERYENDSESSION needs no answer but the default's
+        // "yes": there is nothing to save.
+        if (wparam != FALSE) {
+            self->close();
+        }
+        return 0;
     }
     case WM_CLOSE: {
         // Ends the loop rather than destroying the window here: run()

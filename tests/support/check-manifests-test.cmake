@@ -19,13 +19,15 @@ endfunction()
 function(packages_in dir)
   file(REMOVE_RECURSE "${dir}")
   file(MAKE_DIRECTORY "${dir}")
-  file(GLOB packages "${BRINDLOW_PACKAGES_DIR}/*.zip" "${BRINDLOW_PACKAGES_DIR}/*.exe")
+  file(GLOB packages "${BRINDLOW_PACKAGES_DIR}/*.zip" "${BRINDLOW_PACKAGES_DIR}/*.exe" "${BRINDLOW_PACKAGES_DIR}/*.msi")
   foreach(p IN LISTS packages)
     get_filename_component(n "${p}" NAME)
     file(CREATE_LINK "${p}" "${dir}/${n}" SYMBOLIC)
   endforeach()
 endfunction()
 
+# What a run stopped by a failure left behind.
+file(REMOVE_RECURSE "${WORK_DIR}")
 run_check("${BRINDLOW_PACKAGES_DIR}" "${BRINDLOW_RELEASE_URL}" status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the manifests beside the packages fail their check (build them: scripts/package)")
@@ -86,6 +88,10 @@ set(faults
   "${locale}|\nLicense: MIT|"
   "${locale}|\nLicenseUrl: ${own_site}/|\nLicenseUrl: ${own_site}/0"
   "${installer}|\n  Scope: machine|"
+  "${installer}|InstallerType: msi|InstallerType: exe"
+  "${installer}|x64.msi\n|x64.exe\n"
+  "${installer}|ProductCode: '{|ProductCode: '{0"
+  "${installer}|  - UpgradeCode: '{|  - UpgradeCode: '{0"
   "${installer}|\n  ArchiveBinariesDependOnPath: true|"
   "${installer}|ManifestVersion: 1.9.0|ManifestVersion: 1.6.0"
   "scoop/brindlow.json|\"version\": \"${BRINDLOW_VERSION}\"|\"version\": \"0.9.9\""
