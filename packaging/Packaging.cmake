@@ -54,6 +54,43 @@ if(MINGW)
   brindlow_ship_text(${BRINDLOW_RUNTIME_LICENSE} LICENSE-mingw-w64.txt)
 endif()
 
+# Group Policy's templates, written from the settings' key table by
+# tools/make_policy_templates.cpp, with the list of registry values Brindlow
+# reads as policies that the package step checks them against
+# (CheckPolicyTemplates.cmake). The tool runs where the build does: built
+# with the host's compiler when cross-compiling (so no Wine at package time),
+# as a plain executable of this build otherwise (MSVC, MSYS2).
+set(BRINDLOW_POLICY_DIR ${CMAKE_BINARY_DIR}/policies)
+set(BRINDLOW_POLICY_VALUES ${CMAKE_BINARY_DIR}/policy-values.txt)
+if(CMAKE_CROSSCOMPILING)
+  include(ExternalProject)
+  set(policy_tool ${CMAKE_BINARY_DIR}/host-tools/make_policy_templates)
+  ExternalProject_Add(brindlow_host_tools
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools/host
+    BINARY_DIR ${CMAKE_BINARY_DIR}/host-tools
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${policy_tool})
+  set(policy_tool_target brindlow_host_tools)
+else()
+  add_executable(make_policy_templates tools/make_policy_templates.cpp)
+  target_link_libraries(make_policy_templates PRIVATE brindlow_portable)
+  brindlow_warnings(make_policy_templates)
+  set(policy_tool $<TARGET_FILE:make_policy_templates>)
+  set(policy_tool_target make_policy_templates)
+endif()
+add_custom_command(
+  OUTPUT ${BRINDLOW_POLICY_DIR}/Brindlow.admx ${BRINDLOW_POLICY_DIR}/en-US/Brindlow.adml ${BRINDLOW_POLICY_VALUES}
+  COMMAND ${policy_tool} ${BRINDLOW_POLICY_DIR} ${BRINDLOW_POLICY_VALUES}
+  DEPENDS ${policy_tool_target}
+  COMMENT "Writing the Group Policy templates from the settings' key table"
+  VERBATIM)
+add_custom_target(brindlow_policy_templates ALL
+  DEPENDS ${BRINDLOW_POLICY_DIR}/Brindlow.admx ${BRINDLOW_POLICY_DIR}/en-US/Brindlow.adml ${BRINDLOW_POLICY_VALUES})
+install(FILES ${BRINDLOW_POLICY_DIR}/Brindlow.admx DESTINATION policies)
+install(FILES ${BRINDLOW_POLICY_DIR}/en-US/Brindlow.adml DESTINATION policies/en-US)
+
 # What every package holds: packaging/README.txt's list. The packages are
 # checked against it as written to shipped/files.txt (CheckShippedFiles.cmake),
 # the installer by its test, which installs it.
@@ -451,7 +488,9 @@ set(CPACK_BRINDLOW_MAX_EXE_BYTES 1048576)
 # does not: checked on the staged files and on the ZIP itself.
 set(CPACK_BRINDLOW_README ${CMAKE_SOURCE_DIR}/README.md)
 set(CPACK_BRINDLOW_SHIPPED_LIST ${CMAKE_BINARY_DIR}/shipped/files.txt)
+set(CPACK_BRINDLOW_POLICY_VALUES ${BRINDLOW_POLICY_VALUES})
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/CheckShippedExe.cmake
+                            ${CMAKE_SOURCE_DIR}/packaging/CheckPolicyTemplates.cmake
                             ${CMAKE_SOURCE_DIR}/packaging/CheckShippedFiles.cmake)
 # Then, with both packages made, the package managers' manifests beside them.
 set(CPACK_BRINDLOW_RELEASE_URL "${BRINDLOW_RELEASE_URL}")

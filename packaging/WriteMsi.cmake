@@ -53,9 +53,9 @@ set(version "${BRINDLOW_MSI_VERSION}")
 set(staged ".")
 file(RELATIVE_PATH actions "${BRINDLOW_MSI_STAGED}" "${BRINDLOW_MSI_ACTIONS}")
 
-# A component per file (its key path), in a Directory per folder of the list.
+# A component per file (its key path), in a Directory per folder of the list
+# (folders within folders too: policies/en-US).
 file(STRINGS "${BRINDLOW_MSI_LIST}" files)
-set(top_components "")
 set(component_refs "")
 set(folders)
 foreach(path IN LISTS files)
@@ -64,30 +64,38 @@ foreach(path IN LISTS files)
   endif()
   get_filename_component(folder "${path}" DIRECTORY)
   get_filename_component(name "${path}" NAME)
-  if(folder MATCHES "/")
-    message(FATAL_ERROR "msi: ${path}: only one level of folders is written")
-  endif()
   string(MAKE_C_IDENTIFIER "${path}" id)
   string(UUID guid NAMESPACE "${upgrade_code}" NAME "file ${path}" TYPE SHA1 UPPER)
-  set(component "          <Component Id=\"c_${id}\" Guid=\"${guid}\" Win64=\"yes\">
-            <File Id=\"f_${id}\" Name=\"${name}\" Source=\"${staged}/${path}\" KeyPath=\"yes\"/>
-          </Component>\n")
-  if(folder STREQUAL "")
-    string(APPEND top_components "${component}")
-  else()
-    string(MAKE_C_IDENTIFIER "${folder}" folder_id)
-    list(APPEND folders "${folder}")
-    string(APPEND "components_${folder_id}" "  ${component}")
-  endif()
+  string(MAKE_C_IDENTIFIER "in_${folder}" folder_id)
+  string(APPEND "components_${folder_id}" "<Component Id=\"c_${id}\" Guid=\"${guid}\" Win64=\"yes\">
+  <File Id=\"f_${id}\" Name=\"${name}\" Source=\"${staged}/${path}\" KeyPath=\"yes\"/>
+</Component>\n")
   string(APPEND component_refs "      <ComponentRef Id=\"c_${id}\"/>\n")
+  # The folder and every folder above it.
+  while(NOT folder STREQUAL "")
+    list(APPEND folders "${folder}")
+    get_filename_component(folder "${folder}" DIRECTORY)
+  endwhile()
 endforeach()
-set(directories "${top_components}")
 list(REMOVE_DUPLICATES folders)
-foreach(folder IN LISTS folders)
-  string(MAKE_C_IDENTIFIER "${folder}" folder_id)
-  string(APPEND directories "          <Directory Id=\"d_${folder_id}\" Name=\"${folder}\">\n"
-                            "${components_${folder_id}}          </Directory>\n")
-endforeach()
+
+# The components of `folder` ("" for the install folder) and, nested, the
+# folders in it.
+function(brindlow_msi_folder folder out_var)
+  string(MAKE_C_IDENTIFIER "in_${folder}" folder_id)
+  set(text "${components_${folder_id}}")
+  foreach(inner IN LISTS folders)
+    get_filename_component(parent "${inner}" DIRECTORY)
+    if(parent STREQUAL folder)
+      get_filename_component(leaf "${inner}" NAME)
+      string(MAKE_C_IDENTIFIER "d_${inner}" inner_id)
+      brindlow_msi_folder("${inner}" inner_text)
+      string(APPEND text "<Directory Id=\"${inner_id}\" Name=\"${leaf}\">\n${inner_text}</Directory>\n")
+    endif()
+  endforeach()
+  set(${out_var} "${text}" PARENT_SCOPE)
+endfunction()
+brindlow_msi_folder("" directories)
 
 get_filename_component(out_dir "${BRINDLOW_MSI_OUT}" DIRECTORY)
 get_filename_component(out_name "${BRINDLOW_MSI_OUT}" NAME_WLE)

@@ -11,15 +11,29 @@
 
 using Parser = bool (*)(const std::string& value, Settings& s);
 
+// The sort of value a key takes, as the policy templates offer it: Group
+// Policy's editor shows a check box, a list, a number box or a text box.
+enum class KeyKind { OnOff, Choice, Number, Text };
+
+// A key's kind with what the editor needs to offer it: a choice's words,
+// a number's bounds (the parser's own).
+struct KeyShape {
+    KeyKind kind = KeyKind::Text;
+    std::vector<std::string> words;
+    int least = 0;
+    int most = 0;
+};
+
 // One key of the file: where it lives, its default as the file would write
 // it, what it accepts (for the template and for problems), and how to parse
-// it into the settings.
+// it into the settings, and the shape of its values for the policy templates.
 struct SettingsKey {
     const char* section;
     const char* name;
     const char* default_value;
     std::string accepted;
     Parser parse;
+    KeyShape shape;
 };
 
 // The table, in the file's documented order.

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <utility>
 
 namespace {
 constexpr int kMaxOffset = 10000;
@@ -24,6 +25,8 @@ constexpr std::size_t kMaxFontFamily = 31;
 constexpr int kLeastOpacity = 20;
 constexpr int kFullOpacity = 100;
 constexpr int kMaxMonitorNumber = 64;
+// The battery line turns low_colour at or below this percentage; 0 is off.
+constexpr int kMaxLowBattery = 99;
 
 bool parse_corner(const std::string& v, Settings& s) { return parse_corner_word(v, &s.corner); }
 
@@ -146,7 +149,7 @@ bool parse_battery_format(const std::string& v, Settings& s)
     return true;
 }
 
-bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, 99, &s.low_battery); }
+bool parse_low_battery(const std::string& v, Settings& s) { return parse_int(v, 0, kMaxLowBattery, &s.low_battery); }
 bool parse_low_colour(const std::string& v, Settings& s) { return parse_shown_rgb(v, &s.low_colour); }
 
 bool parse_text(const std::string& v, Settings& s) { return parse_printable(v, kMaxLineLength, &s.text); }
@@ -254,88 +257,105 @@ constexpr const char* kZoneFormatAccepted =
 // The line kinds' names as the table of kinds has them.
 const std::string kShowAccepted = "any of " + line_names_text() + ", each at most once, top to bottom, at least one";
 
+KeyShape on_off() { return KeyShape{KeyKind::OnOff, {}, 0, 0}; }
+KeyShape any_text() { return KeyShape{KeyKind::Text, {}, 0, 0}; }
+KeyShape number(int least, int most) { return KeyShape{KeyKind::Number, {}, least, most}; }
+KeyShape choice(std::vector<std::string> words) { return KeyShape{KeyKind::Choice, std::move(words), 0, 0}; }
+
+// The scales' words as the scale key takes them.
+std::vector<std::string> scale_words()
+{
+    std::vector<std::string> words;
+    for (const ScaleWord& k : kScaleWords) {
+        words.emplace_back(k.name);
+    }
+    words.emplace_back(kScaleAutoWord);
+    return words;
+}
+
 // The one list of keys: defaults, parsing, unknown-key reports and the
 // template all come from it.
 const SettingsKey kKeys[] = {
-    {"overlay", "corner", kCornerWords[0], either(kCornerWords, kCornerWordCount), parse_corner},
-    {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x},
-    {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y},
+    {"overlay", "corner", kCornerWords[0], either(kCornerWords, kCornerWordCount), parse_corner,
+     choice(std::vector<std::string>(std::begin(kCornerWords), std::end(kCornerWords)))},
+    {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x, number(0, kMaxOffset)},
+    {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y, number(0, kMaxOffset)},
     {"overlay", "area", "screen", "screen, or work: measured from the monitor's work area, clear of the taskbar",
-     parse_area},
+     parse_area, choice({"screen", "work"})},
     {"overlay", "monitor", kPrimaryMonitorWord,
      kPrimaryMonitorWord + std::string(", ") + kAllMonitorsWord +
          " (a strip on each), a monitor's name (as Display settings shows it, or \\\\.\\DISPLAY2), or 1, "
          "2, ... in the order Windows enumerates the monitors",
-     parse_monitor},
+     parse_monitor, any_text()},
     {"overlay", "drift", "false",
      "true moves the strip by one pixel every 3 minutes round a small square, never more than 2 pixels from its "
      "place (against burn-in on OLED screens), or false",
-     parse_drift},
+     parse_drift, on_off()},
     {"overlay", "hide_over_fullscreen", "false",
      "true hides the strip while a full-screen program is in front on its monitor, or false",
-     parse_hide_over_fullscreen},
+     parse_hide_over_fullscreen, on_off()},
     {"overlay", "hide_when", "",
      "programs' file names, separated by commas (vlc.exe, obs64.exe): the strip hides while a window of one of "
      "them is in front on its monitor; empty: none",
-     parse_hide_when},
+     parse_hide_when, any_text()},
     {"overlay", "hide_on_hover", "false", "true hides the strip while the pointer rests over it, or false",
-     parse_hide_on_hover},
+     parse_hide_on_hover, on_off()},
     {"overlay", "hotkey", "",
      "a key that does what the menu's Hide Brindlow does: Ctrl, Alt, Shift or Win joined by + to a letter, a digit, "
      "F1 to F24, Space, Home, End, Insert, Delete, PageUp, PageDown or Pause (Ctrl+Alt+B); empty: none",
-     parse_hotkey_key},
+     parse_hotkey_key, any_text()},
     {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)",
-     parse_colour},
-    {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow},
+     parse_colour, any_text()},
+    {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow, any_text()},
     {"text", "outline", "none",
      "none, or #RRGGBB (not " + kKeyColour + "): an outline round the text in that colour, a pixel wide at scale 1",
-     parse_outline},
+     parse_outline, any_text()},
     {"text", "opacity", "100", "20 to 100: the whole strip's opacity in percent (100 is opaque), without the % sign",
-     parse_opacity},
+     parse_opacity, number(kLeastOpacity, kFullOpacity)},
     {"text", "locale", "",
      "a locale name such as de-DE, fr-FR or ja-JP, for day and month names and for short and long; empty: "
      "Windows' own setting for the user",
-     parse_locale},
+     parse_locale, any_text()},
     {"text", "font", "",
      "an installed font family (Consolas, Segoe UI, ...), drawn at the exact size for the scale; empty: the "
      "bundled Fira Code",
-     parse_font},
-    {"text", "scale", kScaleWords[0].name, scales_accepted(), parse_scale},
-    {"lines", "show", "date, time, battery", kShowAccepted, parse_show},
-    {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format},
-    {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format},
+     parse_font, any_text()},
+    {"text", "scale", kScaleWords[0].name, scales_accepted(), parse_scale, choice(scale_words())},
+    {"lines", "show", "date, time, battery", kShowAccepted, parse_show, any_text()},
+    {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format, any_text()},
+    {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format, any_text()},
     {"lines", "battery_format", "Battery {percent} ({source})",
      "at most 64 characters with any of {percent} (87% or N/A), {source} (On Battery, Plugged In "
      "or Unknown), {state} (Charging, Discharging, Full or No battery), {left} (the time Windows estimates, "
      "e.g. 2 h 05 min; empty while charging or unknown) and {saver} (Battery saver when on); brackets and spaces "
      "left empty are tidied away",
-     parse_battery_format},
+     parse_battery_format, any_text()},
     {"lines", "low_battery", "0",
      "0 (off), or 1 to 99: on battery at or below this percentage (or when Windows calls it critical) the battery "
      "line is drawn in low_colour",
-     parse_low_battery},
-    {"lines", "low_colour", "#FF4040", "#RRGGBB (not " + kKeyColour + ")", parse_low_colour},
+     parse_low_battery, number(0, kMaxLowBattery)},
+    {"lines", "low_colour", "#FF4040", "#RRGGBB (not " + kKeyColour + ")", parse_low_colour, any_text()},
     {"lines", "text", "", "a line of your own, at most 100 characters in any script, shown where show lists text",
-     parse_text},
+     parse_text, any_text()},
     {"lines", "countdown", "",
      "a moment on the local clock, YYYY-MM-DD HH:MM (2026-12-24 18:00; a date alone is its midnight), counted down "
      "where show lists countdown",
-     parse_countdown},
+     parse_countdown, any_text()},
     {"lines", "countdown_format", "{days} d {hours} h {minutes} min",
      "at most 64 characters with any of {days}, {hours}, {minutes}, {seconds} and {total_hours} ({minutes:2} for "
      "two digits at least); with {seconds} the line changes every second",
-     parse_countdown_format},
+     parse_countdown_format, any_text()},
     {"lines", "countdown_done", "",
      "the countdown line once the moment has passed, at most 100 characters; empty: the line is left out",
-     parse_countdown_done},
+     parse_countdown_done, any_text()},
     {"zones", "zone1", "",
      "a Windows time-zone name as tzutil /l lists them (Tokyo Standard Time), shown where show lists zone1",
-     parse_zone<0>},
-    {"zones", "zone1_format", "", kZoneFormatAccepted, parse_zone_format<0>},
-    {"zones", "zone2", "", "the same, shown where show lists zone2", parse_zone<1>},
-    {"zones", "zone2_format", "", "the same", parse_zone_format<1>},
-    {"zones", "zone3", "", "the same, shown where show lists zone3", parse_zone<2>},
-    {"zones", "zone3_format", "", "the same", parse_zone_format<2>},
+     parse_zone<0>, any_text()},
+    {"zones", "zone1_format", "", kZoneFormatAccepted, parse_zone_format<0>, any_text()},
+    {"zones", "zone2", "", "the same, shown where show lists zone2", parse_zone<1>, any_text()},
+    {"zones", "zone2_format", "", "the same", parse_zone_format<1>, any_text()},
+    {"zones", "zone3", "", "the same, shown where show lists zone3", parse_zone<2>, any_text()},
+    {"zones", "zone3_format", "", "the same", parse_zone_format<2>, any_text()},
 };
 }
 
