@@ -20,6 +20,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/Settings.cpp
   src/portable/SettingsChecks.cpp
   src/portable/SettingsKeys.cpp
+  src/portable/SettingsLayers.cpp
   src/portable/SettingsProblems.cpp
   src/portable/SettingsTemplate.cpp
   src/portable/SettingsValues.cpp

@@ -807,3 +807,54 @@ TEST(EndToEnd, AFirstStartGreetsOnceAndAStartAtLoginDoesNot)
               ERROR_SUCCESS);
     EXPECT_EQ(welcomed, 1u);
 }
+
+namespace {
+// A computer's policy for [text] colour, written by this process as any
+// administrator's tool would, and deleted again however the test ends.
+struct ColourPolicy {
+    static constexpr const char* kKey = "Software\\Policies\\Brindlow\\text";
+    bool set(const std::string& text) const
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        const bool done = RegSetValueExA(key, "colour", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                         static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return done;
+    }
+    void remove() const
+    {
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kKey, "colour");
+        // Only when empty: another test's values stay.
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Policies\\Brindlow");
+    }
+    ~ColourPolicy() { remove(); }
+};
+}
+
+// A policy set from outside while Brindlow runs applies within a second, and
+// taken away, the user's file is in force again as soon.
+TEST(EndToEnd, APolicySetFromOutsideWhileItRunsAppliesWithinASecond)
+{
+    const std::string dir = workdir("policy", kAtlas | kIcon);
+    const std::string text = "[text]\ncolour = #FF8000\n";
+    write_file(dir + "\\brindlow.ini", std::vector<unsigned char>(text.begin(), text.end()));
+    ColourPolicy policy;
+    policy.remove();
+    Program p;
+    ASSERT_TRUE(p.start(dir));
+    ASSERT_NE(wait_for_window(p, MainWindow::kClassName, "Brindlow", kStartMs), nullptr);
+    move_wine_tray_away();
+    ASSERT_TRUE(within(kStartMs, [] { return orange_like(capture_strip()) > 200; }));
+    ASSERT_TRUE(policy.set("#00FFFF"));
+    EXPECT_TRUE(within(1000, [] { return cyan_like(capture_strip()) > 200; })) << "the policy's colour";
+    EXPECT_EQ(orange_like(capture_strip()), 0);
+    policy.remove();
+    EXPECT_TRUE(within(1000, [] { return orange_like(capture_strip()) > 200; })) << "the file's colour again";
+    ASSERT_TRUE(use_menu(p, kClose));
+    EXPECT_EQ(p.wait_exit(kExitMs), 0);
+}

@@ -11,6 +11,7 @@
 #include "WideText.h"
 #include "ZoneRules.h"
 
+#include "SettingsInUse.h"
 #include "TestSupport.h"
 
 #include <GL/gl.h>
@@ -20,65 +21,6 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-
-namespace {
-void save(const std::string& path, const std::string& text)
-{
-    write_file(path, std::vector<unsigned char>(text.begin(), text.end()));
-}
-
-class SettingsInUse : public OverlayTest {
-protected:
-    TrayIcon tray;
-    SettingsFile file;
-    std::string dir;
-    void SetUp() override
-    {
-        OverlayTest::SetUp();
-        dir = fresh_temp_dir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        write_file(dir + "\\icon.ico", read_whole_file(source_path("icon.ico")));
-        ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
-        ASSERT_EQ(tray.init(), 0);
-        window.show_balloon = [this](const std::string& title, const std::string& text) {
-            return tray.show_balloon(title, text);
-        };
-        tray.strip_window = window.view.strip.hwnd;
-        window.settings_file = &file;
-    }
-    void TearDown() override
-    {
-        window.show_balloon = nullptr;
-        file.destroy();
-        tray.destroy();
-        OverlayTest::TearDown();
-    }
-    // The menu as Main wires it: it edits the file and the strip applies
-    // the key it wrote.
-    void wire_menu()
-    {
-        tray.settings_file = &file;
-        tray.settings = &window.in_force.file_settings;
-        tray.strip_window = window.view.strip.hwnd;
-        tray.setting_written = [this](const Settings& now, const std::string& key) {
-            window.setting_written(now, key);
-        };
-    }
-    // The settings file with this text, watched, read and applied.
-    void start_with(const std::string& path, const std::string& text)
-    {
-        save(path, text);
-        ASSERT_EQ(file.init(), 0);
-        window.init_displays();
-        window.load_settings();
-    }
-    RECT where() const
-    {
-        RECT r{};
-        GetWindowRect(window.view.strip.hwnd, &r);
-        return r;
-    }
-};
-}
 
 TEST_F(SettingsInUse, BadValuesFallBackOneByOneAndABalloonSaysWhichOnce)
 {

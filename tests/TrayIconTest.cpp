@@ -30,11 +30,6 @@ void enter_workdir(const std::string& name, const std::vector<unsigned char>* ic
 
 std::vector<unsigned char> shipped_icon() { return read_whole_file(source_path("icon.ico")); }
 
-void click(HWND tray_window, UINT mouse_message)
-{
-    PostMessageA(tray_window, TrayIcon::kCallbackMessage, TrayIcon::kIconId, mouse_message);
-}
-
 // Whether the shell still knows an icon with this registration.
 bool icon_exists(const NOTIFYICONDATAA& nid)
 {
@@ -56,24 +51,6 @@ SIZE icon_size(HICON icon)
         DeleteObject(info.hbmMask);
     }
     return size;
-}
-
-// Opens the menu with a left click, lets `handler` act on it, and waits
-// until the menu has closed again.
-void with_menu(TrayIcon& tray, ModalDriver& driver, ModalDriver::MenuHandler handler)
-{
-    const int before = driver.menus_seen;
-    bool handled = false;
-    driver.on_menu([&handled, handler](HWND w, HMENU m) {
-        handled = true;
-        handler(w, m);
-    });
-    click(tray.hwnd, WM_LBUTTONUP);
-    ASSERT_TRUE(pump_until([&] { return handled; }, 5000)) << "the menu did not open";
-    ASSERT_TRUE(pump_until(
-        [] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); },
-        5000));
-    EXPECT_EQ(driver.menus_seen, before + 1);
 }
 
 class Tray : public OverlayTest {

@@ -83,6 +83,9 @@ constexpr std::size_t kMaxLineLength = 100;
 Settings default_settings();
 // Parses the text of a settings file (a UTF-8 byte-order mark is skipped).
 SettingsLoad parse_settings(const std::string& text);
+// The same over settings other than the built-in ones (a computer's
+// defaults): a key the text leaves out, or refuses, keeps its value in `base`.
+SettingsLoad parse_settings_over(const Settings& base, const std::string& text);
 // One key's text as the file would say it, parsed into *s as a load would
 // parse it: false, *s unchanged, when the table has no such key or the key
 // refuses the text.
@@ -95,6 +98,8 @@ SettingsLoad load_settings_file(const std::string& path);
 // kMaxSettingsBytes + 1 of them is enough): a file over the limit gives the
 // defaults and a problem naming `path`.
 SettingsLoad settings_from_bytes(const std::string& path, const std::string& bytes);
+// The same over `base` (see parse_settings_over); a file over the limit gives `base`.
+SettingsLoad settings_from_bytes_over(const Settings& base, const std::string& path, const std::string& bytes);
 // A settings file listing every key with its default and what it accepts,
 // all commented out.
 std::string settings_template();

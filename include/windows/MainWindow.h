@@ -49,6 +49,13 @@ public:
     // when it could not be shown).
     SettingsFile* settings_file = nullptr;
     std::function<int(const std::string& title, const std::string& text)> show_balloon;
+    // Where a notice the user need not act on is shown (Main hands in the
+    // icon's information balloon).
+    std::function<int(const std::string& title, const std::string& text)> show_info;
+    // Said once while Brindlow runs, when policies first decide something.
+    static constexpr const char* kOrganisationTitle = "Brindlow";
+    static constexpr const char* kOrganisationText =
+        "Some settings are set by your organisation: the menu cannot change them.";
     // Registers [overlay] hotkey where its key is handled (Main hands in the
     // icon's): empty, or the problem when another program holds the key.
     std::function<std::string(const std::string& hotkey)> set_hotkey;
@@ -76,6 +83,10 @@ public:
     // Shows the problems (the file's, a data file's, and a monitor that is
     // not there) in a balloon, once for each time they change.
     int report();
+    // Says once that the organisation's policies set some settings, when
+    // they do and no new problem took the balloon; 0, or -1 when it could
+    // not be shown (tried again at the next report).
+    int tell_organisation();
     // Places the strips and their lines on the monitors Windows reports now.
     int place();
     // The same over given monitors: a strip on each one chosen, made or

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "PolicyKeys.h"
 #include "PortableCopy.h"
 #include "Settings.h"
 #include "SettingsWriter.h"
@@ -9,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Where brindlow.ini is looked for (the working directory first, then the
 // program's own folder, for portable use beside its data, then
@@ -30,7 +32,11 @@ public:
 
     static constexpr int kFolders = 3;
     static constexpr int kUserFolder = 2;
-    static constexpr int kHandles = kFolders + 1; // the folders and %APPDATA%
+    // The folders, %APPDATA% and the two roots' policies.
+    static constexpr int kHandles = kFolders + 1 + PolicyKeys::kRoots;
+    // Group Policy writes a policy's values one by one: they are read once
+    // the registry has been quiet this long.
+    static constexpr DWORD kPolicySettleMs = 100;
 
     // Which folder a name stood for: a folder deleted and made again, or
     // another renamed onto the name, is another folder.
@@ -57,6 +63,17 @@ public:
     std::string folders[kFolders]; // working directory, program folder (empty if the same), %APPDATA%\Brindlow
     std::string appdata; // watched for Brindlow's folder coming, going or being replaced
     std::string path; // the file the last load read; empty when none was found
+    // %ProgramData%\Brindlow: the computer's defaults for every user, read
+    // under the user's file at every load (not watched: a change there is
+    // read with the next change of the user's file or of a policy). Empty
+    // for a portable copy, which carries its own settings.
+    std::string computer_folder;
+    // The administrator's policies, read at every load and watched.
+    PolicyKeys policies;
+    // What the last load found set by policy: the keys (which the menu
+    // cannot change) and Brindlow's own policies.
+    std::vector<std::string> locked;
+    OwnPolicies own;
     // The folder a new file is made in: %APPDATA%\Brindlow, or the program's
     // own for a portable copy.
     std::string home;
@@ -104,6 +121,9 @@ public:
     // locked by another program gives the defaults with `busy` set: they
     // must not be applied.
     SettingsLoad load();
+    // Group Policy announced a refresh (WM_SETTINGCHANGE "Policy"): the
+    // policies are read now, and watched again where a new key appeared.
+    int policies_refreshed();
     // After Brindlow wrote the file itself: the user's folder is watched
     // again if it is new, and a change already noticed is not read twice.
     int follow();

@@ -39,6 +39,8 @@ public:
     std::string hotkey_problem;
     // The balloon shown last, so that a save with the same problems stays quiet.
     std::string reported;
+    // The organisation's notice was shown: once while Brindlow runs.
+    bool told_organisation = false;
 
     // Reads the file: Read with *out set (every load starts from the
     // defaults, so a key removed is a key restored); Retry when it is being

@@ -27,4 +27,7 @@ public:
     // 0, or -1 when the shortcut could not be written.
     static int create(const std::string& target, const std::string& workdir);
     static int remove();
+    // Makes the shortcut start this executable, in the working directory it
+    // runs in now, unless it already does; 0, or -1 when it could not.
+    static int start_this_copy();
 };

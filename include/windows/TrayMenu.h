@@ -2,6 +2,7 @@
 
 #include "Layout.h"
 #include "LineKinds.h"
+#include "SettingsLayers.h"
 #include "SystemReadings.h"
 
 #include <windows.h>
@@ -51,8 +52,17 @@ public:
     std::vector<MonitorArea> monitors;
     COLORREF custom_colours[16] = {}; // the colour dialog's own row, kept while Brindlow runs
     bool ending = false; // set by end(): Brindlow is closing, and no dialog opens again
+    // What the administrator's policies decide, handed in before each
+    // showing: the keys whose items are greyed, the items left out
+    // (HideSettings, an empty UpdatePage) and "Start with Windows" kept on.
+    std::vector<std::string> locked;
+    OwnPolicies own;
+    // The items the menu was built with: built again when the policies change them.
+    bool built_settings_hidden = false;
+    bool built_updates_hidden = false;
+    std::string hotkey_name; // shown beside Hide Brindlow, kept for a menu built again
 
-    // Builds the menu and its submenus; 0.
+    // Builds the menu and its submenus, leaving out what `own` hides; 0.
     int init();
     // Shows the menu at the cursor and returns the chosen command, or 0;
     // `foreground` is the window that had the foreground before the menu.
@@ -76,5 +86,9 @@ public:
 
 private:
     void mark(const Settings& s);
+    // Greys the items of the keys a policy sets.
+    void lock();
+    // "Settings..." and every item that changes a setting.
+    void append_settings_items();
     void list_monitors(const Settings& s);
 };

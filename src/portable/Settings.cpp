@@ -38,7 +38,9 @@ Settings default_settings()
     return s;
 }
 
-SettingsLoad parse_settings(const std::string& text)
+SettingsLoad parse_settings(const std::string& text) { return parse_settings_over(default_settings(), text); }
+
+SettingsLoad parse_settings_over(const Settings& base, const std::string& text)
 {
     // Notepad saves UTF-8 with a byte-order mark, which the reader keeps in
     // the first line, and its "Unicode" as UTF-16 with one of its own, which
@@ -50,7 +52,7 @@ SettingsLoad parse_settings(const std::string& text)
     IniData data = reader.parse_text(body);
     data.erase("return");
 
-    SettingsLoad load{default_settings(), {}};
+    SettingsLoad load{base, {}};
     // Each problem with the line it is about, to be reported in the file's order.
     std::vector<std::pair<std::size_t, std::string>> found;
     if (!decoded.problem.empty()) {
@@ -69,21 +71,10 @@ SettingsLoad parse_settings(const std::string& text)
         if (kv == section->second.end()) {
             continue;
         }
-        std::string why;
-        const bool format = takes_time_format(k);
         if (!k.parse(kv->second, load.settings)) {
-            if (!utf8_valid(kv->second)) {
-                why = malformed_text_problem(decoded.encoding);
-            } else if (format) {
-                check_format(kv->second, &why);
-            } else if (takes_battery_format(k)) {
-                check_battery_format(kv->second, &why);
-            } else {
-                explain_refusal(k, kv->second, &why);
-            }
-            found.emplace_back(line_of(body, k.section, k.name),
-                               "[" + std::string(k.section) + "] " + k.name + " = " + shown(kv->second) + ": " +
-                                   (why.empty() ? "" : why + "; ") + "use " + k.accepted);
+            found.emplace_back(line_of(body, k.section, k.name), "[" + std::string(k.section) + "] " + k.name + " = " +
+                                                                     shown(kv->second) + ": " +
+                                                                     refusal_text(k, kv->second, decoded.encoding));
         }
     }
     std::vector<std::string> names;
@@ -150,8 +141,13 @@ SettingsLoad load_settings_file(const std::string& path)
 
 SettingsLoad settings_from_bytes(const std::string& path, const std::string& bytes)
 {
+    return settings_from_bytes_over(default_settings(), path, bytes);
+}
+
+SettingsLoad settings_from_bytes_over(const Settings& base, const std::string& path, const std::string& bytes)
+{
     if (bytes.size() > static_cast<std::size_t>(kMaxSettingsBytes)) {
-        return SettingsLoad{default_settings(), {path + kTooLargeProblem}};
+        return SettingsLoad{base, {path + kTooLargeProblem}};
     }
-    return parse_settings(bytes);
+    return parse_settings_over(base, bytes);
 }

@@ -4,6 +4,7 @@
 #include "IniLines.h"
 #include "Settings.h"
 #include "SettingsKeys.h"
+#include "TextEncoding.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -121,4 +122,19 @@ std::size_t line_of(const std::string& text, const std::string& section, const s
         }
     }
     return static_cast<std::size_t>(-1);
+}
+
+std::string refusal_text(const SettingsKey& k, const std::string& value, TextEncoding encoding)
+{
+    std::string why;
+    if (!utf8_valid(value)) {
+        why = malformed_text_problem(encoding);
+    } else if (takes_time_format(k)) {
+        check_format(value, &why);
+    } else if (takes_battery_format(k)) {
+        check_battery_format(value, &why);
+    } else {
+        explain_refusal(k, value, &why);
+    }
+    return (why.empty() ? "" : why + "; ") + "use " + k.accepted;
 }

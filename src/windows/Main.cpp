@@ -161,13 +161,17 @@ int BRINDLOW_MAIN(int, char**)
         window.show_balloon = [&tray](const std::string& title, const std::string& text) {
             return tray.show_balloon(title, text);
         };
+        window.show_info = [&tray](const std::string& title, const std::string& text) {
+            return tray.show_info(title, text);
+        };
         window.set_hotkey = [&tray](const std::string& hotkey) { return tray.set_hotkey(hotkey); };
         window.end_modal = [&tray] { tray.end_modal(); };
         window.in_force.hotkey_problem = tray.set_hotkey(window.model.settings.hotkey);
         window.report();
         // The way to the menu, unless a problem (a missing atlas) took the
         // balloon: the greeting then waits for a start without one.
-        if (window.in_force.reported.empty() && FirstStart::due(settings_file.holds_no_settings()) &&
+        if (window.in_force.reported.empty() && !window.in_force.told_organisation &&
+            FirstStart::due(settings_file.holds_no_settings()) &&
             tray.show_info(FirstStart::kTitle, FirstStart::kText) == 0) {
             FirstStart::mark();
         }
@@ -183,6 +187,7 @@ int BRINDLOW_MAIN(int, char**)
         code = 1;
     }
     window.show_balloon = nullptr;
+    window.show_info = nullptr;
     window.set_hotkey = nullptr;
     window.end_modal = nullptr;
     tray.destroy();

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "SettingsFile.h"
+#include "StartupShortcut.h"
 
 #include <cstring>
 
@@ -28,6 +29,11 @@ void MainWindow::take(unsigned changed) { strips.take(model, changed); }
 int MainWindow::apply_settings(const Settings& given)
 {
     Settings s = given;
+    // StartAtLogin: the user's Startup shortcut is made sure of at every
+    // start and whenever the policy comes into force.
+    if (settings_file != nullptr && settings_file->own.start_at_login) {
+        StartupShortcut::start_this_copy();
+    }
     s.lines = in_force.lines_in_force(given);
     if (in_force.follow_locale(s.locale)) {
         model.names = in_force.locale.names;
@@ -103,12 +109,25 @@ int MainWindow::report()
 {
     Balloon balloon;
     if (in_force.next_report(view, settings_file, model, strips.placing_problems(model.settings), &balloon) == 0) {
-        return 0;
+        return tell_organisation();
     }
     if (!show_balloon || show_balloon(balloon.title, balloon.text) != 0) {
         return -1; // tried again at the next load or placement
     }
     in_force.reported = balloon.text;
+    return 0;
+}
+
+int MainWindow::tell_organisation()
+{
+    if (in_force.told_organisation || settings_file == nullptr || !show_info ||
+        (settings_file->locked.empty() && settings_file->own == OwnPolicies{})) {
+        return 0;
+    }
+    if (show_info(kOrganisationTitle, kOrganisationText) != 0) {
+        return -1; // tried again at the next report
+    }
+    in_force.told_organisation = true;
     return 0;
 }
 
@@ -316,6 +335,17 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // The taskbar moved or hides itself now: the work areas changed.
         if (wparam == SPI_SETWORKAREA) {
             self->follow_monitors();
+        }
+        // Group Policy applied a refresh: read the policies now rather than
+        // wait for the registry's own notification (or for a key that did
+        // not exist when the watch was set).
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the section's name comes as an integer.
+        if (lparam != 0 && std::strcmp(reinterpret_cast<const char*>(lparam), "Policy") == 0 &&
+            self->settings_file != nullptr) {
+            self->settings_file->policies_refreshed();
+            if (self->settings_file->poll() == 1) {
+                self->load_settings();
+            }
         }
         // "intl": the user changed the regional format. The names of the
         // user's own locale are read again.

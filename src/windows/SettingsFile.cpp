@@ -3,6 +3,7 @@
 #include "DataFolders.h"
 #include "FileBytes.h"
 #include "PortableCopy.h"
+#include "SettingsLayers.h"
 #include "SettingsWriter.h"
 #include "SystemFiles.h"
 #include "TextEncoding.h"
@@ -137,6 +138,10 @@ int SettingsFile::init(const std::string& program_folder)
         appdata.clear();
     }
     user_first = portable_copy.fallen_back;
+    if (!portable_copy.portable && SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buffer) == S_OK) {
+        computer_folder = std::string(buffer) + kFolderName;
+    }
+    policies.init();
     return watch();
 }
 
@@ -225,7 +230,7 @@ int SettingsFile::armed(HANDLE* out) const
     if (parent_watch != INVALID_HANDLE_VALUE) {
         out[n++] = parent_watch;
     }
-    return n;
+    return n + policies.armed(out + n);
 }
 
 DWORD SettingsFile::settle_wait() const
@@ -314,6 +319,11 @@ int SettingsFile::poll()
         changed = true;
         settle_until = GetTickCount() + kSettleMs;
     }
+    // A policy set, changed or removed by any tool.
+    if (policies.poll() == 1) {
+        changed = true;
+        settle_until = GetTickCount() + kPolicySettleMs;
+    }
     // Without a watch only the file's own stamp tells that it changed.
     if (!watch_problem.empty() && !changed && stamp_now() != loaded) {
         changed = true;
@@ -331,12 +341,9 @@ SettingsLoad SettingsFile::load()
     busy = false;
     loaded = stamp_now();
     path = loaded.path;
-    if (path.empty()) {
-        busy_tries = 0;
-        return SettingsLoad{default_settings(), {}};
-    }
     std::string bytes;
-    const int read = read_file_bytes_locked(path, static_cast<std::size_t>(kMaxSettingsBytes) + 1, &bytes);
+    const int read =
+        path.empty() ? 0 : read_file_bytes_locked(path, static_cast<std::size_t>(kMaxSettingsBytes) + 1, &bytes);
     if (read == 1) {
         // An editor in the middle of a save: read it once it lets go, and
         // never take the built-in settings for a file that is only busy.
@@ -349,13 +356,41 @@ SettingsLoad SettingsFile::load()
         return SettingsLoad{default_settings(), {}};
     }
     busy_tries = 0;
-    SettingsLoad result =
-        read != 0 ? SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}}
-                  : settings_from_bytes(path, bytes);
+    SettingsFileLayer computer;
+    std::string computer_problem;
+    if (!computer_folder.empty()) {
+        const std::string computer_path = file_in(computer_folder);
+        bool missing = false;
+        if (read_file_bytes(computer_path, static_cast<std::size_t>(kMaxSettingsBytes) + 1, &computer.bytes,
+                            &missing) == 0) {
+            computer.path = computer_path;
+        } else if (!missing) {
+            computer_problem = computer_path + ": cannot be read; the built-in settings apply under yours";
+        }
+    }
+    const SettingsFileLayer user{read != 0 ? std::string() : path, bytes};
+    const LayeredSettings layered = layer_settings(computer, user, policies.read());
+    locked = layered.locked;
+    own = layered.own;
+    SettingsLoad result{layered.settings, layered.problems};
+    if (read != 0) {
+        result.problems.insert(result.problems.begin(), path + ": cannot be read; the built-in settings apply");
+    }
+    if (!computer_problem.empty()) {
+        result.problems.push_back(computer_problem);
+    }
     if (!portable_copy.problem.empty()) {
         result.problems.insert(result.problems.begin(), portable_copy.problem);
     }
     return result;
+}
+
+int SettingsFile::policies_refreshed()
+{
+    policies.rewatch();
+    changed = true;
+    settle_until = GetTickCount();
+    return 0;
 }
 
 int SettingsFile::follow()
@@ -444,5 +479,6 @@ int SettingsFile::write_place(const Placement& p, std::string* why)
 int SettingsFile::destroy()
 {
     unwatch();
+    policies.destroy();
     return 0;
 }

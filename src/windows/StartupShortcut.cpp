@@ -139,3 +139,18 @@ int StartupShortcut::remove()
     const std::string p = path();
     return !p.empty() && DeleteFileA(p.c_str()) ? 0 : -1;
 }
+
+int StartupShortcut::start_this_copy()
+{
+    if (starts_this_copy()) {
+        return 0;
+    }
+    char exe[MAX_PATH] = {};
+    char workdir[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const DWORD m = GetCurrentDirectoryA(MAX_PATH, workdir);
+    if (n == 0 || n >= MAX_PATH || m == 0 || m >= MAX_PATH) {
+        return -1;
+    }
+    return create(exe, workdir);
+}

@@ -141,13 +141,7 @@ void toggle_start_with_windows()
         StartupShortcut::remove();
         return;
     }
-    char exe[MAX_PATH] = {};
-    char workdir[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    const DWORD m = GetCurrentDirectoryA(MAX_PATH, workdir);
-    if (n > 0 && n < MAX_PATH && m > 0 && m < MAX_PATH) {
-        StartupShortcut::create(exe, workdir);
-    }
+    StartupShortcut::start_this_copy();
 }
 }
 
@@ -179,6 +173,10 @@ int TrayIcon::change_setting(UINT command)
     const int found = menu.setting_for(command, current, hwnd, &section, &key, &value, &next);
     if (found != 1) {
         return found;
+    }
+    // Its item is greyed; a policy set while the menu was open wins all the same.
+    if (key_locked(settings_file->locked, key)) {
+        return 0;
     }
     std::string why;
     if (settings_file->set_key(section, key, value, false, &why) != 0) {
@@ -219,6 +217,10 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         }
         const bool moving = self->strip_moving != nullptr && *self->strip_moving;
         HWND foreground = nullptr;
+        if (self->settings_file != nullptr) {
+            self->menu.locked = self->settings_file->locked;
+            self->menu.own = self->settings_file->own;
+        }
         const UINT command = self->menu.track(hwnd, self->strip_hidden, self->settings, moving, &foreground);
         // Closed by Brindlow's closing: an item chosen in the same moment is not carried out.
         if (self->menu.ending) {
@@ -248,7 +250,9 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             break;
         }
         case TrayMenu::kCmdCheckForUpdates: {
-            ShellExecuteA(nullptr, "open", kUpdatePage, nullptr, nullptr, SW_SHOWNORMAL);
+            // An organisation's own page (UpdatePage) instead of the releases'.
+            const std::string page = self->menu.own.update_page.empty() ? kUpdatePage : self->menu.own.update_page;
+            ShellExecuteA(nullptr, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
             break;
         }
         case TrayMenu::kCmdSettings: {
@@ -260,7 +264,10 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
             break;
         }
         case TrayMenu::kCmdStartWithWindows: {
-            toggle_start_with_windows();
+            // Greyed while StartAtLogin keeps it on.
+            if (!self->menu.own.start_at_login) {
+                toggle_start_with_windows();
+            }
             break;
         }
         case TrayMenu::kCmdHide: {

@@ -118,10 +118,26 @@ std::string show_text(const std::vector<LineKind>& lines)
 
 int TrayMenu::init()
 {
+    built_settings_hidden = own.settings_hidden;
+    built_updates_hidden = own.updates_hidden;
     menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, kCmdAbout, "About Brindlow");
-    AppendMenuA(menu, MF_STRING, kCmdCheckForUpdates, "Check For Updates");
+    if (!own.updates_hidden) {
+        AppendMenuA(menu, MF_STRING, kCmdCheckForUpdates, "Check For Updates");
+    }
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    // A locked kiosk: nothing on the menu changes a setting.
+    if (!own.settings_hidden) {
+        append_settings_items();
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    }
+    AppendMenuA(menu, MF_STRING, kCmdHide, kHideItem);
+    AppendMenuA(menu, MF_STRING, kCmdClose, "Close");
+    return 0;
+}
+
+void TrayMenu::append_settings_items()
+{
     AppendMenuA(menu, MF_STRING, kCmdSettings, "Settings...");
     HMENU position = CreatePopupMenu();
     for (int i = 0; i < kCorners; ++i) {
@@ -152,10 +168,6 @@ int TrayMenu::init()
     AppendMenuA(menu, MF_STRING, kCmdNoOutline, "No outline");
     AppendMenuA(menu, MF_STRING, kCmdHideOverFullscreen, "Hide over full-screen programs");
     AppendMenuA(menu, MF_STRING, kCmdStartWithWindows, "Start with Windows");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, kCmdHide, kHideItem);
-    AppendMenuA(menu, MF_STRING, kCmdClose, "Close");
-    return 0;
 }
 
 // The marks show what the file says, whoever changed it last: a line left
@@ -185,7 +197,7 @@ void TrayMenu::mark(const Settings& s)
             // in any script, which the A form would turn into the code page's.
             AppendMenuW(lines,
                         MF_STRING | (shown ? MF_CHECKED : MF_UNCHECKED) |
-                            (shown && s.lines.size() == 1 ? MF_GRAYED : MF_ENABLED),
+                            ((shown && s.lines.size() == 1) || key_locked(locked, "show") ? MF_GRAYED : MF_ENABLED),
                         id, widen(label).c_str());
         }
     }
@@ -232,6 +244,43 @@ void TrayMenu::list_monitors(const Settings& s)
     }
 }
 
+void TrayMenu::lock()
+{
+    // Each item, with the keys it writes: Move... writes the place's four.
+    struct KeyItems {
+        const char* key;
+        UINT first;
+        UINT count;
+    };
+    const KeyItems items[] = {
+        {"corner", kCmdCornerFirst, kCorners},
+        {"corner", kCmdMove, 1},
+        {"x", kCmdMove, 1},
+        {"y", kCmdMove, 1},
+        {"monitor", kCmdMove, 1},
+        {"monitor", kCmdMonitorAll, 1},
+        {"monitor", kCmdMonitorFirst, kMonitorItems},
+        {"scale", kCmdScaleFirst, kScales},
+        {"colour", kCmdTextColour, 1},
+        {"shadow", kCmdShadowColour, 1},
+        {"outline", kCmdOutlineColour, 1},
+        {"outline", kCmdNoOutline, 1},
+        {"opacity", kCmdOpacityFirst, kOpacityCount},
+        {"hide_over_fullscreen", kCmdHideOverFullscreen, 1},
+    };
+    // Enabled first, then greyed: an item of several keys is greyed when any is locked.
+    for (const KeyItems& k : items) {
+        for (UINT id = k.first; id < k.first + k.count; ++id) {
+            EnableMenuItem(menu, id, MF_BYCOMMAND | MF_ENABLED);
+        }
+    }
+    for (const KeyItems& k : items) {
+        for (UINT id = k.first; key_locked(locked, k.key) && id < k.first + k.count; ++id) {
+            EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
+        }
+    }
+}
+
 UINT TrayMenu::track(HWND owner, int hidden, const Settings* settings, bool moving, HWND* foreground)
 {
     POINT cursor{};
@@ -240,11 +289,22 @@ UINT TrayMenu::track(HWND owner, int hidden, const Settings* settings, bool movi
     // Without being the foreground window, the owner never hears that the
     // user clicked elsewhere, and the menu would stay open.
     SetForegroundWindow(owner);
+    if (own.settings_hidden != built_settings_hidden || own.updates_hidden != built_updates_hidden) {
+        destroy();
+        init();
+        show_hotkey(hotkey_name);
+    }
     CheckMenuItem(menu, kCmdHide, MF_BYCOMMAND | (hidden ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(menu, kCmdStartWithWindows,
-                  MF_BYCOMMAND | (StartupShortcut::starts_this_copy() ? MF_CHECKED : MF_UNCHECKED));
-    mark(settings != nullptr ? *settings : default_settings());
-    ModifyMenuA(menu, kCmdMove, MF_BYCOMMAND | MF_STRING, kCmdMove, moving ? "Done" : "Move...");
+    if (!own.settings_hidden) {
+        // StartAtLogin makes sure of the shortcut at every start: on, and not the user's to turn off.
+        CheckMenuItem(menu, kCmdStartWithWindows,
+                      MF_BYCOMMAND |
+                          (own.start_at_login || StartupShortcut::starts_this_copy() ? MF_CHECKED : MF_UNCHECKED));
+        EnableMenuItem(menu, kCmdStartWithWindows, MF_BYCOMMAND | (own.start_at_login ? MF_GRAYED : MF_ENABLED));
+        mark(settings != nullptr ? *settings : default_settings());
+        ModifyMenuA(menu, kCmdMove, MF_BYCOMMAND | MF_STRING, kCmdMove, moving ? "Done" : "Move...");
+        lock();
+    }
     const UINT command =
         static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
     // Forces a task switch to the owner so that the menu works the next time
@@ -342,6 +402,7 @@ void TrayMenu::end()
 int TrayMenu::show_hotkey(const std::string& name)
 {
     // A tab puts the key at the menu's right edge, where Windows shows keys.
+    hotkey_name = name;
     const std::string item = name.empty() ? std::string(kHideItem) : std::string(kHideItem) + "\t" + name;
     ModifyMenuA(menu, kCmdHide, MF_BYCOMMAND | MF_STRING, kCmdHide, item.c_str());
     return 0;

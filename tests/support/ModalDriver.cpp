@@ -1,5 +1,9 @@
 #include "ModalDriver.h"
 
+#include "TrayIcon.h"
+
+#include <gtest/gtest.h>
+
 #include "WideText.h"
 
 namespace {
@@ -176,4 +180,27 @@ bool pump_until(const std::function<bool()>& done, DWORD ms)
         Sleep(5);
     }
     return true;
+}
+
+void click(HWND tray_window, UINT mouse_message)
+{
+    PostMessageA(tray_window, TrayIcon::kCallbackMessage, TrayIcon::kIconId, mouse_message);
+}
+
+// Opens the menu with a left click, lets `handler` act on it, and waits
+// until the menu has closed again.
+void with_menu(TrayIcon& tray, ModalDriver& driver, ModalDriver::MenuHandler handler)
+{
+    const int before = driver.menus_seen;
+    bool handled = false;
+    driver.on_menu([&handled, handler](HWND w, HMENU m) {
+        handled = true;
+        handler(w, m);
+    });
+    click(tray.hwnd, WM_LBUTTONUP);
+    ASSERT_TRUE(pump_until([&] { return handled; }, 5000)) << "the menu did not open";
+    ASSERT_TRUE(pump_until(
+        [] { return FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)); },
+        5000));
+    EXPECT_EQ(driver.menus_seen, before + 1);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class TrayIcon;
+
 // Drives this thread's modal menus and message boxes from a thread timer,
 // which their modal loops dispatch. Every handler runs once, on the first
 // timer tick that finds its kind of window; a watchdog ends whatever is still
@@ -66,3 +68,9 @@ void dismiss_menu(HWND menu_window);
 
 // Dispatches this thread's messages until done() or the time runs out.
 bool pump_until(const std::function<bool()>& done, DWORD ms);
+
+// Posts the shell's callback for a mouse message on the icon.
+void click(HWND tray_window, UINT mouse_message);
+// Opens the menu with a left click, lets `handler` act on it, and waits
+// until the menu has closed again.
+void with_menu(TrayIcon& tray, ModalDriver& driver, ModalDriver::MenuHandler handler);
