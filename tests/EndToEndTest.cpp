@@ -300,6 +300,12 @@ TEST(EndToEnd, ASecondCopyIsRefusedAndTheFirstRunsOn)
     EXPECT_EQ(second.wait_exit(kExitMs), 0);
     EXPECT_TRUE(windows_of(second, MainWindow::kClassName).empty());
 
+    // Started again at login (through a Startup folder's shortcut, as when
+    // both every user's and the user's own start it), it ends without a word.
+    Program at_login;
+    ASSERT_TRUE(at_login.start(dir, BRINDLOW_EXE, StartupShortcut::path()));
+    EXPECT_EQ(at_login.wait_exit(kExitMs), 0) << "it waits on a box";
+
     // The first copy is untouched and still drawing: the clock moves.
     ASSERT_TRUE(first.running());
     const std::vector<Rgb> before = capture_strip();

@@ -97,6 +97,12 @@ int single_instance_check()
 {
     hMutex = CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Started at login while a copy already runs: two ways of starting
+        // at login (an organisation's for every user, the user's own) meet.
+        // Nobody asked for anything: neither a box nor a hidden strip back.
+        if (FirstStart::started_at_login()) {
+            return -1;
+        }
         // Started again, most likely to get a hidden strip back.
         HWND first = FindWindowA(TrayIcon::kClassName, nullptr);
         if (first != nullptr) {
