@@ -173,6 +173,18 @@ TEST(ProblemReport, TheStripsProblemsNameTheSettingsFileOnlyWhenAnyIsAboutIt)
     EXPECT_LT(scale, zone);
     EXPECT_LT(zone, monitor);
     EXPECT_NE(monitor, std::string::npos);
+
+    // Problems that each say where they come from (a policy, the computer's
+    // defaults file) are not headed by the user's file.
+    ProblemSources named;
+    named.file = "C:\\Users\\u\\AppData\\Roaming\\Brindlow\\brindlow.ini";
+    named.settings = {"policy HKLM\\Software\\Policies\\Brindlow\\text colour = #080808: refused",
+                      "C:\\ProgramData\\Brindlow\\brindlow.ini: [overlay] corner = middle: refused"};
+    b = strip_report(named, default_settings(), StripLayout{});
+    EXPECT_EQ(b.title, "Brindlow settings");
+    EXPECT_EQ(b.text.find("Roaming"), std::string::npos) << b.text;
+    named.settings.push_back("[text] scale = 9: refused");
+    EXPECT_EQ(strip_report(named, default_settings(), StripLayout{}).text.rfind(named.file + ":", 0), 0u);
 }
 
 TEST(ProblemReport, AKeyWrittenFromTheMenuTakesItsOwnProblemsAlongAndNoOthers)

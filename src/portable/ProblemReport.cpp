@@ -117,6 +117,16 @@ Balloon build_report(const std::string& title, const std::string& file, const st
     return b;
 }
 
+namespace {
+// Whether a problem says where it comes from itself: a policy, or another
+// file by its path (the computer's defaults), so that no file heads it.
+bool names_its_source(const std::string& problem)
+{
+    const bool drive_path = problem.size() > 2 && problem[1] == ':' && (problem[2] == '\\' || problem[2] == '/');
+    return problem.rfind("policy ", 0) == 0 || drive_path || problem.rfind("\\\\", 0) == 0;
+}
+}
+
 Balloon strip_report(const ProblemSources& p, const Settings& s, const StripLayout& layout)
 {
     std::vector<std::string> problems = p.settings;
@@ -133,10 +143,13 @@ Balloon strip_report(const ProblemSources& p, const Settings& s, const StripLayo
     const std::vector<std::string> placing = layout_problems(s, layout);
     problems.insert(problems.end(), placing.begin(), placing.end());
     problems.insert(problems.end(), p.placing.begin(), p.placing.end());
-    // The settings' problems name their file; a data file names itself.
+    // The settings' problems name their file, unless each names its own
+    // source (a policy); a data file names itself.
     const bool about_settings = !problems.empty();
+    const bool about_file =
+        std::any_of(problems.begin(), problems.end(), [](const std::string& q) { return !names_its_source(q); });
     problems.insert(problems.begin(), p.data.begin(), p.data.end());
-    return build_report(about_settings ? "Brindlow settings" : "Brindlow", about_settings ? p.file : "", problems);
+    return build_report(about_settings ? "Brindlow settings" : "Brindlow", about_file ? p.file : "", problems);
 }
 
 void forget_key_problems(std::vector<std::string>* problems, const std::string& key)
