@@ -344,38 +344,10 @@ TEST_F(Tray, CheckForUpdatesOpensTheUpdatePageInTheBrowser)
     if (!running_under_wine()) {
         GTEST_SKIP() << "needs Wine's browser launcher";
     }
-    const std::string log = BRINDLOW_BROWSER_LOG;
-    DeleteFileA(log.c_str());
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    char previous[1024] = {};
-    DWORD previous_size = sizeof previous;
-    const bool had_previous = RegQueryValueExA(key, "Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
-                                               &previous_size) == ERROR_SUCCESS;
-    const std::string stub = BRINDLOW_BROWSER_STUB;
-    RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(stub.c_str()),
-                   static_cast<DWORD>(stub.size() + 1));
-
     ModalDriver driver;
-    with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 2); });
-    std::string opened;
-    pump_until(
-        [&] {
-            const std::vector<unsigned char> bytes = read_whole_file(log);
-            opened.assign(bytes.begin(), bytes.end());
-            return opened.find('\n') != std::string::npos;
-        },
-        20000);
-
-    if (had_previous) {
-        RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous), previous_size);
-    } else {
-        RegDeleteValueA(key, "Browsers");
-    }
-    RegCloseKey(key);
-
+    const std::string opened =
+        address_opened([&] { with_menu(tray, driver, [](HWND w, HMENU) { choose_item(w, 2); }); },
+                       BRINDLOW_BROWSER_STUB, BRINDLOW_BROWSER_LOG);
     EXPECT_EQ(opened, std::string(TrayIcon::kUpdatePage) + "\n");
     EXPECT_EQ(opened.rfind("https://", 0), 0u);
 }

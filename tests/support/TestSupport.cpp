@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "FirstStart.h"
+#include "ModalDriver.h"
 #include "WideText.h"
 #include "ZoneRules.h"
 
@@ -144,6 +145,38 @@ std::string unix_path(const std::string& windows_path)
     std::string path = name;
     HeapFree(GetProcessHeap(), 0, name);
     return path;
+}
+
+std::string address_opened(const std::function<void()>& open, const std::string& stub, const std::string& log)
+{
+    DeleteFileA(log.c_str());
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return std::string();
+    }
+    char previous[1024] = {};
+    DWORD previous_size = sizeof previous;
+    const bool had_previous = RegQueryValueExA(key, "Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
+                                               &previous_size) == ERROR_SUCCESS;
+    RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(stub.c_str()),
+                   static_cast<DWORD>(stub.size() + 1));
+    open();
+    std::string opened;
+    pump_until(
+        [&] {
+            const std::vector<unsigned char> bytes = read_whole_file(log);
+            opened.assign(bytes.begin(), bytes.end());
+            return opened.find('\n') != std::string::npos;
+        },
+        20000);
+    if (had_previous) {
+        RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous), previous_size);
+    } else {
+        RegDeleteValueA(key, "Browsers");
+    }
+    RegCloseKey(key);
+    return opened;
 }
 
 int run_unix_shell(const std::string& command)

@@ -52,6 +52,10 @@ ClockReading clock_at(long long utc_seconds);
 // The command's exit code, or -1 when it could not be run.
 std::string unix_path(const std::string& windows_path);
 int run_unix_shell(const std::string& command);
+// The address `open` has Windows open in the browser (under Wine: Wine's
+// launcher pointed, for the while, at `stub`, a script that writes the
+// address it is given to `log`); empty when none comes within 20 s.
+std::string address_opened(const std::function<void()>& open, const std::string& stub, const std::string& log);
 
 // The path of a file in the source tree, for data the tests read.
 std::string source_path(const std::string& relative);
