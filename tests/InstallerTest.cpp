@@ -547,6 +547,18 @@ TEST(Installer, ThePortableZipWithItsSettingsBesideItWritesThereAndLeavesTheProf
     EXPECT_EQ(profile(), before) << "the profile was written";
 }
 
+// The ZIP unpacked into a fresh folder and made portable (a `portable` file
+// beside the exe): its folder, or empty when it could not be unpacked.
+std::string unpacked_portable_copy(const std::string& name)
+{
+    const std::string portable = fresh_temp_dir(name);
+    if (run_unix_shell("cd '" + unix_path(portable) + "' && cmake -E tar xf '" + unix_path(BRINDLOW_ZIP) + "'") != 0) {
+        return std::string();
+    }
+    write_file(portable + "\\portable", std::vector<unsigned char>{});
+    return portable;
+}
+
 // A portable copy running from a folder of its own holds none of the files
 // an install replaces or an uninstall removes: both leave it running, and
 // the silent install starts no installed copy beside it (which would only
@@ -557,10 +569,8 @@ TEST(Installer, LeavesAPortableCopyRunningFromAnotherFolderAlone)
     // A copy started by the installer shows itself well within this.
     constexpr DWORD kStartedCopyMs = 3000;
     const std::string dir = folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Brindlow";
-    const std::string portable = fresh_temp_dir("installer-beside-portable");
-    ASSERT_EQ(run_unix_shell("cd '" + unix_path(portable) + "' && cmake -E tar xf '" + unix_path(BRINDLOW_ZIP) + "'"),
-              0);
-    write_file(portable + "\\portable", std::vector<unsigned char>{});
+    const std::string portable = unpacked_portable_copy("installer-beside-portable");
+    ASSERT_FALSE(portable.empty());
     PROCESS_INFORMATION running = start_installed(portable);
     // A failed assertion leaves only the lambda: the copies are ended below either way.
     [&] {
@@ -857,10 +867,8 @@ TEST(Installer, TheMsiStartsNothingAtLoginUnlessAskedAndLeavesAPortableCopyRunni
 {
     ASSERT_TRUE(exists(BRINDLOW_MSI) && exists(BRINDLOW_ZIP)) << "build the packages first (scripts/package)";
     const std::string dir = folder(CSIDL_PROGRAM_FILES) + "\\Brindlow";
-    const std::string portable = fresh_temp_dir("msi-beside-portable");
-    ASSERT_EQ(run_unix_shell("cd '" + unix_path(portable) + "' && cmake -E tar xf '" + unix_path(BRINDLOW_ZIP) + "'"),
-              0);
-    write_file(portable + "\\portable", std::vector<unsigned char>{});
+    const std::string portable = unpacked_portable_copy("msi-beside-portable");
+    ASSERT_FALSE(portable.empty());
     PROCESS_INFORMATION running = start_installed(portable);
     [&] {
         ASSERT_TRUE(wait_for_class(MainWindow::kClassName, true, 20000)) << "the portable copy did not start";

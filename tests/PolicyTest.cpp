@@ -39,6 +39,17 @@ protected:
         remove_all();
         SettingsInUse::TearDown();
     }
+    // A user's file with its own colour, and a folder for the computer's
+    // defaults file, which is returned.
+    std::string with_computers_folder()
+    {
+        save(dir + "\\brindlow.ini", "[text]\ncolour = #00FF00\n");
+        EXPECT_EQ(file.init(), 0);
+        const std::string computer = dir + "\\computer";
+        CreateDirectoryA(computer.c_str(), nullptr);
+        file.computer_folder = computer;
+        return computer;
+    }
     static std::string key_of(const std::string& section)
     {
         return std::string(policy_names::kPolicyRoot) + (section.empty() ? "" : "\\" + section);
@@ -260,11 +271,7 @@ TEST_F(Policies, StartAtLoginMakesTheShortcutAndKeepsStartWithWindowsOn)
 
 TEST_F(Policies, TheComputersDefaultsFileLiesUnderTheUsersAndTheMenuWritesOnlyTheUsers)
 {
-    save(dir + "\\brindlow.ini", "[text]\ncolour = #00FF00\n");
-    ASSERT_EQ(file.init(), 0);
-    const std::string computer = dir + "\\computer";
-    CreateDirectoryA(computer.c_str(), nullptr);
-    file.computer_folder = computer;
+    const std::string computer = with_computers_folder();
     const std::string computer_text = "[overlay]\ncorner = bottom-right\n[text]\ncolour = #FF0000\nopacity = 60\n";
     save(computer + "\\brindlow.ini", computer_text);
     window.init_displays();
@@ -282,11 +289,7 @@ TEST_F(Policies, TheComputersDefaultsFileLiesUnderTheUsersAndTheMenuWritesOnlyTh
 
 TEST_F(Policies, TheComputersDefaultsFilesProblemsNameIt)
 {
-    save(dir + "\\brindlow.ini", "[text]\ncolour = #00FF00\n");
-    ASSERT_EQ(file.init(), 0);
-    const std::string computer = dir + "\\computer";
-    CreateDirectoryA(computer.c_str(), nullptr);
-    file.computer_folder = computer;
+    const std::string computer = with_computers_folder();
     save(computer + "\\brindlow.ini", "[overlay]\ncorner = middle\n");
     window.init_displays();
     window.load_settings();
