@@ -262,7 +262,7 @@ int frames_by_scale(MainWindow& w, int count)
     std::printf("full frames by text scale: %d of each; medians in microseconds\n", count);
     double at_1 = 0.0;
     for (int halves : {2, 4}) {
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.scale_halves = halves;
         w.apply_settings(s);
         if (!w.view.data_problems.empty()) {
@@ -306,7 +306,7 @@ int glyphs(MainWindow& w, int count)
                                  "\xE5\x8D\x83\xE4\xBB\xA3\xE7\x94\xB0\xE5\x8C\xBA";
     std::printf("glyph cache: %d frames of each kind; medians in microseconds (draw and swap)\n", count);
     for (int halves : {2, 4}) {
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.scale_halves = halves;
         s.lines = {LineKind::Text};
         s.text = "Date 2026-12-07 Time 17:33:00";
@@ -421,7 +421,7 @@ int steady(MainWindow& w, int seconds, const char* mode)
         optional_functions.SetCoalescableTimer = nullptr;
     }
     if (std::strcmp(mode, "minutes") == 0) {
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.time_format = "Time %H:%M";
         w.apply_settings(s);
     }
@@ -522,7 +522,7 @@ int main(int argc, char** argv)
     const bool one = std::strcmp(argv[1], "one-strip") == 0;
     if (one || std::strcmp(argv[1], "three-strips") == 0) {
         w.read_monitors = one ? one_monitor : three_monitors;
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.all_monitors = true;
         w.apply_settings(s);
     }
@@ -531,7 +531,7 @@ int main(int argc, char** argv)
     GlobalHotkey hotkey;
     if (const OptionMode* m = option_mode(argv[1])) {
         w.set_hotkey = [&w, &hotkey](const std::string& text) { return hotkey.set(w.view.strip.hwnd, text); };
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         m->turn_on(&s);
         w.apply_settings(s);
     }

@@ -25,6 +25,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/SettingsTemplate.cpp
   src/portable/SettingsValues.cpp
   src/portable/SettingsWords.cpp
+  src/portable/StripCore.cpp
   src/portable/StripModel.cpp
   src/portable/TextEncoding.cpp
   src/portable/TextRuns.cpp

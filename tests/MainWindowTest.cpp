@@ -427,7 +427,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
 
     // No longer asked for while a full-screen program hides it (the file
     // edited): shown at once, and still when that program ends.
-    Settings s = window.model.settings;
+    Settings s = window.core.model.settings;
     s.hide_over_fullscreen = true;
     window.apply_settings(s);
     HWND video =
@@ -521,7 +521,7 @@ TEST_F(Frames, SettingsMoveAndSizeTheRealWindow)
         SCOPED_TRACE(k.name);
         Settings s = default_settings();
         k.set(s);
-        window.model.settings = s;
+        window.core.model.settings = s;
         window.apply_settings(s);
         window.place_on(kTwoMonitors);
         const RECT r = window_rect(window.view.strip.hwnd);
@@ -954,9 +954,9 @@ TEST_F(Frames, ACountdownLineCountsToItsMomentThenShowsItsDoneTextOrTakesNoRow)
     s.countdown_done = "";
     g_clock = ahead_of(eve, 1);
     window.apply_settings(s);
-    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Countdown}));
+    EXPECT_EQ(window.core.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Countdown}));
     g_clock = ahead_of(eve, 0);
     window.tick();
-    EXPECT_EQ(window.model.settings.lines, std::vector<LineKind>{LineKind::Time});
+    EXPECT_EQ(window.core.model.settings.lines, std::vector<LineKind>{LineKind::Time});
     EXPECT_EQ(window_rect(window.view.strip.hwnd).bottom - window_rect(window.view.strip.hwnd).top, 56);
 }

@@ -63,7 +63,7 @@ TEST_F(SettingsInUse, ASavedFileAppliesWithinSecondsAndRemovingItRestoresTheDefa
 
     ASSERT_TRUE(DeleteFileA((dir + "\\brindlow.ini").c_str()));
     EXPECT_TRUE(run_frames(window, 2000, [&] { return where().left == 0 && where().top == 0; }));
-    EXPECT_EQ(window.model.settings, default_settings());
+    EXPECT_EQ(window.core.model.settings, default_settings());
 }
 
 TEST_F(SettingsInUse, TheUserFolderDeletedMadeAgainOrRenamedAwayIsFollowedWithoutPolling)
@@ -217,7 +217,7 @@ TEST_F(SettingsInUse, ASaveHeldByALockIsAppliedOnceLetGoAndNeverGivesTheDefaults
         return false;
     });
     EXPECT_FALSE(defaults) << "the built-in settings were applied for a locked file";
-    EXPECT_EQ(window.model.settings.corner, Corner::TopRight);
+    EXPECT_EQ(window.core.model.settings.corner, Corner::TopRight);
     EXPECT_GE(file.busy_tries, 1) << "the lock was never met";
     CloseHandle(held);
 
@@ -253,8 +253,8 @@ TEST_F(SettingsInUse, WithoutAWatchAMenuChangeAppliesAtOnceAHandEditAtTheNextWak
     ASSERT_EQ(tray.change_setting(TrayMenu::kCmdCornerFirst + 1), 0);
     EXPECT_EQ(where().right, sw);
     EXPECT_EQ(where().top, 20);
-    EXPECT_EQ(window.model.settings.corner, Corner::TopRight);
-    EXPECT_EQ(window.in_force.file_settings.corner, Corner::TopRight);
+    EXPECT_EQ(window.core.model.settings.corner, Corner::TopRight);
+    EXPECT_EQ(window.core.file_settings.corner, Corner::TopRight);
 
     // A hand edit: seen by its time stamp at a wake (the clock's, each second).
     save(dir + "\\brindlow.tmp", "[overlay]\ncorner = bottom-left\n");
@@ -285,13 +285,13 @@ TEST_F(SettingsInUse, ALineWithNothingToShowTakesNoRowAndNoLineLeftShowsTheDefau
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         tray.nid.szInfo[0] = '\0';
-        window.in_force.reported.clear();
+        window.core.reported.clear();
         save(dir + "\\brindlow.ini", k.text);
         window.load_settings();
         EXPECT_EQ(where().bottom - where().top, k.height);
         EXPECT_EQ(std::string(tray.nid.szInfo).find(none) != std::string::npos, k.reported) << tray.nid.szInfo;
         if (k.reported) {
-            EXPECT_EQ(window.model.settings.lines, default_settings().lines);
+            EXPECT_EQ(window.core.model.settings.lines, default_settings().lines);
         }
     }
 }
@@ -306,7 +306,7 @@ TEST_F(SettingsInUse, FollowDisplayScalingAppliesAtOnceAndDoesNotSayItWaitsForAR
     // The DPI this process is told, read now.
     const int halves = scale_halves_for_dpi(window.view.read_dpi());
     EXPECT_TRUE(run_frames(window, 1000, [&] { return where().right - where().left == 300 * halves; }));
-    EXPECT_TRUE(window.model.settings.scale_auto);
+    EXPECT_TRUE(window.core.model.settings.scale_auto);
     EXPECT_EQ(window.view.scale_halves, halves);
     EXPECT_EQ(std::string(tray.nid.szInfo).find("starts again"), std::string::npos) << tray.nid.szInfo;
 }
@@ -343,7 +343,7 @@ TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
     ASSERT_EQ(window.view.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
     window.load_settings();
-    ASSERT_EQ(window.in_force.settings_problems.size(), 2u);
+    ASSERT_EQ(window.core.settings_problems.size(), 2u);
     // A hand edit not read yet stays for the watch: only the key written applies.
     save(path, "[overlay]\ncorner = bottom-left\ny = 20\n[text]\ncolour = #080808\n");
     struct Step {
@@ -370,19 +370,19 @@ TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
         {"corner", [](Settings& s) { s.corner = Corner::TopRight; },
          [&] { return where().right == sw && where().top == 20; }, 0},
         {"show", [](Settings& s) { s.lines = {LineKind::Time}; },
-         [&] { return where().bottom - where().top == 56 && window.model.reads() == kReadsClock; }, 0},
+         [&] { return where().bottom - where().top == 56 && window.core.model.reads() == kReadsClock; }, 0},
     };
     for (const Step& k : steps) {
         SCOPED_TRACE(k.key);
-        Settings now = window.in_force.file_settings;
+        Settings now = window.core.file_settings;
         k.set(now);
         window.setting_written(now, k.key);
         EXPECT_TRUE(k.applied());
-        EXPECT_EQ(window.in_force.settings_problems.size(), k.problems);
-        EXPECT_EQ(window.in_force.file_settings, now);
+        EXPECT_EQ(window.core.settings_problems.size(), k.problems);
+        EXPECT_EQ(window.core.file_settings, now);
     }
-    EXPECT_EQ(window.model.settings.colour, 0xFF8000u);
-    EXPECT_EQ(window.model.settings.y, 20);
+    EXPECT_EQ(window.core.model.settings.colour, 0xFF8000u);
+    EXPECT_EQ(window.core.model.settings.y, 20);
 }
 
 TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
@@ -407,7 +407,7 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
         {"Battery off", TrayMenu::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 78; }},
         {"Battery on", TrayMenu::kCmdLineFirst + 2, [&] { return where().bottom - where().top == 100; }},
         {"Hide over full-screen", TrayMenu::kCmdHideOverFullscreen,
-         [&] { return window.model.settings.hide_over_fullscreen; }},
+         [&] { return window.core.model.settings.hide_over_fullscreen; }},
     };
     for (const Step& k : steps) {
         SCOPED_TRACE(k.name);
@@ -421,7 +421,7 @@ TEST_F(SettingsInUse, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text, "; my own notes\r\n[overlay]\r\ncorner = top-right\r\nhide_over_fullscreen = true\r\n[mine]\r\n"
                     "keep = this\r\n\r\n[text]\r\nscale = 1\r\n\r\n[lines]\r\nshow = date, time, battery\r\n");
-    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
+    EXPECT_EQ(window.core.model.settings.lines, (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
 
     // A file that cannot be written is reported, and stays as it was.
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -624,7 +624,7 @@ TEST_F(SettingsInUse, AMenuItemOnAUnicodeFileKeepsItUnicodeAndTheStripFollows)
                                                  u"[mine]\r\nkeep = \u00E9\r\n\r\n[lines]\r\nshow = date, time\r\n");
     EXPECT_EQ(file_text(path), expected);
     // Read as the text it is, not as bytes: only the section of one's own is unknown.
-    EXPECT_EQ(window.in_force.settings_problems,
+    EXPECT_EQ(window.core.settings_problems,
               std::vector<std::string>{"[mine]: unknown section; did you mean [lines]?"});
 }
 
@@ -634,7 +634,7 @@ TEST_F(SettingsInUse, AMenuItemOnAFileItCannotWriteBackExactlyIsReportedAndLeave
     ASSERT_EQ(file.init(), 0);
     window.init_displays();
     tray.settings_file = &file;
-    tray.settings = &window.model.settings;
+    tray.settings = &window.core.model.settings;
     struct Case {
         const char* name;
         std::string bytes;
@@ -664,7 +664,7 @@ TEST_F(SettingsInUse, AMenuWriteRacingAnEditorSavingInPlaceStartsAgain)
     const std::string path = dir + "\\brindlow.ini";
     start_with(path, "[overlay]\r\ncorner = top-left\r\n[text]\r\ntext = before\r\n");
     tray.settings_file = &file;
-    tray.settings = &window.model.settings;
+    tray.settings = &window.core.model.settings;
     // The editor saves in place between the read and the rename: the same
     // size once (only the write time tells), then a longer file, then it
     // is left alone.
@@ -722,7 +722,7 @@ TEST_F(SettingsInUse, AMenuWriteIntoAFileWithTwoNamesKeepsThemOneFile)
     window.init_displays();
     window.load_settings();
     tray.settings_file = &file;
-    tray.settings = &window.model.settings;
+    tray.settings = &window.core.model.settings;
     // Longer, then shorter than the file was: nothing of the old end stays.
     struct Step {
         const char* name;
@@ -833,7 +833,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     // Written to the file, applied by the reload: the strip stays there.
     EXPECT_TRUE(
-        run_frames(window, 3000, [&] { return window.model.settings.x == 200 && window.model.settings.y == 300; }));
+        run_frames(window, 3000, [&] { return window.core.model.settings.x == 200 && window.core.model.settings.y == 300; }));
     run_frames(window, 300);
     GetWindowRect(strip, &r);
     EXPECT_EQ(r.left, 200);
@@ -1019,7 +1019,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     // lines made up for by the offset: the strip is 12 higher, its text
     // where the user left it.
     EXPECT_TRUE(run_frames(window, 3000, [&] {
-        return window.model.settings.corner == Corner::BottomLeft && window.model.settings.y == 330;
+        return window.core.model.settings.corner == Corner::BottomLeft && window.core.model.settings.y == 330;
     }));
     run_frames(window, 300);
     EXPECT_EQ(where().left, 300);
@@ -1056,9 +1056,9 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     // Its lines were bottom-aligned, 12 pixels lower in it than at the top:
     // top-left, 12 lower.
-    EXPECT_TRUE(run_frames(window, 3000, [&] { return window.model.settings.x == 100; }));
-    EXPECT_EQ(window.model.settings.corner, Corner::TopLeft);
-    EXPECT_EQ(window.model.settings.y, 200);
+    EXPECT_TRUE(run_frames(window, 3000, [&] { return window.core.model.settings.x == 100; }));
+    EXPECT_EQ(window.core.model.settings.corner, Corner::TopLeft);
+    EXPECT_EQ(window.core.model.settings.y, 200);
     EXPECT_EQ(GetForegroundWindow(), backdrop);
 
     // Back to the first place by the keys, then the program started again
@@ -1067,7 +1067,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     window.view.strip.nudge(200, 150);
     run_frames(window, 200);
     send_key(VK_RETURN);
-    EXPECT_TRUE(run_frames(window, 3000, [&] { return window.model.settings.corner == Corner::BottomLeft; }));
+    EXPECT_TRUE(run_frames(window, 3000, [&] { return window.core.model.settings.corner == Corner::BottomLeft; }));
     EXPECT_EQ(read_whole_file(path), bytes);
     window.destroy();
     MainWindow again;
@@ -1112,7 +1112,7 @@ TEST_F(SettingsInUse, WithAStripOnEveryMonitorTheOneDraggedGivesThemAllItsPlace)
     drag(window, POINT{100, 434}, POINT{200, 50});
     send_key(VK_RETURN);
     EXPECT_TRUE(
-        run_frames(window, 3000, [&] { return window.model.settings.x == 200 && window.model.settings.y == 50; }));
+        run_frames(window, 3000, [&] { return window.core.model.settings.x == 200 && window.core.model.settings.y == 50; }));
     run_frames(window, 300);
     const std::vector<unsigned char> bytes = read_whole_file(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
@@ -1142,9 +1142,9 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
     g_zone_test_clock.utc_seconds = 1798731000;
     window.read_clock = zone_test_clock;
     start_with(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokyo Standard Time\n");
-    ASSERT_TRUE(window.in_force.zone_known[0]);
+    ASSERT_TRUE(window.core.zones[0].known);
     EXPECT_EQ(window.view.display_for(LineKind::Zone1)->text, "Tokyo 00:30");
-    EXPECT_EQ(window.model.settings.lines.size(), 3u);
+    EXPECT_EQ(window.core.model.settings.lines.size(), 3u);
     EXPECT_EQ(where().bottom - where().top, 100) << "three lines";
     // BRINDLOW_LINES_SHOT names a PNG for the README: a zone line and a low
     // battery (a reading through the seam: Wine reports no battery).
@@ -1166,7 +1166,7 @@ TEST_F(SettingsInUse, AZoneLineShowsThatZonesTimeAndAnUnknownZoneIsReported)
 
     save(dir + "\\brindlow.ini", "[lines]\nshow = time, zone1, battery\n[zones]\nzone1 = Tokio Standard Time\n");
     window.load_settings();
-    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Battery}));
+    EXPECT_EQ(window.core.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Battery}));
     EXPECT_NE(std::string(tray.nid.szInfo)
                   .find("[zones] zone1 = Tokio Standard Time: no such time zone; did you mean Tokyo Standard Time?"),
               std::string::npos)
@@ -1208,7 +1208,7 @@ TEST_F(SettingsInUse, AZoneLineTakesTheYearsOwnRulesFromDynamicDst)
         save(dir + "\\brindlow.ini", std::string("[lines]\nshow = time, zone1\n[zones]\nzone1 = ") + k.zone +
                                          "\nzone1_format = Zone %Y-%m-%d %H:%M %z\n");
         window.load_settings();
-        ASSERT_TRUE(window.in_force.zone_known[0]);
+        ASSERT_TRUE(window.core.zones[0].known);
         EXPECT_EQ(window.view.display_for(LineKind::Zone1)->text, k.text);
     }
 }

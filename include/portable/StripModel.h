@@ -142,12 +142,3 @@ std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZ
 bool format_has_seconds(const std::string& pattern);
 // Whether a time pattern uses any of these conversions.
 bool format_uses(const std::string& pattern, const char* conversions);
-
-// What one key of the settings changes on the strip, so that a key written
-// from the menu applies only that: Reload for a key with no shortcut (the
-// whole file is read and applied, as after a hand edit).
-enum class KeyEffect { Place, Rescale, Lines, Colours, Opacity, Stacking, Reload };
-KeyEffect key_effect(const std::string& key);
-// The values a key of that effect decides, taken from `now` into `s`
-// (Lines and Reload take nothing: their lines depend on what Windows knows).
-void take_key(Settings* s, const Settings& now, KeyEffect effect);

@@ -4,7 +4,7 @@
 #include "OverlayWindow.h"
 #include "Settings.h"
 #include "SettingsInForce.h"
-#include "StripModel.h"
+#include "StripCore.h"
 #include "StripSet.h"
 #include "StripView.h"
 #include "SystemReadings.h"
@@ -31,7 +31,9 @@ public:
     StripView view;
     StripSet strips;
     EventSources events;
-    StripModel model;
+    // Every decision: the settings in force, the lines' texts, when to wake,
+    // what to report. What Windows tells it goes in through take().
+    StripCore core;
     SettingsInForce in_force;
     // Where the clock, the battery and the local zone are read: Windows,
     // unless a test hands in readings of its own. Each is read only when a
@@ -52,10 +54,6 @@ public:
     // Where a notice the user need not act on is shown (Main hands in the
     // icon's information balloon).
     std::function<int(const std::string& title, const std::string& text)> show_info;
-    // Said once while Brindlow runs, when policies first decide something.
-    static constexpr const char* kOrganisationTitle = "Brindlow";
-    static constexpr const char* kOrganisationText =
-        "Some settings are set by your organisation: the menu cannot change them.";
     // Registers [overlay] hotkey where its key is handled (Main hands in the
     // icon's): empty, or the problem when another program holds the key.
     std::function<std::string(const std::string& hotkey)> set_hotkey;
@@ -69,24 +67,21 @@ public:
     int init();
     // Resets the lines and applies the settings in force to them.
     int init_displays();
-    // Takes new settings: formats, colours, the lines shown, placement.
+    // Tells the core what happened and carries out what it says.
+    int take(const StripEvent& e);
+    // Applies these settings as if the file said them.
     int apply_settings(const Settings& given);
     // Reads the settings file again and applies it.
     int load_settings();
-    // After the menu wrote one key of the settings file (see
-    // TrayIcon::setting_written): `now` is what the file says, and only what
-    // that key decides is applied, at once, without reading the file.
+    // After the menu wrote one key of the settings file: `now` is what the
+    // file says, and only what that key decides is applied, at once,
+    // without reading the file.
     int setting_written(const Settings& now, const std::string& key);
     // After Brindlow wrote several keys (a place kept after moving): reads
     // the file and applies it now.
     int settings_written();
-    // Shows the problems (the file's, a data file's, and a monitor that is
-    // not there) in a balloon, once for each time they change.
+    // Tells the core what the strips met, for its report.
     int report();
-    // Says once that the organisation's policies set some settings, when
-    // they do and no new problem took the balloon; 0, or -1 when it could
-    // not be shown (tried again at the next report).
-    int tell_organisation();
     // Places the strips and their lines on the monitors Windows reports now.
     int place();
     // The same over given monitors: a strip on each one chosen, made or
@@ -105,8 +100,7 @@ public:
     // The clock's wake: reads the clock and the battery, re-arms the timer
     // for the next change, looks at the z-order and the settings, draws.
     int tick();
-    // Reads the clock and the battery into the lines; the milliseconds to
-    // the next moment a shown text can change.
+    // Reads what the shown lines need and tells it to the core.
     int refresh();
     // Keeps the strip on top and follows full-screen programs.
     int check_stacking();
@@ -131,6 +125,5 @@ public:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
 private:
-    // Takes what an update of the model changed into the lines and flags.
-    void take(unsigned changed);
+    void carry_out(const StripCommands& c);
 };

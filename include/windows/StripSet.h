@@ -42,10 +42,9 @@ public:
     // strip's), each naming its monitor.
     std::vector<std::string> placing_problems(const Settings& s) const;
     // What every strip does alike: the lines' texts, the settings' look,
-    // what one key written from the menu decides, the drift's step.
+    // the drift's step.
     void take(const StripModel& model, unsigned changed);
     void apply(const Settings& s);
-    void take_key(KeyEffect effect, const StripModel& model);
     void follow_drift(const ClockReading& clock, const Settings& s);
     // Keeps each on top and follows the foreground window on its monitor;
     // true when the pointer keeps one hidden.

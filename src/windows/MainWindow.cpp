@@ -12,7 +12,10 @@ int MainWindow::init()
         return -1;
     }
     events.init(view.strip.hwnd);
-    model.local_zone = read_local_rules();
+    StripEvent zone;
+    zone.kind = StripEventKind::LocalZoneRead;
+    zone.local_zone = read_local_rules();
+    core.step(zone);
     return 0;
 }
 
@@ -21,30 +24,93 @@ int MainWindow::init_displays()
     for (StripView* v : strips.all()) {
         v->init_displays();
     }
-    return apply_settings(model.settings);
+    return take(in_force.settings_read(core.file_settings, core.settings_problems));
 }
 
-void MainWindow::take(unsigned changed) { strips.take(model, changed); }
+int MainWindow::take(const StripEvent& e)
+{
+    carry_out(core.step(e));
+    return 0;
+}
+
+void MainWindow::carry_out(const StripCommands& c)
+{
+    const Settings& s = core.model.settings;
+    if (c.apply) {
+        // StartAtLogin: the user's Startup shortcut is made sure of at every
+        // start and whenever the policy comes into force.
+        if (settings_file != nullptr && settings_file->own.start_at_login) {
+            StartupShortcut::start_this_copy();
+        }
+        strips.apply(s);
+    }
+    for (StripView* v : strips.all()) {
+        if (c.rescale) {
+            v->needs_rescale = true;
+        }
+        if (c.colours) {
+            v->set_colours(s);
+            v->take(core.model.texts, s, core.model.battery_low, 0);
+            v->needs_draw = true;
+        }
+        if (c.opacity) {
+            v->strip.set_opacity(s.opacity);
+        }
+        if (c.hiding) {
+            v->strip.set_hiding(s.hide_over_fullscreen, v->strip.hide_when, v->strip.hide_on_hover);
+        }
+        if (c.place_later) {
+            v->needs_place = true;
+        }
+    }
+    if (c.register_hotkey) {
+        StripEvent told;
+        told.kind = StripEventKind::HotkeyRegistered;
+        told.problem = set_hotkey ? set_hotkey(c.hotkey) : std::string();
+        core.step(told);
+    }
+    if (c.reload) {
+        settings_written();
+    }
+    if (c.read_now) {
+        refresh();
+    }
+    if (c.texts) {
+        strips.take(core.model, c.changed);
+    }
+    if (c.wake_ms >= 0) {
+        events.arm_clock(c.wake_ms);
+    }
+    if (c.check_stacking) {
+        check_stacking();
+    }
+    if (c.place) {
+        place();
+    }
+    if (c.report) {
+        report();
+    }
+    const struct {
+        const Balloon& balloon;
+        const std::function<int(const std::string&, const std::string&)>& show;
+        const char* which;
+    } balloons[] = {{c.warning, show_balloon, "warning"}, {c.info, show_info, "info"}};
+    for (const auto& b : balloons) {
+        if (!b.balloon.text.empty() && (!b.show || b.show(b.balloon.title, b.balloon.text) != 0)) {
+            StripEvent refused;
+            refused.kind = StripEventKind::BalloonRefused;
+            refused.key = b.which;
+            core.step(refused);
+        }
+    }
+    if (c.present) {
+        present();
+    }
+}
 
 int MainWindow::apply_settings(const Settings& given)
 {
-    Settings s = given;
-    // StartAtLogin: the user's Startup shortcut is made sure of at every
-    // start and whenever the policy comes into force.
-    if (settings_file != nullptr && settings_file->own.start_at_login) {
-        StartupShortcut::start_this_copy();
-    }
-    s.lines = in_force.lines_in_force(given);
-    if (in_force.follow_locale(s.locale)) {
-        model.names = in_force.locale.names;
-    }
-    model.apply(s);
-    strips.apply(s);
-    // Registered again at every load: a key another program held may be free now.
-    in_force.hotkey_problem = set_hotkey ? set_hotkey(s.hotkey) : std::string();
-    // Lines shown from here on are new, and the next change may come sooner.
-    events.arm_clock(refresh());
-    return place();
+    return take(in_force.settings_read(given, core.settings_problems));
 }
 
 int MainWindow::load_settings()
@@ -52,14 +118,12 @@ int MainWindow::load_settings()
     if (settings_file == nullptr) {
         return -1;
     }
-    Settings read;
-    switch (in_force.load(settings_file, &read)) {
-    case SettingsInForce::Load::Retry: return 0; // tried again in a moment
-    case SettingsInForce::Load::Busy: return report();
-    case SettingsInForce::Load::Read: break;
+    StripEvent read;
+    if (in_force.load(settings_file, &read) == SettingsInForce::Load::Retry) {
+        return 0; // tried again in a moment
     }
-    in_force.note_scale(read, view.display_scaled());
-    return apply_settings(read);
+    read.scaled = view.display_scaled();
+    return take(read);
 }
 
 int MainWindow::setting_written(const Settings& now, const std::string& key)
@@ -68,29 +132,13 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
         // The write is in force: a change noticed before it is not read twice.
         settings_file->follow();
     }
-    // What the file said wrong about this key, it says right now.
-    forget_key_problems(&in_force.settings_problems, key);
-    in_force.file_settings = now;
-    Settings& s = model.settings;
-    const KeyEffect effect = key_effect(key);
-    take_key(&s, now, effect);
-    if (effect == KeyEffect::Reload) {
-        return settings_written(); // no shortcut: the whole file, as a hand edit
-    }
-    if (effect == KeyEffect::Rescale) {
-        in_force.note_scale(now, view.display_scaled());
-    }
-    if (effect == KeyEffect::Lines) {
-        s.lines = in_force.lines_in_force(now);
-        // Lines shown from here on are new, and the next change may come sooner.
-        events.arm_clock(refresh());
-    }
-    strips.take_key(effect, model);
-    if (effect == KeyEffect::Stacking) {
-        check_stacking();
-    }
-    report();
-    return present();
+    StripEvent written;
+    written.kind = StripEventKind::KeyWritten;
+    written.settings = now;
+    written.key = key;
+    written.zones = SettingsInForce::look_up_zones(now);
+    written.scaled = view.display_scaled();
+    return take(written);
 }
 
 int MainWindow::settings_written()
@@ -107,35 +155,29 @@ int MainWindow::settings_written()
 
 int MainWindow::report()
 {
-    Balloon balloon;
-    if (in_force.next_report(view, settings_file, model, strips.placing_problems(model.settings), &balloon) == 0) {
-        return tell_organisation();
+    StripEvent placed;
+    placed.kind = StripEventKind::Placed;
+    StripFacts& f = placed.facts;
+    f.font = view.font_problems;
+    f.data = view.data_problems;
+    f.layout = view.layout;
+    f.placing = strips.placing_problems(core.model.settings);
+    if (settings_file != nullptr) {
+        f.watch = settings_file->watch_problem;
+        f.file = settings_file->path;
+        f.organisation = !settings_file->locked.empty() || !(settings_file->own == OwnPolicies{});
     }
-    if (!show_balloon || show_balloon(balloon.title, balloon.text) != 0) {
-        return -1; // tried again at the next load or placement
+    if (f.file.empty()) {
+        f.file = kSettingsFileName;
     }
-    in_force.reported = balloon.text;
-    return 0;
-}
-
-int MainWindow::tell_organisation()
-{
-    if (in_force.told_organisation || settings_file == nullptr || !show_info ||
-        (settings_file->locked.empty() && settings_file->own == OwnPolicies{})) {
-        return 0;
-    }
-    if (show_info(kOrganisationTitle, kOrganisationText) != 0) {
-        return -1; // tried again at the next report
-    }
-    in_force.told_organisation = true;
-    return 0;
+    return take(placed);
 }
 
 int MainWindow::place() { return place_on(read_monitors()); }
 
 int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {
-    strips.place_on(model.settings, monitors, model);
+    strips.place_on(core.model.settings, monitors, core.model);
     return report();
 }
 
@@ -182,7 +224,7 @@ int MainWindow::tick()
     if (settings_file != nullptr && settings_file->poll() == 1) {
         load_settings();
     }
-    events.arm_clock(refresh());
+    refresh();
     // The backstop for window events Windows did not report (or Wine does
     // not deliver).
     check_stacking();
@@ -192,16 +234,19 @@ int MainWindow::tick()
 int MainWindow::refresh()
 {
     // Only what a shown line needs is read.
-    const unsigned reads = model.reads();
-    ClockReading clock = read_clock();
-    strips.follow_drift(clock, model.settings);
+    const unsigned reads = core.model.reads();
+    StripEvent tick;
+    tick.kind = StripEventKind::Tick;
+    tick.clock = read_clock();
+    strips.follow_drift(tick.clock, core.model.settings);
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
-        clock.zone = read_zone();
+        tick.clock.zone = read_zone();
     }
-    in_force.format_regional(model, &clock);
-    model.read_zones(clock, in_force.zone_rules, in_force.zone_known);
-    take(model.update(clock, (reads & kReadsPower) != 0 ? read_power() : PowerReading{}));
-    return model.next_wake_ms(clock);
+    in_force.format_regional(core.model, &tick.clock);
+    if ((reads & kReadsPower) != 0) {
+        tick.power = read_power();
+    }
+    return take(tick);
 }
 
 int MainWindow::check_stacking() { return events.follow_hover(strips.check_stacking()); }
@@ -209,25 +254,25 @@ int MainWindow::check_stacking() { return events.follow_hover(strips.check_stack
 int MainWindow::present()
 {
     // Placed together: each strip's monitor is chosen with the others'.
-    if (strips.rescale_asked(model.settings)) {
+    if (strips.rescale_asked(core.model.settings)) {
         place();
     }
-    strips.present(model.draw_order(), model.settings);
+    strips.present(core.model.draw_order(), core.model.settings);
     return 0;
 }
 
-int MainWindow::draw() { return view.draw(model.draw_order(), model.settings); }
+int MainWindow::draw() { return view.draw(core.model.draw_order(), core.model.settings); }
 
 int MainWindow::begin_move(HWND foreground)
 {
-    strips.begin_move(foreground, model.settings);
+    strips.begin_move(foreground, core.model.settings);
     return present();
 }
 
 int MainWindow::finish_move(bool keep)
 {
     Placement p{};
-    const int ended = strips.end_move(keep, model.settings, &p);
+    const int ended = strips.end_move(keep, core.model.settings, &p);
     if (ended == 1 && settings_file != nullptr) {
         std::string why;
         if (settings_file->write_place(p, &why) == 0) {
@@ -351,9 +396,13 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // user's own locale are read again.
         // NOLINTNEXTLINE(performance-no-int-to-ptr): the section's name comes as an integer.
         if (lparam != 0 && std::strcmp(reinterpret_cast<const char*>(lparam), "intl") == 0 &&
-            self->model.settings.locale.empty()) {
+            self->core.model.settings.locale.empty()) {
             self->in_force.locale.init("");
-            self->model.names = self->in_force.locale.names;
+            StripEvent read;
+            read.kind = StripEventKind::LocaleRead;
+            read.names = self->in_force.locale.names;
+            read.locale_problem = self->in_force.locale_problem;
+            self->core.step(read);
             self->tick();
         }
         return DefWindowProcA(hwnd, msg, wparam, lparam);
@@ -361,7 +410,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_TIMECHANGE: {
         // The clock was set or the time zone changed: a countdown's moment
         // is read in the zone's rules again.
-        self->model.local_zone = self->read_local_rules();
+        StripEvent read;
+        read.kind = StripEventKind::LocalZoneRead;
+        read.local_zone = self->read_local_rules();
+        self->core.step(read);
         self->tick();
         return 0;
     }

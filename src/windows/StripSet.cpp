@@ -97,30 +97,6 @@ void StripSet::apply(const Settings& s)
     }
 }
 
-void StripSet::take_key(KeyEffect effect, const StripModel& model)
-{
-    const Settings& s = model.settings;
-    for (StripView* v : all()) {
-        switch (effect) {
-        case KeyEffect::Place:
-        case KeyEffect::Lines: v->needs_place = true; break;
-        case KeyEffect::Rescale: v->needs_rescale = true; break;
-        case KeyEffect::Colours: {
-            v->set_colours(s);
-            v->take(model.texts, s, model.battery_low, 0);
-            v->needs_draw = true;
-            break;
-        }
-        case KeyEffect::Opacity: v->strip.set_opacity(s.opacity); break;
-        case KeyEffect::Stacking: {
-            v->strip.set_hiding(s.hide_over_fullscreen, v->strip.hide_when, v->strip.hide_on_hover);
-            break;
-        }
-        case KeyEffect::Reload: break;
-        }
-    }
-}
-
 void StripSet::follow_drift(const ClockReading& clock, const Settings& s)
 {
     for (StripView* v : all()) {

@@ -46,7 +46,7 @@ protected:
     void wire_menu()
     {
         tray.settings_file = &file;
-        tray.settings = &window.in_force.file_settings;
+        tray.settings = &window.core.file_settings;
         tray.strip_window = window.view.strip.hwnd;
         tray.setting_written = [this](const Settings& now, const std::string& key) {
             window.setting_written(now, key);

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "Layout.h"
+#include "ProblemReport.h"
+#include "Settings.h"
+#include "StripModel.h"
+#include "ZoneRules.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+// The strip's decisions as plain data, with one way in: Windows tells the
+// core what happened (an StripEvent), the core decides, and says what
+// Windows must do about it (StripCommands). The window procedure, the icon
+// and the menu translate messages into events and carry the commands out.
+
+// A zone the settings name, as Windows' registry has it: its rules when it
+// is known, and the names it does know for a zone that is not.
+struct ZoneLookup {
+    bool known = false;
+    ZoneRules rules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+    std::vector<std::string> names;
+};
+
+// What the strips met that only Windows can know, for the report: the
+// font and data files that could not be used, the strips' placement (the
+// first's layout, the others' problems naming their monitors), the file's
+// watch and path, and whether policies decide some settings.
+struct StripFacts {
+    std::vector<std::string> font;
+    std::vector<std::string> data;
+    StripLayout layout;
+    std::vector<std::string> placing;
+    std::string watch;
+    std::string file;
+    bool organisation = false;
+};
+
+enum class StripEventKind {
+    // The settings file read: `settings` as it says them (and the
+    // policies over it), `problems` its own; `zones` and `names` looked up
+    // for those settings; `scaled` when Windows scales the display a
+    // DPI-aware process draws on.
+    SettingsRead,
+    // Another program holds the file: `problems` says so; the settings in
+    // force stay.
+    SettingsBusy,
+    // The menu wrote one key, `key`: `settings` as the file says them now,
+    // `zones` looked up for them.
+    KeyWritten,
+    // A wake: the clock and power readings, as much as reads() asked for.
+    Tick,
+    // The locale's names read again (the user changed the regional format).
+    LocaleRead,
+    // The time zone or the clock was set: `local_zone` the zone's rules.
+    LocalZoneRead,
+    // The hotkey registered: `problem` says why not, or is empty.
+    HotkeyRegistered,
+    // The strips placed: `facts` for the report.
+    Placed,
+    // A balloon the last commands asked for could not be shown (no icon
+    // yet): `key` is "info" for the information balloon.
+    BalloonRefused,
+};
+
+struct StripEvent {
+    StripEventKind kind = StripEventKind::Tick;
+    Settings settings = default_settings();
+    std::vector<std::string> problems;
+    std::string key;
+    std::array<ZoneLookup, kZones> zones;
+    LocaleNames names = english_names();
+    std::string locale_problem;
+    bool scaled = false;
+    ClockReading clock;
+    PowerReading power;
+    ZoneRules local_zone{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
+    std::string problem;
+    StripFacts facts;
+};
+
+// What Windows must do, in this order: each flag set asks for its step.
+struct StripCommands {
+    // The settings' look on every strip: all of it (apply), or the part a
+    // key decides (the colours, the opacity, the reasons to hide, the scale).
+    bool apply = false;
+    bool colours = false;
+    bool opacity = false;
+    bool hiding = false;
+    bool rescale = false;
+    // Register `hotkey` for the menu's Hide (and say how it went).
+    bool register_hotkey = false;
+    std::string hotkey;
+    // Read what the shown lines need now, and tell it as a Tick.
+    bool read_now = false;
+    // The model's texts to every strip; `changed` the model's kPictureChanged
+    // and kPlacementChanged.
+    bool texts = false;
+    unsigned changed = 0;
+    // The clock's next wake, in milliseconds (-1: leave it as it is).
+    int wake_ms = -1;
+    // Look at the z-order and the foreground now.
+    bool check_stacking = false;
+    // The strips placed again now on the monitors there are (and the facts
+    // told as Placed), or at the next present.
+    bool place = false;
+    bool place_later = false;
+    // The facts told as Placed without placing anything.
+    bool report = false;
+    // The settings file read again and told as SettingsRead: a key with no
+    // shortcut applies as a hand edit does.
+    bool reload = false;
+    // A warning balloon (the problems), or an information balloon (the
+    // organisation's notice); an empty title: none.
+    Balloon warning;
+    Balloon info;
+    // Draw and swap what changed.
+    bool present = false;
+};
+
+// A fixed scale's note when the process declared itself DPI-aware on a
+// display Windows scales.
+constexpr const char* kScaledLaterProblem =
+    "[text] scale: Windows' display scaling is added to it when Brindlow starts again";
+
+class StripCore {
+public:
+    // Said once while Brindlow runs, when policies first decide something.
+    static constexpr const char* kOrganisationTitle = "Brindlow";
+    static constexpr const char* kOrganisationText =
+        "Some settings are set by your organisation: the menu cannot change them.";
+
+    // The settings as the file says them, before lines that cannot be
+    // shown were left out: the menu works from these.
+    Settings file_settings = default_settings();
+    // The settings in force (model.settings), the lines' texts and when to
+    // wake next.
+    StripModel model;
+    // What is wrong, by where it came from: the file's own problems, the
+    // zones', the locale's and the hotkey's.
+    std::vector<std::string> settings_problems;
+    std::vector<std::string> zone_problems;
+    std::string locale_problem;
+    std::string hotkey_problem;
+    // Each zone line's rules and whether Windows knows its zone.
+    std::array<ZoneLookup, kZones> zones;
+    // The balloon shown last, so that the same problems stay quiet.
+    std::string reported;
+    // The organisation's notice was shown: once while Brindlow runs.
+    bool told_organisation = false;
+    // What was reported before the balloon last asked for, kept while it may be refused.
+    std::string refused_fallback;
+
+    // The one way in.
+    StripCommands step(const StripEvent& e);
+
+private:
+    StripCommands settings_read(const StripEvent& e);
+    StripCommands key_written(const StripEvent& e);
+    StripCommands tick(const StripEvent& e);
+    StripCommands placed(const StripFacts& facts);
+    // The lines of these settings that can be shown, saying why a zone line is left out.
+    std::vector<LineKind> lines_in_force(const Settings& s);
+    // Lines shown from here on are new, and the next change may come sooner.
+    static void read_again(StripCommands* c);
+};
