@@ -407,7 +407,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     for (const FullscreenCase& k : cases) {
         SCOPED_TRACE(k.name);
-        window.view.strip.hide_over_fullscreen = k.setting;
+        window.core.model.settings.hide_over_fullscreen = k.setting;
         HWND big = k.cover == Cover::FullScreenPopup ? CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw,
                                                                        sh, nullptr, nullptr, instance, nullptr)
                                                      : CreateWindowExA(0, cls, "editor", WS_OVERLAPPEDWINDOW, 50, 50,
@@ -452,7 +452,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     DestroyWindow(game);
     run_frames(window, 600);
     EXPECT_FALSE(IsWindowVisible(window.view.strip.hwnd));
-    EXPECT_TRUE(window.view.strip.user_hidden);
+    EXPECT_TRUE(window.core.user_hidden);
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // and the commands it gives back, scenario by scenario.
 #include "StripCore.h"
 
+#include "ProgramList.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -119,7 +121,7 @@ TEST(StripCore, AKeyFromTheMenuRedoesOnlyWhatItsRowSays)
         EXPECT_EQ(c.rescale, k.rescale);
         EXPECT_EQ(c.colours, k.colours);
         EXPECT_EQ(c.opacity, k.opacity);
-        EXPECT_EQ(c.hiding && c.check_stacking, k.hiding);
+        EXPECT_EQ(c.sight && c.check_stacking, k.hiding);
         EXPECT_EQ(c.read_now, k.read_now);
         EXPECT_EQ(c.reload, k.reload);
         EXPECT_FALSE(c.apply || c.place) << "a key from the menu never applies the whole file";
@@ -238,5 +240,61 @@ TEST(StripCore, ProblemsAreReportedOnceAndARefusedBalloonIsTriedAgain)
         if (k.warning) {
             EXPECT_NE(c.warning.text.find("[text] colour = red: a colour"), std::string::npos) << c.warning.text;
         }
+    }
+}
+
+TEST(StripCore, EachReasonToHideHoldsOnItsOwnAndNoneUndoesAnother)
+{
+    Settings s = default_settings();
+    s.hide_over_fullscreen = true;
+    s.hide_on_hover = true;
+    std::string why;
+    ASSERT_TRUE(parse_program_list("vlc.exe", &s.hide_when, &why)) << why;
+    StripCore core;
+    core.step(read(s));
+    StripEvent two = placed();
+    two.facts.strips = 2;
+    core.step(two);
+    auto look = [](int strip, bool fullscreen, const char* program, bool pointer) {
+        StripEvent e;
+        e.kind = StripEventKind::Looked;
+        e.strip = strip;
+        e.sight = StripSight{fullscreen, program, pointer};
+        return e;
+    };
+    auto hide = [](bool hidden) {
+        StripEvent e;
+        e.kind = StripEventKind::Hide;
+        e.hidden = hidden;
+        return e;
+    };
+    Settings none = s;
+    none.hide_over_fullscreen = false;
+    none.hide_when.clear();
+    none.hide_on_hover = false;
+    const struct {
+        const char* what;
+        StripEvent event;
+        std::vector<bool> visible;
+        bool hover_look;
+    } steps[] = {
+        {"a full-screen program on the second's monitor", look(1, true, "", false), {true, false}, false},
+        {"a listed program in front of the first", look(0, false, "C:\\Video\\VLC.exe", false), {false, false}, false},
+        {"the menu's Hide", hide(true), {false, false}, false},
+        {"the program goes", look(0, false, "C:\\Windows\\notepad.exe", false), {false, false}, false},
+        {"the full-screen program goes", look(1, false, "", false), {false, false}, false},
+        {"the pointer does not hide what the menu hid", look(0, false, "", true), {false, false}, false},
+        {"the menu shows them", hide(false), {true, true}, false},
+        {"the pointer over the first's text", look(0, false, "", true), {false, true}, true},
+        {"it leaves", look(0, false, "", false), {true, true}, false},
+        {"a full-screen program again", look(1, true, "", false), {true, false}, false},
+        {"the file no longer asks", read(none), {true, true}, false},
+    };
+    for (const auto& k : steps) {
+        SCOPED_TRACE(k.what);
+        const StripCommands c = core.step(k.event);
+        EXPECT_TRUE(c.sight);
+        EXPECT_EQ(c.visible, k.visible);
+        EXPECT_EQ(c.hover_look, k.hover_look);
     }
 }

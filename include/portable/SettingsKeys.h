@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// The settings file's keys, one table shared by the reader, the problems and
-// the template; internal to the portable settings code.
+// The settings file's keys, one table shared by the reader, the problems,
+// the template, the policy templates, the menu (which writes a key's value
+// and reads it back through its row) and the core (what a change redoes).
 
 using Parser = bool (*)(const std::string& value, Settings& s);
 

@@ -35,6 +35,25 @@ struct StripFacts {
     std::string watch;
     std::string file;
     bool organisation = false;
+    int strips = 1;
+};
+
+// What Windows saw around one strip, for its reasons to hide: a
+// full-screen program in front on its monitor, the program in front there
+// (its path; empty for none, or for a window that shows nothing), and
+// whether the pointer rests over its text.
+struct StripSight {
+    bool fullscreen = false;
+    std::string program;
+    bool pointer_over = false;
+};
+
+// Why one strip is hidden, apart from the menu's Hide, kept apart so that
+// none undoes another.
+struct StripHiding {
+    bool fullscreen = false;
+    bool program = false;
+    bool hover = false;
 };
 
 enum class StripEventKind {
@@ -59,6 +78,15 @@ enum class StripEventKind {
     HotkeyRegistered,
     // The strips placed: `facts` for the report.
     Placed,
+    // Windows looked around strip `strip`: `sight`.
+    Looked,
+    // The pointer alone, around strip `strip`, while it keeps that strip hidden.
+    Pointer,
+    // The menu's Hide (`hidden`), its undoing, or its key.
+    Hide,
+    // "Move..." began, or ended.
+    MoveBegun,
+    MoveEnded,
     // A balloon the last commands asked for could not be shown (no icon
     // yet): `key` is "info" for the information balloon.
     BalloonRefused,
@@ -78,16 +106,18 @@ struct StripEvent {
     ZoneRules local_zone{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
     std::string problem;
     StripFacts facts;
+    int strip = 0;
+    StripSight sight;
+    bool hidden = false;
 };
 
 // What Windows must do, in this order: each flag set asks for its step.
 struct StripCommands {
     // The settings' look on every strip: all of it (apply), or the part a
-    // key decides (the colours, the opacity, the reasons to hide, the scale).
+    // key decides (the colours, the opacity, the scale).
     bool apply = false;
     bool colours = false;
     bool opacity = false;
-    bool hiding = false;
     bool rescale = false;
     // Register `hotkey` for the menu's Hide (and say how it went).
     bool register_hotkey = false;
@@ -115,6 +145,12 @@ struct StripCommands {
     // organisation's notice); an empty title: none.
     Balloon warning;
     Balloon info;
+    // Each strip shown (true) or hidden as its reasons say, by strip; and
+    // whether the pointer must be looked at again soon (it keeps one hidden,
+    // and nothing else would say when it has left).
+    bool sight = false;
+    std::vector<bool> visible;
+    bool hover_look = false;
     // Draw and swap what changed.
     bool present = false;
 };
@@ -147,6 +183,10 @@ public:
     std::array<ZoneLookup, kZones> zones;
     // The balloon shown last, so that the same problems stay quiet.
     std::string reported;
+    // Why each strip is hidden, by strip, and the menu's Hide for all of them.
+    std::vector<StripHiding> hiding = std::vector<StripHiding>(1);
+    bool user_hidden = false;
+    bool moving = false;
     // The organisation's notice was shown: once while Brindlow runs.
     bool told_organisation = false;
     // What was reported before the balloon last asked for, kept while it may be refused.
@@ -154,12 +194,23 @@ public:
 
     // The one way in.
     StripCommands step(const StripEvent& e);
+    // What Windows need look at for the reasons to hide: a full-screen
+    // program, the program in front, the pointer.
+    bool looks_for_fullscreen() const;
+    bool looks_for_programs() const;
+    bool looks_for_pointer() const;
 
 private:
     StripCommands settings_read(const StripEvent& e);
     StripCommands key_written(const StripEvent& e);
     StripCommands tick(const StripEvent& e);
     StripCommands placed(const StripFacts& facts);
+    StripCommands looked(const StripEvent& e);
+    // Each strip's visibility as its reasons say, into *c.
+    void sight(StripCommands* c) const;
+    // Lets go of the reasons the settings no longer ask for.
+    void follow_hiding_settings();
+    StripHiding& hiding_of(int strip);
     // The lines of these settings that can be shown, saying why a zone line is left out.
     std::vector<LineKind> lines_in_force(const Settings& s);
     // Lines shown from here on are new, and the next change may come sooner.

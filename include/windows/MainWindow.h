@@ -102,8 +102,10 @@ public:
     int tick();
     // Reads what the shown lines need and tells it to the core.
     int refresh();
-    // Keeps the strip on top and follows full-screen programs.
+    // Keeps the strips on top and tells the core what is in front of them.
     int check_stacking();
+    // Tells the core where the pointer is, while it keeps a strip hidden.
+    int follow_pointer();
     // Rescales and places what asked for it, then draws and swaps what
     // changed; nothing when nothing did.
     int present();

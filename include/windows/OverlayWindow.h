@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "StripCore.h"
 #include "SettingsWords.h"
 
 #include "MoveKeys.h"
@@ -34,22 +35,13 @@ public:
     bool registered = false; // the class is ours to unregister
     // The whole strip's constant alpha (255: opaque), from the settings' opacity.
     BYTE alpha = 255;
-    // The reasons the strip is hidden, kept apart so that none undoes
-    // another: the menu's Hide; a full-screen program in the foreground on
-    // the strip's monitor (only with hide_over_fullscreen); a window of a
-    // program hide_when lists in the foreground there; the pointer resting
-    // over the strip (only with hide_on_hover).
-    bool user_hidden = false;
-    bool fullscreen_hidden = false;
-    bool program_hidden = false;
-    bool hover_hidden = false;
-    bool hide_over_fullscreen = false;
+    // Set while the strip shows or hides itself (set_visible), so that its
+    // WM_SHOWWINDOW is not taken for someone else's ShowWindow.
+    bool showing_itself = false;
     // The monitor the strip was placed on, which "full-screen" and "in front
     // on its monitor" are measured against; empty: the one Windows says
     // holds the window.
     Rect monitor_area{0, 0, 0, 0};
-    std::vector<std::string> hide_when; // file names in lower case
-    bool hide_on_hover = false;
     // Where the pointer counts as over the strip, in the strip: its text,
     // not the see-through rest of it (hover_areas).
     std::vector<Rect> text_areas;
@@ -87,21 +79,14 @@ public:
     // it, when a visible window above it in the z-order overlaps it; 1 when
     // it raised, 0 when nothing covered it.
     int keep_on_top();
-    // Looks again at the foreground window (full-screen, or a listed
-    // program's) and at the pointer, and hides or shows the strip to match,
-    // never undoing the menu's Hide.
-    int follow_foreground();
-    // The same for the pointer alone, while it keeps the strip hidden.
-    int follow_pointer();
-    // The menu's Hide (true) or its undoing: recorded as its own reason,
-    // also while another reason keeps the strip hidden already.
-    int hide_by_user(bool hide);
-    // The settings' reasons to hide. One no longer asked for lets go of the
-    // strip at once: nothing would look at it again to show the strip.
-    int set_hiding(bool over_fullscreen, const std::vector<std::string>& programs, bool on_hover);
-    // Records a Hide or its undoing by ShowWindow from WM_SHOWWINDOW; 1 when
-    // the strip was shown again.
-    int shown_by_user(WPARAM shown, LPARAM reason);
+    // What is around the strip for its reasons to hide, looking only at
+    // what is asked for: a full-screen program in front on its monitor, the
+    // program in front there, the pointer over its text.
+    StripSight look(bool fullscreen, bool programs, bool pointer);
+    // Whether the pointer rests over the strip's text.
+    bool pointer_over() const;
+    // Shows or hides the strip, as the reasons to hide say.
+    int set_visible(bool visible);
     // Makes the strip grabbable: clicks reach it, it shows whole and
     // half-transparent instead of key-coloured, and it takes the keyboard
     // (the only time it does), through a window of its own that passes
@@ -126,6 +111,4 @@ public:
 private:
     // The monitor's rectangle the strip's hiding rules look at.
     RECT own_monitor() const;
-    // Shows or hides the strip as its reasons say.
-    int show_as_reasons_say();
 };

@@ -46,13 +46,6 @@ public:
     void take(const StripModel& model, unsigned changed);
     void apply(const Settings& s);
     void follow_drift(const ClockReading& clock, const Settings& s);
-    // Keeps each on top and follows the foreground window on its monitor;
-    // true when the pointer keeps one hidden.
-    bool check_stacking();
-    // The pointer alone; true while it keeps one hidden.
-    bool follow_pointer();
-    // The menu's Hide, or its undoing, for every strip.
-    void hide_by_user(bool hide);
     // Each strip drawn again, or placed again, at the next present.
     void redraw();
     void place_again();

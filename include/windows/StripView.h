@@ -78,7 +78,7 @@ public:
     // The shown lines' widths in pixels, top to bottom, as drawn now.
     std::vector<int> line_widths(const std::vector<LineKind>& shown);
     // What these settings say of the strip's look and when it hides: the
-    // colours, the opacity, the reasons to hide, and the scale.
+    // colours, the opacity and the scale.
     void apply(const Settings& s);
     // Whether Windows scales the display a DPI-aware process draws on.
     bool display_scaled() const;

@@ -1,5 +1,6 @@
 #include "StripCore.h"
 
+#include "ProgramList.h"
 #include "SettingsKeys.h"
 #include "SettingsProblems.h"
 
@@ -31,7 +32,27 @@ StripCommands StripCore::step(const StripEvent& e)
         hotkey_problem = e.problem;
         return StripCommands{};
     }
-    case StripEventKind::Placed: return placed(e.facts);
+    case StripEventKind::Placed: {
+        // Strips closed with their monitors take their reasons along.
+        hiding.resize(static_cast<std::size_t>(std::max(e.facts.strips, 1)));
+        StripCommands c = placed(e.facts);
+        sight(&c);
+        return c;
+    }
+    case StripEventKind::Looked:
+    case StripEventKind::Pointer: return looked(e);
+    case StripEventKind::Hide: {
+        user_hidden = e.hidden;
+        StripCommands c;
+        sight(&c);
+        return c;
+    }
+    case StripEventKind::MoveBegun:
+    case StripEventKind::MoveEnded: {
+        // The strip is under the pointer on purpose while it is moved.
+        moving = e.kind == StripEventKind::MoveBegun;
+        return StripCommands{};
+    }
     case StripEventKind::BalloonRefused: {
         // Tried again at the next report.
         if (e.key == "info") {
@@ -60,7 +81,9 @@ StripCommands StripCore::settings_read(const StripEvent& e)
     Settings s = e.settings;
     s.lines = lines_in_force(s);
     model.apply(s);
+    follow_hiding_settings();
     StripCommands c;
+    sight(&c);
     c.apply = true;
     // Registered again at every load: a key another program held may be free now.
     c.register_hotkey = true;
@@ -106,7 +129,8 @@ StripCommands StripCore::key_written(const StripEvent& e)
     case KeyEffect::Colours: c.colours = true; break;
     case KeyEffect::Opacity: c.opacity = true; break;
     case KeyEffect::Hiding: {
-        c.hiding = true;
+        follow_hiding_settings();
+        sight(&c);
         c.check_stacking = true;
         break;
     }
@@ -192,3 +216,58 @@ std::vector<LineKind> StripCore::lines_in_force(const Settings& s)
 }
 
 void StripCore::read_again(StripCommands* c) { c->read_now = true; }
+
+bool StripCore::looks_for_fullscreen() const { return model.settings.hide_over_fullscreen; }
+
+bool StripCore::looks_for_programs() const { return !model.settings.hide_when.empty(); }
+
+bool StripCore::looks_for_pointer() const { return model.settings.hide_on_hover; }
+
+StripHiding& StripCore::hiding_of(int strip)
+{
+    const std::size_t i = strip < 0 ? 0 : static_cast<std::size_t>(strip);
+    if (i >= hiding.size()) {
+        hiding.resize(i + 1);
+    }
+    return hiding[i];
+}
+
+StripCommands StripCore::looked(const StripEvent& e)
+{
+    const Settings& s = model.settings;
+    StripHiding& h = hiding_of(e.strip);
+    if (e.kind == StripEventKind::Looked) {
+        h.fullscreen = s.hide_over_fullscreen && e.sight.fullscreen;
+        h.program = !s.hide_when.empty() && !e.sight.program.empty() && program_listed(s.hide_when, e.sight.program);
+    }
+    // Only while nothing else hides the strip: a pointer parked there
+    // during a video would otherwise be looked at for its whole length.
+    const bool other_reason = user_hidden || h.fullscreen || h.program || moving;
+    h.hover = s.hide_on_hover && !other_reason && e.sight.pointer_over;
+    StripCommands c;
+    sight(&c);
+    return c;
+}
+
+void StripCore::follow_hiding_settings()
+{
+    // A reason no longer asked for lets go of the strip at once: nothing
+    // would look at it again to show the strip.
+    const Settings& s = model.settings;
+    for (StripHiding& h : hiding) {
+        h.fullscreen = h.fullscreen && s.hide_over_fullscreen;
+        h.program = h.program && !s.hide_when.empty();
+        h.hover = h.hover && s.hide_on_hover;
+    }
+}
+
+void StripCore::sight(StripCommands* c) const
+{
+    c->sight = true;
+    c->visible.clear();
+    c->hover_look = false;
+    for (const StripHiding& h : hiding) {
+        c->visible.push_back(!(user_hidden || h.fullscreen || h.program || h.hover));
+        c->hover_look = c->hover_look || h.hover;
+    }
+}

@@ -56,12 +56,16 @@ void MainWindow::carry_out(const StripCommands& c)
         if (c.opacity) {
             v->strip.set_opacity(s.opacity);
         }
-        if (c.hiding) {
-            v->strip.set_hiding(s.hide_over_fullscreen, v->strip.hide_when, v->strip.hide_on_hover);
-        }
         if (c.place_later) {
             v->needs_place = true;
         }
+    }
+    if (c.sight) {
+        const std::vector<StripView*>& all = strips.all();
+        for (std::size_t i = 0; i < all.size() && i < c.visible.size(); ++i) {
+            all[i]->strip.set_visible(c.visible[i]);
+        }
+        events.follow_hover(c.hover_look);
     }
     if (c.register_hotkey) {
         StripEvent told;
@@ -162,6 +166,7 @@ int MainWindow::report()
     f.data = view.data_problems;
     f.layout = view.layout;
     f.placing = strips.placing_problems(core.model.settings);
+    f.strips = static_cast<int>(strips.all().size());
     if (settings_file != nullptr) {
         f.watch = settings_file->watch_problem;
         f.file = settings_file->path;
@@ -249,7 +254,33 @@ int MainWindow::refresh()
     return take(tick);
 }
 
-int MainWindow::check_stacking() { return events.follow_hover(strips.check_stacking()); }
+int MainWindow::check_stacking()
+{
+    const std::vector<StripView*>& all = strips.all();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        all[i]->strip.keep_on_top();
+        StripEvent looked;
+        looked.kind = StripEventKind::Looked;
+        looked.strip = static_cast<int>(i);
+        looked.sight =
+            all[i]->strip.look(core.looks_for_fullscreen(), core.looks_for_programs(), core.looks_for_pointer());
+        take(looked);
+    }
+    return 0;
+}
+
+int MainWindow::follow_pointer()
+{
+    const std::vector<StripView*>& all = strips.all();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        StripEvent pointer;
+        pointer.kind = StripEventKind::Pointer;
+        pointer.strip = static_cast<int>(i);
+        pointer.sight.pointer_over = core.looks_for_pointer() && all[i]->strip.pointer_over();
+        take(pointer);
+    }
+    return 0;
+}
 
 int MainWindow::present()
 {
@@ -266,6 +297,9 @@ int MainWindow::draw() { return view.draw(core.model.draw_order(), core.model.se
 int MainWindow::begin_move(HWND foreground)
 {
     strips.begin_move(foreground, core.model.settings);
+    StripEvent begun;
+    begun.kind = StripEventKind::MoveBegun;
+    take(begun);
     return present();
 }
 
@@ -273,6 +307,11 @@ int MainWindow::finish_move(bool keep)
 {
     Placement p{};
     const int ended = strips.end_move(keep, core.model.settings, &p);
+    if (ended >= 0) {
+        StripEvent over;
+        over.kind = StripEventKind::MoveEnded;
+        take(over);
+    }
     if (ended == 1 && settings_file != nullptr) {
         std::string why;
         if (settings_file->write_place(p, &why) == 0) {
@@ -345,7 +384,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             self->events.next_recheck();
             self->present();
         } else if (wparam == EventSources::kHoverTimer) {
-            self->events.follow_hover(self->strips.follow_pointer());
+            self->follow_pointer();
             self->present();
         } else if (wparam == EventSources::kResizeTimer) {
             KillTimer(hwnd, EventSources::kResizeTimer);
@@ -451,7 +490,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case OverlayWindow::kHideMessage: {
-        self->strips.hide_by_user(wparam != 0);
+        StripEvent hide;
+        hide.kind = StripEventKind::Hide;
+        hide.hidden = wparam != 0;
+        self->take(hide);
         self->present();
         return 0;
     }
@@ -481,7 +523,16 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_SHOWWINDOW: {
-        if (view->strip.shown_by_user(wparam, lparam) == 1) {
+        // lParam 0: ShowWindow itself. Not the strip's own: someone hid or
+        // showed it as the menu's Hide does, which the core records (the
+        // strip is already on its way there).
+        if (lparam == 0 && !view->strip.showing_itself) {
+            StripEvent hide;
+            hide.kind = StripEventKind::Hide;
+            hide.hidden = wparam == FALSE;
+            self->core.step(hide);
+        }
+        if (lparam == 0 && wparam != FALSE) {
             view->needs_draw = true;
         }
         break;

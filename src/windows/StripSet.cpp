@@ -37,8 +37,6 @@ int StripSet::add(const Settings& s, const StripModel& model)
     v->init_displays();
     v->apply(s);
     v->take(model.texts, s, model.battery_low, kPictureChanged);
-    // Hidden from the menu, a new strip comes hidden too.
-    v->strip.hide_by_user(first->strip.user_hidden);
     views.push_back(v.get());
     others.push_back(std::move(v));
     return 0;
@@ -101,34 +99,6 @@ void StripSet::follow_drift(const ClockReading& clock, const Settings& s)
 {
     for (StripView* v : all()) {
         v->follow_drift(clock, s);
-    }
-}
-
-bool StripSet::check_stacking()
-{
-    bool hover = false;
-    for (StripView* v : all()) {
-        v->strip.keep_on_top();
-        v->strip.follow_foreground();
-        hover = hover || v->strip.hover_hidden;
-    }
-    return hover;
-}
-
-bool StripSet::follow_pointer()
-{
-    bool hover = false;
-    for (StripView* v : all()) {
-        v->strip.follow_pointer();
-        hover = hover || v->strip.hover_hidden;
-    }
-    return hover;
-}
-
-void StripSet::hide_by_user(bool hide)
-{
-    for (StripView* v : all()) {
-        v->strip.hide_by_user(hide);
     }
 }
 

@@ -71,7 +71,6 @@ std::vector<int> StripView::line_widths(const std::vector<LineKind>& shown)
 void StripView::apply(const Settings& s)
 {
     set_colours(s);
-    strip.set_hiding(s.hide_over_fullscreen, s.hide_when, s.hide_on_hover);
     strip.set_opacity(s.opacity);
     rescale(s);
 }
