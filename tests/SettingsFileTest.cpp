@@ -356,14 +356,14 @@ TEST_F(SettingsInUse, AKeyTheMenuWroteAppliesAloneAndAtOnceAndItsOldProblemGoes)
     const Step steps[] = {
         {"colour", [](Settings& s) { s.colour = 0xFF8000; },
          [&] {
-             window.draw();
+             draw_frame(window);
              return read_pixel(10, 10) == Rgb{255, 128, 0};
          },
          1},
         {"shadow", [](Settings& s) { s.shadow = 0xFFFFFF; },
          // Right of "Date YYYY-MM-DD", 15 squares 12 apart from x 10, the shadow's last column.
          [&] {
-             window.draw();
+             draw_frame(window);
              return read_pixel(10 + 14 * 12 + 24, 20, where().bottom - where().top) == kWhite;
          },
          1},
@@ -598,7 +598,7 @@ TEST_F(SettingsInUse, TheOpacityAndOutlineItemsWriteTheirKeyAndTheStripFollowsAt
         for (const char* outline : {"none", "#000000"}) {
             save(path, std::string("[text]\r\noutline = ") + outline + "\r\n");
             window.load_settings();
-            window.draw();
+            draw_frame(window);
             add_keyed_over_light(600, 100, &rgba);
         }
         write_png(shot, 600, 200, rgba);
@@ -1305,7 +1305,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     window.init_displays();
     window.load_settings();
     run_frames(window, 300);
-    window.draw();
+    draw_frame(window);
     const Display& d = *window.view.display_for(LineKind::Text);
     ASSERT_EQ(d.text, line);
     const RECT r = where();
@@ -1382,7 +1382,7 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     const int measured = text_width(wide, font, 24, 12);
     EXPECT_NE(measured, 39 * 12 + 24) << "not the atlas's advance";
     EXPECT_EQ(where().right - where().left, 2 * 10 + measured + 1);
-    window.draw();
+    draw_frame(window);
     const std::vector<Rgb> own = read_frame(where().right - where().left, where().bottom - where().top);
     EXPECT_GT(inked(own, where().right - where().left, where().bottom - where().top, 10, 10, 10 + 24, 34), 4);
 
@@ -1392,98 +1392,4 @@ TEST_F(SettingsInUse, EveryScriptDrawsInkInItsCellAndAFamilyOfOnesOwnIsMeasured)
     EXPECT_NE(std::string(tray.nid.szInfo).find("[text] font = No Such Family: no such font is installed"),
               std::string::npos)
         << tray.nid.szInfo;
-}
-
-namespace {
-// The strip's back buffer as raw RGB rows, top first, after a "WxH\n" line.
-void dump_frame(const std::string& path, int w, int h)
-{
-    const std::vector<Rgb> pixels = read_frame(w, h);
-    std::string bytes = std::to_string(w) + "x" + std::to_string(h) + "\n";
-    for (const Rgb& c : pixels) {
-        bytes += static_cast<char>(c.r);
-        bytes += static_cast<char>(c.g);
-        bytes += static_cast<char>(c.b);
-    }
-    save(path, bytes);
-}
-
-PowerReading steady_power() { return PowerReading{true, 0, 87, 0, false, 9000}; }
-}
-
-// Not a test: a tool to compare frames before and after a change that must
-// not change a pixel. BRINDLOW_FRAMES_DIR names a folder (Z:\tmp\frames) to
-// dump each frame into, at a fixed clock and battery; run it with
-// --gtest_also_run_disabled_tests --gtest_filter=*DumpFrames and compare two
-// folders with cmp.
-TEST_F(SettingsInUse, DISABLED_DumpFrames)
-{
-    const char* out = std::getenv("BRINDLOW_FRAMES_DIR");
-    ASSERT_NE(out, nullptr) << "BRINDLOW_FRAMES_DIR names the folder to dump into";
-    ASSERT_EQ(file.init(), 0);
-    window.read_clock = monday_clock;
-    window.read_power = steady_power;
-    window.read_zone = [] { return ZoneStamp{}; };
-    struct Case {
-        const char* name;
-        const char* settings; // null: no settings file
-        bool squares;
-    };
-    const Case cases[] = {
-        {"default", nullptr, false},
-        {"squares", nullptr, true},
-        {"squares-all",
-         "[lines]\nshow = text, zone1, battery, time, date\ntext = Own line\n"
-         "[zones]\nzone1 = Tokyo Standard Time\n",
-         true},
-        {"date", "[lines]\nshow = date\n", false},
-        {"time", "[lines]\nshow = time\n", false},
-        {"time-seconds", "[lines]\nshow = time\ntime_format = %H:%M:%S %Z\n", false},
-        {"battery", "[lines]\nshow = battery\n", false},
-        {"battery-low", "[lines]\nshow = battery, date\nlow_battery = 90\n", false},
-        {"text", "[lines]\nshow = text\ntext = Own line \xc3\xa9\xe6\x97\xa5\n", false},
-        {"zone1", "[lines]\nshow = zone1\n[zones]\nzone1 = Tokyo Standard Time\n", false},
-        {"all",
-         "[lines]\nshow = zone1, text, battery, time, date\ntext = Own\n"
-         "[zones]\nzone1 = Tokyo Standard Time\n",
-         false},
-        {"top-left", "[overlay]\ncorner = top-left\n", false},
-        {"top-right", "[overlay]\ncorner = top-right\n", false},
-        {"bottom-left", "[overlay]\ncorner = bottom-left\n", false},
-        {"bottom-right", "[overlay]\ncorner = bottom-right\n", false},
-        {"scale-1", "[text]\nscale = 1\n", false},
-        {"scale-1.5", "[text]\nscale = 1.5\n", false},
-        {"scale-2", "[text]\nscale = 2\n", false},
-        {"scale-3", "[text]\nscale = 3\n", false},
-        {"colours", "[text]\ncolour = #ff8000\nshadow = none\n", false},
-        {"outline", "[text]\noutline = #000000\n", false},
-        {"outline-1.5", "[text]\noutline = #FFFFFF\nscale = 1.5\n", false},
-        {"drift", "[overlay]\ndrift = true\ncorner = bottom-right\n", false},
-    };
-    std::string places;
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.name);
-        DeleteFileA((dir + "\\brindlow.ini").c_str());
-        if (k.settings != nullptr) {
-            save(dir + "\\brindlow.ini", k.settings);
-        }
-        window.init_displays();
-        window.load_settings();
-        // The atlas from the source tree: the test's folder has none.
-        const int cell = 24 * window.view.scale_halves / 2;
-        const std::string atlas =
-            cell == 24 ? std::string("res/fira-code.png") : "res/fira-code-" + std::to_string(cell) + ".png";
-        ASSERT_EQ(window.view.renderer.font.load_from_file(
-                      k.squares ? "Z:\\no\\such\\atlas.png" : source_path(atlas).c_str(), cell, cell, 19),
-                  k.squares ? -1 : 0);
-        window.view.renderer.font_halves = window.view.scale_halves;
-        window.view.needs_place = true;
-        window.present();
-        window.draw();
-        const Rect& r = window.view.layout.window;
-        dump_frame(std::string(out) + "\\" + k.name + ".rgb", r.right - r.left, r.bottom - r.top);
-        places += std::string(k.name) + " " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
-                  std::to_string(r.right) + "," + std::to_string(r.bottom) + "\n";
-    }
-    save(std::string(out) + "\\places.txt", places);
 }

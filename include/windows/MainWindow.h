@@ -113,8 +113,6 @@ public:
     // Rescales and places what asked for it, then draws and swaps what
     // changed; nothing when nothing did.
     int present();
-    // Draws one frame into the back buffer.
-    int draw();
     // "Move...": the strip grabbable until Enter, a double click or Esc;
     // `foreground` gets the keyboard back afterwards.
     int begin_move(HWND foreground);

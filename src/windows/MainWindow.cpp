@@ -216,8 +216,6 @@ int MainWindow::present()
     return 0;
 }
 
-int MainWindow::draw() { return view.draw(model.draw_order(), model.settings); }
-
 int MainWindow::begin_move(HWND foreground)
 {
     strips.begin_move(foreground, model.settings);

@@ -75,6 +75,10 @@ void move_wine_tray_away();
 // Clears the back buffer to one colour.
 void clear_to(const Rgb& c);
 
+// One frame of the strip's lines drawn into its back buffer, as present()
+// draws it, and not shown; as StripView::draw's result.
+int draw_frame(MainWindow& w);
+
 // Runs passes of the loop as run() does, each a wake, for up to ms
 // milliseconds; `done`, asked after each pass, may end it early. True when it did.
 bool run_frames(MainWindow& w, DWORD ms, const std::function<bool()>& done = {});
