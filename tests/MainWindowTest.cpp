@@ -131,9 +131,9 @@ TEST_F(Overlay, FrameIsKeyColourExceptTheLines)
     // everything right of the longest line and above the first is the key.
     const int right_of_lines = 10 + 12 * 40;
     const std::vector<Rgb> frame = read_frame();
-    for (int y = 0; y < MainWindow::kHeight; ++y) {
-        for (int x = 0; x < MainWindow::kWidth; ++x) {
-            const Rgb c = frame[static_cast<std::size_t>(y) * MainWindow::kWidth + x];
+    for (int y = 0; y < OverlayWindow::kHeight; ++y) {
+        for (int x = 0; x < OverlayWindow::kWidth; ++x) {
+            const Rgb c = frame[static_cast<std::size_t>(y) * OverlayWindow::kWidth + x];
             if (y < 10 || x >= right_of_lines || x < 10) {
                 ASSERT_EQ(c, kKey) << x << "," << y;
             } else {
@@ -274,7 +274,7 @@ TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 
 namespace {
 // What the strip shows, read from the screen.
-std::vector<Rgb> shown_frame() { return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight); }
+std::vector<Rgb> shown_frame() { return capture_screen(0, 0, OverlayWindow::kWidth, OverlayWindow::kHeight); }
 
 // A full redraw of the current lines, read back without being shown.
 std::vector<Rgb> full_redraw(MainWindow& w)
@@ -945,8 +945,8 @@ TEST_F(Frames, ACountdownLineCountsToItsMomentThenShowsItsDoneTextOrTakesNoRow)
         EXPECT_EQ(window.view.display_for(LineKind::Countdown)->text, k.text);
         EXPECT_EQ(window_rect(window.view.strip.hwnd).bottom - window_rect(window.view.strip.hwnd).top, 78);
         draw_frame(window);
-        const std::vector<Rgb> frame = read_frame(MainWindow::kWidth, 78);
-        EXPECT_TRUE(std::find(frame.begin() + 40 * MainWindow::kWidth, frame.end(), kCyan) != frame.end())
+        const std::vector<Rgb> frame = read_frame(OverlayWindow::kWidth, 78);
+        EXPECT_TRUE(std::find(frame.begin() + 40 * OverlayWindow::kWidth, frame.end(), kCyan) != frame.end())
             << "the second row is drawn";
     }
 

@@ -792,7 +792,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     ASSERT_TRUE(click_through(strip));
 
     // Made grabbable, then moved 200 right and 300 down.
-    PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
+    PostMessageA(strip, kStripMoveMessage, 0, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
     EXPECT_EQ(GetWindowLongA(strip, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
     EXPECT_EQ(GetForegroundWindow(), window.view.strip.keys.hwnd) << "moving is the one time it takes the keyboard";
@@ -845,7 +845,7 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     EXPECT_NE(GetForegroundWindow(), strip);
 
     // Moved again, then Esc: back where it was, and the file as it was.
-    PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
+    PostMessageA(strip, kStripMoveMessage, 0, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
     key(strip, VK_DOWN);
     run_frames(window, 200);
@@ -858,9 +858,9 @@ TEST_F(SettingsInUse, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     EXPECT_TRUE(click_through(strip));
     EXPECT_NE(GetForegroundWindow(), strip);
     // The icon's "Done" keeps the place too.
-    PostMessageA(strip, OverlayWindow::kMoveMessage, 0, 0);
+    PostMessageA(strip, kStripMoveMessage, 0, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
-    PostMessageA(strip, OverlayWindow::kMoveMessage, 1, 0);
+    PostMessageA(strip, kStripMoveMessage, 1, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     EXPECT_TRUE(click_through(strip));
     DestroyWindow(below);
@@ -997,7 +997,7 @@ TEST_F(SettingsInUse, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndE
     // foreground before the menu) not.
     auto start_move = [&](HWND named) {
         SetForegroundWindow(tray.hwnd);
-        PostMessageA(strip, OverlayWindow::kMoveMessage, 0, reinterpret_cast<LPARAM>(named));
+        PostMessageA(strip, kStripMoveMessage, 0, reinterpret_cast<LPARAM>(named));
         EXPECT_TRUE(run_frames(window, 1000, [&] { return window.view.strip.moving; }));
         // The strip's keys window holds the keyboard for it.
         EXPECT_NE(window.view.strip.keys.hwnd, nullptr);
@@ -1106,7 +1106,7 @@ TEST_F(SettingsInUse, WithAStripOnEveryMonitorTheOneDraggedGivesThemAllItsPlace)
 
     // Both can be grabbed; the lower one is dragged 200 right and 50 down,
     // and Enter (the keyboard is the main strip's) keeps its place.
-    PostMessageA(window.view.strip.hwnd, OverlayWindow::kMoveMessage, 0, 0);
+    PostMessageA(window.view.strip.hwnd, kStripMoveMessage, 0, 0);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return window.strips.others[0]->strip.moving; }));
     EXPECT_TRUE(window.view.strip.moving);
     drag(window, POINT{100, 434}, POINT{200, 50});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StripMessages.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -37,8 +39,6 @@ public:
     static constexpr UINT kHoverMs = 250;
     // Looks at the monitors again after a display change, twice.
     static constexpr UINT_PTR kMonitorTimer = 5;
-    // Posted to the strip by a window event; one at a time.
-    static constexpr UINT kWindowEventMessage = WM_APP + 1;
 
     HWND target = nullptr;
     HWINEVENTHOOK hooks[6] = {};

@@ -23,8 +23,6 @@ class SettingsFile;
 class MainWindow {
 public:
     static constexpr const char* kClassName = OverlayWindow::kClassName;
-    static constexpr int kWidth = OverlayWindow::kWidth;
-    static constexpr int kHeight = OverlayWindow::kHeight;
 
     // The main strip (the primary monitor's, for "all"), and it with the
     // others, one for each further monitor chosen.

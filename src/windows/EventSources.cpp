@@ -56,7 +56,7 @@ void CALLBACK on_window_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG
     // Handled in the strip's loop, not here: an event the strip's own
     // SetWindowPos raises may be delivered inside that call.
     if (GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow() && !is_strip(hwnd)) {
-        g_event_pending = PostMessageA(g_strip, EventSources::kWindowEventMessage, 0, 0) != FALSE;
+        g_event_pending = PostMessageA(g_strip, kStripWindowEventMessage, 0, 0) != FALSE;
     }
 }
 }

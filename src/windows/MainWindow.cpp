@@ -311,7 +311,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         }
         return 0;
     }
-    case EventSources::kWindowEventMessage: {
+    case kStripWindowEventMessage: {
         // A window was created, shown, raised or made foreground somewhere.
         self->check_stacking();
         self->events.recheck_step = 0;
@@ -386,7 +386,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         self->follow_monitors();
         return 0;
     }
-    case OverlayWindow::kMoveMessage: {
+    case kStripMoveMessage: {
         // The icon's "Done", or a move ended by hiding the strip.
         if (wparam == kStripMoveDone || wparam == kStripMovePutBack) {
             self->finish_move(wparam == kStripMoveDone);
@@ -396,7 +396,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         }
         return 0;
     }
-    case OverlayWindow::kHideMessage: {
+    case kStripHideMessage: {
         self->strips.hide_by_user(wparam != 0);
         self->present();
         return 0;
