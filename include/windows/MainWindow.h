@@ -90,7 +90,7 @@ public:
     // The same over given monitors: a strip on each one chosen, made or
     // closed as they come and go.
     int place_on(const std::vector<MonitorArea>& monitors);
-    // After a display change, a resume or a DPI change: the strips placed
+    // After the monitors change, a resume or a DPI change: the strips placed
     // again now, and again as monitors that wake slowly come.
     int follow_monitors();
     // Sleeps and handles what woke it, until WM_QUIT; the pass that took it

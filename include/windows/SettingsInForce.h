@@ -54,7 +54,7 @@ public:
     // they were read.
     bool follow_locale(const std::string& name);
     // The problem a fixed scale has when Windows' scaling is added later:
-    // `scaled` when the process declared itself DPI-aware on a display
+    // `scaled` when the process declared itself DPI-aware on a monitor
     // Windows scales.
     void note_scale(const Settings& s, bool scaled);
     // Windows' short and long forms of the clock's date and time, in the

@@ -20,7 +20,7 @@ const DWORD kWindowEvents[] = {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MINIMIZEEND
 
 // After a window event: look again after these delays (ms), then stop.
 const UINT kRecheckDelays[] = {100, 400, 1000};
-// After a display change: look at the monitors again about 1 s and 5 s
+// After the monitors change (WM_DISPLAYCHANGE): look at them again about 1 s and 5 s
 // later; a monitor waking from sleep or a dock can take seconds to appear.
 const UINT kMonitorDelays[] = {1000, 4000};
 

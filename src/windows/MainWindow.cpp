@@ -58,7 +58,7 @@ int MainWindow::load_settings()
     case SettingsInForce::Load::Busy: return report();
     case SettingsInForce::Load::Read: break;
     }
-    in_force.note_scale(read, view.display_scaled());
+    in_force.note_scale(read, view.monitor_scaled());
     return apply_settings(read);
 }
 
@@ -78,7 +78,7 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
         return settings_written(); // no shortcut: the whole file, as a hand edit
     }
     if (effect == KeyEffect::Rescale) {
-        in_force.note_scale(now, view.display_scaled());
+        in_force.note_scale(now, view.monitor_scaled());
     }
     if (effect == KeyEffect::Lines) {
         s.lines = in_force.lines_in_force(now);
@@ -274,7 +274,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     // The strip the message is for: the main one or another monitor's.
     // Windows tells every top-level window of a change of power, settings,
-    // time or display: the main strip alone acts on it.
+    // time or monitors: the main strip alone acts on it.
     StripView* view = self != nullptr ? self->strips.of(hwnd) : nullptr;
     const bool told_all = msg == WM_POWERBROADCAST || msg == WM_SETTINGCHANGE || msg == WM_TIMECHANGE ||
                           msg == WM_DISPLAYCHANGE || msg == WM_ENDSESSION;
