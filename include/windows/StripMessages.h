@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-// The strip's window's own messages, beyond Windows' (ShowWindow,
-// WM_CLOSE): what the icon and the window-event hook post to it. Every
+// The strip's window's own messages, beyond Windows' (WM_CLOSE): what the
+// icon and the window-event hook send or post to it. Every
 // WM_APP number is handed out here, so that no two can meet by accident;
 // the one header both rooms read.
 
