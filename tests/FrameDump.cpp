@@ -123,6 +123,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string out = argv[1];
+    const DWORD kind = GetFileAttributesA(out.c_str());
+    if (kind == INVALID_FILE_ATTRIBUTES || (kind & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        std::fprintf(stderr, "FrameDump: %s is not a folder\n", out.c_str());
+        return 2;
+    }
     // The strip, its icon and a settings file in a folder of the tool's own,
     // as the settings' tests have them.
     MainWindow window;
