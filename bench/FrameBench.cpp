@@ -59,6 +59,9 @@ double now_us()
     return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(g_frequency.QuadPart);
 }
 
+// One frame of the lines into the back buffer, as the strip's present draws it.
+int draw_lines(MainWindow& w) { return w.view.draw(w.core.model.draw_order(), w.core.model.settings); }
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -172,7 +175,7 @@ void old_full_frame(MainWindow& w)
 {
     BringWindowToTop(w.view.strip.hwnd);
     update_lines(w);
-    w.draw();
+    draw_lines(w);
     SwapBuffers(w.view.renderer.hdc);
 }
 
@@ -195,7 +198,7 @@ FrameTimes time_full_frames(MainWindow& w, int count, bool raise)
         const double t1 = now_us();
         update_lines(w);
         const double t2 = now_us();
-        w.draw();
+        draw_lines(w);
         const double t3 = now_us();
         SwapBuffers(w.view.renderer.hdc);
         const double t4 = now_us();
@@ -286,7 +289,7 @@ int frames_by_scale(MainWindow& w, int count)
 double frame_us(MainWindow& w)
 {
     const double start = now_us();
-    w.draw();
+    draw_lines(w);
     w.view.renderer.swap();
     return now_us() - start;
 }

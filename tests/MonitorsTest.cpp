@@ -174,7 +174,7 @@ TEST_F(Monitors, StripsFollowMonitorsThatGoAndComeWithinTheSettleTime)
     EXPECT_EQ(tops, (std::vector<LONG>{0, 220, 440}));
 
     // Hide from the menu hides them all, and a strip made while hidden comes hidden.
-    SendMessageA(main, OverlayWindow::kHideMessage, 1, 0);
+    SendMessageA(main, kStripHideMessage, 1, 0);
     g_monitors = {kFake[0]};
     SendMessageA(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
     g_monitors = kFake;
@@ -183,7 +183,7 @@ TEST_F(Monitors, StripsFollowMonitorsThatGoAndComeWithinTheSettleTime)
     for (HWND w : strip_windows(window)) {
         EXPECT_FALSE(IsWindowVisible(w));
     }
-    SendMessageA(main, OverlayWindow::kHideMessage, 0, 0);
+    SendMessageA(main, kStripHideMessage, 0, 0);
     for (HWND w : strip_windows(window)) {
         EXPECT_TRUE(IsWindowVisible(w));
     }

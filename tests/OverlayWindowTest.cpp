@@ -72,12 +72,12 @@ TEST_F(Hiding, AListedProgramInFrontHidesTheStripAndItsEndShowsItAgain)
                                   300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(player);
     ASSERT_TRUE(run_frames(window, 1300, [&] { return !visible(window); }));
-    SendMessageA(window.view.strip.hwnd, OverlayWindow::kHideMessage, 1, 0);
+    SendMessageA(window.view.strip.hwnd, kStripHideMessage, 1, 0);
     DestroyWindow(player);
     run_frames(window, 1300);
     EXPECT_FALSE(visible(window));
     EXPECT_TRUE(window.core.user_hidden);
-    SendMessageA(window.view.strip.hwnd, OverlayWindow::kHideMessage, 0, 0);
+    SendMessageA(window.view.strip.hwnd, kStripHideMessage, 0, 0);
     EXPECT_TRUE(visible(window));
 }
 

@@ -23,8 +23,6 @@ class SettingsFile;
 class MainWindow {
 public:
     static constexpr const char* kClassName = OverlayWindow::kClassName;
-    static constexpr int kWidth = OverlayWindow::kWidth;
-    static constexpr int kHeight = OverlayWindow::kHeight;
 
     // The main strip (the primary monitor's, for "all"), and it with the
     // others, one for each further monitor chosen.
@@ -87,7 +85,7 @@ public:
     // The same over given monitors: a strip on each one chosen, made or
     // closed as they come and go.
     int place_on(const std::vector<MonitorArea>& monitors);
-    // After a display change, a resume or a DPI change: the strips placed
+    // After the monitors change, a resume or a DPI change: the strips placed
     // again now, and again as monitors that wake slowly come.
     int follow_monitors();
     // Sleeps and handles what woke it, until WM_QUIT; the pass that took it
@@ -109,8 +107,6 @@ public:
     // Rescales and places what asked for it, then draws and swaps what
     // changed; nothing when nothing did.
     int present();
-    // Draws one frame into the back buffer.
-    int draw();
     // "Move...": the strip grabbable until Enter, a double click or Esc;
     // `foreground` gets the keyboard back afterwards.
     int begin_move(HWND foreground);

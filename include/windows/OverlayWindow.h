@@ -24,10 +24,6 @@ public:
     // COLORREF keeps red in its low byte.
     static constexpr COLORREF kKeyColour =
         RGB((kKeyColourRgb >> 16) & 0xFF, (kKeyColourRgb >> 8) & 0xFF, kKeyColourRgb & 0xFF);
-    // Posted by the icon's "Move..." (wParam 0, lParam the window that had
-    // the foreground before the menu took it) or "Done" (wParam 1).
-    static constexpr UINT kMoveMessage = kStripMoveMessage;
-    static constexpr UINT kHideMessage = kStripHideMessage;
     // How opaque the strip is while it is being moved (of 255).
     static constexpr BYTE kMovingAlpha = 210;
 

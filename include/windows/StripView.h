@@ -80,8 +80,8 @@ public:
     // What these settings say of the strip's look and when it hides: the
     // colours, the opacity and the scale.
     void apply(const Settings& s);
-    // Whether Windows scales the display a DPI-aware process draws on.
-    bool display_scaled() const;
+    // Whether Windows scales the monitor a DPI-aware process draws on.
+    bool monitor_scaled() const;
     // The colours (text, shadow, outline) of these settings on every line.
     void set_colours(const Settings& s);
     // Takes the lines' texts (by kind); the battery line in low_colour when

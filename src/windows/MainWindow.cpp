@@ -126,7 +126,7 @@ int MainWindow::load_settings()
     if (in_force.load(settings_file, &read) == SettingsInForce::Load::Retry) {
         return 0; // tried again in a moment
     }
-    read.scaled = view.display_scaled();
+    read.scaled = view.monitor_scaled();
     return take(read);
 }
 
@@ -141,7 +141,7 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
     written.settings = now;
     written.key = key;
     written.zones = SettingsInForce::look_up_zones(now);
-    written.scaled = view.display_scaled();
+    written.scaled = view.monitor_scaled();
     return take(written);
 }
 
@@ -292,8 +292,6 @@ int MainWindow::present()
     return 0;
 }
 
-int MainWindow::draw() { return view.draw(core.model.draw_order(), core.model.settings); }
-
 int MainWindow::begin_move(HWND foreground)
 {
     strips.begin_move(foreground, core.model.settings);
@@ -360,7 +358,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     // The strip the message is for: the main one or another monitor's.
     // Windows tells every top-level window of a change of power, settings,
-    // time or display: the main strip alone acts on it.
+    // time or monitors: the main strip alone acts on it.
     StripView* view = self != nullptr ? self->strips.of(hwnd) : nullptr;
     const bool told_all = msg == WM_POWERBROADCAST || msg == WM_SETTINGCHANGE || msg == WM_TIMECHANGE ||
                           msg == WM_DISPLAYCHANGE || msg == WM_ENDSESSION;
@@ -397,7 +395,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         }
         return 0;
     }
-    case EventSources::kWindowEventMessage: {
+    case kStripWindowEventMessage: {
         // A window was created, shown, raised or made foreground somewhere.
         self->check_stacking();
         self->events.recheck_step = 0;
@@ -479,7 +477,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         self->follow_monitors();
         return 0;
     }
-    case OverlayWindow::kMoveMessage: {
+    case kStripMoveMessage: {
         // The icon's "Done", or a move ended by hiding the strip.
         if (wparam == kStripMoveDone || wparam == kStripMovePutBack) {
             self->finish_move(wparam == kStripMoveDone);
@@ -489,7 +487,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         }
         return 0;
     }
-    case OverlayWindow::kHideMessage: {
+    case kStripHideMessage: {
         StripEvent hide;
         hide.kind = StripEventKind::Hide;
         hide.hidden = wparam != 0;

@@ -75,7 +75,7 @@ void StripView::apply(const Settings& s)
     rescale(s);
 }
 
-bool StripView::display_scaled() const { return dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi; }
+bool StripView::monitor_scaled() const { return dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi; }
 
 void StripView::set_colours(const Settings& s)
 {
@@ -131,7 +131,7 @@ int StripView::wanted_scale(const Settings& s) const
     // monitor's scale); else the window's, read now, also when "auto" was
     // chosen after the start: a process that did not declare itself
     // DPI-aware is told 96 wherever Windows stretches its windows to the
-    // display's scaling, so the size is right at once, and only sharper
+    // monitor's scaling, so the size is right at once, and only sharper
     // after a restart.
     return scale_halves_for_dpi(has_area && area.dpi > 0 ? area.dpi : read_dpi());
 }
