@@ -298,3 +298,68 @@ TEST(StripCore, EachReasonToHideHoldsOnItsOwnAndNoneUndoesAnother)
         EXPECT_EQ(c.hover_look, k.hover_look);
     }
 }
+
+TEST(StripCore, MoveDraggedAndKeptOrPutBackAndEndedByTheHotkey)
+{
+    auto ev = [](StripEventKind kind, int strip = 0, ScreenPoint pointer = {}, ScreenPoint window = {}) {
+        StripEvent e;
+        e.kind = kind;
+        e.strip = strip;
+        e.pointer = pointer;
+        e.window = window;
+        return e;
+    };
+    auto key = [](MoveKey k, bool fast, ScreenPoint window) {
+        StripEvent e;
+        e.kind = StripEventKind::MoveKeyDown;
+        e.move_key = k;
+        e.fast = fast;
+        e.window = window;
+        return e;
+    };
+    StripEvent hotkey;
+    hotkey.kind = StripEventKind::Hide;
+    hotkey.hidden = true;
+    using K = StripEventKind;
+    const struct {
+        const char* what;
+        StripEvent event;
+        bool taken;
+        bool placed;
+        ScreenPoint to;
+        int capture, end, held;
+    } steps[] = {
+        {"a press before Move is the desktop's", ev(K::MovePress, 1, {5, 5}, {0, 0}), false, false, {}, -1, -1, 0},
+        {"Move...", ev(K::MoveBegun), false, false, {}, -1, -1, 0},
+        {"pressed on the second strip", ev(K::MovePress, 1, {1100, 40}, {1000, 20}), true, false, {}, 1, -1, 1},
+        {"dragged", ev(K::MoveDrag, 1, {1180, 95}), true, true, {1080, 75}, -1, -1, 1},
+        {"dragged back, from the press", ev(K::MoveDrag, 1, {1090, 30}), true, true, {990, 10}, -1, -1, 1},
+        {"let go", ev(K::MoveRelease, 1, {1095, 30}), true, true, {995, 10}, 0, -1, 1},
+        {"a move after letting go drags nothing", ev(K::MoveDrag, 1, {1300, 300}), false, false, {}, -1, -1, 0},
+        {"Shift+Left", key(MoveKey::Left, true, {995, 10}), true, true, {985, 10}, -1, -1, 0},
+        {"Down", key(MoveKey::Down, false, {985, 10}), true, true, {985, 11}, -1, -1, 0},
+        {"Enter keeps the held strip's place", key(MoveKey::Enter, false, {}), true, false, {}, -1, 1, 1},
+        {"Enter again is the desktop's", key(MoveKey::Enter, false, {}), false, false, {}, -1, -1, 0},
+        {"Move... again", ev(K::MoveBegun), false, false, {}, -1, -1, 0},
+        {"the hotkey puts it back and hides", hotkey, true, false, {}, -1, 0, 0},
+    };
+    StripCore core;
+    core.step(read(default_settings()));
+    for (const auto& k : steps) {
+        SCOPED_TRACE(k.what);
+        const StripCommands c = core.step(k.event);
+        EXPECT_EQ(c.taken, k.taken);
+        EXPECT_EQ(c.place_strip, k.placed);
+        if (k.placed) {
+            EXPECT_EQ(c.place_at.x, k.to.x);
+            EXPECT_EQ(c.place_at.y, k.to.y);
+        }
+        EXPECT_EQ(c.capture, k.capture);
+        EXPECT_EQ(c.end_move, k.end);
+        if (k.end >= 0 || k.capture >= 0) {
+            EXPECT_EQ(c.held, k.held);
+        }
+    }
+    EXPECT_TRUE(core.user_hidden);
+    EXPECT_FALSE(core.moving);
+}

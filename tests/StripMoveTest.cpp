@@ -81,8 +81,8 @@ TEST_F(StripMove, MoveMakesTheStripGrabbableThenKeepsOrPutsBackItsPlace)
     key(strip, VK_RETURN);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
     // Written to the file, applied by the reload: the strip stays there.
-    EXPECT_TRUE(
-        run_frames(window, 3000, [&] { return window.core.model.settings.x == 200 && window.core.model.settings.y == 300; }));
+    EXPECT_TRUE(run_frames(window, 3000,
+                           [&] { return window.core.model.settings.x == 200 && window.core.model.settings.y == 300; }));
     run_frames(window, 300);
     GetWindowRect(strip, &r);
     EXPECT_EQ(r.left, 200);
@@ -258,7 +258,7 @@ TEST_F(StripMove, DragsWithThePointerThenEnterKeepsTheTextWhereItWasLeftAndEscPu
     drag(window, POINT{100, 50}, POINT{300, 350});
     EXPECT_EQ(where().left, r0.left + 300);
     EXPECT_EQ(where().top, r0.top + 350);
-    EXPECT_FALSE(window.view.strip.dragging);
+    EXPECT_FALSE(window.core.dragging);
     EXPECT_TRUE(window.view.strip.moving) << "the button's release does not end Move";
     send_key(VK_RETURN);
     EXPECT_TRUE(run_frames(window, 1000, [&] { return !window.view.strip.moving; }));
@@ -360,8 +360,8 @@ TEST_F(StripMove, WithAStripOnEveryMonitorTheOneDraggedGivesThemAllItsPlace)
     EXPECT_TRUE(window.view.strip.moving);
     drag(window, POINT{100, 434}, POINT{200, 50});
     send_key(VK_RETURN);
-    EXPECT_TRUE(
-        run_frames(window, 3000, [&] { return window.core.model.settings.x == 200 && window.core.model.settings.y == 50; }));
+    EXPECT_TRUE(run_frames(window, 3000,
+                           [&] { return window.core.model.settings.x == 200 && window.core.model.settings.y == 50; }));
     run_frames(window, 300);
     const std::vector<unsigned char> bytes = read_whole_file(path);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()),

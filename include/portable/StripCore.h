@@ -56,6 +56,17 @@ struct StripHiding {
     bool hover = false;
 };
 
+// A point on the screen, in pixels (signed: monitors left of or above the
+// primary are negative).
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const ScreenPoint& o) const { return x == o.x && y == o.y; }
+};
+
+// The keys that mean something while the strip is moved.
+enum class MoveKey { Left, Right, Up, Down, Enter, Esc, Other };
+
 enum class StripEventKind {
     // The settings file read: `settings` as it says them (and the
     // policies over it), `problems` its own; `zones` and `names` looked up
@@ -84,9 +95,21 @@ enum class StripEventKind {
     Pointer,
     // The menu's Hide (`hidden`), its undoing, or its key.
     Hide,
-    // "Move..." began, or ended.
+    // "Move...": every strip grabbable until it is kept or put back.
     MoveBegun,
-    MoveEnded,
+    // The move ends: kept (`keep`, the icon's "Done") or put back.
+    MoveEnd,
+    // While moving: the button went down on strip `strip` at `pointer`,
+    // the strip's window at `window`; the pointer moved to `pointer` (with
+    // the button held, the strip follows), the button went up there, or the
+    // capture was taken away; a double click; a key on strip `strip`
+    // (`fast` with Shift), its window at `window`.
+    MovePress,
+    MoveDrag,
+    MoveRelease,
+    MoveCaptureLost,
+    MoveDoubleClick,
+    MoveKeyDown,
     // A balloon the last commands asked for could not be shown (no icon
     // yet): `key` is "info" for the information balloon.
     BalloonRefused,
@@ -109,6 +132,11 @@ struct StripEvent {
     int strip = 0;
     StripSight sight;
     bool hidden = false;
+    bool keep = false;
+    ScreenPoint pointer;
+    ScreenPoint window;
+    MoveKey move_key = MoveKey::Other;
+    bool fast = false;
 };
 
 // What Windows must do, in this order: each flag set asks for its step.
@@ -151,6 +179,19 @@ struct StripCommands {
     bool sight = false;
     std::vector<bool> visible;
     bool hover_look = false;
+    // "Move...": every strip made grabbable.
+    bool begin_move = false;
+    // The move ends: 1 kept where strip `held` is (its place written to the
+    // settings), 0 put back; -1: no end.
+    int end_move = -1;
+    int held = 0;
+    // Strip `held` to `place_at` (a drag's step, a nudge); the pointer
+    // captured for it (1) or let go (0); -1: as it is.
+    bool place_strip = false;
+    ScreenPoint place_at;
+    int capture = -1;
+    // The message was about moving, and is taken.
+    bool taken = false;
     // Draw and swap what changed.
     bool present = false;
 };
@@ -186,7 +227,14 @@ public:
     // Why each strip is hidden, by strip, and the menu's Hide for all of them.
     std::vector<StripHiding> hiding = std::vector<StripHiding>(1);
     bool user_hidden = false;
+    // While "Move..." is on: the strip last taken hold of (its place is
+    // kept), and while the button is held on it, the pointer's and its
+    // window's places when it went down.
     bool moving = false;
+    int held = 0;
+    bool dragging = false;
+    ScreenPoint drag_pointer;
+    ScreenPoint drag_window;
     // The organisation's notice was shown: once while Brindlow runs.
     bool told_organisation = false;
     // What was reported before the balloon last asked for, kept while it may be refused.
@@ -211,6 +259,9 @@ private:
     // Lets go of the reasons the settings no longer ask for.
     void follow_hiding_settings();
     StripHiding& hiding_of(int strip);
+    StripCommands move(const StripEvent& e);
+    // Ends the move, kept or put back.
+    StripCommands end_move(bool keep);
     // The lines of these settings that can be shown, saying why a zone line is left out.
     std::vector<LineKind> lines_in_force(const Settings& s);
     // Lines shown from here on are new, and the next change may come sooner.

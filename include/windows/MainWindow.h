@@ -114,6 +114,9 @@ public:
     // corner, offsets and monitor that put its lines where they are now
     // (placement_for); otherwise the strip goes back.
     int finish_move(bool keep);
+    // Keeps the place of strip `held` (by its place in strips.all()) as the
+    // settings' place, written to the file.
+    int keep_place(int held);
     // A close request (the menu's Close, an installer's WM_CLOSE): a move
     // is put back, the icon's menu and dialogs end, and the loop ends with
     // the pass it is in, whichever modal loop the request arrived in.
@@ -123,5 +126,9 @@ public:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
 private:
+    // The window that had the foreground before "Move...", for the keyboard's return.
+    HWND move_foreground = nullptr;
     void carry_out(const StripCommands& c);
+    // A pointer or key message to a strip, as the core hears it while moving.
+    StripEvent move_event(StripView* to, UINT msg, WPARAM wparam) const;
 };

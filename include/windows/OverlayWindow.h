@@ -52,11 +52,6 @@ public:
     RECT before_move{};
     HWND foreground_before = nullptr;
     MoveKeys keys;
-    // While the button is held on it: the pointer's and the strip's places
-    // when it went down, in screen coordinates.
-    bool dragging = false;
-    POINT drag_pointer{};
-    POINT drag_window{};
     // The Windows call that failed in init, and its error, for the report.
     const char* failed_call = nullptr;
     DWORD failed_error = 0;
@@ -89,16 +84,12 @@ public:
     // every key on to the strip. `foreground` gets it back afterwards (when
     // null, the window in the foreground now).
     int begin_move(HWND foreground);
-    // Moves it by a few pixels (the arrow keys).
+    // Moves it by a few pixels.
     int nudge(int dx, int dy);
-    // The button went down on the strip at `pointer` (screen coordinates):
-    // the pointer is captured, and the strip follows its travel.
-    int start_drag(POINT pointer);
-    // The pointer is at `pointer`: the strip moves by its travel since the
-    // button went down.
-    int drag_to(POINT pointer);
-    // The button is up, or the capture was taken away.
-    int stop_drag();
+    // Puts its top-left corner there (a drag's step, an arrow key's).
+    int place_at(POINT top_left);
+    // Captures the pointer for it (a drag), or lets it go.
+    int capture(bool take);
     // Click-through, key-coloured and without the keyboard again; put back
     // where it was unless `keep`.
     int end_move(bool keep);

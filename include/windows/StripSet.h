@@ -21,8 +21,6 @@ public:
     std::vector<std::unique_ptr<StripView>> others;
     // The monitors as last handed to place_on.
     std::vector<MonitorArea> monitors;
-    // The strip the pointer last took hold of while moving: its place is kept.
-    StripView* moved = nullptr;
     // Where the others' messages go (and whose owner they find), as the first's.
     WNDPROC proc = nullptr;
     void* owner = nullptr;
@@ -57,8 +55,8 @@ public:
     // keyboard. `foreground` (or the window in front now) gets it back.
     void begin_move(HWND foreground, const Settings& s);
     // Ends moving all of them; as StripView::end_move for the one last
-    // taken hold of (the first when none was), whose place is every strip's.
-    int end_move(bool keep, const Settings& s, Placement* kept);
+    // taken hold of (`held`, by its place in all()), whose place is every strip's.
+    int end_move(bool keep, int held, const Settings& s, Placement* kept);
     // Closes the others; the first is its owner's.
     int destroy();
 

@@ -118,9 +118,5 @@ public:
     // with *kept the corner, offsets and monitor that put its lines where
     // they are now (placement_for); 0 when put back; -1 when not moving.
     int end_move(bool keep, const Settings& s, const std::vector<MonitorArea>& monitors, Placement* kept);
-    // Handles the pointer and the keys while moving: 0 when the message was
-    // not about moving, 1 when taken, 2 when the place is to be kept
-    // (Enter, a double click) and 3 when to be undone (Esc).
-    int move_message(UINT msg, WPARAM wparam);
     int destroy();
 };

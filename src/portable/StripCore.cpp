@@ -35,6 +35,9 @@ StripCommands StripCore::step(const StripEvent& e)
     case StripEventKind::Placed: {
         // Strips closed with their monitors take their reasons along.
         hiding.resize(static_cast<std::size_t>(std::max(e.facts.strips, 1)));
+        if (held >= e.facts.strips) {
+            held = 0; // its monitor went
+        }
         StripCommands c = placed(e.facts);
         sight(&c);
         return c;
@@ -42,17 +45,22 @@ StripCommands StripCore::step(const StripEvent& e)
     case StripEventKind::Looked:
     case StripEventKind::Pointer: return looked(e);
     case StripEventKind::Hide: {
+        // A strip hidden while it is moved could be neither seen nor let
+        // go: the move ends first, as Esc ends it.
+        StripCommands c = e.hidden ? end_move(false) : StripCommands{};
         user_hidden = e.hidden;
-        StripCommands c;
         sight(&c);
+        c.present = true;
         return c;
     }
     case StripEventKind::MoveBegun:
-    case StripEventKind::MoveEnded: {
-        // The strip is under the pointer on purpose while it is moved.
-        moving = e.kind == StripEventKind::MoveBegun;
-        return StripCommands{};
-    }
+    case StripEventKind::MoveEnd:
+    case StripEventKind::MovePress:
+    case StripEventKind::MoveDrag:
+    case StripEventKind::MoveRelease:
+    case StripEventKind::MoveCaptureLost:
+    case StripEventKind::MoveDoubleClick:
+    case StripEventKind::MoveKeyDown: return move(e);
     case StripEventKind::BalloonRefused: {
         // Tried again at the next report.
         if (e.key == "info") {
@@ -270,4 +278,98 @@ void StripCore::sight(StripCommands* c) const
         c->visible.push_back(!(user_hidden || h.fullscreen || h.program || h.hover));
         c->hover_look = c->hover_look || h.hover;
     }
+}
+
+namespace {
+// Shift with an arrow moves this many pixels, an arrow alone one.
+constexpr int kNudgeFast = 10;
+}
+
+StripCommands StripCore::move(const StripEvent& e)
+{
+    StripCommands c;
+    if (e.kind == StripEventKind::MoveBegun) {
+        if (!moving) {
+            moving = true;
+            held = 0;
+            c.begin_move = true;
+            c.present = true;
+        }
+        return c;
+    }
+    if (e.kind == StripEventKind::MoveEnd) {
+        return end_move(e.keep);
+    }
+    // The capture goes whether or not anything is moved.
+    if (e.kind == StripEventKind::MoveCaptureLost) {
+        dragging = false;
+        c.taken = true;
+        return c;
+    }
+    if (!moving) {
+        return c;
+    }
+    switch (e.kind) {
+    case StripEventKind::MovePress: {
+        // From the place at the press, not from the last step: a step the
+        // window manager answered late (or not at all) is not added up.
+        held = e.strip;
+        dragging = true;
+        drag_pointer = e.pointer;
+        drag_window = e.window;
+        c.held = held;
+        c.capture = 1;
+        c.taken = true;
+        return c;
+    }
+    case StripEventKind::MoveDrag:
+    case StripEventKind::MoveRelease: {
+        if (!dragging) {
+            return c;
+        }
+        c.held = held;
+        c.place_strip = true;
+        c.place_at =
+            ScreenPoint{drag_window.x + e.pointer.x - drag_pointer.x, drag_window.y + e.pointer.y - drag_pointer.y};
+        if (e.kind == StripEventKind::MoveRelease) {
+            dragging = false;
+            c.capture = 0;
+        }
+        c.taken = true;
+        return c;
+    }
+    case StripEventKind::MoveDoubleClick: return end_move(true);
+    case StripEventKind::MoveKeyDown: {
+        const int step = e.fast ? kNudgeFast : 1;
+        const int dx = e.move_key == MoveKey::Left ? -step : e.move_key == MoveKey::Right ? step : 0;
+        const int dy = e.move_key == MoveKey::Up ? -step : e.move_key == MoveKey::Down ? step : 0;
+        if (e.move_key == MoveKey::Enter || e.move_key == MoveKey::Esc) {
+            return end_move(e.move_key == MoveKey::Enter);
+        }
+        if (dx != 0 || dy != 0) {
+            c.held = e.strip;
+            c.place_strip = true;
+            c.place_at = ScreenPoint{e.window.x + dx, e.window.y + dy};
+        }
+        c.taken = true;
+        return c;
+    }
+    default: return c;
+    }
+}
+
+StripCommands StripCore::end_move(bool keep)
+{
+    StripCommands c;
+    if (!moving) {
+        return c;
+    }
+    moving = false;
+    dragging = false;
+    c.end_move = keep ? 1 : 0;
+    c.held = held;
+    c.taken = true;
+    c.present = true;
+    held = 0;
+    return c;
 }

@@ -67,6 +67,25 @@ void MainWindow::carry_out(const StripCommands& c)
         }
         events.follow_hover(c.hover_look);
     }
+    if (c.begin_move) {
+        strips.begin_move(move_foreground, s);
+    }
+    if (c.place_strip || c.capture >= 0) {
+        const std::vector<StripView*>& all = strips.all();
+        OverlayWindow& held = all[static_cast<std::size_t>(c.held) < all.size() ? c.held : 0]->strip;
+        if (c.place_strip) {
+            held.place_at(POINT{c.place_at.x, c.place_at.y});
+        }
+        if (c.capture >= 0) {
+            held.capture(c.capture == 1);
+        }
+    }
+    if (c.end_move == 1) {
+        keep_place(c.held);
+    } else if (c.end_move == 0) {
+        Placement ignored{};
+        strips.end_move(false, c.held, s, &ignored);
+    }
     if (c.register_hotkey) {
         StripEvent told;
         told.kind = StripEventKind::HotkeyRegistered;
@@ -294,35 +313,73 @@ int MainWindow::present()
 
 int MainWindow::begin_move(HWND foreground)
 {
-    strips.begin_move(foreground, core.model.settings);
+    move_foreground = foreground;
     StripEvent begun;
     begun.kind = StripEventKind::MoveBegun;
-    take(begun);
-    return present();
+    return take(begun);
 }
 
 int MainWindow::finish_move(bool keep)
 {
+    StripEvent end;
+    end.kind = StripEventKind::MoveEnd;
+    end.keep = keep;
+    return take(end);
+}
+
+int MainWindow::keep_place(int held)
+{
     Placement p{};
-    const int ended = strips.end_move(keep, core.model.settings, &p);
-    if (ended >= 0) {
-        StripEvent over;
-        over.kind = StripEventKind::MoveEnded;
-        take(over);
+    if (strips.end_move(true, held, core.model.settings, &p) != 1 || settings_file == nullptr) {
+        return 0;
     }
-    if (ended == 1 && settings_file != nullptr) {
-        std::string why;
-        if (settings_file->write_place(p, &why) == 0) {
-            // The place is in force now, as any change made from the menu.
-            return settings_written();
-        }
-        if (show_balloon) {
-            show_balloon("Brindlow settings", why);
-        }
-        // Where the settings still say: the file is as it was.
-        place();
+    std::string why;
+    if (settings_file->write_place(p, &why) == 0) {
+        // The place is in force now, as any change made from the menu.
+        return settings_written();
     }
-    return ended >= 0 ? present() : 0;
+    if (show_balloon) {
+        show_balloon("Brindlow settings", why);
+    }
+    // Where the settings still say: the file is as it was.
+    return place();
+}
+
+StripEvent MainWindow::move_event(StripView* to, UINT msg, WPARAM wparam) const
+{
+    StripEvent e;
+    const std::vector<StripView*>& all = strips.all();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        e.strip = all[i] == to ? static_cast<int>(i) : e.strip;
+    }
+    // Where the pointer was when the message was sent, in screen
+    // coordinates: its client coordinates would shift as the strip moves
+    // under them.
+    const DWORD at = GetMessagePos();
+    e.pointer = ScreenPoint{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    RECT r{};
+    GetWindowRect(to->strip.hwnd, &r);
+    e.window = ScreenPoint{r.left, r.top};
+    switch (msg) {
+    case WM_LBUTTONDOWN: e.kind = StripEventKind::MovePress; break;
+    case WM_MOUSEMOVE: e.kind = StripEventKind::MoveDrag; break;
+    case WM_LBUTTONUP: e.kind = StripEventKind::MoveRelease; break;
+    case WM_CAPTURECHANGED: e.kind = StripEventKind::MoveCaptureLost; break;
+    case WM_LBUTTONDBLCLK: e.kind = StripEventKind::MoveDoubleClick; break;
+    default: {
+        e.kind = StripEventKind::MoveKeyDown;
+        e.fast = GetKeyState(VK_SHIFT) < 0;
+        e.move_key = wparam == VK_LEFT     ? MoveKey::Left
+                     : wparam == VK_RIGHT  ? MoveKey::Right
+                     : wparam == VK_UP     ? MoveKey::Up
+                     : wparam == VK_DOWN   ? MoveKey::Down
+                     : wparam == VK_RETURN ? MoveKey::Enter
+                     : wparam == VK_ESCAPE ? MoveKey::Esc
+                                           : MoveKey::Other;
+        break;
+    }
+    }
+    return e;
 }
 
 int MainWindow::close()
@@ -501,16 +558,13 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_CAPTURECHANGED:
     case WM_LBUTTONDBLCLK:
     case WM_KEYDOWN: {
-        // Only while moving: the strip is click-through otherwise. The one
-        // taken hold of is the one whose place is kept.
-        if (msg == WM_LBUTTONDOWN && view->strip.moving) {
-            self->strips.moved = view;
-        }
-        const int taken = view->move_message(msg, wparam);
-        if (taken >= 2) {
-            self->finish_move(taken == 2);
-        }
-        if (taken != 0) {
+        // Only while moving: the strip is click-through otherwise. The
+        // strip moves itself with the pointer's own messages: the system's
+        // move loop (a caption hit) stalled under Wine after a few steps of
+        // a drag and then took no keys.
+        const StripCommands c = self->core.step(self->move_event(view, msg, wparam));
+        self->carry_out(c);
+        if (c.taken) {
             return 0;
         }
         break;

@@ -146,7 +146,9 @@ int OverlayWindow::show()
     key_out(hwnd, alpha);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     // SW_SHOW would also activate it, taking the keyboard from whatever had it.
+    showing_itself = true;
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    showing_itself = false;
     return 0;
 }
 
@@ -256,10 +258,12 @@ int OverlayWindow::begin_move(HWND foreground)
     // while active, unmapping and mapping it again; unmapped with the
     // keyboard, it loses it (and any capture) a moment later. Hidden first
     // and then shown active, it is handed over as it maps.
+    showing_itself = true;
     ShowWindow(hwnd, SW_HIDE);
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle & ~static_cast<DWORD>(WS_EX_TRANSPARENT)));
     SetLayeredWindowAttributes(hwnd, 0, kMovingAlpha, LWA_ALPHA);
     ShowWindow(hwnd, SW_SHOW);
+    showing_itself = false;
     // Enter and Esc reach the strip from the first press (under X through
     // MoveKeys); the menu's command gives this process the foreground right.
     HWND taker = keys.init(hwnd, POINT{before_move.left, before_move.top}) == 0 ? keys.hwnd : hwnd;
@@ -272,45 +276,22 @@ int OverlayWindow::nudge(int dx, int dy)
 {
     RECT r{};
     GetWindowRect(hwnd, &r);
-    SetWindowPos(hwnd, HWND_TOPMOST, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    return place_at(POINT{r.left + dx, r.top + dy});
+}
+
+int OverlayWindow::place_at(POINT top_left)
+{
+    SetWindowPos(hwnd, HWND_TOPMOST, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     return 0;
 }
 
-int OverlayWindow::start_drag(POINT pointer)
+int OverlayWindow::capture(bool take)
 {
-    if (!moving) {
-        return 0;
-    }
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    drag_pointer = pointer;
-    drag_window = POINT{r.left, r.top};
-    dragging = true;
     // Without the capture, a pointer faster than the strip leaves it, and
     // the rest of the drag goes to whatever is below.
-    SetCapture(hwnd);
-    return 0;
-}
-
-int OverlayWindow::drag_to(POINT pointer)
-{
-    if (!dragging) {
-        return 0;
-    }
-    // From the place at the press, not from the last step: a step the window
-    // manager answered late (or not at all) is not added up.
-    SetWindowPos(hwnd, HWND_TOPMOST, drag_window.x + pointer.x - drag_pointer.x,
-                 drag_window.y + pointer.y - drag_pointer.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    return 0;
-}
-
-int OverlayWindow::stop_drag()
-{
-    if (!dragging) {
-        return 0;
-    }
-    dragging = false;
-    if (GetCapture() == hwnd) {
+    if (take) {
+        SetCapture(hwnd);
+    } else if (GetCapture() == hwnd) {
         ReleaseCapture();
     }
     return 0;
@@ -321,7 +302,7 @@ int OverlayWindow::end_move(bool keep)
     if (!moving) {
         return 0;
     }
-    stop_drag();
+    capture(false);
     moving = false;
     if (!keep) {
         SetWindowPos(hwnd, HWND_TOPMOST, before_move.left, before_move.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);

@@ -65,9 +65,6 @@ int StripSet::place_on(const Settings& s, const std::vector<MonitorArea>& given,
         strips[i]->clip_to_monitor = monitors.size() > 1;
         strips[i]->place_on(s, on, choice.missing);
     }
-    if (std::find(strips.begin(), strips.end(), moved) == strips.end()) {
-        moved = nullptr; // its monitor went
-    }
     return result;
 }
 
@@ -142,14 +139,14 @@ void StripSet::begin_move(HWND foreground, const Settings& s)
     for (auto v = strips.rbegin(); v != strips.rend(); ++v) {
         (*v)->begin_move(back, s.drift);
     }
-    moved = first;
 }
 
-int StripSet::end_move(bool keep, const Settings& s, Placement* kept)
+int StripSet::end_move(bool keep, int held_index, const Settings& s, Placement* kept)
 {
-    StripView* held = moved != nullptr ? moved : first;
-    moved = nullptr;
-    for (StripView* v : all()) {
+    const std::vector<StripView*>& strips = all();
+    StripView* held =
+        held_index >= 0 && static_cast<std::size_t>(held_index) < strips.size() ? strips[held_index] : first;
+    for (StripView* v : strips) {
         if (v != held) {
             v->end_move(false, s, monitors, kept);
         }

@@ -148,10 +148,6 @@ void toggle_start_with_windows()
 
 void TrayIcon::hide_strip(int hidden)
 {
-    if (hidden != 0 && strip_moving != nullptr && *strip_moving) {
-        // Sent, not posted: the move is over before the strip hides.
-        SendMessageA(strip_window, kStripMoveMessage, kStripMovePutBack, 0);
-    }
     strip_hidden = hidden;
     // The strip hides or shows itself: it may be hidden already for another
     // reason, which must not outlast the user's Hide.
