@@ -27,7 +27,7 @@ struct MonitorArea {
 };
 
 struct StripLayout {
-    Rect window; // in screen coordinates
+    Rect window{}; // in screen coordinates
     std::vector<int> line_x; // each shown line's top-left corner, in the strip
     std::vector<int> line_y;
     // Each shown line's ink, in the strip: its glyph squares with their
