@@ -656,7 +656,6 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
 // go: the move ends first. Moved while hidden, it is shown, and the mark says so.
 TEST_F(Tray, HidingAStripBeingMovedEndsTheMoveAndMoveShowsAHiddenStrip)
 {
-    tray.strip_moving = &window.view.strip.moving;
     HWND strip = window.view.strip.hwnd;
     ModalDriver driver;
     auto hide_checked = [&] {
@@ -682,7 +681,6 @@ TEST_F(Tray, HidingAStripBeingMovedEndsTheMoveAndMoveShowsAHiddenStrip)
     PostMessageA(strip, kStripMoveMessage, kStripMoveDone, 0);
     EXPECT_TRUE(pump_until([&] { return !window.view.strip.moving; }, 2000));
     EXPECT_TRUE(IsWindowVisible(strip)) << "and stays shown after the move";
-    tray.strip_moving = nullptr;
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
@@ -691,7 +689,6 @@ TEST_F(Tray, HidingAStripBeingMovedEndsTheMoveAndMoveShowsAHiddenStrip)
 // the strip without a click on it, though the user was in another window.
 TEST_F(Tray, MoveFromTheMenuTakesTheKeysWithoutAClick)
 {
-    tray.strip_moving = &window.view.strip.moving;
     HWND strip = window.view.strip.hwnd;
     HWND user = CreateWindowExA(0, test_window_class(), "the user's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200,
                                 500, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -744,7 +741,6 @@ TEST_F(Tray, MoveFromTheMenuTakesTheKeysWithoutAClick)
     choose_move();
     ASSERT_EQ(type("Return", VK_RETURN), 0);
     EXPECT_TRUE(pump_until([&] { return !window.view.strip.moving; }, 2000)) << "Enter ends the move";
-    tray.strip_moving = nullptr;
     DestroyWindow(user);
     EXPECT_FALSE(driver.watchdog_fired);
 }
@@ -797,12 +793,11 @@ TEST_F(Tray, TheMonitorSubmenuListsTheMonitorsMarksTheOneInForceAndWritesItsName
     tray.settings_file = &file;
     // Set after init: the monitors are read at each showing.
     tray.menu.read_monitors = three_monitors;
-    Settings in_force = parse_settings("[overlay]\ncorner = top-right\n").settings;
+    // The strip takes each key written as the menu tells it, and the menu
+    // goes on from what the strip says the file says.
+    Settings& in_force = window.core.file_settings;
+    in_force = parse_settings("[overlay]\ncorner = top-right\n").settings;
     tray.settings = &in_force;
-    tray.setting_written = [&in_force](const Settings& now, const std::string& key) {
-        EXPECT_EQ(key, "monitor");
-        in_force = now;
-    };
     struct Step {
         const char* setting; // what the file says as the menu opens; null: what the last choice wrote
         int marked; // the item marked, separator counted; -1: none
@@ -854,7 +849,6 @@ TEST_F(Tray, TheMonitorSubmenuListsTheMonitorsMarksTheOneInForceAndWritesItsName
         }
     }
     EXPECT_FALSE(driver.watchdog_fired);
-    tray.setting_written = nullptr;
     tray.settings = nullptr;
     tray.settings_file = nullptr;
     file.destroy();
@@ -958,7 +952,6 @@ TEST_F(Tray, ACloseRequestEndsTheProgramWhateverItShows)
         tray.strip_window = loop.view.strip.hwnd;
         tray.settings_file = &file;
         tray.settings = &loop.core.file_settings;
-        tray.strip_moving = &loop.view.strip.moving;
         tray.menu.ending = false;
         loop.end_modal = [this] { tray.end_modal(); };
 
@@ -1010,7 +1003,6 @@ TEST_F(Tray, ACloseRequestEndsTheProgramWhateverItShows)
         PeekMessageA(&left, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         tray.settings = nullptr;
         tray.settings_file = nullptr;
-        tray.strip_moving = nullptr;
         file.destroy();
     }
     tray.strip_window = nullptr;

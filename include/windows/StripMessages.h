@@ -16,7 +16,15 @@ constexpr UINT kStripWindowEventMessage = WM_APP + 1;
 constexpr UINT kStripMoveMessage = WM_APP + 2;
 constexpr WPARAM kStripMoveDone = 1;
 constexpr WPARAM kStripMovePutBack = 2;
+// Sent with wParam 3, it starts nothing and answers 1 while the strip is
+// being moved (the menu's "Move..." reads "Done" then), else 0.
+constexpr WPARAM kStripMoveAsk = 3;
 
 // The menu's Hide Brindlow and its key: wParam 1 hides the strip, 0 shows it
 // (unless another reason keeps it hidden).
 constexpr UINT kStripHideMessage = WM_APP + 3;
+
+// The menu wrote one key of the settings file: lParam is the icon's
+// `const StripEvent*` (a KeyWritten, with the settings as the file says them
+// now), so it is sent, never posted. The strip applies that key at once.
+constexpr UINT kStripKeyWrittenMessage = WM_APP + 4;

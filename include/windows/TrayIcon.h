@@ -43,13 +43,7 @@ public:
     SettingsFile* settings_file = nullptr; // not owned; "Settings..." opens its file, the menu edits it
     const Settings* settings = nullptr; // not owned: the settings as the file says them, for the menu
     HWND strip_window = nullptr; // the strip: hidden, shown, moved and closed
-    // Told when the menu wrote one key of the settings file ("corner",
-    // "scale", "show", "colour", "shadow", "outline", "opacity",
-    // "hide_over_fullscreen", "monitor"), with the settings as the file says them now:
-    // the strip applies that key at once.
-    std::function<void(const Settings& now, const std::string& key)> setting_written;
     int strip_hidden = 0; // 1 while the menu's "Hide Brindlow" keeps the strip hidden
-    const bool* strip_moving = nullptr; // not owned: while true, "Move..." reads "Done"
     std::string icon_looked_in; // the folders searched for icon.ico, for a report
 
     // 0, or -1 when "icon.ico" (in the working directory, else beside the
@@ -83,7 +77,7 @@ public:
     void end_modal();
 
     // Carries out one of the menu's settings commands: one key of the
-    // settings file changed, and setting_written told at once.
+    // settings file changed, and the strip told at once (kStripKeyWrittenMessage).
     int change_setting(UINT command);
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

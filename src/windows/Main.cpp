@@ -158,8 +158,6 @@ int BRINDLOW_MAIN(int, char**)
     tray.settings_file = &settings_file;
     tray.settings = &window.core.file_settings;
     tray.strip_window = window.view.strip.hwnd;
-    tray.setting_written = [&window](const Settings& now, const std::string& key) { window.setting_written(now, key); };
-    tray.strip_moving = &window.view.strip.moving;
     int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.

@@ -552,12 +552,23 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case kStripMoveMessage: {
-        // The icon's "Done", or a move ended by hiding the strip.
+        if (wparam == kStripMoveAsk) {
+            return self->core.moving ? 1 : 0;
+        }
+        // The icon's "Done", or a move put back.
         if (wparam == kStripMoveDone || wparam == kStripMovePutBack) {
             self->finish_move(wparam == kStripMoveDone);
         } else {
             // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon's menu passes a window handle.
             self->begin_move(reinterpret_cast<HWND>(lparam));
+        }
+        return 0;
+    }
+    case kStripKeyWrittenMessage: {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon sends the event's address.
+        const StripEvent* written = reinterpret_cast<const StripEvent*>(lparam);
+        if (written != nullptr) {
+            self->setting_written(written->settings, written->key);
         }
         return 0;
     }

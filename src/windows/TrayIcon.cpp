@@ -8,6 +8,7 @@
 
 #include "Settings.h"
 #include "SettingsKeys.h"
+#include "StripCore.h"
 
 #include <string>
 
@@ -187,9 +188,11 @@ int TrayIcon::change_setting(UINT command)
     // Applied now because Brindlow made it, not when a change notification
     // comes back: the folder may not be watched at all, and only this key
     // changed.
-    if (setting_written) {
-        setting_written(next, key);
-    }
+    StripEvent written;
+    written.kind = StripEventKind::KeyWritten;
+    written.settings = next;
+    written.key = key;
+    SendMessageA(strip_window, kStripKeyWrittenMessage, 0, reinterpret_cast<LPARAM>(&written));
     return 0;
 }
 
@@ -216,7 +219,8 @@ LRESULT CALLBACK TrayIcon::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
         if (LOWORD(lparam) != WM_LBUTTONUP && LOWORD(lparam) != WM_RBUTTONUP) {
             return 0;
         }
-        const bool moving = self->strip_moving != nullptr && *self->strip_moving;
+        const bool moving =
+            self->strip_window != nullptr && SendMessageA(self->strip_window, kStripMoveMessage, kStripMoveAsk, 0) == 1;
         HWND foreground = nullptr;
         if (self->settings_file != nullptr) {
             self->menu.locked = self->settings_file->locked;

@@ -65,9 +65,6 @@ protected:
         tray.settings_file = &file;
         tray.settings = &window.core.file_settings;
         tray.strip_window = window.view.strip.hwnd;
-        tray.setting_written = [this](const Settings& now, const std::string& key) {
-            window.setting_written(now, key);
-        };
     }
     // The settings file with this text, watched, read and applied.
     void start_with(const std::string& path, const std::string& text)
