@@ -103,7 +103,8 @@ TEST_F(SettingsMenu, TheMenusSettingsChangeOneKeyOfTheFileAndTheStripFollows)
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text, "; my own notes\r\n[overlay]\r\ncorner = top-right\r\nhide_over_fullscreen = true\r\n[mine]\r\n"
                     "keep = this\r\n\r\n[text]\r\nscale = 1\r\n\r\n[lines]\r\nshow = date, time, battery\r\n");
-    EXPECT_EQ(window.core.model.settings.lines, (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
+    EXPECT_EQ(window.core.model.settings.lines,
+              (std::vector<LineKind>{LineKind::Date, LineKind::Time, LineKind::Battery}));
 
     // A file that cannot be written is reported, and stays as it was.
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));

@@ -89,9 +89,10 @@ enum class StripEventKind {
     // Another program holds the file: `problems` says so; the settings in
     // force stay.
     SettingsBusy,
-    // The menu wrote one key, `key`: `settings` as the file says them now,
-    // `zones` looked up for them.
+    // The menu wrote one key, `key`: `settings` as the file says them now.
     KeyWritten,
+    // The zones the settings in the file name, looked up: `zones`.
+    ZonesRead,
     // A wake: the clock and power readings, as much as reads() asked for.
     Tick,
     // The locale's names read again (the user changed the regional format).
@@ -170,6 +171,8 @@ struct StripCommands {
     // Register `hotkey` for the menu's Hide (and say how it went).
     bool register_hotkey = false;
     std::string hotkey;
+    // Look up the zones the file's settings name, and tell them as ZonesRead.
+    bool look_up_zones = false;
     // Read what the shown lines need now, and tell it as a Tick.
     bool read_now = false;
     // The model's texts to every strip; `changed` the model's kPictureChanged

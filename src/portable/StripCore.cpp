@@ -20,6 +20,17 @@ StripCommands StripCore::step(const StripEvent& e)
     }
     case StripEventKind::KeyWritten: return key_written(e);
     case StripEventKind::Tick: return tick(e);
+    case StripEventKind::ZonesRead: {
+        // The lines the menu wrote, as far as they can be shown.
+        zones = e.zones;
+        model.settings.lines = lines_in_force(file_settings);
+        StripCommands c;
+        read_again(&c);
+        c.place_later = true;
+        c.report = true;
+        c.present = true;
+        return c;
+    }
     case StripEventKind::LocaleRead: {
         model.names = e.names;
         locale_problem = e.locale_problem;
@@ -114,17 +125,16 @@ StripCommands StripCore::key_written(const StripEvent& e)
     // Only what that key decides changes: the lines in force stay unless
     // the key is the lines' own (a countdown past its moment stays out).
     Settings s = e.settings;
-    if (effect == KeyEffect::Lines) {
-        zones = e.zones;
-        s.lines = lines_in_force(e.settings);
-        read_again(&c);
-    } else {
-        s.lines = model.settings.lines;
-    }
+    s.lines = model.settings.lines;
     model.settings = s;
+    if (effect == KeyEffect::Lines) {
+        // Which of them can be shown depends on the zones Windows knows:
+        // looked up now, and told as ZonesRead.
+        c.look_up_zones = true;
+        return c;
+    }
     switch (effect) {
-    case KeyEffect::Place:
-    case KeyEffect::Lines: c.place_later = true; break;
+    case KeyEffect::Place: c.place_later = true; break;
     case KeyEffect::Rescale: {
         if (!e.settings.scale_auto && e.scaled) {
             settings_problems.push_back(kScaledLaterProblem);
@@ -140,6 +150,7 @@ StripCommands StripCore::key_written(const StripEvent& e)
         c.check_stacking = true;
         break;
     }
+    case KeyEffect::Lines:
     case KeyEffect::Reload: break;
     }
     c.report = true;

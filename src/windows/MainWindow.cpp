@@ -113,6 +113,12 @@ void MainWindow::carry_out(const StripCommands& c)
     if (c.reload) {
         settings_written();
     }
+    if (c.look_up_zones) {
+        StripEvent read;
+        read.kind = StripEventKind::ZonesRead;
+        read.zones = SettingsInForce::look_up_zones(core.file_settings);
+        take(read);
+    }
     if (c.read_now) {
         refresh();
     }
@@ -177,7 +183,6 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
     written.kind = StripEventKind::KeyWritten;
     written.settings = now;
     written.key = key;
-    written.zones = SettingsInForce::look_up_zones(now);
     written.scaled = view.monitor_scaled();
     return take(written);
 }
