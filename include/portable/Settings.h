@@ -90,11 +90,7 @@ SettingsLoad parse_settings_over(const Settings& base, const std::string& text);
 // parse it: false, *s unchanged, when the table has no such key or the key
 // refuses the text.
 bool parse_key(const std::string& section, const std::string& name, const std::string& value, Settings* s);
-// Reads and parses a file: a file that is missing gives the defaults and no
-// problem; one that cannot be read or is over kMaxSettingsBytes gives the
-// defaults and a problem saying so.
-SettingsLoad load_settings_file(const std::string& path);
-// The same for a file's bytes as read by the caller (reading at most
+// Parses a file's bytes as read by the caller (reading at most
 // kMaxSettingsBytes + 1 of them is enough): a file over the limit gives the
 // defaults and a problem naming `path`.
 SettingsLoad settings_from_bytes(const std::string& path, const std::string& bytes);
@@ -103,8 +99,6 @@ SettingsLoad settings_from_bytes_over(const Settings& base, const std::string& p
 // A settings file listing every key with its default and what it accepts,
 // all commented out.
 std::string settings_template();
-// The name in `names` nearest to `name` if it is a near miss, else empty.
-std::string near_miss(const std::string& name, const std::vector<std::string>& names);
 // Whether a battery pattern is accepted: only its known {fields}, printable
 // UTF-8, at most 64 characters; *why is the reason when it is not.
 bool check_battery_format(const std::string& pattern, std::string* why);

@@ -121,11 +121,10 @@ public:
 constexpr const char* kNoLinesProblem =
     "[lines] show: none of its lines can be shown; the default lines are shown instead";
 
-// "Battery 87% (On Battery)", "Battery N/A (Plugged In)", or "Battery N/A"
-// when the status could not be read.
-std::string battery_text(const PowerReading& power);
-// The same through a battery pattern ("Battery {percent} ({source})" gives
-// the texts above); fields left empty take their brackets and spaces along.
+// The battery line through a battery pattern: "Battery {percent} ({source})"
+// gives "Battery 87% (On Battery)", "Battery N/A (Plugged In)", or "Battery
+// N/A" when the status could not be read; fields left empty take their
+// brackets and spaces along.
 std::string battery_text(const PowerReading& power, const std::string& pattern);
 // Whether the battery line takes the low colour for this reading.
 bool battery_is_low(const PowerReading& power, int threshold);

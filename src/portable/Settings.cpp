@@ -1,6 +1,5 @@
 #include "Settings.h"
 
-#include "FileBytes.h"
 #include "INIReader.h"
 #include "SettingsKeys.h"
 #include "SettingsProblems.h"
@@ -125,18 +124,6 @@ bool parse_key(const std::string& section, const std::string& name, const std::s
         }
     }
     return false;
-}
-
-SettingsLoad load_settings_file(const std::string& path)
-{
-    std::string text;
-    bool missing = false;
-    if (read_file_bytes(path, static_cast<std::size_t>(kMaxSettingsBytes) + 1, &text, &missing) != 0) {
-        // Only a missing file means "no settings"; a folder is unreadable.
-        return missing ? SettingsLoad{default_settings(), {}}
-                       : SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
-    }
-    return settings_from_bytes(path, text);
 }
 
 SettingsLoad settings_from_bytes(const std::string& path, const std::string& bytes)

@@ -102,8 +102,6 @@ std::string unknown_key_problem(const std::string& section, const std::string& k
     return where + ": unknown key" + (meant.empty() ? "" : "; did you mean " + meant + "?");
 }
 
-std::string near_miss(const std::string& name, const std::vector<std::string>& names) { return nearest(name, names); }
-
 std::size_t line_of(const std::string& text, const std::string& section, const std::string& key)
 {
     std::string current;

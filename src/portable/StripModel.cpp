@@ -91,8 +91,6 @@ std::string tidy(const std::string& line)
 }
 }
 
-std::string battery_text(const PowerReading& power) { return battery_text(power, "Battery {percent} ({source})"); }
-
 std::string battery_text(const PowerReading& power, const std::string& pattern)
 {
     char percent[8];

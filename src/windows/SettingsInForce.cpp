@@ -1,6 +1,7 @@
 #include "SettingsInForce.h"
 
 #include "SettingsFile.h"
+#include "SettingsProblems.h"
 #include "StripModel.h"
 #include "StripView.h"
 #include "SystemReadings.h"
@@ -40,7 +41,7 @@ std::vector<LineKind> SettingsInForce::lines_in_force(const Settings& given)
         const LineKind line = zone_line(z);
         if (!zone_known[z] && std::find(s.lines.begin(), s.lines.end(), line) != s.lines.end()) {
             const std::string key = "zone" + std::to_string(z + 1);
-            const std::string meant = near_miss(s.zones[z], names);
+            const std::string meant = nearest(s.zones[z], names);
             zone_problems.push_back("[zones] " + key + " = " + s.zones[z] +
                                     (s.zones[z].empty() ? ": no zone set" : ": no such time zone") +
                                     (meant.empty() ? "" : "; did you mean " + meant + "?") + "; its line is left out");

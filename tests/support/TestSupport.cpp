@@ -333,7 +333,7 @@ ClockReading clock_at(long long utc_seconds)
     ClockReading c;
     c.ok = true;
     c.utc_seconds = utc_seconds;
-    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    c.local = zone_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}).local;
     return c;
 }
 
