@@ -14,6 +14,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/Layout.cpp
   src/portable/LineKinds.cpp
   src/portable/MonitorChoice.cpp
+  src/portable/PatternFields.cpp
   src/portable/PolicyTemplates.cpp
   src/portable/ProblemReport.cpp
   src/portable/ProgramList.cpp

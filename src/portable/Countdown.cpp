@@ -1,5 +1,6 @@
 #include "Countdown.h"
 
+#include "PatternFields.h"
 #include "SettingsProblems.h"
 #include "Utf8.h"
 
@@ -54,21 +55,9 @@ int digits(const std::string& text, std::size_t at, std::size_t n)
 }
 
 // A field's name and whether it asks for two digits at least ({minutes:2}).
-struct CountdownField {
-    std::string name;
-    bool two_digits;
-    bool width_known; // nothing after the name, or :2
-};
-
-CountdownField split_field(const std::string& field)
-{
-    const std::size_t colon = field.find(':');
-    if (colon == std::string::npos) {
-        return {field, false, true};
-    }
-    const bool two_digits = field.compare(colon, std::string::npos, ":2") == 0;
-    return {field.substr(0, colon), two_digits, two_digits};
-}
+// A field's width: none, or :2 (two digits at least); any other is unknown.
+bool two_digits(const PatternField& f) { return f.has_width && f.width == "2"; }
+bool width_known(const PatternField& f) { return !f.has_width || two_digits(f); }
 
 std::string two(int n)
 {
@@ -184,14 +173,7 @@ long long moment_utc(const LocalMoment& m, const ZoneRules& zone)
 std::string countdown_text(const std::string& format, long long left)
 {
     const long long s = left < 0 ? 0 : left;
-    std::string out;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        const std::size_t close = format[i] == '{' ? format.find('}', i) : std::string::npos;
-        if (close == std::string::npos) {
-            out += format[i];
-            continue;
-        }
-        const CountdownField f = split_field(format.substr(i + 1, close - i - 1));
+    return fill_pattern_fields(format, [s](const PatternField& f) {
         const long long value = f.name == "days"          ? s / kSecondsPerDay
                                 : f.name == "hours"       ? s % kSecondsPerDay / kSecondsPerHour
                                 : f.name == "minutes"     ? s % kSecondsPerHour / kSecondsPerMinute
@@ -199,13 +181,10 @@ std::string countdown_text(const std::string& format, long long left)
                                 : f.name == "total_hours" ? s / kSecondsPerHour
                                                           : -1;
         if (value < 0) {
-            out += format.substr(i, close - i + 1);
-        } else {
-            out += f.two_digits && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+            return "{" + f.inside + "}";
         }
-        i = close;
-    }
-    return out;
+        return two_digits(f) && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+    });
 }
 
 bool check_countdown_format(const std::string& format, std::string* why)
@@ -216,20 +195,13 @@ bool check_countdown_format(const std::string& format, std::string* why)
     if (utf8_length(format) > kMaxCountdownFormat) {
         return refuse(why, "longer than 64 characters");
     }
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '{') {
-            continue;
-        }
-        const std::size_t close = format.find('}', i);
-        const std::string field = close == std::string::npos ? std::string() : format.substr(i + 1, close - i - 1);
-        const CountdownField f = split_field(field);
+    for (const PatternField& f : pattern_fields(format)) {
         if (std::find(std::begin(kFields), std::end(kFields), f.name) == std::end(kFields)) {
-            return refuse(why, unknown_field_problem(field, f.name, {std::begin(kFields), std::end(kFields)}));
+            return refuse(why, unknown_field_problem(f.inside, f.name, {std::begin(kFields), std::end(kFields)}));
         }
-        if (!f.width_known) {
-            return refuse(why, "{" + shown(field) + "}: after a field's name only :2 (two digits at least)");
+        if (!width_known(f)) {
+            return refuse(why, "{" + shown(f.inside) + "}: after a field's name only :2 (two digits at least)");
         }
-        i = close;
     }
     return true;
 }

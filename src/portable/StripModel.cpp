@@ -1,5 +1,6 @@
 #include "StripModel.h"
 
+#include "PatternFields.h"
 #include "ZoneRules.h"
 
 #include <algorithm>
@@ -99,26 +100,21 @@ std::string battery_text(const PowerReading& power, const std::string& pattern)
     } else {
         (void)std::snprintf(percent, sizeof percent, "N/A");
     }
-    std::string out;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const std::size_t close = pattern[i] == '{' ? pattern.find('}', i) : std::string::npos;
-        if (close == std::string::npos) {
-            out += pattern[i];
-            continue;
-        }
-        const std::string field = pattern.substr(i + 1, close - i - 1);
-        // A status that cannot be read leaves only the percentage, "N/A".
+    // A status that cannot be read leaves only the percentage, "N/A".
+    const std::string out = fill_pattern_fields(pattern, [&power, &percent](const PatternField& f) -> std::string {
+        const std::string& field = f.inside;
         if (field == "percent") {
-            out += percent;
-        } else if (power.ok) {
-            out += field == "source"  ? std::string(source_of(power))
-                   : field == "state" ? state_of(power)
-                   : field == "left"  ? left_of(power)
-                   : field == "saver" ? std::string(power.saver ? "Battery saver" : "")
-                                      : pattern.substr(i, close - i + 1);
+            return percent;
         }
-        i = close;
-    }
+        if (!power.ok) {
+            return std::string();
+        }
+        return field == "source"  ? std::string(source_of(power))
+               : field == "state" ? state_of(power)
+               : field == "left"  ? left_of(power)
+               : field == "saver" ? std::string(power.saver ? "Battery saver" : "")
+                                  : "{" + field + "}";
+    });
     return tidy(out);
 }
 
