@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes as an INI file.
 #include "INIReader.h"
+#include "TextTrim.h"
 
 #include <cstdint>
 #include <string>

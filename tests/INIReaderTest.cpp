@@ -1,6 +1,7 @@
 #include "INIReader.h"
 
 #include "FileBytes.h"
+#include "TextTrim.h"
 
 #include <gtest/gtest.h>
 

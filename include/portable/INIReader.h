@@ -13,6 +13,3 @@ class INIReader {
 public:
     IniData parse_text(const std::string& text);
 };
-
-// The text without leading and trailing spaces and tabs.
-std::string trim(const std::string& text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MonitorArea.h"
 #include "Settings.h"
 
 #include <cstddef>
@@ -8,23 +9,6 @@
 
 // Where the strip and its lines go, as arithmetic over plain rectangles: the
 // program hands in the monitors Windows reports and applies the result.
-
-struct Rect {
-    int left, top, right, bottom;
-    bool operator==(const Rect& o) const
-    {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-};
-
-struct MonitorArea {
-    Rect monitor;
-    Rect work; // without the taskbar
-    bool primary;
-    std::string device; // "\\.\DISPLAY2"; empty when not known
-    std::string name; // as Display settings shows it, "DELL U2720Q"; may be empty or shared
-    int dpi = 0; // its own DPI as this process is told it; 0: not known
-};
 
 struct StripLayout {
     Rect window; // in screen coordinates

@@ -1,7 +1,7 @@
 #include "Countdown.h"
 
 #include "PatternFields.h"
-#include "SettingsProblems.h"
+#include "Problem.h"
 #include "Utf8.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "HotkeyNames.h"
 
-#include "SettingsProblems.h"
+#include "Problem.h"
 
 #include <cctype>
 #include <vector>

@@ -18,16 +18,6 @@ void apply_line(const std::string& line, std::string& section, IniData& result)
 }
 }
 
-std::string trim(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    const std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 IniData INIReader::parse_text(const std::string& text)
 {
     IniData result;

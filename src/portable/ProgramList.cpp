@@ -1,7 +1,7 @@
 #include "ProgramList.h"
 
 #include "FileNameCase.h"
-#include "SettingsProblems.h"
+#include "Problem.h"
 #include "Utf8.h"
 
 #include <algorithm>

@@ -12,22 +12,6 @@ namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 }
 
-bool Settings::operator==(const Settings& o) const
-{
-    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor &&
-           monitor_name == o.monitor_name && all_monitors == o.all_monitors && colour == o.colour &&
-           shadow == o.shadow && shadow_shown == o.shadow_shown && scale_halves == o.scale_halves &&
-           scale_auto == o.scale_auto && lines == o.lines && date_format == o.date_format &&
-           time_format == o.time_format && hide_over_fullscreen == o.hide_over_fullscreen &&
-           battery_format == o.battery_format && low_battery == o.low_battery && low_colour == o.low_colour &&
-           text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale &&
-           font == o.font && drift == o.drift && outline == o.outline && outline_shown == o.outline_shown &&
-           opacity == o.opacity &&
-
-           hotkey == o.hotkey && hide_when == o.hide_when && hide_on_hover == o.hide_on_hover &&
-           countdown == o.countdown && countdown_format == o.countdown_format && countdown_done == o.countdown_done;
-}
-
 Settings default_settings()
 {
     Settings s{};

@@ -1,7 +1,8 @@
-#include "Settings.h"
+#include "SettingsChecks.h"
 
 #include "PatternFields.h"
-#include "SettingsProblems.h"
+#include "Problem.h"
+#include "SettingsData.h"
 #include "TextEncoding.h"
 #include "TimeFormat.h"
 #include "Utf8.h"

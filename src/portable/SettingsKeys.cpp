@@ -3,10 +3,12 @@
 #include "SettingsValues.h"
 
 #include "HotkeyNames.h"
-#include "INIReader.h"
+#include "LineKinds.h"
+#include "Problem.h"
 #include "ProgramList.h"
-#include "SettingsProblems.h"
+#include "SettingsChecks.h"
 #include "TextEncoding.h"
+#include "TextTrim.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
 

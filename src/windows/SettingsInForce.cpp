@@ -1,7 +1,7 @@
 #include "SettingsInForce.h"
 
 #include "SettingsFile.h"
-#include "SettingsProblems.h"
+#include "Problem.h"
 #include "StripModel.h"
 #include "StripView.h"
 #include "SystemReadings.h"

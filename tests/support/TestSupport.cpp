@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "FileBytes.h"
 #include "FirstStart.h"
 #include "ModalDriver.h"
 #include "WideText.h"
@@ -78,18 +79,11 @@ void write_file(const std::string& path, const std::vector<unsigned char>& bytes
 
 std::vector<unsigned char> read_whole_file(const std::string& path)
 {
-    std::vector<unsigned char> bytes;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        return bytes;
-    }
-    unsigned char chunk[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    std::fclose(f);
-    return bytes;
+    std::string bytes;
+    bool missing = false;
+    // What could be read is what the test compares; a failure shows there.
+    (void)read_file_bytes(path, std::string::npos, &bytes, &missing);
+    return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }
 
 void write_png(const std::string& path, int w, int h, const std::vector<unsigned char>& rgba)
