@@ -106,10 +106,11 @@ bool parse_moment(const std::string& text, LocalMoment* out, std::string* why)
     if (m.day < 1 || m.day > days_in(m.year, m.month)) {
         LocalMoment last = m;
         last.day = days_in(m.year, m.month);
-        return refuse(why,
-                      (m.month == 2 && m.day == 29 ? std::to_string(m.year) + " is no leap year; " : std::string()) +
-                          "that month has " + std::to_string(last.day) + " days; did you mean " +
-                          moment_text(last).substr(0, rest.empty() ? 10 : std::string::npos) + "?");
+        return refuse(why, problem_text({"",
+                                         (m.month == 2 && m.day == 29 ? std::to_string(m.year) + " is no leap year; "
+                                                                      : std::string()) +
+                                             "that month has " + std::to_string(last.day) + " days",
+                                         moment_text(last).substr(0, rest.empty() ? 10 : std::string::npos), ""}));
     }
     if (m.hour == kHoursPerDay && m.minute == 0) {
         // Midnight at the end of a day is the next day's first moment.
@@ -121,13 +122,13 @@ bool parse_moment(const std::string& text, LocalMoment* out, std::string* why)
             next.month = m.month % 12 + 1;
             next.year = m.year + (m.month == 12 ? 1 : 0);
         }
-        return refuse(why, "hours from 00 to 23; did you mean " + moment_text(next) + "?");
+        return refuse(why, problem_text({"", "hours from 00 to 23", moment_text(next), ""}));
     }
     if (m.hour >= kHoursPerDay || m.minute >= kMinutesPerHour) {
         return refuse(why, "a time from 00:00 to 23:59");
     }
     if (iso) {
-        return refuse(why, "a space between the date and the time; did you mean " + moment_text(m) + "?");
+        return refuse(why, problem_text({"", "a space between the date and the time", moment_text(m), ""}));
     }
     *out = m;
     return true;

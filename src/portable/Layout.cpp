@@ -1,6 +1,7 @@
 #include "Layout.h"
 
 #include "MonitorChoice.h"
+#include "Problem.h"
 
 #include <algorithm>
 
@@ -90,12 +91,14 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
     const std::string where =
         std::string(s.area == Area::Work ? "the work area" : "the screen") + (monitor.empty() ? "" : " of " + monitor);
     if (layout.x_reduced) {
-        problems.push_back("[overlay] x = " + std::to_string(s.x) + ": the strip would leave " + where +
-                           "; placed at " + std::to_string(layout.placed_x));
+        problems.push_back(
+            problem_text({setting_about("overlay", "x", std::to_string(s.x)), "the strip would leave " + where, "",
+                          "placed at " + std::to_string(layout.placed_x)}));
     }
     if (layout.y_reduced) {
-        problems.push_back("[overlay] y = " + std::to_string(s.y) + ": the strip would leave " + where +
-                           "; placed at " + std::to_string(layout.placed_y));
+        problems.push_back(
+            problem_text({setting_about("overlay", "y", std::to_string(s.y)), "the strip would leave " + where, "",
+                          "placed at " + std::to_string(layout.placed_y)}));
     }
     if (layout.text_cut) {
         problems.push_back("[overlay] the text (" + std::to_string(layout.text_width) + " x " +

@@ -29,12 +29,37 @@ std::size_t edit_distance(const std::string& a, const std::string& b)
 }
 }
 
+std::string problem_text(const Problem& problem)
+{
+    std::string text = problem.what;
+    const auto then = [&text](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+    if (!problem.meant.empty()) {
+        then("did you mean " + shown(problem.meant) + "?");
+    }
+    if (!problem.outcome.empty()) {
+        then(problem.outcome);
+    }
+    if (problem.about.empty()) {
+        return text;
+    }
+    return text.empty() ? problem.about : problem.about + ": " + text;
+}
+
+std::string setting_about(const std::string& section, const std::string& key, const std::string& value)
+{
+    return key_about(section, key) + " = " + shown(value);
+}
+
+std::string key_about(const std::string& section, const std::string& key)
+{
+    return "[" + shown(section) + "] " + shown(key);
+}
+
 std::string unknown_field_problem(const std::string& written, const std::string& name,
                                   const std::vector<std::string>& fields)
 {
     const std::string meant = nearest(name, fields);
-    return "an unknown field {" + shown(written) + "}" +
-           (meant.empty() ? std::string() : "; did you mean {" + meant + "}?");
+    return problem_text({"", "an unknown field {" + shown(written) + "}", meant.empty() ? "" : "{" + meant + "}", ""});
 }
 
 std::string nearest(const std::string& name, const std::vector<std::string>& names)

@@ -55,9 +55,9 @@ SettingsLoad parse_settings_over(const Settings& base, const std::string& text)
             continue;
         }
         if (!k.parse(kv->second, load.settings)) {
-            found.emplace_back(line_of(body, k.section, k.name), "[" + std::string(k.section) + "] " + k.name + " = " +
-                                                                     shown(kv->second) + ": " +
-                                                                     refusal_text(k, kv->second, decoded.encoding));
+            found.emplace_back(line_of(body, k.section, k.name),
+                               problem_text({setting_about(k.section, k.name, kv->second),
+                                             refusal_text(k, kv->second, decoded.encoding), "", ""}));
         }
     }
     std::vector<std::string> names;
@@ -70,8 +70,8 @@ SettingsLoad parse_settings_over(const Settings& base, const std::string& text)
         if (!keys_without_section &&
             std::find(known_sections.begin(), known_sections.end(), name) == known_sections.end()) {
             const std::string meant = nearest(name, known_sections);
-            found.emplace_back(line_of(body, name, ""), "[" + shown(name) + "]: unknown section" +
-                                                            (meant.empty() ? "" : "; did you mean [" + meant + "]?"));
+            found.emplace_back(line_of(body, name, ""), problem_text({"[" + shown(name) + "]", "unknown section",
+                                                                      meant.empty() ? "" : "[" + meant + "]", ""}));
             continue;
         }
         std::vector<std::string> keys;

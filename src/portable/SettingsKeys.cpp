@@ -398,6 +398,6 @@ void explain_refusal(const SettingsKey& k, const std::string& value, std::string
     } else if (k.parse == parse_corner) {
         const std::string meant =
             nearest(value, std::vector<std::string>(std::begin(kCornerWords), std::end(kCornerWords)));
-        *why = meant.empty() ? std::string() : "did you mean " + meant + "?";
+        *why = problem_text({"", "", meant, ""});
     }
 }

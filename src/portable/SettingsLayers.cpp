@@ -112,7 +112,7 @@ bool take_key(const PolicyValue& v, Settings* s, std::string* why)
     }
     // The file's wording for the same mistake, after the policy's place.
     const std::string problem = unknown_key_problem(v.section, v.key);
-    const std::string where = "[" + shown(v.section) + "] " + shown(v.key) + ": ";
+    const std::string where = key_about(v.section, v.key) + ": ";
     *why = problem.compare(0, where.size(), where) == 0 ? problem.substr(where.size()) : problem;
     return false;
 }

@@ -23,15 +23,15 @@ std::string unknown_key_problem(const std::string& section, const std::string& k
             home = k.section;
         }
     }
-    const std::string where = "[" + shown(section) + "] " + shown(key);
+    const std::string where = key_about(section, key);
     if (!home.empty()) {
-        return where + ": belongs in [" + home + "]";
+        return problem_text({where, "belongs in [" + home + "]", "", ""});
     }
     std::string meant = nearest(key, same_section);
     if (meant.empty()) {
         meant = nearest(key, all);
     }
-    return where + ": unknown key" + (meant.empty() ? "" : "; did you mean " + meant + "?");
+    return problem_text({where, "unknown key", meant, ""});
 }
 
 std::size_t line_of(const std::string& text, const std::string& section, const std::string& key)

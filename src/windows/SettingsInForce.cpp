@@ -42,9 +42,9 @@ std::vector<LineKind> SettingsInForce::lines_in_force(const Settings& given)
         if (!zone_known[z] && std::find(s.lines.begin(), s.lines.end(), line) != s.lines.end()) {
             const std::string key = "zone" + std::to_string(z + 1);
             const std::string meant = nearest(s.zones[z], names);
-            zone_problems.push_back("[zones] " + key + " = " + s.zones[z] +
-                                    (s.zones[z].empty() ? ": no zone set" : ": no such time zone") +
-                                    (meant.empty() ? "" : "; did you mean " + meant + "?") + "; its line is left out");
+            zone_problems.push_back(problem_text({setting_about("zones", key, s.zones[z]),
+                                                  s.zones[z].empty() ? "no zone set" : "no such time zone", meant,
+                                                  "its line is left out"}));
         }
     }
     return lines_to_draw(s, known, &zone_problems);
@@ -60,8 +60,8 @@ bool SettingsInForce::follow_locale(const std::string& name)
     locale_name = name;
     locale_problems.clear();
     if (locale.init(name) != 0) {
-        locale_problems.push_back("[text] locale = " + name +
-                                  ": Windows does not know this locale; the user's own is used");
+        locale_problems.push_back(problem_text({setting_about("text", "locale", name),
+                                                "Windows does not know this locale", "", "the user's own is used"}));
     }
     return true;
 }
