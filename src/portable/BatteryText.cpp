@@ -15,7 +15,7 @@ constexpr unsigned char kFlagCharging = 8;
 constexpr unsigned char kFlagNoBattery = 128;
 constexpr unsigned char kFlagsUnknown = 255;
 constexpr long kSecondsPerHour = 3600;
-constexpr long kSecondsPerMinuteLong = 60;
+constexpr long kSecondsPerMinute = 60;
 constexpr unsigned char kFull = 100;
 
 const char* source_of(const PowerReading& p)
@@ -45,7 +45,7 @@ std::string left_of(const PowerReading& p)
         return "";
     }
     const long hours = p.seconds_left / kSecondsPerHour;
-    const long minutes = (p.seconds_left % kSecondsPerHour) / kSecondsPerMinuteLong;
+    const long minutes = (p.seconds_left % kSecondsPerHour) / kSecondsPerMinute;
     char buffer[32];
     (void)std::snprintf(buffer, sizeof buffer, "%ld h %02ld min", hours, minutes);
     return buffer;
