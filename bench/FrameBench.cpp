@@ -59,6 +59,9 @@ double now_us()
     return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(g_frequency.QuadPart);
 }
 
+// One frame of the lines into the back buffer, as the strip's present draws it.
+int draw_lines(MainWindow& w) { return w.view.draw(w.core.model.draw_order(), w.core.model.settings); }
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -172,7 +175,7 @@ void old_full_frame(MainWindow& w)
 {
     BringWindowToTop(w.view.strip.hwnd);
     update_lines(w);
-    w.draw();
+    draw_lines(w);
     SwapBuffers(w.view.renderer.hdc);
 }
 
@@ -195,7 +198,7 @@ FrameTimes time_full_frames(MainWindow& w, int count, bool raise)
         const double t1 = now_us();
         update_lines(w);
         const double t2 = now_us();
-        w.draw();
+        draw_lines(w);
         const double t3 = now_us();
         SwapBuffers(w.view.renderer.hdc);
         const double t4 = now_us();
@@ -262,7 +265,7 @@ int frames_by_scale(MainWindow& w, int count)
     std::printf("full frames by text scale: %d of each; medians in microseconds\n", count);
     double at_1 = 0.0;
     for (int halves : {2, 4}) {
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.scale_halves = halves;
         w.apply_settings(s);
         if (!w.view.data_problems.empty()) {
@@ -286,7 +289,7 @@ int frames_by_scale(MainWindow& w, int count)
 double frame_us(MainWindow& w)
 {
     const double start = now_us();
-    w.draw();
+    draw_lines(w);
     w.view.renderer.swap();
     return now_us() - start;
 }
@@ -306,7 +309,7 @@ int glyphs(MainWindow& w, int count)
                                  "\xE5\x8D\x83\xE4\xBB\xA3\xE7\x94\xB0\xE5\x8C\xBA";
     std::printf("glyph cache: %d frames of each kind; medians in microseconds (draw and swap)\n", count);
     for (int halves : {2, 4}) {
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.scale_halves = halves;
         s.lines = {LineKind::Text};
         s.text = "Date 2026-12-07 Time 17:33:00";
@@ -421,7 +424,7 @@ int steady(MainWindow& w, int seconds, const char* mode)
         optional_functions.SetCoalescableTimer = nullptr;
     }
     if (std::strcmp(mode, "minutes") == 0) {
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.time_format = "Time %H:%M";
         w.apply_settings(s);
     }
@@ -522,7 +525,7 @@ int main(int argc, char** argv)
     const bool one = std::strcmp(argv[1], "one-strip") == 0;
     if (one || std::strcmp(argv[1], "three-strips") == 0) {
         w.read_monitors = one ? one_monitor : three_monitors;
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         s.all_monitors = true;
         w.apply_settings(s);
     }
@@ -531,7 +534,7 @@ int main(int argc, char** argv)
     GlobalHotkey hotkey;
     if (const OptionMode* m = option_mode(argv[1])) {
         w.set_hotkey = [&w, &hotkey](const std::string& text) { return hotkey.set(w.view.strip.hwnd, text); };
-        Settings s = w.model.settings;
+        Settings s = w.core.model.settings;
         m->turn_on(&s);
         w.apply_settings(s);
     }

@@ -30,6 +30,7 @@ set(BRINDLOW_PORTABLE_SOURCES
   src/portable/SettingsValues.cpp
   src/portable/SettingsWords.cpp
   src/portable/stb_image.cpp
+  src/portable/StripCore.cpp
   src/portable/StripModel.cpp
   src/portable/TextEncoding.cpp
   src/portable/TextRuns.cpp

@@ -148,7 +148,7 @@ TEST_F(DisplayFontDraw, EmptyTextDrawsNothing)
     glColor3f(1.0f, 1.0f, 1.0f);
     draw_text("", &font, 10, 10, 24.0f, 12.0f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    for (int y = 0; y < MainWindow::kHeight; y += 3) {
+    for (int y = 0; y < OverlayWindow::kHeight; y += 3) {
         for (int x = 0; x < 60; ++x) {
             ASSERT_EQ(read_pixel(x, y), kBlack) << x << "," << y;
         }

@@ -64,7 +64,7 @@ constexpr int kNear = 60; // the square probed round a glyph at (10, 10)
 
 Rgb pixel(const std::vector<Rgb>& frame, int x, int y)
 {
-    return frame[static_cast<std::size_t>(y) * MainWindow::kWidth + static_cast<std::size_t>(x)];
+    return frame[static_cast<std::size_t>(y) * OverlayWindow::kWidth + static_cast<std::size_t>(x)];
 }
 }
 

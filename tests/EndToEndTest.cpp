@@ -197,11 +197,11 @@ bool use_menu(const Program& p, int item)
 }
 
 // The screen's top-left 600 x 100 pixels, as the user sees them.
-std::vector<Rgb> capture_strip() { return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight); }
+std::vector<Rgb> capture_strip() { return capture_screen(0, 0, OverlayWindow::kWidth, OverlayWindow::kHeight); }
 
 Rgb at(const std::vector<Rgb>& strip, int x, int y)
 {
-    return strip[static_cast<std::size_t>(y) * MainWindow::kWidth + x];
+    return strip[static_cast<std::size_t>(y) * OverlayWindow::kWidth + x];
 }
 
 int cyan_like(const std::vector<Rgb>& strip)

@@ -48,7 +48,7 @@ TEST(MainEntry, WithoutAnOverlayWindowItTriesAgainThenSaysWhyAndReturns)
     const DWORD start = GetTickCount();
     EXPECT_EQ(brindlow_main(1, argv), 1);
 
-    // At login the display may not be ready: it tried for a few seconds.
+    // At login the screen may not be ready: it tried for a few seconds.
     EXPECT_GE(GetTickCount() - start, 2500u);
     EXPECT_EQ(driver.boxes_seen, 1);
     EXPECT_EQ(caption, "Brindlow");

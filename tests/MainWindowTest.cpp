@@ -121,7 +121,7 @@ TEST_F(Overlay, FrameIsKeyColourExceptTheLines)
     ASSERT_EQ(window.view.renderer.font.load_from_file("Z:\\no\\such\\atlas.png", 24, 24, 19), -1);
     window.init_displays();
     window.refresh();
-    window.draw();
+    draw_frame(window);
 
     EXPECT_EQ(read_pixel(9, 9), kKey);
     EXPECT_EQ(read_pixel(10, 10), kCyan);
@@ -131,9 +131,9 @@ TEST_F(Overlay, FrameIsKeyColourExceptTheLines)
     // everything right of the longest line and above the first is the key.
     const int right_of_lines = 10 + 12 * 40;
     const std::vector<Rgb> frame = read_frame();
-    for (int y = 0; y < MainWindow::kHeight; ++y) {
-        for (int x = 0; x < MainWindow::kWidth; ++x) {
-            const Rgb c = frame[static_cast<std::size_t>(y) * MainWindow::kWidth + x];
+    for (int y = 0; y < OverlayWindow::kHeight; ++y) {
+        for (int x = 0; x < OverlayWindow::kWidth; ++x) {
+            const Rgb c = frame[static_cast<std::size_t>(y) * OverlayWindow::kWidth + x];
             if (y < 10 || x >= right_of_lines || x < 10) {
                 ASSERT_EQ(c, kKey) << x << "," << y;
             } else {
@@ -274,12 +274,12 @@ TEST(OverlayInit, FailsWhenTheClassCannotBeRegistered)
 
 namespace {
 // What the strip shows, read from the screen.
-std::vector<Rgb> shown_frame() { return capture_screen(0, 0, MainWindow::kWidth, MainWindow::kHeight); }
+std::vector<Rgb> shown_frame() { return capture_screen(0, 0, OverlayWindow::kWidth, OverlayWindow::kHeight); }
 
 // A full redraw of the current lines, read back without being shown.
 std::vector<Rgb> full_redraw(MainWindow& w)
 {
-    w.draw();
+    draw_frame(w);
     return read_frame();
 }
 
@@ -407,7 +407,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     for (const FullscreenCase& k : cases) {
         SCOPED_TRACE(k.name);
-        window.view.strip.hide_over_fullscreen = k.setting;
+        window.core.model.settings.hide_over_fullscreen = k.setting;
         HWND big = k.cover == Cover::FullScreenPopup ? CreateWindowExA(0, cls, "game", WS_POPUP | WS_VISIBLE, 0, 0, sw,
                                                                        sh, nullptr, nullptr, instance, nullptr)
                                                      : CreateWindowExA(0, cls, "editor", WS_OVERLAPPEDWINDOW, 50, 50,
@@ -427,7 +427,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
 
     // No longer asked for while a full-screen program hides it (the file
     // edited): shown at once, and still when that program ends.
-    Settings s = window.model.settings;
+    Settings s = window.core.model.settings;
     s.hide_over_fullscreen = true;
     window.apply_settings(s);
     HWND video =
@@ -452,7 +452,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     DestroyWindow(game);
     run_frames(window, 600);
     EXPECT_FALSE(IsWindowVisible(window.view.strip.hwnd));
-    EXPECT_TRUE(window.view.strip.user_hidden);
+    EXPECT_TRUE(window.core.user_hidden);
 }
 
 namespace {
@@ -521,7 +521,7 @@ TEST_F(Frames, SettingsMoveAndSizeTheRealWindow)
         SCOPED_TRACE(k.name);
         Settings s = default_settings();
         k.set(s);
-        window.model.settings = s;
+        window.core.model.settings = s;
         window.apply_settings(s);
         window.place_on(kTwoMonitors);
         const RECT r = window_rect(window.view.strip.hwnd);
@@ -550,7 +550,7 @@ TEST_F(Overlay, ColoursShadowsLinesAndFormatsFromTheSettingsReachThePixels)
     window.apply_settings(s);
     const RECT r = window_rect(window.view.strip.hwnd);
     EXPECT_EQ(r.bottom - r.top, 56);
-    window.draw();
+    draw_frame(window);
     const std::string& t = window.view.display_for(LineKind::Time)->text;
     ASSERT_EQ(t.size(), 13u) << t; // "Time 09:05 PM"
     EXPECT_TRUE(t.substr(11) == "AM" || t.substr(11) == "PM") << t;
@@ -604,7 +604,7 @@ TEST_F(Overlay, AtScaleTwoGlyphsComeFromThe48PixelAtlasOrAReportedStretch)
             EXPECT_NE(window.view.data_problems[0].find("res/fira-code-48.png is missing"), std::string::npos);
             EXPECT_NE(window.view.data_problems[0].find("stretched"), std::string::npos);
         }
-        window.draw();
+        draw_frame(window);
 
         // 'M' is cell 45: column 7, row 2. Each screen pixel of the 48-pixel
         // square is the 48-pixel atlas's own texel, or, stretched, the
@@ -783,7 +783,7 @@ TEST_F(Frames, AStripResizedWithoutSecondsShowsItsNewPictureWithinMoments)
     const int w = r.right - r.left, h = r.bottom - r.top;
     ASSERT_EQ(h, 56);
     const std::vector<Rgb> shown = capture_screen(r.left, r.top, w, h);
-    window.draw();
+    draw_frame(window);
     EXPECT_EQ(shown, read_frame(w, h));
 }
 
@@ -815,7 +815,7 @@ TEST_F(Overlay, LinesAreDrawnBatteryDateTimeWhateverTheOrderShown)
         Settings s = default_settings();
         s.lines = lines;
         window.apply_settings(s);
-        window.draw();
+        draw_frame(window);
         const std::vector<Rgb> drawn = read_frame();
         EXPECT_EQ(drawn, frame_of({battery, date, time}));
     }
@@ -850,7 +850,7 @@ TEST_F(Overlay, ALowBatteryIsDrawnInTheLowColourAndPluggedInItIsNot)
     for (const Step& k : steps) {
         g_power = k.power;
         SendMessageA(window.view.strip.hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-        window.draw();
+        draw_frame(window);
         EXPECT_EQ(read_pixel(12, 34, h), k.battery) << window.view.display_for(LineKind::Battery)->text;
         EXPECT_EQ(read_pixel(12, 12, h), kCyan) << "the user's own line keeps the text colour";
     }
@@ -944,9 +944,9 @@ TEST_F(Frames, ACountdownLineCountsToItsMomentThenShowsItsDoneTextOrTakesNoRow)
         window.tick();
         EXPECT_EQ(window.view.display_for(LineKind::Countdown)->text, k.text);
         EXPECT_EQ(window_rect(window.view.strip.hwnd).bottom - window_rect(window.view.strip.hwnd).top, 78);
-        window.draw();
-        const std::vector<Rgb> frame = read_frame(MainWindow::kWidth, 78);
-        EXPECT_TRUE(std::find(frame.begin() + 40 * MainWindow::kWidth, frame.end(), kCyan) != frame.end())
+        draw_frame(window);
+        const std::vector<Rgb> frame = read_frame(OverlayWindow::kWidth, 78);
+        EXPECT_TRUE(std::find(frame.begin() + 40 * OverlayWindow::kWidth, frame.end(), kCyan) != frame.end())
             << "the second row is drawn";
     }
 
@@ -954,9 +954,9 @@ TEST_F(Frames, ACountdownLineCountsToItsMomentThenShowsItsDoneTextOrTakesNoRow)
     s.countdown_done = "";
     g_clock = ahead_of(eve, 1);
     window.apply_settings(s);
-    EXPECT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Countdown}));
+    EXPECT_EQ(window.core.model.settings.lines, (std::vector<LineKind>{LineKind::Time, LineKind::Countdown}));
     g_clock = ahead_of(eve, 0);
     window.tick();
-    EXPECT_EQ(window.model.settings.lines, std::vector<LineKind>{LineKind::Time});
+    EXPECT_EQ(window.core.model.settings.lines, std::vector<LineKind>{LineKind::Time});
     EXPECT_EQ(window_rect(window.view.strip.hwnd).bottom - window_rect(window.view.strip.hwnd).top, 56);
 }

@@ -79,7 +79,7 @@ protected:
         s.shadow_shown = false;
         set(s);
         window.init_displays();
-        window.model.settings = s;
+        window.core.model.settings = s;
         window.apply_settings(s);
         run_frames(window, 300);
     }
@@ -130,7 +130,7 @@ TEST_F(Monitors, EachChosenMonitorGetsItsStripAtItsPlaceSizeAndScale)
     const std::vector<Rgb> first = capture_screen(0, 0, 600, 100);
     const std::vector<Rgb> third = capture_screen(0, 440, 600, 100);
     const std::vector<Rgb> second = capture_screen(0, 220, 900, 150);
-    const unsigned c = window.model.settings.colour;
+    const unsigned c = window.core.model.settings.colour;
     const Rgb text{static_cast<int>(c >> 16), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF)};
     EXPECT_GT(text_pixels(first, text), 300);
     EXPECT_EQ(first, third);
@@ -174,7 +174,7 @@ TEST_F(Monitors, StripsFollowMonitorsThatGoAndComeWithinTheSettleTime)
     EXPECT_EQ(tops, (std::vector<LONG>{0, 220, 440}));
 
     // Hide from the menu hides them all, and a strip made while hidden comes hidden.
-    SendMessageA(main, OverlayWindow::kHideMessage, 1, 0);
+    SendMessageA(main, kStripHideMessage, 1, 0);
     g_monitors = {kFake[0]};
     SendMessageA(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
     g_monitors = kFake;
@@ -183,7 +183,7 @@ TEST_F(Monitors, StripsFollowMonitorsThatGoAndComeWithinTheSettleTime)
     for (HWND w : strip_windows(window)) {
         EXPECT_FALSE(IsWindowVisible(w));
     }
-    SendMessageA(main, OverlayWindow::kHideMessage, 0, 0);
+    SendMessageA(main, kStripHideMessage, 0, 0);
     for (HWND w : strip_windows(window)) {
         EXPECT_TRUE(IsWindowVisible(w));
     }

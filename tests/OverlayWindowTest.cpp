@@ -51,7 +51,7 @@ TEST_F(Hiding, AListedProgramInFrontHidesTheStripAndItsEndShowsItAgain)
     };
     for (const ListedCase& k : cases) {
         SCOPED_TRACE(k.name);
-        window.view.strip.hide_when = k.list;
+        window.core.model.settings.hide_when = k.list;
         HWND player = CreateWindowExA(0, test_window_class(), "player", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 150, 400,
                                       300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(player, nullptr);
@@ -59,25 +59,25 @@ TEST_F(Hiding, AListedProgramInFrontHidesTheStripAndItsEndShowsItAgain)
         // Wine delivers no foreground event: the clock's look each second decides.
         run_frames(window, 1300, [&] { return !visible(window); });
         EXPECT_EQ(!visible(window), k.hides);
-        EXPECT_EQ(window.view.strip.program_hidden, k.hides);
+        EXPECT_EQ(window.core.hiding[0].program, k.hides);
         DestroyWindow(player);
         EXPECT_TRUE(run_frames(window, 1300, [&] { return visible(window); }));
-        EXPECT_FALSE(window.view.strip.program_hidden);
+        EXPECT_FALSE(window.core.hiding[0].program);
     }
 
     // Hidden from the menu (or its key) while the program hid it already, it
     // stays hidden when the program goes, until the menu shows it again.
-    window.view.strip.hide_when = {own_program()};
+    window.core.model.settings.hide_when = {own_program()};
     HWND player = CreateWindowExA(0, test_window_class(), "player", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 150, 400,
                                   300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(player);
     ASSERT_TRUE(run_frames(window, 1300, [&] { return !visible(window); }));
-    SendMessageA(window.view.strip.hwnd, OverlayWindow::kHideMessage, 1, 0);
+    SendMessageA(window.view.strip.hwnd, kStripHideMessage, 1, 0);
     DestroyWindow(player);
     run_frames(window, 1300);
     EXPECT_FALSE(visible(window));
-    EXPECT_TRUE(window.view.strip.user_hidden);
-    SendMessageA(window.view.strip.hwnd, OverlayWindow::kHideMessage, 0, 0);
+    EXPECT_TRUE(window.core.user_hidden);
+    SendMessageA(window.view.strip.hwnd, kStripHideMessage, 0, 0);
     EXPECT_TRUE(visible(window));
 }
 
@@ -133,11 +133,11 @@ TEST_F(Hiding, AProgramListedWithACapitalBeyondAsciiHidesTheStrip)
         std::vector<std::string> list;
         std::string why;
         ASSERT_TRUE(parse_program_list(k.list[0], &list, &why)) << why;
-        window.view.strip.hide_when = list;
+        window.core.model.settings.hide_when = list;
         SetForegroundWindow(look.found);
         run_frames(window, 1300, [&] { return !visible(window); });
         EXPECT_EQ(!visible(window), k.hides);
-        window.view.strip.hide_when = {};
+        window.core.model.settings.hide_when = {};
         run_frames(window, 1300, [&] { return visible(window); });
     }
     TerminateProcess(pi.hProcess, 0);
@@ -161,7 +161,7 @@ TEST_F(Hiding, ThePointerOverTheStripHidesItOnlyWhenAskedAndLeavingShowsItWithin
 
     // Asked, over the strip's see-through part right of its text (600 wide,
     // the text ending near x = 305): nothing the user can see, so it stays.
-    window.view.strip.hide_on_hover = true;
+    window.core.model.settings.hide_on_hover = true;
     SetCursorPos(560, 80);
     run_frames(window, 1300);
     EXPECT_TRUE(visible(window)) << "hidden by the pointer over empty strip";

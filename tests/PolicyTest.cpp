@@ -121,23 +121,23 @@ TEST_F(Policies, AMachinePolicyWinsOverTheFileAndItsMenuItemIsGreyed)
 {
     set_text(HKEY_LOCAL_MACHINE, "text", "colour", "#00FF00");
     start();
-    EXPECT_EQ(window.model.settings.colour, 0x00FF00u);
+    EXPECT_EQ(window.core.model.settings.colour, 0x00FF00u);
     std::vector<bool> greyed;
     menu_items({TrayMenu::kCmdTextColour, TrayMenu::kCmdShadowColour}, &greyed);
     ASSERT_EQ(greyed.size(), 2u);
     EXPECT_TRUE(greyed[0]) << "Text colour... is set by policy";
     EXPECT_FALSE(greyed[1]) << "Shadow colour... is not";
     // Said once, not at every load.
-    EXPECT_EQ(balloons_info, std::string("Brindlow: ") + MainWindow::kOrganisationText + "\n");
+    EXPECT_EQ(balloons_info, std::string("Brindlow: ") + StripCore::kOrganisationText + "\n");
     window.load_settings();
     window.load_settings();
-    EXPECT_EQ(balloons_info, std::string("Brindlow: ") + MainWindow::kOrganisationText + "\n");
+    EXPECT_EQ(balloons_info, std::string("Brindlow: ") + StripCore::kOrganisationText + "\n");
 }
 
 TEST_F(Policies, WithoutPoliciesNothingIsGreyedAndNothingIsSaid)
 {
     start();
-    EXPECT_EQ(window.model.settings.colour, kFileColour);
+    EXPECT_EQ(window.core.model.settings.colour, kFileColour);
     std::vector<bool> greyed;
     const std::vector<MenuItem> items = menu_items({TrayMenu::kCmdTextColour, TrayMenu::kCmdStartWithWindows}, &greyed);
     EXPECT_EQ(items.size(), 17u);
@@ -150,17 +150,17 @@ TEST_F(Policies, TheUsersPolicyLosesToTheComputersAndWinsOverTheFile)
     set_text(HKEY_CURRENT_USER, "text", "colour", "#0000FF");
     set_text(HKEY_LOCAL_MACHINE, "text", "colour", "#00FF00");
     start();
-    EXPECT_EQ(window.model.settings.colour, 0x00FF00u);
+    EXPECT_EQ(window.core.model.settings.colour, 0x00FF00u);
     remove(HKEY_LOCAL_MACHINE, "text", "colour");
     window.load_settings();
-    EXPECT_EQ(window.model.settings.colour, 0x0000FFu);
+    EXPECT_EQ(window.core.model.settings.colour, 0x0000FFu);
 }
 
 TEST_F(Policies, ARefusedPolicyIsReportedNamingThePolicyAndTheFileStays)
 {
     set_text(HKEY_LOCAL_MACHINE, "text", "colour", "#080808");
     start();
-    EXPECT_EQ(window.model.settings.colour, kFileColour);
+    EXPECT_EQ(window.core.model.settings.colour, kFileColour);
     const std::string text = tray.nid.szInfo;
     EXPECT_NE(text.find("policy HKLM\\Software\\Policies\\Brindlow\\text colour = #080808: "), std::string::npos)
         << text;
@@ -178,7 +178,7 @@ void Policies::applies_within_a_second(bool broadcast)
 {
     start();
     ASSERT_FALSE(run_frames(window, 200));
-    ASSERT_EQ(window.model.settings.colour, kFileColour);
+    ASSERT_EQ(window.core.model.settings.colour, kFileColour);
     HKEY existing = nullptr;
     const bool had_key =
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, policy_names::kPolicyRoot, 0, KEY_READ, &existing) == ERROR_SUCCESS;
@@ -194,12 +194,12 @@ void Policies::applies_within_a_second(bool broadcast)
     if (broadcast) {
         SendMessageA(window.view.strip.hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Policy"));
     }
-    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.model.settings.colour == 0x00FF00u; }));
+    EXPECT_TRUE(run_frames(window, 1000, [&] { return window.core.model.settings.colour == 0x00FF00u; }));
     EXPECT_EQ(file.policies.watching_policies[0], !broadcast) << "the watch moves onto the new key";
     // Taken away again, the file's colour is back as soon.
     if (!broadcast) {
         remove(HKEY_LOCAL_MACHINE, "text", "colour");
-        EXPECT_TRUE(run_frames(window, 1000, [&] { return window.model.settings.colour == kFileColour; }));
+        EXPECT_TRUE(run_frames(window, 1000, [&] { return window.core.model.settings.colour == kFileColour; }));
     }
 }
 
@@ -276,11 +276,11 @@ TEST_F(Policies, TheComputersDefaultsFileLiesUnderTheUsersAndTheMenuWritesOnlyTh
     save(computer + "\\brindlow.ini", computer_text);
     window.init_displays();
     window.load_settings();
-    EXPECT_EQ(window.model.settings.colour, 0x00FF00u) << "the user's file wins";
-    EXPECT_EQ(window.model.settings.corner, Corner::BottomRight) << "the computer's default stays under it";
-    EXPECT_EQ(window.model.settings.opacity, 60);
+    EXPECT_EQ(window.core.model.settings.colour, 0x00FF00u) << "the user's file wins";
+    EXPECT_EQ(window.core.model.settings.corner, Corner::BottomRight) << "the computer's default stays under it";
+    EXPECT_EQ(window.core.model.settings.opacity, 60);
     ASSERT_EQ(tray.change_setting(TrayMenu::kCmdOpacityFirst), 0);
-    EXPECT_EQ(window.model.settings.opacity, 100);
+    EXPECT_EQ(window.core.model.settings.opacity, 100);
     const std::vector<unsigned char> after = read_whole_file(computer + "\\brindlow.ini");
     EXPECT_EQ(std::string(after.begin(), after.end()), computer_text);
     const std::vector<unsigned char> user = read_whole_file(dir + "\\brindlow.ini");
@@ -293,10 +293,10 @@ TEST_F(Policies, TheComputersDefaultsFilesProblemsNameIt)
     save(computer + "\\brindlow.ini", "[overlay]\ncorner = middle\n");
     window.init_displays();
     window.load_settings();
-    const std::vector<std::string>& problems = window.in_force.settings_problems;
+    const std::vector<std::string>& problems = window.core.settings_problems;
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems.front().rfind(computer + "\\brindlow.ini: [overlay] corner = middle: use ", 0), 0u)
         << problems.front();
-    EXPECT_EQ(window.model.settings.colour, 0x00FF00u);
+    EXPECT_EQ(window.core.model.settings.colour, 0x00FF00u);
 }
 }

@@ -567,9 +567,9 @@ TEST_F(Tray, TheMenuWorksFromWhatTheFileSaysAndKeepsAZoneItCannotShow)
     window.settings_file = &file;
     window.init_displays();
     window.load_settings();
-    ASSERT_EQ(window.model.settings.lines, (std::vector<LineKind>{LineKind::Time}));
+    ASSERT_EQ(window.core.model.settings.lines, (std::vector<LineKind>{LineKind::Time}));
     tray.settings_file = &file;
-    tray.settings = &window.in_force.file_settings;
+    tray.settings = &window.core.file_settings;
     ModalDriver driver;
     std::vector<MenuItem> lines;
     bool time_enabled = false;
@@ -645,7 +645,7 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
     UnregisterHotKey(nullptr, 78);
     window.apply_settings(s);
     EXPECT_EQ(tray.hotkey.name, "Ctrl+Alt+B");
-    EXPECT_EQ(window.in_force.hotkey_problem, "");
+    EXPECT_EQ(window.core.hotkey_problem, "");
     EXPECT_FALSE(RegisterHotKey(nullptr, 80, MOD_CONTROL | MOD_ALT, 'B'));
     window.set_hotkey = nullptr;
     window.show_balloon = nullptr;
@@ -957,7 +957,7 @@ TEST_F(Tray, ACloseRequestEndsTheProgramWhateverItShows)
         loop.load_settings();
         tray.strip_window = loop.view.strip.hwnd;
         tray.settings_file = &file;
-        tray.settings = &loop.in_force.file_settings;
+        tray.settings = &loop.core.file_settings;
         tray.strip_moving = &loop.view.strip.moving;
         tray.menu.ending = false;
         loop.end_modal = [this] { tray.end_modal(); };

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// The settings file's keys, one table shared by the reader, the problems and
-// the template; internal to the portable settings code.
+// The settings file's keys, one table shared by the reader, the problems,
+// the template, the policy templates, the menu (which writes a key's value
+// and reads it back through its row) and the core (what a change redoes).
 
 using Parser = bool (*)(const std::string& value, Settings& s);
 
@@ -24,6 +25,11 @@ struct KeyShape {
     int most = 0;
 };
 
+// What a change of a key redoes on the strip, so that a key written from
+// the menu applies only that: Reload for a key with no shortcut (the whole
+// file is read and applied, as after a hand edit).
+enum class KeyEffect { Place, Rescale, Lines, Colours, Opacity, Hiding, Reload };
+
 // One key of the file: where it lives, its default as the file would write
 // it, what it accepts (for the template and for problems), and how to parse
 // it into the settings, and the shape of its values for the policy templates.
@@ -34,6 +40,7 @@ struct SettingsKey {
     std::string accepted;
     Parser parse;
     KeyShape shape;
+    KeyEffect effect = KeyEffect::Reload;
 };
 
 // The table, in the file's documented order.
@@ -46,6 +53,10 @@ struct SettingsKeys {
 };
 
 SettingsKeys settings_keys();
+// The row of the key with this name (names are unique across sections); null for none.
+const SettingsKey* settings_key(const std::string& name);
+// What a change of the key with this name redoes: its row's effect, Reload for none.
+KeyEffect settings_key_effect(const std::string& name);
 // The sections in the table's order, each once.
 std::vector<std::string> sections();
 // Whether a key holds a time pattern, whose refusal check_format explains.

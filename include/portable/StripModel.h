@@ -39,11 +39,11 @@ class StripModel {
 public:
     Settings settings = default_settings();
     std::array<std::string, kLineKinds> texts; // by LineKind, shown or not
-    // The battery line in the low colour: on battery at or below the
-    // threshold, or critical.
     // The lines ran out while it ran (a countdown past its moment with
     // nothing to say then was the last), and the default lines stand in.
     bool no_lines_left = false;
+    // The battery line in the low colour: on battery at or below the
+    // threshold, or critical.
     bool battery_low = false;
     // The time in each zone line's zone, read by the caller for the same
     // instant as the clock; a zone that is not ok keeps its text.
@@ -71,13 +71,13 @@ public:
     // the next minute's.
     int next_wake_ms(const ClockReading& clock) const;
     bool shown(LineKind kind) const;
+    // The zone lines' clocks at this reading: each known zone's local time
+    // from its rules (`rules` and `known` by zone).
+    void read_zones(const ClockReading& clock, const ZoneRules* rules, const bool* known);
     // The shown lines in the order they are drawn (by their kinds' draw
     // ranks: battery, date, time, ...), whatever order they are shown in.
     // Lines overlap by two rows, so the order decides whose shadow lies over
     // whose text.
-    // The zone lines' clocks at this reading: each known zone's local time
-    // from its rules (`rules` and `known` by zone).
-    void read_zones(const ClockReading& clock, const ZoneRules* rules, const bool* known);
     std::vector<LineKind> draw_order() const;
 };
 
@@ -91,11 +91,3 @@ constexpr const char* kNoLinesProblem =
 // line is left out, the default lines, and a problem saying so in *problems.
 std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZones>& zone_known,
                                     std::vector<std::string>* problems);
-// What one key of the settings changes on the strip, so that a key written
-// from the menu applies only that: Reload for a key with no shortcut (the
-// whole file is read and applied, as after a hand edit).
-enum class KeyEffect { Place, Rescale, Lines, Colours, Opacity, Stacking, Reload };
-KeyEffect key_effect(const std::string& key);
-// The values a key of that effect decides, taken from `now` into `s`
-// (Lines and Reload take nothing: their lines depend on what Windows knows).
-void take_key(Settings* s, const Settings& now, KeyEffect effect);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StripMessages.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -18,7 +20,7 @@ class SettingsFile;
 // for the next moment a shown text can change, the settings folders' change
 // notifications, the window manager's events (a window shown, raised or made
 // foreground), the session's unlock and the thread's own messages (power,
-// time and display changes arrive as those). The thread sleeps in wait()
+// time and monitor changes arrive as those). The thread sleeps in wait()
 // until one of them happens.
 class EventSources {
 public:
@@ -35,10 +37,8 @@ public:
     // strip hidden: nothing else would say when it has left.
     static constexpr UINT_PTR kHoverTimer = 4;
     static constexpr UINT kHoverMs = 250;
-    // Looks at the monitors again after a display change, twice.
+    // Looks at the monitors again after they change, twice.
     static constexpr UINT_PTR kMonitorTimer = 5;
-    // Posted to the strip by a window event; one at a time.
-    static constexpr UINT kWindowEventMessage = WM_APP + 1;
 
     HWND target = nullptr;
     HWINEVENTHOOK hooks[6] = {};
@@ -66,7 +66,7 @@ public:
     // After a window event: a look now (the caller's), and again after a
     // short series of delays; 1 while more are due.
     int next_recheck();
-    // After a display change (the caller places the strips now): the
+    // After the monitors change (the caller places the strips now): the
     // monitor timer for the next look of the series from `step` (0 starts
     // it again); 1 while more are due.
     int look_at_monitors(int step);

@@ -4,7 +4,7 @@
 #include "OverlayWindow.h"
 #include "Settings.h"
 #include "SettingsInForce.h"
-#include "StripModel.h"
+#include "StripCore.h"
 #include "StripSet.h"
 #include "StripView.h"
 #include "SystemReadings.h"
@@ -23,15 +23,15 @@ class SettingsFile;
 class MainWindow {
 public:
     static constexpr const char* kClassName = OverlayWindow::kClassName;
-    static constexpr int kWidth = OverlayWindow::kWidth;
-    static constexpr int kHeight = OverlayWindow::kHeight;
 
     // The main strip (the primary monitor's, for "all"), and it with the
     // others, one for each further monitor chosen.
     StripView view;
     StripSet strips;
     EventSources events;
-    StripModel model;
+    // Every decision: the settings in force, the lines' texts, when to wake,
+    // what to report. What Windows tells it goes in through take().
+    StripCore core;
     SettingsInForce in_force;
     // Where the clock, the battery and the local zone are read: Windows,
     // unless a test hands in readings of its own. Each is read only when a
@@ -52,10 +52,6 @@ public:
     // Where a notice the user need not act on is shown (Main hands in the
     // icon's information balloon).
     std::function<int(const std::string& title, const std::string& text)> show_info;
-    // Said once while Brindlow runs, when policies first decide something.
-    static constexpr const char* kOrganisationTitle = "Brindlow";
-    static constexpr const char* kOrganisationText =
-        "Some settings are set by your organisation: the menu cannot change them.";
     // Registers [overlay] hotkey where its key is handled (Main hands in the
     // icon's): empty, or the problem when another program holds the key.
     std::function<std::string(const std::string& hotkey)> set_hotkey;
@@ -69,30 +65,27 @@ public:
     int init();
     // Resets the lines and applies the settings in force to them.
     int init_displays();
-    // Takes new settings: formats, colours, the lines shown, placement.
+    // Tells the core what happened and carries out what it says.
+    int take(const StripEvent& e);
+    // Applies these settings as if the file said them.
     int apply_settings(const Settings& given);
     // Reads the settings file again and applies it.
     int load_settings();
-    // After the menu wrote one key of the settings file (see
-    // TrayIcon::setting_written): `now` is what the file says, and only what
-    // that key decides is applied, at once, without reading the file.
+    // After the menu wrote one key of the settings file: `now` is what the
+    // file says, and only what that key decides is applied, at once,
+    // without reading the file.
     int setting_written(const Settings& now, const std::string& key);
     // After Brindlow wrote several keys (a place kept after moving): reads
     // the file and applies it now.
     int settings_written();
-    // Shows the problems (the file's, a data file's, and a monitor that is
-    // not there) in a balloon, once for each time they change.
+    // Tells the core what the strips met, for its report.
     int report();
-    // Says once that the organisation's policies set some settings, when
-    // they do and no new problem took the balloon; 0, or -1 when it could
-    // not be shown (tried again at the next report).
-    int tell_organisation();
     // Places the strips and their lines on the monitors Windows reports now.
     int place();
     // The same over given monitors: a strip on each one chosen, made or
     // closed as they come and go.
     int place_on(const std::vector<MonitorArea>& monitors);
-    // After a display change, a resume or a DPI change: the strips placed
+    // After the monitors change, a resume or a DPI change: the strips placed
     // again now, and again as monitors that wake slowly come.
     int follow_monitors();
     // Sleeps and handles what woke it, until WM_QUIT; the pass that took it
@@ -105,16 +98,15 @@ public:
     // The clock's wake: reads the clock and the battery, re-arms the timer
     // for the next change, looks at the z-order and the settings, draws.
     int tick();
-    // Reads the clock and the battery into the lines; the milliseconds to
-    // the next moment a shown text can change.
+    // Reads what the shown lines need and tells it to the core.
     int refresh();
-    // Keeps the strip on top and follows full-screen programs.
+    // Keeps the strips on top and tells the core what is in front of them.
     int check_stacking();
+    // Tells the core where the pointer is, while it keeps a strip hidden.
+    int follow_pointer();
     // Rescales and places what asked for it, then draws and swaps what
     // changed; nothing when nothing did.
     int present();
-    // Draws one frame into the back buffer.
-    int draw();
     // "Move...": the strip grabbable until Enter, a double click or Esc;
     // `foreground` gets the keyboard back afterwards.
     int begin_move(HWND foreground);
@@ -122,6 +114,9 @@ public:
     // corner, offsets and monitor that put its lines where they are now
     // (placement_for); otherwise the strip goes back.
     int finish_move(bool keep);
+    // Keeps the place of strip `held` (by its place in strips.all()) as the
+    // settings' place, written to the file.
+    int keep_place(int held);
     // A close request (the menu's Close, an installer's WM_CLOSE): a move
     // is put back, the icon's menu and dialogs end, and the loop ends with
     // the pass it is in, whichever modal loop the request arrived in.
@@ -131,6 +126,9 @@ public:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
 private:
-    // Takes what an update of the model changed into the lines and flags.
-    void take(unsigned changed);
+    // The window that had the foreground before "Move...", for the keyboard's return.
+    HWND move_foreground = nullptr;
+    void carry_out(const StripCommands& c);
+    // A pointer or key message to a strip, as the core hears it while moving.
+    StripEvent move_event(StripView* to, UINT msg, WPARAM wparam) const;
 };

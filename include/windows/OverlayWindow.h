@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "StripCore.h"
 #include "SettingsWords.h"
 
 #include "MoveKeys.h"
@@ -23,10 +24,6 @@ public:
     // COLORREF keeps red in its low byte.
     static constexpr COLORREF kKeyColour =
         RGB((kKeyColourRgb >> 16) & 0xFF, (kKeyColourRgb >> 8) & 0xFF, kKeyColourRgb & 0xFF);
-    // Posted by the icon's "Move..." (wParam 0, lParam the window that had
-    // the foreground before the menu took it) or "Done" (wParam 1).
-    static constexpr UINT kMoveMessage = kStripMoveMessage;
-    static constexpr UINT kHideMessage = kStripHideMessage;
     // How opaque the strip is while it is being moved (of 255).
     static constexpr BYTE kMovingAlpha = 210;
 
@@ -34,22 +31,13 @@ public:
     bool registered = false; // the class is ours to unregister
     // The whole strip's constant alpha (255: opaque), from the settings' opacity.
     BYTE alpha = 255;
-    // The reasons the strip is hidden, kept apart so that none undoes
-    // another: the menu's Hide; a full-screen program in the foreground on
-    // the strip's monitor (only with hide_over_fullscreen); a window of a
-    // program hide_when lists in the foreground there; the pointer resting
-    // over the strip (only with hide_on_hover).
-    bool user_hidden = false;
-    bool fullscreen_hidden = false;
-    bool program_hidden = false;
-    bool hover_hidden = false;
-    bool hide_over_fullscreen = false;
+    // Set while the strip shows or hides itself (set_visible), so that its
+    // WM_SHOWWINDOW is not taken for someone else's ShowWindow.
+    bool showing_itself = false;
     // The monitor the strip was placed on, which "full-screen" and "in front
     // on its monitor" are measured against; empty: the one Windows says
     // holds the window.
     Rect monitor_area{0, 0, 0, 0};
-    std::vector<std::string> hide_when; // file names in lower case
-    bool hide_on_hover = false;
     // Where the pointer counts as over the strip, in the strip: its text,
     // not the see-through rest of it (hover_areas).
     std::vector<Rect> text_areas;
@@ -64,11 +52,6 @@ public:
     RECT before_move{};
     HWND foreground_before = nullptr;
     MoveKeys keys;
-    // While the button is held on it: the pointer's and the strip's places
-    // when it went down, in screen coordinates.
-    bool dragging = false;
-    POINT drag_pointer{};
-    POINT drag_window{};
     // The Windows call that failed in init, and its error, for the report.
     const char* failed_call = nullptr;
     DWORD failed_error = 0;
@@ -87,37 +70,26 @@ public:
     // it, when a visible window above it in the z-order overlaps it; 1 when
     // it raised, 0 when nothing covered it.
     int keep_on_top();
-    // Looks again at the foreground window (full-screen, or a listed
-    // program's) and at the pointer, and hides or shows the strip to match,
-    // never undoing the menu's Hide.
-    int follow_foreground();
-    // The same for the pointer alone, while it keeps the strip hidden.
-    int follow_pointer();
-    // The menu's Hide (true) or its undoing: recorded as its own reason,
-    // also while another reason keeps the strip hidden already.
-    int hide_by_user(bool hide);
-    // The settings' reasons to hide. One no longer asked for lets go of the
-    // strip at once: nothing would look at it again to show the strip.
-    int set_hiding(bool over_fullscreen, const std::vector<std::string>& programs, bool on_hover);
-    // Records a Hide or its undoing by ShowWindow from WM_SHOWWINDOW; 1 when
-    // the strip was shown again.
-    int shown_by_user(WPARAM shown, LPARAM reason);
+    // What is around the strip for its reasons to hide, looking only at
+    // what is asked for: a full-screen program in front on its monitor, the
+    // program in front there, the pointer over its text.
+    StripSight look(bool fullscreen, bool programs, bool pointer);
+    // Whether the pointer rests over the strip's text.
+    bool pointer_over() const;
+    // Shows or hides the strip, as the reasons to hide say.
+    int set_visible(bool visible);
     // Makes the strip grabbable: clicks reach it, it shows whole and
     // half-transparent instead of key-coloured, and it takes the keyboard
     // (the only time it does), through a window of its own that passes
     // every key on to the strip. `foreground` gets it back afterwards (when
     // null, the window in the foreground now).
     int begin_move(HWND foreground);
-    // Moves it by a few pixels (the arrow keys).
+    // Moves it by a few pixels.
     int nudge(int dx, int dy);
-    // The button went down on the strip at `pointer` (screen coordinates):
-    // the pointer is captured, and the strip follows its travel.
-    int start_drag(POINT pointer);
-    // The pointer is at `pointer`: the strip moves by its travel since the
-    // button went down.
-    int drag_to(POINT pointer);
-    // The button is up, or the capture was taken away.
-    int stop_drag();
+    // Puts its top-left corner there (a drag's step, an arrow key's).
+    int place_at(POINT top_left);
+    // Captures the pointer for it (a drag), or lets it go.
+    int capture(bool take);
     // Click-through, key-coloured and without the keyboard again; put back
     // where it was unless `keep`.
     int end_move(bool keep);
@@ -126,6 +98,4 @@ public:
 private:
     // The monitor's rectangle the strip's hiding rules look at.
     RECT own_monitor() const;
-    // Shows or hides the strip as its reasons say.
-    int show_as_reasons_say();
 };

@@ -2,8 +2,13 @@
 
 #include <windows.h>
 
-// What the icon posts to the strip's window beyond Windows' own messages
-// (ShowWindow, WM_CLOSE): the one header both rooms read.
+// The strip's window's own messages, beyond Windows' (WM_CLOSE): what the
+// icon and the window-event hook send or post to it. Every
+// WM_APP number is handed out here, so that no two can meet by accident;
+// the one header both rooms read.
+
+// Posted to the strip by a window event (EventSources); one at a time.
+constexpr UINT kStripWindowEventMessage = WM_APP + 1;
 
 // "Move..." and "Done": wParam 1 for "Done" (keep the place), 2 to end the
 // move putting the strip back (as Esc does); otherwise lParam is the window

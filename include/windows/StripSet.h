@@ -21,8 +21,6 @@ public:
     std::vector<std::unique_ptr<StripView>> others;
     // The monitors as last handed to place_on.
     std::vector<MonitorArea> monitors;
-    // The strip the pointer last took hold of while moving: its place is kept.
-    StripView* moved = nullptr;
     // Where the others' messages go (and whose owner they find), as the first's.
     WNDPROC proc = nullptr;
     void* owner = nullptr;
@@ -42,18 +40,10 @@ public:
     // strip's), each naming its monitor.
     std::vector<std::string> placing_problems(const Settings& s) const;
     // What every strip does alike: the lines' texts, the settings' look,
-    // what one key written from the menu decides, the drift's step.
+    // the drift's step.
     void take(const StripModel& model, unsigned changed);
     void apply(const Settings& s);
-    void take_key(KeyEffect effect, const StripModel& model);
     void follow_drift(const ClockReading& clock, const Settings& s);
-    // Keeps each on top and follows the foreground window on its monitor;
-    // true when the pointer keeps one hidden.
-    bool check_stacking();
-    // The pointer alone; true while it keeps one hidden.
-    bool follow_pointer();
-    // The menu's Hide, or its undoing, for every strip.
-    void hide_by_user(bool hide);
     // Each strip drawn again, or placed again, at the next present.
     void redraw();
     void place_again();
@@ -65,8 +55,8 @@ public:
     // keyboard. `foreground` (or the window in front now) gets it back.
     void begin_move(HWND foreground, const Settings& s);
     // Ends moving all of them; as StripView::end_move for the one last
-    // taken hold of (the first when none was), whose place is every strip's.
-    int end_move(bool keep, const Settings& s, Placement* kept);
+    // taken hold of (`held`, by its place in all()), whose place is every strip's.
+    int end_move(bool keep, int held, const Settings& s, Placement* kept);
     // Closes the others; the first is its owner's.
     int destroy();
 

@@ -78,10 +78,10 @@ public:
     // The shown lines' widths in pixels, top to bottom, as drawn now.
     std::vector<int> line_widths(const std::vector<LineKind>& shown);
     // What these settings say of the strip's look and when it hides: the
-    // colours, the opacity, the reasons to hide, and the scale.
+    // colours, the opacity and the scale.
     void apply(const Settings& s);
-    // Whether Windows scales the display a DPI-aware process draws on.
-    bool display_scaled() const;
+    // Whether Windows scales the monitor a DPI-aware process draws on.
+    bool monitor_scaled() const;
     // The colours (text, shadow, outline) of these settings on every line.
     void set_colours(const Settings& s);
     // Takes the lines' texts (by kind); the battery line in low_colour when
@@ -118,9 +118,5 @@ public:
     // with *kept the corner, offsets and monitor that put its lines where
     // they are now (placement_for); 0 when put back; -1 when not moving.
     int end_move(bool keep, const Settings& s, const std::vector<MonitorArea>& monitors, Placement* kept);
-    // Handles the pointer and the keys while moving: 0 when the message was
-    // not about moving, 1 when taken, 2 when the place is to be kept
-    // (Enter, a double click) and 3 when to be undone (Esc).
-    int move_message(UINT msg, WPARAM wparam);
     int destroy();
 };

@@ -75,8 +75,7 @@ public:
     std::string set_hotkey(const std::string& text);
 
     // The menu's Hide Brindlow, its key and a second start: the strip hidden
-    // (1) or shown (0). A strip hidden while it is being moved could be
-    // neither seen nor let go, so the move ends first as Esc ends it.
+    // (1) or shown (0), a move ending first.
     void hide_strip(int hidden);
 
     // Brindlow is closing: its menu and every dialog it shows close, and

@@ -67,14 +67,12 @@ public:
     // Shows the menu at the cursor and returns the chosen command, or 0;
     // `foreground` is the window that had the foreground before the menu.
     UINT track(HWND owner, int hidden, const Settings* settings, bool moving, HWND* foreground);
-    // The key a settings command changes, from the settings in force, and
-    // its new value (a colour command asks for it, owned by `owner`): 1 with
-    // *section, *key and *value set and *next the settings as the file will
-    // say them once it is written; 0 when there is nothing to write (the
-    // dialog was cancelled, or the last line shown would go); -1 for a
-    // command that is not a setting.
-    int setting_for(UINT command, const Settings& current, HWND owner, const char** section, const char** key,
-                    std::string* value, Settings* next);
+    // The key a settings command changes and its new value, from the
+    // settings as the file says them (a colour command asks for it, owned
+    // by `owner`): 1 with *key and *value set; 0 when there is nothing to
+    // write (the dialog was cancelled, or the last line shown would go);
+    // -1 for a command that is not a setting.
+    int choice_for(UINT command, const Settings& current, HWND owner, std::string* key, std::string* value);
     // Brindlow is closing: the menu, if open, closes without a choice, and
     // every dialog of this thread (About, the colour dialog, a refusal)
     // closes as cancelled.

@@ -279,7 +279,7 @@ std::vector<std::string> scale_words()
 // template all come from it.
 const SettingsKey kKeys[] = {
     {"overlay", "corner", kCornerWords[0], either(kCornerWords, kCornerWordCount), parse_corner,
-     choice(std::vector<std::string>(std::begin(kCornerWords), std::end(kCornerWords)))},
+     choice(std::vector<std::string>(std::begin(kCornerWords), std::end(kCornerWords))), KeyEffect::Place},
     {"overlay", "x", "0", "pixels from that corner, inward, 0 to 10000", parse_x, number(0, kMaxOffset)},
     {"overlay", "y", "0", "pixels from that corner, inward, 0 to 10000", parse_y, number(0, kMaxOffset)},
     {"overlay", "area", "screen", "screen, or work: measured from the monitor's work area, clear of the taskbar",
@@ -288,14 +288,14 @@ const SettingsKey kKeys[] = {
      kPrimaryMonitorWord + std::string(", ") + kAllMonitorsWord +
          " (a strip on each), a monitor's name (as Display settings shows it, or \\\\.\\DISPLAY2), or 1, "
          "2, ... in the order Windows enumerates the monitors",
-     parse_monitor, any_text()},
+     parse_monitor, any_text(), KeyEffect::Place},
     {"overlay", "drift", "false",
      "true moves the strip by one pixel every 3 minutes round a small square, never more than 2 pixels from its "
      "place (against burn-in on OLED screens), or false",
      parse_drift, on_off()},
     {"overlay", "hide_over_fullscreen", "false",
      "true hides the strip while a full-screen program is in front on its monitor, or false",
-     parse_hide_over_fullscreen, on_off()},
+     parse_hide_over_fullscreen, on_off(), KeyEffect::Hiding},
     {"overlay", "hide_when", "",
      "programs' file names, separated by commas (vlc.exe, obs64.exe): the strip hides while a window of one of "
      "them is in front on its monitor; empty: none",
@@ -307,13 +307,14 @@ const SettingsKey kKeys[] = {
      "F1 to F24, Space, Home, End, Insert, Delete, PageUp, PageDown or Pause (Ctrl+Alt+B); empty: none",
      parse_hotkey_key, any_text()},
     {"text", "colour", "#00FFFF", "#RRGGBB, but not " + kKeyColour + " (the strip's see-through background)",
-     parse_colour, any_text()},
-    {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow, any_text()},
+     parse_colour, any_text(), KeyEffect::Colours},
+    {"text", "shadow", "#000000", "#RRGGBB (not " + kKeyColour + "), or none", parse_shadow, any_text(),
+     KeyEffect::Colours},
     {"text", "outline", "none",
      "none, or #RRGGBB (not " + kKeyColour + "): an outline round the text in that colour, a pixel wide at scale 1",
-     parse_outline, any_text()},
+     parse_outline, any_text(), KeyEffect::Colours},
     {"text", "opacity", "100", "20 to 100: the whole strip's opacity in percent (100 is opaque), without the % sign",
-     parse_opacity, number(kLeastOpacity, kFullOpacity)},
+     parse_opacity, number(kLeastOpacity, kFullOpacity), KeyEffect::Opacity},
     {"text", "locale", "",
      "a locale name such as de-DE, fr-FR or ja-JP, for day and month names and for short and long; empty: "
      "Windows' own setting for the user",
@@ -322,8 +323,8 @@ const SettingsKey kKeys[] = {
      "an installed font family (Consolas, Segoe UI, ...), drawn at the exact size for the scale; empty: the "
      "bundled Fira Code",
      parse_font, any_text()},
-    {"text", "scale", kScaleWords[0].name, scales_accepted(), parse_scale, choice(scale_words())},
-    {"lines", "show", "date, time, battery", kShowAccepted, parse_show, any_text()},
+    {"text", "scale", kScaleWords[0].name, scales_accepted(), parse_scale, choice(scale_words()), KeyEffect::Rescale},
+    {"lines", "show", "date, time, battery", kShowAccepted, parse_show, any_text(), KeyEffect::Lines},
     {"lines", "date_format", "Date %Y-%m-%d", kFormatAccepted, parse_date_format, any_text()},
     {"lines", "time_format", "Time %H:%M:%S", kFormatAccepted, parse_time_format, any_text()},
     {"lines", "battery_format", "Battery {percent} ({source})",
@@ -362,6 +363,22 @@ const SettingsKey kKeys[] = {
 }
 
 SettingsKeys settings_keys() { return SettingsKeys{kKeys, sizeof kKeys / sizeof kKeys[0]}; }
+
+const SettingsKey* settings_key(const std::string& name)
+{
+    for (const SettingsKey& k : settings_keys()) {
+        if (name == k.name) {
+            return &k;
+        }
+    }
+    return nullptr;
+}
+
+KeyEffect settings_key_effect(const std::string& name)
+{
+    const SettingsKey* k = settings_key(name);
+    return k != nullptr ? k->effect : KeyEffect::Reload;
+}
 
 std::vector<std::string> sections()
 {

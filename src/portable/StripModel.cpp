@@ -139,30 +139,6 @@ std::vector<LineKind> StripModel::draw_order() const
     return order;
 }
 
-KeyEffect key_effect(const std::string& key)
-{
-    const struct {
-        const char* key;
-        KeyEffect effect;
-    } effects[] = {
-        {"corner", KeyEffect::Place},
-        {"monitor", KeyEffect::Place},
-        {"scale", KeyEffect::Rescale},
-        {"show", KeyEffect::Lines},
-        {"colour", KeyEffect::Colours},
-        {"shadow", KeyEffect::Colours},
-        {"hide_over_fullscreen", KeyEffect::Stacking},
-        {"outline", KeyEffect::Colours},
-        {"opacity", KeyEffect::Opacity},
-    };
-    for (const auto& e : effects) {
-        if (key == e.key) {
-            return e.effect;
-        }
-    }
-    return KeyEffect::Reload;
-}
-
 void StripModel::read_zones(const ClockReading& clock, const ZoneRules* rules, const bool* known)
 {
     for (int z = 0; z < kZones; ++z) {
@@ -176,35 +152,5 @@ void StripModel::read_zones(const ClockReading& clock, const ZoneRules* rules, c
             zc.zone.offset_minutes = zt.offset_minutes;
             zc.zone.name = settings.zones[static_cast<std::size_t>(z)];
         }
-    }
-}
-
-void take_key(Settings* s, const Settings& now, KeyEffect effect)
-{
-    switch (effect) {
-    case KeyEffect::Place: {
-        s->corner = now.corner;
-        s->monitor = now.monitor;
-        s->monitor_name = now.monitor_name;
-        s->all_monitors = now.all_monitors;
-        break;
-    }
-    case KeyEffect::Rescale: {
-        s->scale_halves = now.scale_halves;
-        s->scale_auto = now.scale_auto;
-        break;
-    }
-    case KeyEffect::Colours: {
-        s->colour = now.colour;
-        s->shadow = now.shadow;
-        s->shadow_shown = now.shadow_shown;
-        s->outline = now.outline;
-        s->outline_shown = now.outline_shown;
-        break;
-    }
-    case KeyEffect::Opacity: s->opacity = now.opacity; break;
-    case KeyEffect::Stacking: s->hide_over_fullscreen = now.hide_over_fullscreen; break;
-    case KeyEffect::Lines:
-    case KeyEffect::Reload: break;
     }
 }

@@ -20,7 +20,7 @@ const DWORD kWindowEvents[] = {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MINIMIZEEND
 
 // After a window event: look again after these delays (ms), then stop.
 const UINT kRecheckDelays[] = {100, 400, 1000};
-// After a display change: look at the monitors again about 1 s and 5 s
+// After the monitors change (WM_DISPLAYCHANGE): look at them again about 1 s and 5 s
 // later; a monitor waking from sleep or a dock can take seconds to appear.
 const UINT kMonitorDelays[] = {1000, 4000};
 
@@ -56,7 +56,7 @@ void CALLBACK on_window_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG
     // Handled in the strip's loop, not here: an event the strip's own
     // SetWindowPos raises may be delivered inside that call.
     if (GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow() && !is_strip(hwnd)) {
-        g_event_pending = PostMessageA(g_strip, EventSources::kWindowEventMessage, 0, 0) != FALSE;
+        g_event_pending = PostMessageA(g_strip, kStripWindowEventMessage, 0, 0) != FALSE;
     }
 }
 }

@@ -147,17 +147,16 @@ int BRINDLOW_MAIN(int, char**)
         return 1;
     }
     window.settings_file = &settings_file;
-    window.model.settings = first.settings;
-    window.in_force.file_settings = first.settings;
-    window.in_force.settings_problems = first.problems;
+    window.core.file_settings = first.settings;
+    window.core.settings_problems = first.problems;
     // The texture needs the context that init made current. Without the
     // atlas every character is a square; the balloon says why.
-    window.view.load_font(window.view.wanted_scale(window.model.settings));
+    window.view.load_font(window.view.wanted_scale(first.settings));
     window.init_displays();
 
     TrayIcon tray;
     tray.settings_file = &settings_file;
-    tray.settings = &window.in_force.file_settings;
+    tray.settings = &window.core.file_settings;
     tray.strip_window = window.view.strip.hwnd;
     tray.setting_written = [&window](const Settings& now, const std::string& key) { window.setting_written(now, key); };
     tray.strip_moving = &window.view.strip.moving;
@@ -172,11 +171,14 @@ int BRINDLOW_MAIN(int, char**)
         };
         window.set_hotkey = [&tray](const std::string& hotkey) { return tray.set_hotkey(hotkey); };
         window.end_modal = [&tray] { tray.end_modal(); };
-        window.in_force.hotkey_problem = tray.set_hotkey(window.model.settings.hotkey);
+        StripEvent hotkey;
+        hotkey.kind = StripEventKind::HotkeyRegistered;
+        hotkey.problem = tray.set_hotkey(window.core.model.settings.hotkey);
+        window.core.step(hotkey);
         window.report();
         // The way to the menu, unless a problem (a missing atlas) took the
         // balloon: the greeting then waits for a start without one.
-        if (window.in_force.reported.empty() && !window.in_force.told_organisation &&
+        if (window.core.reported.empty() && !window.core.told_organisation &&
             FirstStart::due(settings_file.holds_no_settings()) &&
             tray.show_info(FirstStart::kTitle, FirstStart::kText) == 0) {
             FirstStart::mark();

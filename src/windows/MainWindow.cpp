@@ -12,7 +12,10 @@ int MainWindow::init()
         return -1;
     }
     events.init(view.strip.hwnd);
-    model.local_zone = read_local_rules();
+    StripEvent zone;
+    zone.kind = StripEventKind::LocalZoneRead;
+    zone.local_zone = read_local_rules();
+    core.step(zone);
     return 0;
 }
 
@@ -21,30 +24,116 @@ int MainWindow::init_displays()
     for (StripView* v : strips.all()) {
         v->init_displays();
     }
-    return apply_settings(model.settings);
+    return take(in_force.settings_read(core.file_settings, core.settings_problems));
 }
 
-void MainWindow::take(unsigned changed) { strips.take(model, changed); }
+int MainWindow::take(const StripEvent& e)
+{
+    carry_out(core.step(e));
+    return 0;
+}
+
+void MainWindow::carry_out(const StripCommands& c)
+{
+    const Settings& s = core.model.settings;
+    if (c.apply) {
+        // StartAtLogin: the user's Startup shortcut is made sure of at every
+        // start and whenever the policy comes into force.
+        if (settings_file != nullptr && settings_file->own.start_at_login) {
+            StartupShortcut::start_this_copy();
+        }
+        strips.apply(s);
+    }
+    for (StripView* v : strips.all()) {
+        if (c.rescale) {
+            v->needs_rescale = true;
+        }
+        if (c.colours) {
+            v->set_colours(s);
+            v->take(core.model.texts, s, core.model.battery_low, 0);
+            v->needs_draw = true;
+        }
+        if (c.opacity) {
+            v->strip.set_opacity(s.opacity);
+        }
+        if (c.place_later) {
+            v->needs_place = true;
+        }
+    }
+    if (c.sight) {
+        const std::vector<StripView*>& all = strips.all();
+        for (std::size_t i = 0; i < all.size() && i < c.visible.size(); ++i) {
+            all[i]->strip.set_visible(c.visible[i]);
+        }
+        events.follow_hover(c.hover_look);
+    }
+    if (c.begin_move) {
+        strips.begin_move(move_foreground, s);
+    }
+    if (c.place_strip || c.capture >= 0) {
+        const std::vector<StripView*>& all = strips.all();
+        OverlayWindow& held = all[static_cast<std::size_t>(c.held) < all.size() ? c.held : 0]->strip;
+        if (c.place_strip) {
+            held.place_at(POINT{c.place_at.x, c.place_at.y});
+        }
+        if (c.capture >= 0) {
+            held.capture(c.capture == 1);
+        }
+    }
+    if (c.end_move == 1) {
+        keep_place(c.held);
+    } else if (c.end_move == 0) {
+        Placement ignored{};
+        strips.end_move(false, c.held, s, &ignored);
+    }
+    if (c.register_hotkey) {
+        StripEvent told;
+        told.kind = StripEventKind::HotkeyRegistered;
+        told.problem = set_hotkey ? set_hotkey(c.hotkey) : std::string();
+        core.step(told);
+    }
+    if (c.reload) {
+        settings_written();
+    }
+    if (c.read_now) {
+        refresh();
+    }
+    if (c.texts) {
+        strips.take(core.model, c.changed);
+    }
+    if (c.wake_ms >= 0) {
+        events.arm_clock(c.wake_ms);
+    }
+    if (c.check_stacking) {
+        check_stacking();
+    }
+    if (c.place) {
+        place();
+    }
+    if (c.report) {
+        report();
+    }
+    const struct {
+        const Balloon& balloon;
+        const std::function<int(const std::string&, const std::string&)>& show;
+        const char* which;
+    } balloons[] = {{c.warning, show_balloon, "warning"}, {c.info, show_info, "info"}};
+    for (const auto& b : balloons) {
+        if (!b.balloon.text.empty() && (!b.show || b.show(b.balloon.title, b.balloon.text) != 0)) {
+            StripEvent refused;
+            refused.kind = StripEventKind::BalloonRefused;
+            refused.key = b.which;
+            core.step(refused);
+        }
+    }
+    if (c.present) {
+        present();
+    }
+}
 
 int MainWindow::apply_settings(const Settings& given)
 {
-    Settings s = given;
-    // StartAtLogin: the user's Startup shortcut is made sure of at every
-    // start and whenever the policy comes into force.
-    if (settings_file != nullptr && settings_file->own.start_at_login) {
-        StartupShortcut::start_this_copy();
-    }
-    s.lines = in_force.lines_in_force(given);
-    if (in_force.follow_locale(s.locale)) {
-        model.names = in_force.locale.names;
-    }
-    model.apply(s);
-    strips.apply(s);
-    // Registered again at every load: a key another program held may be free now.
-    in_force.hotkey_problem = set_hotkey ? set_hotkey(s.hotkey) : std::string();
-    // Lines shown from here on are new, and the next change may come sooner.
-    events.arm_clock(refresh());
-    return place();
+    return take(in_force.settings_read(given, core.settings_problems));
 }
 
 int MainWindow::load_settings()
@@ -52,14 +141,12 @@ int MainWindow::load_settings()
     if (settings_file == nullptr) {
         return -1;
     }
-    Settings read;
-    switch (in_force.load(settings_file, &read)) {
-    case SettingsInForce::Load::Retry: return 0; // tried again in a moment
-    case SettingsInForce::Load::Busy: return report();
-    case SettingsInForce::Load::Read: break;
+    StripEvent read;
+    if (in_force.load(settings_file, &read) == SettingsInForce::Load::Retry) {
+        return 0; // tried again in a moment
     }
-    in_force.note_scale(read, view.display_scaled());
-    return apply_settings(read);
+    read.scaled = view.monitor_scaled();
+    return take(read);
 }
 
 int MainWindow::setting_written(const Settings& now, const std::string& key)
@@ -68,29 +155,13 @@ int MainWindow::setting_written(const Settings& now, const std::string& key)
         // The write is in force: a change noticed before it is not read twice.
         settings_file->follow();
     }
-    // What the file said wrong about this key, it says right now.
-    forget_key_problems(&in_force.settings_problems, key);
-    in_force.file_settings = now;
-    Settings& s = model.settings;
-    const KeyEffect effect = key_effect(key);
-    take_key(&s, now, effect);
-    if (effect == KeyEffect::Reload) {
-        return settings_written(); // no shortcut: the whole file, as a hand edit
-    }
-    if (effect == KeyEffect::Rescale) {
-        in_force.note_scale(now, view.display_scaled());
-    }
-    if (effect == KeyEffect::Lines) {
-        s.lines = in_force.lines_in_force(now);
-        // Lines shown from here on are new, and the next change may come sooner.
-        events.arm_clock(refresh());
-    }
-    strips.take_key(effect, model);
-    if (effect == KeyEffect::Stacking) {
-        check_stacking();
-    }
-    report();
-    return present();
+    StripEvent written;
+    written.kind = StripEventKind::KeyWritten;
+    written.settings = now;
+    written.key = key;
+    written.zones = SettingsInForce::look_up_zones(now);
+    written.scaled = view.monitor_scaled();
+    return take(written);
 }
 
 int MainWindow::settings_written()
@@ -107,35 +178,30 @@ int MainWindow::settings_written()
 
 int MainWindow::report()
 {
-    Balloon balloon;
-    if (in_force.next_report(view, settings_file, model, strips.placing_problems(model.settings), &balloon) == 0) {
-        return tell_organisation();
+    StripEvent placed;
+    placed.kind = StripEventKind::Placed;
+    StripFacts& f = placed.facts;
+    f.font = view.font_problems;
+    f.data = view.data_problems;
+    f.layout = view.layout;
+    f.placing = strips.placing_problems(core.model.settings);
+    f.strips = static_cast<int>(strips.all().size());
+    if (settings_file != nullptr) {
+        f.watch = settings_file->watch_problem;
+        f.file = settings_file->path;
+        f.organisation = !settings_file->locked.empty() || !(settings_file->own == OwnPolicies{});
     }
-    if (!show_balloon || show_balloon(balloon.title, balloon.text) != 0) {
-        return -1; // tried again at the next load or placement
+    if (f.file.empty()) {
+        f.file = kSettingsFileName;
     }
-    in_force.reported = balloon.text;
-    return 0;
-}
-
-int MainWindow::tell_organisation()
-{
-    if (in_force.told_organisation || settings_file == nullptr || !show_info ||
-        (settings_file->locked.empty() && settings_file->own == OwnPolicies{})) {
-        return 0;
-    }
-    if (show_info(kOrganisationTitle, kOrganisationText) != 0) {
-        return -1; // tried again at the next report
-    }
-    in_force.told_organisation = true;
-    return 0;
+    return take(placed);
 }
 
 int MainWindow::place() { return place_on(read_monitors()); }
 
 int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {
-    strips.place_on(model.settings, monitors, model);
+    strips.place_on(core.model.settings, monitors, core.model);
     return report();
 }
 
@@ -182,7 +248,7 @@ int MainWindow::tick()
     if (settings_file != nullptr && settings_file->poll() == 1) {
         load_settings();
     }
-    events.arm_clock(refresh());
+    refresh();
     // The backstop for window events Windows did not report (or Wine does
     // not deliver).
     check_stacking();
@@ -192,55 +258,128 @@ int MainWindow::tick()
 int MainWindow::refresh()
 {
     // Only what a shown line needs is read.
-    const unsigned reads = model.reads();
-    ClockReading clock = read_clock();
-    strips.follow_drift(clock, model.settings);
+    const unsigned reads = core.model.reads();
+    StripEvent tick;
+    tick.kind = StripEventKind::Tick;
+    tick.clock = read_clock();
+    strips.follow_drift(tick.clock, core.model.settings);
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
-        clock.zone = read_zone();
+        tick.clock.zone = read_zone();
     }
-    in_force.format_regional(model, &clock);
-    model.read_zones(clock, in_force.zone_rules, in_force.zone_known);
-    take(model.update(clock, (reads & kReadsPower) != 0 ? read_power() : PowerReading{}));
-    return model.next_wake_ms(clock);
+    in_force.format_regional(core.model, &tick.clock);
+    if ((reads & kReadsPower) != 0) {
+        tick.power = read_power();
+    }
+    return take(tick);
 }
 
-int MainWindow::check_stacking() { return events.follow_hover(strips.check_stacking()); }
+int MainWindow::check_stacking()
+{
+    const std::vector<StripView*>& all = strips.all();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        all[i]->strip.keep_on_top();
+        StripEvent looked;
+        looked.kind = StripEventKind::Looked;
+        looked.strip = static_cast<int>(i);
+        looked.sight =
+            all[i]->strip.look(core.looks_for_fullscreen(), core.looks_for_programs(), core.looks_for_pointer());
+        take(looked);
+    }
+    return 0;
+}
+
+int MainWindow::follow_pointer()
+{
+    const std::vector<StripView*>& all = strips.all();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        StripEvent pointer;
+        pointer.kind = StripEventKind::Pointer;
+        pointer.strip = static_cast<int>(i);
+        pointer.sight.pointer_over = core.looks_for_pointer() && all[i]->strip.pointer_over();
+        take(pointer);
+    }
+    return 0;
+}
 
 int MainWindow::present()
 {
     // Placed together: each strip's monitor is chosen with the others'.
-    if (strips.rescale_asked(model.settings)) {
+    if (strips.rescale_asked(core.model.settings)) {
         place();
     }
-    strips.present(model.draw_order(), model.settings);
+    strips.present(core.model.draw_order(), core.model.settings);
     return 0;
 }
 
-int MainWindow::draw() { return view.draw(model.draw_order(), model.settings); }
-
 int MainWindow::begin_move(HWND foreground)
 {
-    strips.begin_move(foreground, model.settings);
-    return present();
+    move_foreground = foreground;
+    StripEvent begun;
+    begun.kind = StripEventKind::MoveBegun;
+    return take(begun);
 }
 
 int MainWindow::finish_move(bool keep)
 {
+    StripEvent end;
+    end.kind = StripEventKind::MoveEnd;
+    end.keep = keep;
+    return take(end);
+}
+
+int MainWindow::keep_place(int held)
+{
     Placement p{};
-    const int ended = strips.end_move(keep, model.settings, &p);
-    if (ended == 1 && settings_file != nullptr) {
-        std::string why;
-        if (settings_file->write_place(p, &why) == 0) {
-            // The place is in force now, as any change made from the menu.
-            return settings_written();
-        }
-        if (show_balloon) {
-            show_balloon("Brindlow settings", why);
-        }
-        // Where the settings still say: the file is as it was.
-        place();
+    if (strips.end_move(true, held, core.model.settings, &p) != 1 || settings_file == nullptr) {
+        return 0;
     }
-    return ended >= 0 ? present() : 0;
+    std::string why;
+    if (settings_file->write_place(p, &why) == 0) {
+        // The place is in force now, as any change made from the menu.
+        return settings_written();
+    }
+    if (show_balloon) {
+        show_balloon("Brindlow settings", why);
+    }
+    // Where the settings still say: the file is as it was.
+    return place();
+}
+
+StripEvent MainWindow::move_event(StripView* to, UINT msg, WPARAM wparam) const
+{
+    StripEvent e;
+    const std::vector<StripView*>& all = strips.all();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        e.strip = all[i] == to ? static_cast<int>(i) : e.strip;
+    }
+    // Where the pointer was when the message was sent, in screen
+    // coordinates: its client coordinates would shift as the strip moves
+    // under them.
+    const DWORD at = GetMessagePos();
+    e.pointer = ScreenPoint{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    RECT r{};
+    GetWindowRect(to->strip.hwnd, &r);
+    e.window = ScreenPoint{r.left, r.top};
+    switch (msg) {
+    case WM_LBUTTONDOWN: e.kind = StripEventKind::MovePress; break;
+    case WM_MOUSEMOVE: e.kind = StripEventKind::MoveDrag; break;
+    case WM_LBUTTONUP: e.kind = StripEventKind::MoveRelease; break;
+    case WM_CAPTURECHANGED: e.kind = StripEventKind::MoveCaptureLost; break;
+    case WM_LBUTTONDBLCLK: e.kind = StripEventKind::MoveDoubleClick; break;
+    default: {
+        e.kind = StripEventKind::MoveKeyDown;
+        e.fast = GetKeyState(VK_SHIFT) < 0;
+        e.move_key = wparam == VK_LEFT     ? MoveKey::Left
+                     : wparam == VK_RIGHT  ? MoveKey::Right
+                     : wparam == VK_UP     ? MoveKey::Up
+                     : wparam == VK_DOWN   ? MoveKey::Down
+                     : wparam == VK_RETURN ? MoveKey::Enter
+                     : wparam == VK_ESCAPE ? MoveKey::Esc
+                                           : MoveKey::Other;
+        break;
+    }
+    }
+    return e;
 }
 
 int MainWindow::close()
@@ -276,7 +415,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     // The strip the message is for: the main one or another monitor's.
     // Windows tells every top-level window of a change of power, settings,
-    // time or display: the main strip alone acts on it.
+    // time or monitors: the main strip alone acts on it.
     StripView* view = self != nullptr ? self->strips.of(hwnd) : nullptr;
     const bool told_all = msg == WM_POWERBROADCAST || msg == WM_SETTINGCHANGE || msg == WM_TIMECHANGE ||
                           msg == WM_DISPLAYCHANGE || msg == WM_ENDSESSION;
@@ -300,7 +439,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             self->events.next_recheck();
             self->present();
         } else if (wparam == EventSources::kHoverTimer) {
-            self->events.follow_hover(self->strips.follow_pointer());
+            self->follow_pointer();
             self->present();
         } else if (wparam == EventSources::kResizeTimer) {
             KillTimer(hwnd, EventSources::kResizeTimer);
@@ -313,7 +452,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         }
         return 0;
     }
-    case EventSources::kWindowEventMessage: {
+    case kStripWindowEventMessage: {
         // A window was created, shown, raised or made foreground somewhere.
         self->check_stacking();
         self->events.recheck_step = 0;
@@ -351,9 +490,13 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         // user's own locale are read again.
         // NOLINTNEXTLINE(performance-no-int-to-ptr): the section's name comes as an integer.
         if (lparam != 0 && std::strcmp(reinterpret_cast<const char*>(lparam), "intl") == 0 &&
-            self->model.settings.locale.empty()) {
+            self->core.model.settings.locale.empty()) {
             self->in_force.locale.init("");
-            self->model.names = self->in_force.locale.names;
+            StripEvent read;
+            read.kind = StripEventKind::LocaleRead;
+            read.names = self->in_force.locale.names;
+            read.locale_problem = self->in_force.locale_problem;
+            self->core.step(read);
             self->tick();
         }
         return DefWindowProcA(hwnd, msg, wparam, lparam);
@@ -361,7 +504,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_TIMECHANGE: {
         // The clock was set or the time zone changed: a countdown's moment
         // is read in the zone's rules again.
-        self->model.local_zone = self->read_local_rules();
+        StripEvent read;
+        read.kind = StripEventKind::LocalZoneRead;
+        read.local_zone = self->read_local_rules();
+        self->core.step(read);
         self->tick();
         return 0;
     }
@@ -388,7 +534,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         self->follow_monitors();
         return 0;
     }
-    case OverlayWindow::kMoveMessage: {
+    case kStripMoveMessage: {
         // The icon's "Done", or a move ended by hiding the strip.
         if (wparam == kStripMoveDone || wparam == kStripMovePutBack) {
             self->finish_move(wparam == kStripMoveDone);
@@ -398,8 +544,11 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         }
         return 0;
     }
-    case OverlayWindow::kHideMessage: {
-        self->strips.hide_by_user(wparam != 0);
+    case kStripHideMessage: {
+        StripEvent hide;
+        hide.kind = StripEventKind::Hide;
+        hide.hidden = wparam != 0;
+        self->take(hide);
         self->present();
         return 0;
     }
@@ -409,16 +558,13 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_CAPTURECHANGED:
     case WM_LBUTTONDBLCLK:
     case WM_KEYDOWN: {
-        // Only while moving: the strip is click-through otherwise. The one
-        // taken hold of is the one whose place is kept.
-        if (msg == WM_LBUTTONDOWN && view->strip.moving) {
-            self->strips.moved = view;
-        }
-        const int taken = view->move_message(msg, wparam);
-        if (taken >= 2) {
-            self->finish_move(taken == 2);
-        }
-        if (taken != 0) {
+        // Only while moving: the strip is click-through otherwise. The
+        // strip moves itself with the pointer's own messages: the system's
+        // move loop (a caption hit) stalled under Wine after a few steps of
+        // a drag and then took no keys.
+        const StripCommands c = self->core.step(self->move_event(view, msg, wparam));
+        self->carry_out(c);
+        if (c.taken) {
             return 0;
         }
         break;
@@ -429,7 +575,16 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_SHOWWINDOW: {
-        if (view->strip.shown_by_user(wparam, lparam) == 1) {
+        // lParam 0: ShowWindow itself. Not the strip's own: someone hid or
+        // showed it as the menu's Hide does, which the core records (the
+        // strip is already on its way there).
+        if (lparam == 0 && !view->strip.showing_itself) {
+            StripEvent hide;
+            hide.kind = StripEventKind::Hide;
+            hide.hidden = wparam == FALSE;
+            self->core.step(hide);
+        }
+        if (lparam == 0 && wparam != FALSE) {
             view->needs_draw = true;
         }
         break;

@@ -66,7 +66,7 @@ std::vector<MonitorName> read_monitor_names()
 
 std::string monitor_name_of(const std::vector<MonitorName>& names, const std::string& device)
 {
-    // A source shown on two monitors (a duplicated display) has two paths:
+    // A source shown on two monitors (duplicated) has two paths:
     // the first named one stands for it.
     for (const MonitorName& n : names) {
         if (!n.name.empty() && lstrcmpiA(n.device.c_str(), device.c_str()) == 0) {

@@ -146,7 +146,9 @@ int OverlayWindow::show()
     key_out(hwnd, alpha);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     // SW_SHOW would also activate it, taking the keyboard from whatever had it.
+    showing_itself = true;
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    showing_itself = false;
     return 0;
 }
 
@@ -198,19 +200,18 @@ RECT OverlayWindow::own_monitor() const
     return mi.rcMonitor;
 }
 
-int OverlayWindow::follow_foreground()
+StripSight OverlayWindow::look(bool fullscreen, bool programs, bool pointer)
 {
+    StripSight sight;
     const RECT monitor = own_monitor();
-    fullscreen_hidden = hide_over_fullscreen && fullscreen_over(hwnd, monitor);
-    program_hidden = false;
+    sight.fullscreen = fullscreen && fullscreen_over(hwnd, monitor);
     HWND fg = GetForegroundWindow();
     // A window is on the monitor that holds its middle.
     RECT fr{};
     const bool there = fg != nullptr && GetWindowRect(fg, &fr) &&
                        PtInRect(&monitor, POINT{(fr.left + fr.right) / 2, (fr.top + fr.bottom) / 2});
     // A minimized window may keep the foreground; it shows nothing.
-    if (!hide_when.empty() && there && fg != hwnd && fg != keys.hwnd && IsWindowVisible(fg) && !IsIconic(fg) &&
-        !is_shell(fg)) {
+    if (programs && there && fg != hwnd && fg != keys.hwnd && IsWindowVisible(fg) && !IsIconic(fg) && !is_shell(fg)) {
         DWORD process = 0;
         GetWindowThreadProcessId(fg, &process);
         if (fg != program_window || process != program_process) {
@@ -218,73 +219,31 @@ int OverlayWindow::follow_foreground()
             program_process = process;
             program_path = window_program(fg);
         }
-        program_hidden = program_listed(hide_when, program_path);
+        sight.program = program_path;
     }
-    return follow_pointer();
+    sight.pointer_over = pointer && pointer_over();
+    return sight;
 }
 
-int OverlayWindow::follow_pointer()
+bool OverlayWindow::pointer_over() const
 {
+    // A hidden window keeps its rectangle: the pointer is compared with it
+    // until it leaves.
     POINT pointer{};
     RECT r{};
-    // A hidden window keeps its rectangle: the pointer is compared with it
-    // until it leaves. Only while nothing else hides the strip: a pointer
-    // parked there during a video would otherwise be looked at for its
-    // whole length. While being moved the strip is under the pointer on purpose.
-    const bool other_reason = user_hidden || fullscreen_hidden || program_hidden || moving;
-    hover_hidden = hide_on_hover && !other_reason && GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) &&
-                   over_any(text_areas, r, pointer);
-    const bool any_reason = hide_over_fullscreen || !hide_when.empty() || hide_on_hover;
-    if (!any_reason && !fullscreen_hidden && !program_hidden && !hover_hidden) {
-        return 0;
-    }
-    return show_as_reasons_say();
+    return GetCursorPos(&pointer) && GetWindowRect(hwnd, &r) && over_any(text_areas, r, pointer);
 }
 
-int OverlayWindow::hide_by_user(bool hide)
+int OverlayWindow::set_visible(bool visible)
 {
-    user_hidden = hide;
-    return show_as_reasons_say();
-}
-
-int OverlayWindow::set_hiding(bool over_fullscreen, const std::vector<std::string>& programs, bool on_hover)
-{
-    hide_over_fullscreen = over_fullscreen;
-    hide_when = programs;
-    hide_on_hover = on_hover;
-    const bool let_go =
-        (fullscreen_hidden && !over_fullscreen) || (program_hidden && programs.empty()) || (hover_hidden && !on_hover);
-    if (!let_go) {
-        return 0;
-    }
-    fullscreen_hidden = fullscreen_hidden && over_fullscreen;
-    program_hidden = program_hidden && !programs.empty();
-    hover_hidden = hover_hidden && on_hover;
-    return show_as_reasons_say();
-}
-
-int OverlayWindow::show_as_reasons_say()
-{
-    const bool visible = IsWindowVisible(hwnd) != FALSE;
-    if (visible == (!fullscreen_hidden && !program_hidden && !hover_hidden && !user_hidden)) {
+    if ((IsWindowVisible(hwnd) != FALSE) == visible) {
         return 0;
     }
     // WM_SHOWWINDOW from this call must not be taken for the menu's Hide.
-    const bool user = user_hidden;
-    ShowWindow(hwnd, visible ? SW_HIDE : SW_SHOWNOACTIVATE);
-    user_hidden = user;
+    showing_itself = true;
+    ShowWindow(hwnd, visible ? SW_SHOWNOACTIVATE : SW_HIDE);
+    showing_itself = false;
     return 0;
-}
-
-int OverlayWindow::shown_by_user(WPARAM shown, LPARAM reason)
-{
-    // lParam 0: ShowWindow itself, which here is the menu's Hide or its
-    // undoing (or follow_pointer, which puts the flag back).
-    if (reason != 0) {
-        return 0;
-    }
-    user_hidden = shown == FALSE;
-    return shown != FALSE ? 1 : 0;
 }
 
 int OverlayWindow::begin_move(HWND foreground)
@@ -299,10 +258,12 @@ int OverlayWindow::begin_move(HWND foreground)
     // while active, unmapping and mapping it again; unmapped with the
     // keyboard, it loses it (and any capture) a moment later. Hidden first
     // and then shown active, it is handed over as it maps.
+    showing_itself = true;
     ShowWindow(hwnd, SW_HIDE);
     SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(kExStyle & ~static_cast<DWORD>(WS_EX_TRANSPARENT)));
     SetLayeredWindowAttributes(hwnd, 0, kMovingAlpha, LWA_ALPHA);
     ShowWindow(hwnd, SW_SHOW);
+    showing_itself = false;
     // Enter and Esc reach the strip from the first press (under X through
     // MoveKeys); the menu's command gives this process the foreground right.
     HWND taker = keys.init(hwnd, POINT{before_move.left, before_move.top}) == 0 ? keys.hwnd : hwnd;
@@ -315,45 +276,22 @@ int OverlayWindow::nudge(int dx, int dy)
 {
     RECT r{};
     GetWindowRect(hwnd, &r);
-    SetWindowPos(hwnd, HWND_TOPMOST, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    return place_at(POINT{r.left + dx, r.top + dy});
+}
+
+int OverlayWindow::place_at(POINT top_left)
+{
+    SetWindowPos(hwnd, HWND_TOPMOST, top_left.x, top_left.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     return 0;
 }
 
-int OverlayWindow::start_drag(POINT pointer)
+int OverlayWindow::capture(bool take)
 {
-    if (!moving) {
-        return 0;
-    }
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    drag_pointer = pointer;
-    drag_window = POINT{r.left, r.top};
-    dragging = true;
     // Without the capture, a pointer faster than the strip leaves it, and
     // the rest of the drag goes to whatever is below.
-    SetCapture(hwnd);
-    return 0;
-}
-
-int OverlayWindow::drag_to(POINT pointer)
-{
-    if (!dragging) {
-        return 0;
-    }
-    // From the place at the press, not from the last step: a step the window
-    // manager answered late (or not at all) is not added up.
-    SetWindowPos(hwnd, HWND_TOPMOST, drag_window.x + pointer.x - drag_pointer.x,
-                 drag_window.y + pointer.y - drag_pointer.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    return 0;
-}
-
-int OverlayWindow::stop_drag()
-{
-    if (!dragging) {
-        return 0;
-    }
-    dragging = false;
-    if (GetCapture() == hwnd) {
+    if (take) {
+        SetCapture(hwnd);
+    } else if (GetCapture() == hwnd) {
         ReleaseCapture();
     }
     return 0;
@@ -364,7 +302,7 @@ int OverlayWindow::end_move(bool keep)
     if (!moving) {
         return 0;
     }
-    stop_drag();
+    capture(false);
     moving = false;
     if (!keep) {
         SetWindowPos(hwnd, HWND_TOPMOST, before_move.left, before_move.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);

@@ -430,10 +430,9 @@ std::string SettingsFile::edit_path()
     if (!write_template(fresh, TextEncoding::Utf8, false)) {
         return std::string();
     }
-    // The folder may be new: the watch on its parent has seen it come (and
-    // the strip's thread, told of the write, watches it at once). Not set
-    // here: this runs on the menu's thread, while the strip's thread may
-    // be waiting on the handles.
+    // The folder may be new: the watch on its parent has seen it come, and
+    // follow(), which the strip calls once told of the write, watches it:
+    // the user folder's watch moves in that one place.
     return fresh;
 }
 

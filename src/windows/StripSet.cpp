@@ -37,8 +37,6 @@ int StripSet::add(const Settings& s, const StripModel& model)
     v->init_displays();
     v->apply(s);
     v->take(model.texts, s, model.battery_low, kPictureChanged);
-    // Hidden from the menu, a new strip comes hidden too.
-    v->strip.hide_by_user(first->strip.user_hidden);
     views.push_back(v.get());
     others.push_back(std::move(v));
     return 0;
@@ -67,9 +65,6 @@ int StripSet::place_on(const Settings& s, const std::vector<MonitorArea>& given,
         strips[i]->clip_to_monitor = monitors.size() > 1;
         strips[i]->place_on(s, on, choice.missing);
     }
-    if (std::find(strips.begin(), strips.end(), moved) == strips.end()) {
-        moved = nullptr; // its monitor went
-    }
     return result;
 }
 
@@ -97,62 +92,10 @@ void StripSet::apply(const Settings& s)
     }
 }
 
-void StripSet::take_key(KeyEffect effect, const StripModel& model)
-{
-    const Settings& s = model.settings;
-    for (StripView* v : all()) {
-        switch (effect) {
-        case KeyEffect::Place:
-        case KeyEffect::Lines: v->needs_place = true; break;
-        case KeyEffect::Rescale: v->needs_rescale = true; break;
-        case KeyEffect::Colours: {
-            v->set_colours(s);
-            v->take(model.texts, s, model.battery_low, 0);
-            v->needs_draw = true;
-            break;
-        }
-        case KeyEffect::Opacity: v->strip.set_opacity(s.opacity); break;
-        case KeyEffect::Stacking: {
-            v->strip.set_hiding(s.hide_over_fullscreen, v->strip.hide_when, v->strip.hide_on_hover);
-            break;
-        }
-        case KeyEffect::Reload: break;
-        }
-    }
-}
-
 void StripSet::follow_drift(const ClockReading& clock, const Settings& s)
 {
     for (StripView* v : all()) {
         v->follow_drift(clock, s);
-    }
-}
-
-bool StripSet::check_stacking()
-{
-    bool hover = false;
-    for (StripView* v : all()) {
-        v->strip.keep_on_top();
-        v->strip.follow_foreground();
-        hover = hover || v->strip.hover_hidden;
-    }
-    return hover;
-}
-
-bool StripSet::follow_pointer()
-{
-    bool hover = false;
-    for (StripView* v : all()) {
-        v->strip.follow_pointer();
-        hover = hover || v->strip.hover_hidden;
-    }
-    return hover;
-}
-
-void StripSet::hide_by_user(bool hide)
-{
-    for (StripView* v : all()) {
-        v->strip.hide_by_user(hide);
     }
 }
 
@@ -196,14 +139,14 @@ void StripSet::begin_move(HWND foreground, const Settings& s)
     for (auto v = strips.rbegin(); v != strips.rend(); ++v) {
         (*v)->begin_move(back, s.drift);
     }
-    moved = first;
 }
 
-int StripSet::end_move(bool keep, const Settings& s, Placement* kept)
+int StripSet::end_move(bool keep, int held_index, const Settings& s, Placement* kept)
 {
-    StripView* held = moved != nullptr ? moved : first;
-    moved = nullptr;
-    for (StripView* v : all()) {
+    const std::vector<StripView*>& strips = all();
+    StripView* held =
+        held_index >= 0 && static_cast<std::size_t>(held_index) < strips.size() ? strips[held_index] : first;
+    for (StripView* v : strips) {
         if (v != held) {
             v->end_move(false, s, monitors, kept);
         }

@@ -9,19 +9,9 @@ namespace {
 constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
-constexpr int kNudgeFast = 10;
 constexpr int kNoBound = 1 << 24;
 // The DPI at which Windows does not scale a window.
 constexpr int kUnscaledDpi = 96;
-
-// Where the pointer was when the message being handled was sent, in screen
-// coordinates (signed: monitors left of or above the primary are negative).
-POINT message_point()
-{
-    const DWORD at = GetMessagePos();
-    return POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-}
-
 }
 
 int StripView::init(WNDPROC proc, void* owner, const Renderer* shared)
@@ -71,12 +61,11 @@ std::vector<int> StripView::line_widths(const std::vector<LineKind>& shown)
 void StripView::apply(const Settings& s)
 {
     set_colours(s);
-    strip.set_hiding(s.hide_over_fullscreen, s.hide_when, s.hide_on_hover);
     strip.set_opacity(s.opacity);
     rescale(s);
 }
 
-bool StripView::display_scaled() const { return dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi; }
+bool StripView::monitor_scaled() const { return dpi_aware && strip.hwnd != nullptr && read_dpi() != kUnscaledDpi; }
 
 void StripView::set_colours(const Settings& s)
 {
@@ -132,7 +121,7 @@ int StripView::wanted_scale(const Settings& s) const
     // monitor's scale); else the window's, read now, also when "auto" was
     // chosen after the start: a process that did not declare itself
     // DPI-aware is told 96 wherever Windows stretches its windows to the
-    // display's scaling, so the size is right at once, and only sharper
+    // monitor's scaling, so the size is right at once, and only sharper
     // after a restart.
     return scale_halves_for_dpi(has_area && area.dpi > 0 ? area.dpi : read_dpi());
 }
@@ -294,63 +283,6 @@ int StripView::end_move(bool keep, const Settings& s, const std::vector<MonitorA
     }
     *kept = placement_for(Rect{r.left, r.top, r.right, r.bottom}, s, placed_widths, monitors, scale_halves);
     return 1;
-}
-
-int StripView::move_message(UINT msg, WPARAM wparam)
-{
-    switch (msg) {
-    case WM_LBUTTONDOWN: {
-        // The strip moves itself with the pointer's own messages: the
-        // system's move loop (a caption hit) stalled under Wine after a
-        // few steps of a drag and then took no keys. The message's point
-        // is in screen coordinates; its client coordinates would shift as
-        // the strip moves under them.
-        if (strip.moving) {
-            strip.start_drag(message_point());
-            return 1;
-        }
-        return 0;
-    }
-    case WM_MOUSEMOVE: {
-        if (strip.dragging) {
-            strip.drag_to(message_point());
-            return 1;
-        }
-        return 0;
-    }
-    case WM_LBUTTONUP: {
-        if (strip.dragging) {
-            strip.drag_to(message_point());
-            strip.stop_drag();
-            return 1;
-        }
-        return 0;
-    }
-    case WM_CAPTURECHANGED: {
-        strip.stop_drag();
-        return 1;
-    }
-    case WM_LBUTTONDBLCLK: {
-        return strip.moving ? 2 : 0;
-    }
-    case WM_KEYDOWN: {
-        if (!strip.moving) {
-            return 0;
-        }
-        const int step = GetKeyState(VK_SHIFT) < 0 ? kNudgeFast : 1;
-        switch (wparam) {
-        case VK_LEFT: strip.nudge(-step, 0); break;
-        case VK_RIGHT: strip.nudge(step, 0); break;
-        case VK_UP: strip.nudge(0, -step); break;
-        case VK_DOWN: strip.nudge(0, step); break;
-        case VK_RETURN: return 2;
-        case VK_ESCAPE: return 3;
-        default: break;
-        }
-        return 1;
-    }
-    }
-    return 0;
 }
 
 int StripView::destroy()

@@ -7,6 +7,7 @@
 #include "StartupShortcut.h"
 
 #include "Settings.h"
+#include "SettingsKeys.h"
 
 #include <string>
 
@@ -147,10 +148,6 @@ void toggle_start_with_windows()
 
 void TrayIcon::hide_strip(int hidden)
 {
-    if (hidden != 0 && strip_moving != nullptr && *strip_moving) {
-        // Sent, not posted: the move is over before the strip hides.
-        SendMessageA(strip_window, kStripMoveMessage, kStripMovePutBack, 0);
-    }
     strip_hidden = hidden;
     // The strip hides or shows itself: it may be hidden already for another
     // reason, which must not outlast the user's Hide.
@@ -165,21 +162,25 @@ int TrayIcon::change_setting(UINT command)
         return -1;
     }
     const Settings current = settings != nullptr ? *settings : default_settings();
-    const char* section = "overlay";
-    const char* key = nullptr;
+    std::string key;
     std::string value;
-    // The settings as the file will say them once the key is written.
-    Settings next = current;
-    const int found = menu.setting_for(command, current, hwnd, &section, &key, &value, &next);
+    const int found = menu.choice_for(command, current, hwnd, &key, &value);
     if (found != 1) {
         return found;
+    }
+    // The settings as the file will say them once the key is written: the
+    // key's own row reads its value, as it reads the file.
+    const SettingsKey* row = settings_key(key);
+    Settings next = current;
+    if (row == nullptr || !parse_key(row->section, key, value, &next)) {
+        return 0;
     }
     // Its item is greyed; a policy set while the menu was open wins all the same.
     if (key_locked(settings_file->locked, key)) {
         return 0;
     }
     std::string why;
-    if (settings_file->set_key(section, key, value, false, &why) != 0) {
+    if (settings_file->set_key(row->section, key, value, false, &why) != 0) {
         show_balloon("Brindlow settings", why);
         return -1;
     }

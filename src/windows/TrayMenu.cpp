@@ -313,31 +313,23 @@ UINT TrayMenu::track(HWND owner, int hidden, const Settings* settings, bool movi
     return command;
 }
 
-int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, const char** section, const char** key,
-                          std::string* value, Settings* next)
+int TrayMenu::choice_for(UINT command, const Settings& current, HWND owner, std::string* key, std::string* value)
 {
-    *next = current;
     if (command >= kCmdCornerFirst && command < kCmdCornerFirst + kCorners) {
         *key = "corner";
         *value = kCornerWords[command - kCmdCornerFirst];
-        next->corner = static_cast<Corner>(command - kCmdCornerFirst);
     } else if (command >= kCmdScaleFirst && command < kCmdScaleFirst + kScales) {
-        *section = "text";
         *key = "scale";
         const int scale = static_cast<int>(command - kCmdScaleFirst);
         *value = scale < kScaleWordCount ? kScaleWords[scale].name : kScaleAutoWord;
-        next->scale_auto = scale == kScaleWordCount;
-        next->scale_halves = scale < kScaleWordCount ? kScaleWords[scale].halves : 2;
     } else if (command >= kCmdLineFirst && command < kCmdLineFirst + kLineKinds) {
         const auto kind = static_cast<LineKind>(command - kCmdLineFirst);
         const bool on = !shows(current, kind);
         if (!on && current.lines.size() <= 1) {
             return 0;
         }
-        *section = "lines";
         *key = "show";
-        next->lines = lines_with(current, kind, on);
-        *value = show_text(next->lines);
+        *value = show_text(lines_with(current, kind, on));
     } else if (command == kCmdTextColour || command == kCmdShadowColour || command == kCmdOutlineColour) {
         unsigned int rgb = command == kCmdTextColour     ? current.colour
                            : command == kCmdShadowColour ? current.shadow
@@ -345,43 +337,24 @@ int TrayMenu::setting_for(UINT command, const Settings& current, HWND owner, con
         if (!choose_colour(owner, custom_colours, &rgb, ending)) {
             return 0;
         }
-        *section = "text";
         *key = command == kCmdTextColour ? "colour" : command == kCmdShadowColour ? "shadow" : "outline";
         *value = colour_text(rgb);
-        if (command == kCmdTextColour) {
-            next->colour = rgb;
-        } else if (command == kCmdShadowColour) {
-            next->shadow = rgb;
-            next->shadow_shown = true;
-        } else {
-            next->outline = rgb;
-            next->outline_shown = true;
-        }
     } else if (command == kCmdNoOutline) {
-        *section = "text";
         *key = "outline";
         *value = "none";
-        next->outline_shown = false;
     } else if (command >= kCmdOpacityFirst && command < kCmdOpacityFirst + kOpacityCount) {
-        *section = "text";
         *key = "opacity";
-        next->opacity = kOpacities[command - kCmdOpacityFirst];
-        *value = std::to_string(next->opacity);
+        *value = std::to_string(kOpacities[command - kCmdOpacityFirst]);
     } else if (command == kCmdMonitorAll ||
                (command >= kCmdMonitorFirst && command - kCmdMonitorFirst < monitors.size())) {
         // By name where the monitor has one, so that the choice stays with
         // it when Windows numbers the monitors another way.
-        *section = "overlay";
         *key = "monitor";
         *value = command == kCmdMonitorAll ? std::string(kAllMonitorsWord)
                                            : monitor_word(monitors, command - kCmdMonitorFirst);
-        if (!parse_key(*section, *key, *value, next)) {
-            return 0;
-        }
     } else if (command == kCmdHideOverFullscreen) {
         *key = "hide_over_fullscreen";
         *value = current.hide_over_fullscreen ? "false" : "true";
-        next->hide_over_fullscreen = !current.hide_over_fullscreen;
     } else {
         return -1;
     }

@@ -5,8 +5,11 @@
 #include "SettingsFile.h"
 #include "TestSupport.h"
 #include "TrayIcon.h"
+#include "WideText.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +17,20 @@
 inline void save(const std::string& path, const std::string& text)
 {
     write_file(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+// Monday 2026-12-07 17:33:00, handed in as the local time.
+inline ClockReading monday_clock() { return clock_at(1796664780); }
+
+// That Monday's date as Windows writes it for a locale: in one of its own
+// forms (date_flags), or after a picture of its own; "(none)" when it writes nothing.
+inline std::string windows_text(const wchar_t* locale, DWORD date_flags, const wchar_t* picture)
+{
+    const SYSTEMTIME st{2026, 12, 1, 7, 17, 33, 0, 0};
+    wchar_t text[128] = {};
+    const int n = picture == nullptr ? GetDateFormatEx(locale, date_flags, &st, nullptr, text, 128, nullptr)
+                                     : GetDateFormatEx(locale, 0, &st, picture, text, 128, nullptr);
+    return n > 1 ? narrow(std::wstring(text, static_cast<std::size_t>(n - 1))) : std::string("(none)");
 }
 
 class SettingsInUse : public OverlayTest {
@@ -46,7 +63,7 @@ protected:
     void wire_menu()
     {
         tray.settings_file = &file;
-        tray.settings = &window.in_force.file_settings;
+        tray.settings = &window.core.file_settings;
         tray.strip_window = window.view.strip.hwnd;
         tray.setting_written = [this](const Settings& now, const std::string& key) {
             window.setting_written(now, key);

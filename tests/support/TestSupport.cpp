@@ -284,6 +284,8 @@ void clear_to(const Rgb& c)
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
+int draw_frame(MainWindow& w) { return w.view.draw(w.core.model.draw_order(), w.core.model.settings); }
+
 bool run_frames(MainWindow& w, DWORD ms, const std::function<bool()>& done)
 {
     const DWORD end = GetTickCount() + ms;

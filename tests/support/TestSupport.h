@@ -61,9 +61,9 @@ std::string address_opened(const std::function<void()>& open, const std::string&
 std::string source_path(const std::string& relative);
 
 // A pixel of the back buffer, in window coordinates (y downward).
-Rgb read_pixel(int x, int y, int height = MainWindow::kHeight);
+Rgb read_pixel(int x, int y, int height = OverlayWindow::kHeight);
 // The whole back buffer, row by row from the top.
-std::vector<Rgb> read_frame(int w = MainWindow::kWidth, int h = MainWindow::kHeight);
+std::vector<Rgb> read_frame(int w = OverlayWindow::kWidth, int h = OverlayWindow::kHeight);
 // Pixels of the screen as the user sees them, row by row from the top.
 std::vector<Rgb> capture_screen(int x, int y, int w, int h);
 // Moves Wine's own tray window, which sits at the screen's top-left corner,
@@ -74,6 +74,10 @@ void move_wine_tray_away();
 
 // Clears the back buffer to one colour.
 void clear_to(const Rgb& c);
+
+// One frame of the strip's lines drawn into its back buffer, as present()
+// draws it, and not shown; as StripView::draw's result.
+int draw_frame(MainWindow& w);
 
 // Runs passes of the loop as run() does, each a wake, for up to ms
 // milliseconds; `done`, asked after each pass, may end it early. True when it did.

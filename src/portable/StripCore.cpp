@@ -1,0 +1,375 @@
+#include "StripCore.h"
+
+#include "ProgramList.h"
+#include "SettingsKeys.h"
+#include "SettingsProblems.h"
+
+#include <algorithm>
+
+StripCommands StripCore::step(const StripEvent& e)
+{
+    switch (e.kind) {
+    case StripEventKind::SettingsRead: return settings_read(e);
+    case StripEventKind::SettingsBusy: {
+        // The built-in settings would be wrong for a file that is only busy.
+        settings_problems = e.problems;
+        StripCommands c;
+        c.report = true;
+        return c;
+    }
+    case StripEventKind::KeyWritten: return key_written(e);
+    case StripEventKind::Tick: return tick(e);
+    case StripEventKind::LocaleRead: {
+        model.names = e.names;
+        locale_problem = e.locale_problem;
+        return StripCommands{};
+    }
+    case StripEventKind::LocalZoneRead: {
+        model.local_zone = e.local_zone;
+        return StripCommands{};
+    }
+    case StripEventKind::HotkeyRegistered: {
+        hotkey_problem = e.problem;
+        return StripCommands{};
+    }
+    case StripEventKind::Placed: {
+        // Strips closed with their monitors take their reasons along.
+        hiding.resize(static_cast<std::size_t>(std::max(e.facts.strips, 1)));
+        if (held >= e.facts.strips) {
+            held = 0; // its monitor went
+        }
+        StripCommands c = placed(e.facts);
+        sight(&c);
+        return c;
+    }
+    case StripEventKind::Looked:
+    case StripEventKind::Pointer: return looked(e);
+    case StripEventKind::Hide: {
+        // A strip hidden while it is moved could be neither seen nor let
+        // go: the move ends first, as Esc ends it.
+        StripCommands c = e.hidden ? end_move(false) : StripCommands{};
+        user_hidden = e.hidden;
+        sight(&c);
+        c.present = true;
+        return c;
+    }
+    case StripEventKind::MoveBegun:
+    case StripEventKind::MoveEnd:
+    case StripEventKind::MovePress:
+    case StripEventKind::MoveDrag:
+    case StripEventKind::MoveRelease:
+    case StripEventKind::MoveCaptureLost:
+    case StripEventKind::MoveDoubleClick:
+    case StripEventKind::MoveKeyDown: return move(e);
+    case StripEventKind::BalloonRefused: {
+        // Tried again at the next report.
+        if (e.key == "info") {
+            told_organisation = false;
+        } else {
+            reported = refused_fallback;
+        }
+        return StripCommands{};
+    }
+    }
+    return StripCommands{};
+}
+
+StripCommands StripCore::settings_read(const StripEvent& e)
+{
+    file_settings = e.settings;
+    settings_problems = e.problems;
+    // DPI awareness is declared once, before the first window: a process
+    // that declared it draws a fixed scale without Windows' stretching.
+    if (!e.settings.scale_auto && e.scaled) {
+        settings_problems.push_back(kScaledLaterProblem);
+    }
+    model.names = e.names;
+    locale_problem = e.locale_problem;
+    zones = e.zones;
+    Settings s = e.settings;
+    s.lines = lines_in_force(s);
+    model.apply(s);
+    follow_hiding_settings();
+    StripCommands c;
+    sight(&c);
+    c.apply = true;
+    // Registered again at every load: a key another program held may be free now.
+    c.register_hotkey = true;
+    c.hotkey = s.hotkey;
+    read_again(&c);
+    c.place = true;
+    return c;
+}
+
+StripCommands StripCore::key_written(const StripEvent& e)
+{
+    // What the file said wrong about this key, it says right now.
+    forget_key_problems(&settings_problems, e.key);
+    file_settings = e.settings;
+    const KeyEffect effect = settings_key_effect(e.key);
+    StripCommands c;
+    if (effect == KeyEffect::Reload) {
+        c.reload = true; // no shortcut: the whole file, as a hand edit
+        c.present = true;
+        return c;
+    }
+    // Only what that key decides changes: the lines in force stay unless
+    // the key is the lines' own (a countdown past its moment stays out).
+    Settings s = e.settings;
+    if (effect == KeyEffect::Lines) {
+        zones = e.zones;
+        s.lines = lines_in_force(e.settings);
+        read_again(&c);
+    } else {
+        s.lines = model.settings.lines;
+    }
+    model.settings = s;
+    switch (effect) {
+    case KeyEffect::Place:
+    case KeyEffect::Lines: c.place_later = true; break;
+    case KeyEffect::Rescale: {
+        if (!e.settings.scale_auto && e.scaled) {
+            settings_problems.push_back(kScaledLaterProblem);
+        }
+        c.rescale = true;
+        break;
+    }
+    case KeyEffect::Colours: c.colours = true; break;
+    case KeyEffect::Opacity: c.opacity = true; break;
+    case KeyEffect::Hiding: {
+        follow_hiding_settings();
+        sight(&c);
+        c.check_stacking = true;
+        break;
+    }
+    case KeyEffect::Reload: break;
+    }
+    c.report = true;
+    c.present = true;
+    return c;
+}
+
+StripCommands StripCore::tick(const StripEvent& e)
+{
+    ZoneRules rules[kZones];
+    bool known[kZones];
+    for (int z = 0; z < kZones; ++z) {
+        rules[z] = zones[static_cast<std::size_t>(z)].rules;
+        known[z] = zones[static_cast<std::size_t>(z)].known;
+    }
+    model.read_zones(e.clock, rules, known);
+    StripCommands c;
+    c.changed = model.update(e.clock, e.power);
+    c.texts = true;
+    c.wake_ms = model.next_wake_ms(e.clock);
+    return c;
+}
+
+StripCommands StripCore::placed(const StripFacts& facts)
+{
+    ProblemSources sources;
+    sources.settings = settings_problems;
+    if (model.no_lines_left) {
+        sources.settings.push_back(kNoLinesProblem);
+    }
+    if (!locale_problem.empty()) {
+        sources.locale.push_back(locale_problem);
+    }
+    sources.font = facts.font;
+    sources.zones = zone_problems;
+    if (!hotkey_problem.empty()) {
+        sources.zones.push_back(hotkey_problem);
+    }
+    sources.data = facts.data;
+    sources.placing = facts.placing;
+    sources.watch = facts.watch;
+    sources.file = facts.file;
+    const Balloon balloon = strip_report(sources, model.settings, facts.layout);
+    if (balloon.text.empty()) {
+        reported.clear();
+    }
+    StripCommands c;
+    if (balloon.text != reported) {
+        refused_fallback = reported;
+        reported = balloon.text;
+        c.warning = balloon;
+        return c;
+    }
+    // Said when no new problem took the balloon.
+    if (!told_organisation && facts.organisation) {
+        told_organisation = true;
+        c.info = Balloon{kOrganisationTitle, kOrganisationText};
+    }
+    return c;
+}
+
+std::vector<LineKind> StripCore::lines_in_force(const Settings& s)
+{
+    // Zone lines whose zone Windows does not know are left out, and so is
+    // a text line with no text: neither takes a row.
+    zone_problems.clear();
+    std::array<bool, kZones> known{};
+    for (int z = 0; z < kZones; ++z) {
+        const ZoneLookup& zone = zones[static_cast<std::size_t>(z)];
+        known[static_cast<std::size_t>(z)] = zone.known;
+        const std::string& name = s.zones[static_cast<std::size_t>(z)];
+        if (!zone.known && std::find(s.lines.begin(), s.lines.end(), zone_line(z)) != s.lines.end()) {
+            const std::string meant = nearest(name, zone.names);
+            zone_problems.push_back(
+                problem_text({setting_about("zones", "zone" + std::to_string(z + 1), name),
+                              name.empty() ? "no zone set" : "no such time zone", meant, "its line is left out"}));
+        }
+    }
+    return lines_to_draw(s, known, &zone_problems);
+}
+
+void StripCore::read_again(StripCommands* c) { c->read_now = true; }
+
+bool StripCore::looks_for_fullscreen() const { return model.settings.hide_over_fullscreen; }
+
+bool StripCore::looks_for_programs() const { return !model.settings.hide_when.empty(); }
+
+bool StripCore::looks_for_pointer() const { return model.settings.hide_on_hover; }
+
+StripHiding& StripCore::hiding_of(int strip)
+{
+    const std::size_t i = strip < 0 ? 0 : static_cast<std::size_t>(strip);
+    if (i >= hiding.size()) {
+        hiding.resize(i + 1);
+    }
+    return hiding[i];
+}
+
+StripCommands StripCore::looked(const StripEvent& e)
+{
+    const Settings& s = model.settings;
+    StripHiding& h = hiding_of(e.strip);
+    if (e.kind == StripEventKind::Looked) {
+        h.fullscreen = s.hide_over_fullscreen && e.sight.fullscreen;
+        h.program = !s.hide_when.empty() && !e.sight.program.empty() && program_listed(s.hide_when, e.sight.program);
+    }
+    // Only while nothing else hides the strip: a pointer parked there
+    // during a video would otherwise be looked at for its whole length.
+    const bool other_reason = user_hidden || h.fullscreen || h.program || moving;
+    h.hover = s.hide_on_hover && !other_reason && e.sight.pointer_over;
+    StripCommands c;
+    sight(&c);
+    return c;
+}
+
+void StripCore::follow_hiding_settings()
+{
+    // A reason no longer asked for lets go of the strip at once: nothing
+    // would look at it again to show the strip.
+    const Settings& s = model.settings;
+    for (StripHiding& h : hiding) {
+        h.fullscreen = h.fullscreen && s.hide_over_fullscreen;
+        h.program = h.program && !s.hide_when.empty();
+        h.hover = h.hover && s.hide_on_hover;
+    }
+}
+
+void StripCore::sight(StripCommands* c) const
+{
+    c->sight = true;
+    c->visible.clear();
+    c->hover_look = false;
+    for (const StripHiding& h : hiding) {
+        c->visible.push_back(!(user_hidden || h.fullscreen || h.program || h.hover));
+        c->hover_look = c->hover_look || h.hover;
+    }
+}
+
+namespace {
+// Shift with an arrow moves this many pixels, an arrow alone one.
+constexpr int kNudgeFast = 10;
+}
+
+StripCommands StripCore::move(const StripEvent& e)
+{
+    StripCommands c;
+    if (e.kind == StripEventKind::MoveBegun) {
+        if (!moving) {
+            moving = true;
+            held = 0;
+            c.begin_move = true;
+            c.present = true;
+        }
+        return c;
+    }
+    if (e.kind == StripEventKind::MoveEnd) {
+        return end_move(e.keep);
+    }
+    // The capture goes whether or not anything is moved.
+    if (e.kind == StripEventKind::MoveCaptureLost) {
+        dragging = false;
+        c.taken = true;
+        return c;
+    }
+    if (!moving) {
+        return c;
+    }
+    switch (e.kind) {
+    case StripEventKind::MovePress: {
+        // From the place at the press, not from the last step: a step the
+        // window manager answered late (or not at all) is not added up.
+        held = e.strip;
+        dragging = true;
+        drag_pointer = e.pointer;
+        drag_window = e.window;
+        c.held = held;
+        c.capture = 1;
+        c.taken = true;
+        return c;
+    }
+    case StripEventKind::MoveDrag:
+    case StripEventKind::MoveRelease: {
+        if (!dragging) {
+            return c;
+        }
+        c.held = held;
+        c.place_strip = true;
+        c.place_at =
+            ScreenPoint{drag_window.x + e.pointer.x - drag_pointer.x, drag_window.y + e.pointer.y - drag_pointer.y};
+        if (e.kind == StripEventKind::MoveRelease) {
+            dragging = false;
+            c.capture = 0;
+        }
+        c.taken = true;
+        return c;
+    }
+    case StripEventKind::MoveDoubleClick: return end_move(true);
+    case StripEventKind::MoveKeyDown: {
+        const int step = e.fast ? kNudgeFast : 1;
+        const int dx = e.move_key == MoveKey::Left ? -step : e.move_key == MoveKey::Right ? step : 0;
+        const int dy = e.move_key == MoveKey::Up ? -step : e.move_key == MoveKey::Down ? step : 0;
+        if (e.move_key == MoveKey::Enter || e.move_key == MoveKey::Esc) {
+            return end_move(e.move_key == MoveKey::Enter);
+        }
+        if (dx != 0 || dy != 0) {
+            c.held = e.strip;
+            c.place_strip = true;
+            c.place_at = ScreenPoint{e.window.x + dx, e.window.y + dy};
+        }
+        c.taken = true;
+        return c;
+    }
+    default: return c;
+    }
+}
+
+StripCommands StripCore::end_move(bool keep)
+{
+    StripCommands c;
+    if (!moving) {
+        return c;
+    }
+    moving = false;
+    dragging = false;
+    c.end_move = keep ? 1 : 0;
+    c.held = held;
+    c.taken = true;
+    c.present = true;
+    held = 0;
+    return c;
+}
