@@ -44,8 +44,12 @@ TEST(PatternFields, FillingKeepsTheTextAroundAndWhatIsNeverClosed)
         const char* pattern;
         const char* filled;
     } cases[] = {
-        {"", ""}, {"plain", "plain"}, {"a{b}c{skip}d", "a<b>cd"}, {"{x}{ y {z", "<x>{ y {z"},
-        {"{x}{ y {z}", "<x>< y {z>"}, {"{a{b}}", "<a{b>}"},
+        {"", ""},
+        {"plain", "plain"},
+        {"a{b}c{skip}d", "a<b>cd"},
+        {"{x}{ y {z", "<x>{ y {z"},
+        {"{x}{ y {z}", "<x>< y {z>"},
+        {"{a{b}}", "<a{b>}"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fill_pattern_fields(c.pattern, marked), c.filled) << c.pattern;
