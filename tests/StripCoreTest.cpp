@@ -67,6 +67,19 @@ StripEvent written(const Settings& now, const char* key, bool scaled = false)
     return e;
 }
 
+const std::vector<MonitorArea> kTwoMonitors = {
+    {{0, 0, 1280, 1024}, {0, 0, 1280, 984}, true, "\\\\.\\DISPLAY1", "Left", 96},
+    {{1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}, false, "\\\\.\\DISPLAY2", "Right", 144},
+};
+
+StripEvent monitors(const std::vector<MonitorArea>& given)
+{
+    StripEvent e;
+    e.kind = StripEventKind::Monitors;
+    e.monitors = given;
+    return e;
+}
+
 std::string text_of(const StripCore& core, LineKind kind)
 {
     return core.model.texts[static_cast<std::size_t>(line_index(kind))];
@@ -252,9 +265,9 @@ TEST(StripCore, EachReasonToHideHoldsOnItsOwnAndNoneUndoesAnother)
     ASSERT_TRUE(parse_program_list("vlc.exe", &s.hide_when, &why)) << why;
     StripCore core;
     core.step(read(s));
-    StripEvent two = placed();
-    two.facts.strips = 2;
-    core.step(two);
+    s.all_monitors = true;
+    core.step(read(s));
+    core.step(monitors(kTwoMonitors));
     auto look = [](int strip, bool fullscreen, const char* program, bool pointer) {
         StripEvent e;
         e.kind = StripEventKind::Looked;
@@ -362,4 +375,62 @@ TEST(StripCore, MoveDraggedAndKeptOrPutBackAndEndedByTheHotkey)
     }
     EXPECT_TRUE(core.user_hidden);
     EXPECT_FALSE(core.moving);
+}
+
+TEST(StripCore, AMonitorUnpluggedTakesItsStripAlongAndAChosenOneMissingIsSaid)
+{
+    auto measured = [](int strip) {
+        StripEvent e;
+        e.kind = StripEventKind::Measured;
+        e.strip = strip;
+        e.widths = {300, 200};
+        e.scale_halves = 2;
+        return e;
+    };
+    auto on_a_monitor = [](const Rect& r, const std::vector<MonitorArea>& ms) {
+        for (const MonitorArea& m : ms) {
+            if (r.left < m.monitor.right && r.right > m.monitor.left && r.top < m.monitor.bottom &&
+                r.bottom > m.monitor.top) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const std::vector<MonitorArea> left_only = {kTwoMonitors[0]};
+    Settings every = default_settings();
+    every.all_monitors = true;
+    Settings second = default_settings();
+    second.monitor = 2;
+    const struct {
+        const char* what;
+        Settings settings;
+        std::vector<MonitorArea> before, after;
+        std::size_t strips_after;
+        bool missing_said;
+    } cases[] = {
+        {"every monitor, the right one unplugged", every, kTwoMonitors, left_only, 1, false},
+        {"the second monitor, unplugged", second, kTwoMonitors, left_only, 1, true},
+        {"the second monitor, plugged in again", second, left_only, kTwoMonitors, 1, false},
+        {"every monitor, none left", every, kTwoMonitors, {}, 1, false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        StripCore core;
+        core.step(read(k.settings));
+        for (const std::vector<MonitorArea>* ms : {&k.before, &k.after}) {
+            const StripCommands c = core.step(monitors(*ms));
+            ASSERT_TRUE(c.arrange);
+            ASSERT_EQ(c.visible.size(), c.places.size()) << "each strip's reasons to hide go with it";
+            for (std::size_t i = 0; i < c.places.size(); ++i) {
+                const StripCommands laid = core.step(measured(static_cast<int>(i)));
+                ASSERT_TRUE(laid.lay_out);
+                if (!ms->empty()) {
+                    EXPECT_TRUE(on_a_monitor(laid.window, *ms)) << "strip " << i;
+                }
+            }
+        }
+        EXPECT_EQ(core.places.size(), k.strips_after);
+        const StripCommands report = core.step(placed());
+        EXPECT_EQ(report.warning.text.find("monitor") != std::string::npos, k.missing_said) << report.warning.text;
+    }
 }

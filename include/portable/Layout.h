@@ -11,7 +11,7 @@
 // program hands in the monitors Windows reports and applies the result.
 
 struct StripLayout {
-    Rect window; // in screen coordinates
+    Rect window{}; // in screen coordinates
     std::vector<int> line_x; // each shown line's top-left corner, in the strip
     std::vector<int> line_y;
     // Each shown line's ink, in the strip: its glyph squares with their

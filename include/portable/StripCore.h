@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Layout.h"
+#include "MonitorChoice.h"
 #include "ProblemReport.h"
 #include "Settings.h"
 #include "StripModel.h"
@@ -24,18 +25,30 @@ struct ZoneLookup {
 };
 
 // What the strips met that only Windows can know, for the report: the
-// font and data files that could not be used, the strips' placement (the
-// first's layout, the others' problems naming their monitors), the file's
-// watch and path, and whether policies decide some settings.
+// font and data files that could not be used, the file's watch and path,
+// and whether policies decide some settings.
 struct StripFacts {
     std::vector<std::string> font;
     std::vector<std::string> data;
-    StripLayout layout;
-    std::vector<std::string> placing;
     std::string watch;
     std::string file;
     bool organisation = false;
-    int strips = 1;
+};
+
+// Where one strip stands: the monitor it is on (has_area false with no
+// monitors at all), that monitor's label in the reports ("DELL U2720Q (2)"),
+// whether it is cut to its monitor (there are others it would spill onto)
+// and whether the settings' own monitor is missing; and as it was last laid
+// out, its lines' widths at its scale, and the layout they gave.
+struct StripPlace {
+    bool has_area = false;
+    MonitorArea area{};
+    std::string label;
+    bool clip = false;
+    bool missing = false;
+    std::vector<int> widths;
+    int scale_halves = 2;
+    StripLayout layout;
 };
 
 // What Windows saw around one strip, for its reasons to hide: a
@@ -87,6 +100,10 @@ enum class StripEventKind {
     LocalZoneRead,
     // The hotkey registered: `problem` says why not, or is empty.
     HotkeyRegistered,
+    // The monitors Windows reports now: `monitors`.
+    Monitors,
+    // Strip `strip` measured its lines at its scale: `widths`, `scale_halves`.
+    Measured,
     // The strips placed: `facts` for the report.
     Placed,
     // Windows looked around strip `strip`: `sight`.
@@ -137,6 +154,9 @@ struct StripEvent {
     ScreenPoint window;
     MoveKey move_key = MoveKey::Other;
     bool fast = false;
+    std::vector<MonitorArea> monitors;
+    std::vector<int> widths;
+    int scale_halves = 2;
 };
 
 // What Windows must do, in this order: each flag set asks for its step.
@@ -163,6 +183,15 @@ struct StripCommands {
     // The strips placed again now on the monitors there are (and the facts
     // told as Placed), or at the next present.
     bool place = false;
+    // As many strips as `places`, each on its place's monitor, and each
+    // measured (told as Measured).
+    bool arrange = false;
+    std::vector<StripPlace> places;
+    // Strip `held`'s lines laid out as `layout`, its window at `window`
+    // within `bound` (drifted from the layout's own place).
+    bool lay_out = false;
+    StripLayout layout;
+    Rect window{0, 0, 0, 0};
     bool place_later = false;
     // The facts told as Placed without placing anything.
     bool report = false;
@@ -224,6 +253,12 @@ public:
     std::array<ZoneLookup, kZones> zones;
     // The balloon shown last, so that the same problems stay quiet.
     std::string reported;
+    // The monitors as last reported, and where each strip stands.
+    std::vector<MonitorArea> monitors;
+    std::vector<StripPlace> places = std::vector<StripPlace>(1);
+    // The clock's last reading while the strip drifts (seconds since 1970):
+    // the drift's step, which each strip is placed off its layout by.
+    long long drift_seconds = 0;
     // Why each strip is hidden, by strip, and the menu's Hide for all of them.
     std::vector<StripHiding> hiding = std::vector<StripHiding>(1);
     bool user_hidden = false;
@@ -260,6 +295,8 @@ private:
     void follow_hiding_settings();
     StripHiding& hiding_of(int strip);
     StripCommands move(const StripEvent& e);
+    StripCommands arrange(const std::vector<MonitorArea>& given);
+    StripCommands measured(const StripEvent& e);
     // Ends the move, kept or put back.
     StripCommands end_move(bool keep);
     // The lines of these settings that can be shown, saying why a zone line is left out.

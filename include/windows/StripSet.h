@@ -2,6 +2,7 @@
 
 #include "Layout.h"
 #include "Settings.h"
+#include "StripCore.h"
 #include "StripModel.h"
 #include "StripView.h"
 
@@ -31,19 +32,15 @@ public:
     const std::vector<StripView*>& all() const { return views; }
     // The strip with this window; null for another window.
     StripView* of(HWND hwnd) const;
-    // Makes or closes strips to have one on each monitor these settings
-    // choose of `given`, gives each a new one the lines as they are, and
-    // places them all; 0, or -1 when a strip could not be made (the ones
-    // there are placed).
-    int place_on(const Settings& s, const std::vector<MonitorArea>& given, const StripModel& model);
-    // The others' placement problems (the first's are reported as the
-    // strip's), each naming its monitor.
-    std::vector<std::string> placing_problems(const Settings& s) const;
-    // What every strip does alike: the lines' texts, the settings' look,
-    // the drift's step.
+    // Makes or closes strips to have one for each place, each new one with
+    // the lines as they are, and puts each on its place's monitor (`given`
+    // the monitors the places were chosen from); 0, or -1 when a strip
+    // could not be made.
+    int arrange(const std::vector<StripPlace>& places, const std::vector<MonitorArea>& given, const Settings& s,
+                const StripModel& model);
+    // What every strip does alike: the lines' texts, the settings' look.
     void take(const StripModel& model, unsigned changed);
     void apply(const Settings& s);
-    void follow_drift(const ClockReading& clock, const Settings& s);
     // Each strip drawn again, or placed again, at the next present.
     void redraw();
     void place_again();

@@ -36,9 +36,6 @@ public:
     // it is cut to its monitor (there are others it would spill onto).
     std::string area_label;
     bool clip_to_monitor = false;
-    // The clock's last reading while the strip drifts (seconds since 1970):
-    // the drift's step, which the strip is placed off its layout by.
-    long long drift_seconds = 0;
     // Each shown line's width, in pixels, when the strip was last placed.
     std::vector<int> placed_widths;
     // The text scale in halves (2 is 1), and whether the process declared
@@ -98,10 +95,12 @@ public:
     bool borrows_font(const Settings& s) const;
     // Takes the wanted scale: the font, the lines' sizes and the placement.
     int rescale(const Settings& s);
-    // Places the strip and its lines on a monitor (null: none at all), at
-    // that monitor's scale first when it follows the DPI; `missing` says the
-    // settings' own monitor is not there.
-    int place_on(const Settings& s, const MonitorArea* on, bool missing);
+    // Its lines' widths at the scale its monitor asks for now (its monitor
+    // taken from `area`, rescaling first when it follows the DPI).
+    std::vector<int> measure(const Settings& s);
+    // Places its lines as `given` says, and its window at `window` (its
+    // layout's place, drifted), unless it is being moved.
+    void lay_out(const Settings& s, const StripLayout& given, const Rect& window);
     // Draws one frame of these lines, bottom first, into the back buffer;
     // while moving, the hint instead.
     int draw(const std::vector<LineKind>& order, const Settings& s);
@@ -111,9 +110,6 @@ public:
     // "Move...": from its own place, not a drifted one, so that the place
     // kept is where the text was put.
     void begin_move(HWND foreground, bool drifting);
-    // The drift steps at the clock's wakes, with no timer of its own: a new
-    // step asks for the strip to be placed again.
-    void follow_drift(const ClockReading& clock, const Settings& s);
     // Ends moving: the strip kept where it is, or put back. 1 when kept,
     // with *kept the corner, offsets and monitor that put its lines where
     // they are now (placement_for); 0 when put back; -1 when not moving.

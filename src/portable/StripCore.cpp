@@ -1,5 +1,6 @@
 #include "StripCore.h"
 
+#include "Drift.h"
 #include "ProgramList.h"
 #include "SettingsKeys.h"
 #include "SettingsProblems.h"
@@ -32,12 +33,9 @@ StripCommands StripCore::step(const StripEvent& e)
         hotkey_problem = e.problem;
         return StripCommands{};
     }
+    case StripEventKind::Monitors: return arrange(e.monitors);
+    case StripEventKind::Measured: return measured(e);
     case StripEventKind::Placed: {
-        // Strips closed with their monitors take their reasons along.
-        hiding.resize(static_cast<std::size_t>(std::max(e.facts.strips, 1)));
-        if (held >= e.facts.strips) {
-            held = 0; // its monitor went
-        }
         StripCommands c = placed(e.facts);
         sight(&c);
         return c;
@@ -159,6 +157,13 @@ StripCommands StripCore::tick(const StripEvent& e)
     }
     model.read_zones(e.clock, rules, known);
     StripCommands c;
+    // The drift steps at the clock's wakes, with no timer of its own: a new
+    // step places the strips again.
+    const Settings& s = model.settings;
+    if (e.clock.ok && s.drift) {
+        c.place_later = e.clock.utc_seconds / kDriftStepSeconds != drift_seconds / kDriftStepSeconds;
+        drift_seconds = e.clock.utc_seconds;
+    }
     c.changed = model.update(e.clock, e.power);
     c.texts = true;
     c.wake_ms = model.next_wake_ms(e.clock);
@@ -181,10 +186,15 @@ StripCommands StripCore::placed(const StripFacts& facts)
         sources.zones.push_back(hotkey_problem);
     }
     sources.data = facts.data;
-    sources.placing = facts.placing;
+    // The others' placement problems, each naming its monitor; the first's
+    // are reported as the strip's.
+    for (std::size_t i = 1; i < places.size(); ++i) {
+        const std::vector<std::string> more = layout_problems(model.settings, places[i].layout, places[i].label);
+        sources.placing.insert(sources.placing.end(), more.begin(), more.end());
+    }
     sources.watch = facts.watch;
     sources.file = facts.file;
-    const Balloon balloon = strip_report(sources, model.settings, facts.layout);
+    const Balloon balloon = strip_report(sources, model.settings, places[0].layout);
     if (balloon.text.empty()) {
         reported.clear();
     }
@@ -371,5 +381,57 @@ StripCommands StripCore::end_move(bool keep)
     c.taken = true;
     c.present = true;
     held = 0;
+    return c;
+}
+
+StripCommands StripCore::arrange(const std::vector<MonitorArea>& given)
+{
+    monitors = given;
+    const MonitorChoice choice = choose_monitors(model.settings, monitors);
+    // With no monitors at all, the first strip still stands, at the origin.
+    const std::size_t wanted = choice.chosen.empty() ? 1 : choice.chosen.size();
+    places.resize(wanted);
+    // Strips closed with their monitors take their reasons along.
+    hiding.resize(wanted);
+    if (static_cast<std::size_t>(held) >= wanted) {
+        held = 0; // its monitor went
+    }
+    for (std::size_t i = 0; i < wanted; ++i) {
+        StripPlace& p = places[i];
+        p.has_area = i < choice.chosen.size();
+        p.area = p.has_area ? monitors[choice.chosen[i]] : MonitorArea{};
+        p.label = p.has_area ? monitor_label(monitors, choice.chosen[i]) : std::string();
+        p.clip = monitors.size() > 1;
+        p.missing = choice.missing;
+    }
+    StripCommands c;
+    c.arrange = true;
+    c.places = places;
+    sight(&c);
+    return c;
+}
+
+StripCommands StripCore::measured(const StripEvent& e)
+{
+    StripCommands c;
+    if (e.strip < 0 || static_cast<std::size_t>(e.strip) >= places.size()) {
+        return c;
+    }
+    const Settings& s = model.settings;
+    StripPlace& p = places[static_cast<std::size_t>(e.strip)];
+    p.widths = e.widths;
+    p.scale_halves = e.scale_halves;
+    p.layout = layout_strip_on(s, p.widths, p.has_area ? &p.area : nullptr, p.scale_halves);
+    p.layout.monitor_missing = p.missing;
+    if (p.clip && p.has_area) {
+        p.layout = clip_layout(p.layout, p.area.monitor);
+    }
+    constexpr int kNoBound = 1 << 24;
+    const DriftOffset shift = s.drift ? drift_offset(drift_seconds, s.corner) : DriftOffset{0, 0};
+    const Rect bound = p.has_area ? p.area.monitor : Rect{-kNoBound, -kNoBound, kNoBound, kNoBound};
+    c.lay_out = true;
+    c.held = e.strip;
+    c.layout = p.layout;
+    c.window = drifted(p.layout.window, shift, bound);
     return c;
 }

@@ -86,6 +86,24 @@ void MainWindow::carry_out(const StripCommands& c)
         Placement ignored{};
         strips.end_move(false, c.held, s, &ignored);
     }
+    if (c.arrange) {
+        strips.arrange(c.places, core.monitors, s, core.model);
+        const std::vector<StripView*>& all = strips.all();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            StripEvent measured;
+            measured.kind = StripEventKind::Measured;
+            measured.strip = static_cast<int>(i);
+            measured.widths = all[i]->measure(s);
+            measured.scale_halves = all[i]->scale_halves;
+            take(measured);
+        }
+    }
+    if (c.lay_out) {
+        const std::vector<StripView*>& all = strips.all();
+        if (static_cast<std::size_t>(c.held) < all.size()) {
+            all[static_cast<std::size_t>(c.held)]->lay_out(s, c.layout, c.window);
+        }
+    }
     if (c.register_hotkey) {
         StripEvent told;
         told.kind = StripEventKind::HotkeyRegistered;
@@ -183,9 +201,6 @@ int MainWindow::report()
     StripFacts& f = placed.facts;
     f.font = view.font_problems;
     f.data = view.data_problems;
-    f.layout = view.layout;
-    f.placing = strips.placing_problems(core.model.settings);
-    f.strips = static_cast<int>(strips.all().size());
     if (settings_file != nullptr) {
         f.watch = settings_file->watch_problem;
         f.file = settings_file->path;
@@ -201,7 +216,10 @@ int MainWindow::place() { return place_on(read_monitors()); }
 
 int MainWindow::place_on(const std::vector<MonitorArea>& monitors)
 {
-    strips.place_on(core.model.settings, monitors, core.model);
+    StripEvent reported;
+    reported.kind = StripEventKind::Monitors;
+    reported.monitors = monitors;
+    take(reported);
     return report();
 }
 
@@ -262,7 +280,6 @@ int MainWindow::refresh()
     StripEvent tick;
     tick.kind = StripEventKind::Tick;
     tick.clock = read_clock();
-    strips.follow_drift(tick.clock, core.model.settings);
     if ((reads & kReadsZone) != 0 && read_zone != nullptr) {
         tick.clock.zone = read_zone();
     }

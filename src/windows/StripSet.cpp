@@ -1,7 +1,5 @@
 #include "StripSet.h"
 
-#include "MonitorChoice.h"
-
 #include <algorithm>
 
 int StripSet::init(StripView* main, WNDPROC procedure, void* window_owner)
@@ -42,12 +40,11 @@ int StripSet::add(const Settings& s, const StripModel& model)
     return 0;
 }
 
-int StripSet::place_on(const Settings& s, const std::vector<MonitorArea>& given, const StripModel& model)
+int StripSet::arrange(const std::vector<StripPlace>& places, const std::vector<MonitorArea>& given, const Settings& s,
+                      const StripModel& model)
 {
     monitors = given;
-    const MonitorChoice choice = choose_monitors(s, monitors);
-    // With no monitors at all, the first strip still stands, at the origin.
-    const std::size_t wanted = choice.chosen.empty() ? 1 : choice.chosen.size();
+    const std::size_t wanted = places.empty() ? 1 : places.size();
     while (others.size() + 1 > wanted) {
         others.back()->destroy();
         others.pop_back();
@@ -58,24 +55,13 @@ int StripSet::place_on(const Settings& s, const std::vector<MonitorArea>& given,
         result = add(s, model);
     }
     const std::vector<StripView*>& strips = all();
-    for (std::size_t i = 0; i < strips.size(); ++i) {
-        const bool placed = i < choice.chosen.size();
-        const MonitorArea* on = placed ? &monitors[choice.chosen[i]] : nullptr;
-        strips[i]->area_label = placed ? monitor_label(monitors, choice.chosen[i]) : std::string();
-        strips[i]->clip_to_monitor = monitors.size() > 1;
-        strips[i]->place_on(s, on, choice.missing);
+    for (std::size_t i = 0; i < strips.size() && i < places.size(); ++i) {
+        strips[i]->has_area = places[i].has_area;
+        strips[i]->area = places[i].area;
+        strips[i]->area_label = places[i].label;
+        strips[i]->clip_to_monitor = places[i].clip;
     }
     return result;
-}
-
-std::vector<std::string> StripSet::placing_problems(const Settings& s) const
-{
-    std::vector<std::string> problems;
-    for (const auto& v : others) {
-        const std::vector<std::string> more = layout_problems(s, v->layout, v->area_label);
-        problems.insert(problems.end(), more.begin(), more.end());
-    }
-    return problems;
 }
 
 void StripSet::take(const StripModel& model, unsigned changed)
@@ -89,13 +75,6 @@ void StripSet::apply(const Settings& s)
 {
     for (StripView* v : all()) {
         v->apply(s);
-    }
-}
-
-void StripSet::follow_drift(const ClockReading& clock, const Settings& s)
-{
-    for (StripView* v : all()) {
-        v->follow_drift(clock, s);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "StripView.h"
 
-#include "Drift.h"
 #include "EventSources.h"
 #include "OptionalFunctions.h"
 #include "SystemReadings.h"
@@ -9,7 +8,6 @@ namespace {
 constexpr const char* kMoveHint = "Drag to place. Enter to keep, Esc to cancel.";
 // The backdrop while moving: dark, so that the strip can be seen and grabbed.
 constexpr unsigned int kMovingBackdrop = 0x303030;
-constexpr int kNoBound = 1 << 24;
 // The DPI at which Windows does not scale a window.
 constexpr int kUnscaledDpi = 96;
 }
@@ -177,10 +175,8 @@ int StripView::rescale(const Settings& s)
     return 0;
 }
 
-int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
+std::vector<int> StripView::measure(const Settings& s)
 {
-    has_area = on != nullptr;
-    area = has_area ? *on : MonitorArea{};
     // Moved to a monitor of another DPI, or the strip whose font it
     // borrowed went to one.
     const bool borrowing = display_for(LineKind::Time)->font != &renderer.font;
@@ -188,13 +184,14 @@ int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
     if ((s.scale_auto && wanted_scale(s) != scale_halves) || refont) {
         rescale(s);
     }
+    placed_widths = line_widths(s.lines);
+    return placed_widths;
+}
+
+void StripView::lay_out(const Settings& s, const StripLayout& given, const Rect& window)
+{
+    layout = given;
     const std::vector<LineKind>& shown = s.lines;
-    placed_widths = line_widths(shown);
-    layout = layout_strip_on(s, placed_widths, on, scale_halves);
-    layout.monitor_missing = missing;
-    if (clip_to_monitor && has_area) {
-        layout = clip_layout(layout, area.monitor);
-    }
     for (std::size_t i = 0; i < shown.size() && i < layout.line_x.size(); ++i) {
         display_for(shown[i])->set_position(layout.line_x[i], layout.line_y[i]);
     }
@@ -205,17 +202,14 @@ int StripView::place_on(const Settings& s, const MonitorArea* on, bool missing)
         // A frame drawn at once may still land in a buffer of the old size
         // (under Wine the X window follows later), and nothing else would
         // draw until a text changes: draw again a moment later.
-        const DriftOffset shift = s.drift ? drift_offset(drift_seconds, s.corner) : DriftOffset{0, 0};
-        const Rect bound = has_area ? area.monitor : Rect{-kNoBound, -kNoBound, kNoBound, kNoBound};
         strip.monitor_area = has_area ? area.monitor : Rect{0, 0, 0, 0};
-        if (strip.move_to(drifted(r, shift, bound)) == 1) {
+        if (strip.move_to(window) == 1) {
             SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
         }
         renderer.resize(r.right - r.left, r.bottom - r.top);
     }
     needs_place = false;
     needs_draw = true;
-    return 0;
 }
 
 int StripView::draw(const std::vector<LineKind>& order, const Settings& s)
@@ -258,14 +252,6 @@ void StripView::begin_move(HWND foreground, bool drifting)
     }
     strip.begin_move(foreground);
     needs_draw = true;
-}
-
-void StripView::follow_drift(const ClockReading& clock, const Settings& s)
-{
-    if (clock.ok && s.drift) {
-        needs_place = needs_place || clock.utc_seconds / kDriftStepSeconds != drift_seconds / kDriftStepSeconds;
-        drift_seconds = clock.utc_seconds;
-    }
 }
 
 int StripView::end_move(bool keep, const Settings& s, const std::vector<MonitorArea>& monitors, Placement* kept)
