@@ -22,7 +22,7 @@ ClockReading before_moment(const LocalMoment& m, long long before, int ms = 0, c
     c.ok = true;
     c.utc_seconds = moment_utc(m, zone) - before;
     c.ms = ms;
-    c.local = zone_local_time(c.utc_seconds, zone);
+    c.local = zone_time(c.utc_seconds, zone).local;
     return c;
 }
 
@@ -143,7 +143,7 @@ TEST(Countdown, ARepeatedTimeIsItsFirstAndASkippedOneTheJumpOverIt)
     ClockReading c;
     c.ok = true;
     c.utc_seconds = 1825576200;
-    c.local = zone_local_time(c.utc_seconds, kPacific);
+    c.local = zone_time(c.utc_seconds, kPacific).local;
     m.update(c, PowerReading{});
     EXPECT_EQ(countdown_of(m), "now");
 }

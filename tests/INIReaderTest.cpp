@@ -1,5 +1,8 @@
 #include "INIReader.h"
 
+#include "FileBytes.h"
+#include "TextTrim.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -45,10 +48,6 @@ TEST_P(Parse, ReadsWhatTheLineRulesSay)
 {
     const Case& c = GetParam();
     INIReader reader;
-    const std::string path = file_with(std::string(c.name) + ".ini", c.bytes);
-    EXPECT_EQ(reader.parse_file(path), with_status(c.expected, "false"));
-    EXPECT_EQ(reader.path, path);
-    // Text in memory follows the same rules.
     EXPECT_EQ(reader.parse_text(c.bytes), with_status(c.expected, "false"));
 }
 
@@ -91,39 +90,44 @@ TEST(INIReader, AByteOrderMarkMakesTheFirstLineNeitherHeaderNorComment)
 {
     INIReader reader;
     // "[s]" after a BOM is no header: k lands in the empty section.
-    EXPECT_EQ(reader.parse_file(file_with("bom-header.ini", "\xEF\xBB\xBF[s]\nk=1\n")),
-              with_status({{"", {{"k", "1"}}}}, "false"));
+    EXPECT_EQ(reader.parse_text("\xEF\xBB\xBF[s]\nk=1\n"), with_status({{"", {{"k", "1"}}}}, "false"));
     // ";" after a BOM starts no comment: the line is an assignment.
-    EXPECT_EQ(reader.parse_file(file_with("bom-comment.ini", "\xEF\xBB\xBF; c=1\n")),
-              with_status({{"", {{"\xEF\xBB\xBF; c", "1"}}}}, "false"));
+    EXPECT_EQ(reader.parse_text("\xEF\xBB\xBF; c=1\n"), with_status({{"", {{"\xEF\xBB\xBF; c", "1"}}}}, "false"));
 }
 
 TEST(INIReader, ASectionNamedReturnMergesWithTheStatus)
 {
     INIReader reader;
-    const IniData data = reader.parse_file(file_with("return.ini", "[return]\nfailed=maybe\nother=1\n"));
+    const IniData data = reader.parse_text("[return]\nfailed=maybe\nother=1\n");
     EXPECT_EQ(data, with_status({{"return", {{"other", "1"}}}}, "false"));
 }
 
-TEST(INIReader, WhatCannotBeReadSaysFailed)
+TEST(FileBytes, WhatCannotBeReadFailsAndSaysWhetherItIsMissing)
 {
-    INIReader reader;
     const fs::path dir = fs::temp_directory_path() / "brindlow-ini-test" / "a-directory.ini";
     fs::create_directories(dir);
     const std::string missing = (fs::temp_directory_path() / "brindlow-ini-test" / "no-such.ini").string();
-    for (const std::string& path : {missing, dir.string()}) {
-        SCOPED_TRACE(path);
-        EXPECT_EQ(reader.parse_file(path), with_status({}, "true"));
-        EXPECT_EQ(reader.path, path);
-    }
+    std::string bytes = "left over";
+    bool is_missing = false;
+    EXPECT_EQ(read_file_bytes(missing, 100, &bytes, &is_missing), -1);
+    EXPECT_TRUE(is_missing);
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(read_file_bytes(dir.string(), 100, &bytes, &is_missing), -1);
+    EXPECT_FALSE(is_missing);
 }
 
-TEST(INIReader, LongLinesAcrossReadBuffersStayWhole)
+TEST(FileBytes, LongFilesAcrossReadBuffersStayWholeUpToTheLimit)
 {
-    const std::string value(200000, 'x');
-    INIReader reader;
-    const IniData data = reader.parse_file(file_with("long.ini", "[s]\nk=" + value + "\r\nj=2"));
-    EXPECT_EQ(data, with_status({{"s", {{"k", value}, {"j", "2"}}}}, "false"));
+    std::string text = "[s]\nk=" + std::string(200000, 'x') + "\r\nj=2";
+    const std::string path = file_with("long.ini", text);
+    std::string bytes;
+    bool missing = true;
+    ASSERT_EQ(read_file_bytes(path, std::string::npos, &bytes, &missing), 0);
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(bytes, text);
+    // One past a limit is how a caller tells a file over it.
+    ASSERT_EQ(read_file_bytes(path, 70001, &bytes, &missing), 0);
+    EXPECT_EQ(bytes, text.substr(0, 70001));
 }
 
 TEST(Trim, RemovesOnlySpacesAndTabsAtTheEnds)

@@ -21,6 +21,17 @@ const std::vector<MonitorArea> kMonitors = {
 };
 const std::vector<std::size_t> kDefaultLines = {15, 13, 24}; // date, time, battery
 
+// The widths of lines of the atlas's monospaced glyphs: each a glyph wide,
+// one advance apart, at this scale.
+std::vector<int> atlas_widths(const std::vector<std::size_t>& lengths, int halves)
+{
+    std::vector<int> widths;
+    for (std::size_t n : lengths) {
+        widths.push_back(n == 0 ? 0 : (kGlyphAdvance * (static_cast<int>(n) - 1) + kGlyphSize) * halves / 2);
+    }
+    return widths;
+}
+
 struct Case {
     const char* name;
     std::function<void(Settings&)> set;
@@ -42,7 +53,8 @@ TEST_P(Place, HugsTheChosenCorner)
     const Case& c = GetParam();
     Settings s = default_settings();
     c.set(s);
-    const StripLayout layout = layout_strip(s, c.lengths, kMonitors, c.scale_halves);
+    const StripLayout layout =
+        layout_strip_widths(s, atlas_widths(c.lengths, c.scale_halves), kMonitors, c.scale_halves);
     EXPECT_EQ(layout.window, c.window);
     EXPECT_EQ(layout.line_x, c.line_x);
     EXPECT_EQ(layout.line_y, c.line_y);
@@ -99,7 +111,7 @@ TEST(Place, TheScaleFollowsTheDpiAtOrBelow)
 
 TEST(Place, WithoutMonitorsItSitsAtTheOrigin)
 {
-    const StripLayout layout = layout_strip(default_settings(), kDefaultLines, {});
+    const StripLayout layout = layout_strip_widths(default_settings(), atlas_widths(kDefaultLines, 2), {}, 2);
     EXPECT_EQ(layout.window, (Rect{0, 0, 600, 100}));
 }
 

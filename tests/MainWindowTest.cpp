@@ -865,7 +865,7 @@ ClockReading drift_clock()
     ClockReading c;
     c.ok = true;
     c.utc_seconds = g_drift_now;
-    c.local = zone_local_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
+    c.local = zone_time(c.utc_seconds, ZoneRules{0, 0, 0, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}).local;
     return c;
 }
 
@@ -876,7 +876,7 @@ ClockReading ahead_of(const LocalMoment& m, long long before)
     ClockReading c;
     c.ok = true;
     c.utc_seconds = moment_utc(m, zone) - before;
-    c.local = zone_local_time(c.utc_seconds, zone);
+    c.local = zone_time(c.utc_seconds, zone).local;
     return c;
 }
 }

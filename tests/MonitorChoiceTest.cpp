@@ -2,6 +2,8 @@
 // the file keeps for one: portable, built natively as well as for Windows.
 #include "MonitorChoice.h"
 
+#include "Layout.h"
+
 #include <gtest/gtest.h>
 
 #include <string>

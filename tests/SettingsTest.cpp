@@ -4,12 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 struct Good {
@@ -29,13 +25,6 @@ struct Bad {
 void PrintTo(const Bad& b, std::ostream* os) { *os << b.text; }
 
 class BadValues : public ::testing::TestWithParam<Bad> {};
-
-std::string temp_path(const std::string& name)
-{
-    const fs::path dir = fs::temp_directory_path() / "brindlow-settings-test";
-    fs::create_directories(dir);
-    return (dir / name).string();
-}
 }
 
 TEST(Settings, DefaultsAreTodaysOverlay)
@@ -289,31 +278,27 @@ TEST(Settings, TheTemplateListsEveryKeyCommentedOutAndEachUncommentsToItsDefault
     EXPECT_TRUE(all.problems.empty()) << all.problems.front();
 }
 
-TEST(Settings, FilesThatCannotBeUsedGiveTheDefaultsAndSaySo)
+TEST(Settings, AFileOverTheLimitGivesItsBaseAndSaysSo)
 {
-    const std::string missing = temp_path("missing.ini");
-    std::remove(missing.c_str());
-    EXPECT_TRUE(load_settings_file(missing).problems.empty());
-
-    const std::string big = temp_path("big.ini");
-    std::FILE* f = std::fopen(big.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
     const std::string line = "[overlay]\ncorner = top-right\n";
-    for (long long n = 0; n <= kMaxSettingsBytes; n += static_cast<long long>(line.size())) {
-        std::fwrite(line.data(), 1, line.size(), f);
+    std::string at_limit;
+    while (at_limit.size() + line.size() <= static_cast<std::size_t>(kMaxSettingsBytes)) {
+        at_limit += line;
     }
-    std::fclose(f);
-    const SettingsLoad too_big = load_settings_file(big);
-    EXPECT_EQ(too_big.settings, default_settings());
-    ASSERT_EQ(too_big.problems.size(), 1u);
-    EXPECT_NE(too_big.problems[0].find("larger than 64 KB"), std::string::npos);
+    at_limit.append(static_cast<std::size_t>(kMaxSettingsBytes) - at_limit.size(), ' ');
+    const SettingsLoad whole = settings_from_bytes("big.ini", at_limit);
+    EXPECT_EQ(whole.settings.corner, Corner::TopRight);
+    EXPECT_TRUE(whole.problems.empty());
 
-    const std::string dir = temp_path("folder.ini");
-    fs::create_directories(dir);
-    const SettingsLoad folder = load_settings_file(dir);
-    EXPECT_EQ(folder.settings, default_settings());
-    ASSERT_EQ(folder.problems.size(), 1u);
-    EXPECT_NE(folder.problems[0].find("cannot be read"), std::string::npos);
+    const SettingsLoad too_big = settings_from_bytes("big.ini", at_limit + " ");
+    EXPECT_EQ(too_big.settings, default_settings());
+    EXPECT_EQ(too_big.problems, std::vector<std::string>{"big.ini" + std::string(kTooLargeProblem)});
+
+    Settings base = default_settings();
+    base.corner = Corner::BottomLeft;
+    const SettingsLoad over = settings_from_bytes_over(base, "big.ini", at_limit + " ");
+    EXPECT_EQ(over.settings, base);
+    EXPECT_EQ(over.problems.size(), 1u);
 }
 
 TEST(Settings, ProblemsComeInTheFilesOrder)

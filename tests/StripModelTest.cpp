@@ -249,7 +249,7 @@ TEST(StripModel, TheBatteryLineForEachReadingAndPatternAndWhenItIsLow)
         EXPECT_EQ(battery_text(k.power, k.pattern), k.text);
         EXPECT_EQ(battery_is_low(k.power, k.threshold), k.low);
     }
-    EXPECT_EQ(battery_text(cases[0].power), "Battery 87% (On Battery)");
+    EXPECT_EQ(battery_text(cases[0].power, default_settings().battery_format), "Battery 87% (On Battery)");
 }
 
 TEST(StripModel, TheLowColourAndTheUsersOwnLineChangeThePicture)

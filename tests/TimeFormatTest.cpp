@@ -27,7 +27,7 @@ long long utc(int year, int month, int day, int hour = 0, int minute = 0, int se
 
 std::tm at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
-    return zone_local_time(utc(year, month, day, hour, minute, second), kUtc);
+    return zone_time(utc(year, month, day, hour, minute, second), kUtc).local;
 }
 
 std::string formatted(const std::string& pattern, const std::tm& t, const LocaleNames& names = english_names(),
@@ -212,7 +212,7 @@ TEST(TimeFormat, AgreesWithTheCLibrarysStrftime)
     const char* const conversions[] = {"%a", "%A", "%b", "%B", "%d", "%e", "%F", "%G", "%H", "%I", "%j", "%m", "%M",
                                        "%p", "%R", "%S", "%T", "%u", "%U", "%V", "%w", "%W", "%y", "%Y", "%%"};
     for (long long when = utc(2019, 12, 25, 0, 0, 1); when < utc(2031, 1, 10); when += 86400 * 3 + 3600 * 7 + 61) {
-        const std::tm t = zone_local_time(when, kUtc);
+        const std::tm t = zone_time(when, kUtc).local;
         for (const char* c : conversions) {
             char expected[64];
 #if defined(__GNUC__)

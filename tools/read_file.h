@@ -1,21 +1,19 @@
 #pragma once
 
-// The whole of a file as bytes, for the host tools; empty if it cannot be read.
-#include <cstdio>
+// The whole of a file as bytes, for the host tools; empty if it cannot be
+// read. The reading is the portable layer's own (FileBytes), built with the
+// tool: g++ tools/X.cpp src/portable/FileBytes.cpp -Iinclude/portable.
+#include "FileBytes.h"
+
+#include <string>
 #include <vector>
 
 inline std::vector<unsigned char> read_file(const char* path)
 {
-    std::vector<unsigned char> bytes;
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) {
-        return bytes;
+    std::string bytes;
+    bool missing = false;
+    if (read_file_bytes(path, std::string::npos, &bytes, &missing) != 0) {
+        return {};
     }
-    unsigned char chunk[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    std::fclose(f);
-    return bytes;
+    return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }

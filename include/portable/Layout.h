@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MonitorArea.h"
 #include "Settings.h"
 
 #include <cstddef>
@@ -8,23 +9,6 @@
 
 // Where the strip and its lines go, as arithmetic over plain rectangles: the
 // program hands in the monitors Windows reports and applies the result.
-
-struct Rect {
-    int left, top, right, bottom;
-    bool operator==(const Rect& o) const
-    {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-};
-
-struct MonitorArea {
-    Rect monitor;
-    Rect work; // without the taskbar
-    bool primary;
-    std::string device; // "\\.\DISPLAY2"; empty when not known
-    std::string name; // as Display settings shows it, "DELL U2720Q"; may be empty or shared
-    int dpi = 0; // its own DPI as this process is told it; 0: not known
-};
 
 struct StripLayout {
     Rect window{}; // in screen coordinates
@@ -64,16 +48,14 @@ constexpr int kGlyphSize = 24;
 constexpr int kMinStripWidth = 600;
 constexpr int kStripHeightThreeLines = 100;
 
-// The strip for lines of these lengths (top to bottom) on the chosen monitor:
-// wide enough for the longest line (never under 600), as tall as its lines
-// need (100 for three), hugging the chosen corner. With no monitors at all
-// it is placed as on a primary monitor at the origin. Offsets that would put
-// part of it off the area are reduced so that it just fits.
-// Every length above grows with the text scale, given in halves (2 is 1).
-StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
-                         const std::vector<MonitorArea>& monitors, int scale_halves = 2);
-// The same for lines whose widths were measured, in pixels at this scale
-// (text from the glyph cache or a font of the user's has no fixed advance).
+// The strip for lines of these widths (top to bottom, measured in pixels at
+// this scale: text from the glyph cache or a font of the user's has no fixed
+// advance) on the chosen monitor: wide enough for the longest line (never
+// under 600), as tall as its lines need (100 for three), hugging the chosen
+// corner. With no monitors at all it is placed as on a primary monitor at the
+// origin. Offsets that would put part of it off the area are reduced so that
+// it just fits. Every length above grows with the text scale, given in
+// halves (2 is 1).
 StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
                                 const std::vector<MonitorArea>& monitors, int scale_halves);
 // The same on one monitor (null: none at all), whichever the settings name.

@@ -1,22 +1,19 @@
 #pragma once
 
+#include "BatteryText.h"
+#include "SettingsData.h"
+#include "TimeFormat.h"
+#include "ZoneRules.h"
+
 #include <array>
+#include <ctime>
 #include <string>
 
 // The kinds of line the strip can show, as data: the settings read their
 // names from here, the menu its items, the model what to read and how to
-// make each text, and the drawing its order. A new kind is one LineKind, one
-// row in LineKinds.cpp and the function that makes its text.
-
-enum class LineKind { Date, Time, Battery, Text, Zone1, Zone2, Zone3, Countdown };
-constexpr int kLineKinds = 8;
-constexpr int kZones = 3;
-
-// The lines' slots, indexed by LineKind.
-constexpr int line_index(LineKind kind) { return static_cast<int>(kind); }
-
-struct Settings;
-struct LineInputs;
+// make each text, and the drawing its order. A new kind is one LineKind
+// (SettingsData.h) and one row in LineKinds.cpp with the function that makes
+// its text; the table refuses to compile out of step with the kinds.
 
 // Windows' own ways of writing a reading in the locale in force; None for a
 // line that has no such form.
@@ -30,6 +27,30 @@ constexpr unsigned kReadsClock = 1;
 constexpr unsigned kReadsPower = 2;
 constexpr unsigned kReadsZone = 4;
 constexpr unsigned kReadsLocale = 8;
+
+// The local time, broken down, and the milliseconds into its second.
+struct ClockReading {
+    bool ok = false;
+    std::tm local{};
+    int ms = 0;
+    long long utc_seconds = 0; // the same instant, seconds since 1970
+    ZoneStamp zone; // for %z and %Z; read only when a shown line names them
+    // By Regional: the short and long date, the time without and with
+    // seconds, as Windows writes them. Filled only for the forms a shown line
+    // asks for (see StripModel::wants); an empty one keeps its line's text.
+    std::array<std::string, kRegionalForms> regional;
+};
+
+// What a line's text is made from (see LineKindRow::make): the settings,
+// the readings of one wake, the zones' clocks and the locale's names.
+struct LineInputs {
+    const Settings& settings;
+    const ClockReading& clock;
+    const PowerReading& power;
+    const std::array<ClockReading, kZones>& zone_clocks;
+    const LocaleNames& names;
+    const ZoneRules& local_zone;
+};
 
 struct LineKindRow {
     LineKind kind;
@@ -69,3 +90,6 @@ bool line_shows_seconds(LineKind kind, const Settings& s);
 Regional line_regional(LineKind kind, const Settings& s);
 // The show names, "date, time, ... and zone3", for the settings' help.
 std::string line_names_text();
+// The pattern a zone line is drawn with: its own, or the zone's short name
+// and " %H:%M".
+std::string zone_pattern(const Settings& s, int zone);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Layout.h"
+#include "MonitorArea.h"
 #include "Settings.h"
 
 #include <cstddef>

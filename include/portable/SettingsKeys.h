@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Settings.h"
+#include "SettingsData.h"
 
 #include <cstddef>
 #include <string>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Problem.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -11,16 +13,7 @@ struct SettingsKey;
 // with the key meant, and the line a problem is about; internal to the
 // portable settings code.
 
-// The name in `names` nearest to `name`, if it is a near miss.
-std::string nearest(const std::string& name, const std::vector<std::string>& names);
-// Values are quoted back as given, but never at length and never with
-// control bytes that a notification would show as garbage.
-std::string shown(const std::string& value);
 std::string unknown_key_problem(const std::string& section, const std::string& key);
-// A pattern's field in braces, as written, whose name `fields` lacks, with
-// the one probably meant.
-std::string unknown_field_problem(const std::string& written, const std::string& name,
-                                  const std::vector<std::string>& fields);
 // The line (from 1) where a key, or with an empty key the section's header,
 // stands in the text; a very large number when it is not found, so that such
 // problems come last.

@@ -7,7 +7,7 @@
 // them, the menu and the strip's own placing write them, the reports and the
 // template quote them.
 
-enum class Corner; // Settings.h
+enum class Corner; // SettingsData.h
 
 // The colour the strip's background is keyed out with: text in it is invisible.
 constexpr unsigned int kKeyColourRgb = 0x080808;

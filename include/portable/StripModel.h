@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineKinds.h"
 #include "Settings.h"
 #include "TimeFormat.h"
 #include "ZoneRules.h"
@@ -14,43 +15,6 @@
 // whether the picture or the placement changed, and the milliseconds to the
 // next moment a shown text can change come out. The Windows side reads what
 // the shown lines need (reads()), applies the answers and sleeps in between.
-
-// The local time, broken down, and the milliseconds into its second.
-struct ClockReading {
-    bool ok = false;
-    std::tm local{};
-    int ms = 0;
-    long long utc_seconds = 0; // the same instant, seconds since 1970
-    ZoneStamp zone; // for %z and %Z; read only when a shown line names them
-    // By Regional: the short and long date, the time without and with
-    // seconds, as Windows writes them. Filled only for the forms a shown line
-    // asks for (see StripModel::wants); an empty one keeps its line's text.
-    std::array<std::string, kRegionalForms> regional;
-};
-
-// The system power status as Windows reports it: the AC-line byte (0
-// off-line, 1 on-line, else unknown), the charge byte (0-100, 255 unknown),
-// the battery flags (4 critical, 8 charging, 128 no battery, 255 unknown),
-// battery saver, and the seconds of charge left (-1 unknown).
-struct PowerReading {
-    bool ok = false;
-    unsigned char ac_line = 255;
-    unsigned char charge = 255;
-    unsigned char flags = 255;
-    bool saver = false;
-    long seconds_left = -1;
-};
-
-// What a line's text is made from (see LineKindRow::make): the settings,
-// the readings of one wake, the zones' clocks and the locale's names.
-struct LineInputs {
-    const Settings& settings;
-    const ClockReading& clock;
-    const PowerReading& power;
-    const std::array<ClockReading, kZones>& zone_clocks;
-    const LocaleNames& names;
-    const ZoneRules& local_zone;
-};
 
 // What an update changed: the picture (a shown text), the placement (a
 // shown line's length, which sizes the strip and moves right-aligned lines).
@@ -121,24 +85,9 @@ public:
 constexpr const char* kNoLinesProblem =
     "[lines] show: none of its lines can be shown; the default lines are shown instead";
 
-// "Battery 87% (On Battery)", "Battery N/A (Plugged In)", or "Battery N/A"
-// when the status could not be read.
-std::string battery_text(const PowerReading& power);
-// The same through a battery pattern ("Battery {percent} ({source})" gives
-// the texts above); fields left empty take their brackets and spaces along.
-std::string battery_text(const PowerReading& power, const std::string& pattern);
-// Whether the battery line takes the low colour for this reading.
-bool battery_is_low(const PowerReading& power, int threshold);
-// The pattern a zone line is drawn with: its own, or the zone's short name
-// and " %H:%M".
-std::string zone_pattern(const Settings& s, int zone);
 // The lines that can be drawn, top to bottom: the settings' own without a
 // text line whose text is empty and zone lines whose zone is not known (the
 // caller reports those), so that a line left out takes no row. When every
 // line is left out, the default lines, and a problem saying so in *problems.
 std::vector<LineKind> lines_to_draw(const Settings& s, const std::array<bool, kZones>& zone_known,
                                     std::vector<std::string>* problems);
-// Whether a time pattern shows seconds (%S, or %c, %T and %X, which include them).
-bool format_has_seconds(const std::string& pattern);
-// Whether a time pattern uses any of these conversions.
-bool format_uses(const std::string& pattern, const char* conversions);

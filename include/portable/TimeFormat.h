@@ -49,3 +49,7 @@ std::string format_time(const std::string& pattern, const std::tm& t);
 // belongs to: week 1 is the one with the year's first Thursday, so
 // 2026-12-31 is in week 53 of 2026 and 2027-01-04 in week 1 of 2027.
 int iso_week(const std::tm& t, long long* iso_year);
+// Whether a time pattern shows seconds (%S, or %c, %T and %X, which include them).
+bool format_has_seconds(const std::string& pattern);
+// Whether a time pattern uses any of these conversions.
+bool format_uses(const std::string& pattern, const char* conversions);

@@ -54,6 +54,5 @@ struct ZoneTime {
 // then) until its own clock reaches the next; a change it puts at exactly
 // 1 January 00:00:00.000 is the state its year opens in.
 ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules);
-std::tm zone_local_time(long long utc_seconds, const ZoneRules& rules);
 // A short label for a zone's Windows name: "Tokyo Standard Time" gives "Tokyo".
 std::string zone_label(const std::string& windows_name);

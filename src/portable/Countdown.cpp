@@ -1,6 +1,7 @@
 #include "Countdown.h"
 
-#include "SettingsProblems.h"
+#include "PatternFields.h"
+#include "Problem.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -54,21 +55,9 @@ int digits(const std::string& text, std::size_t at, std::size_t n)
 }
 
 // A field's name and whether it asks for two digits at least ({minutes:2}).
-struct CountdownField {
-    std::string name;
-    bool two_digits;
-    bool width_known; // nothing after the name, or :2
-};
-
-CountdownField split_field(const std::string& field)
-{
-    const std::size_t colon = field.find(':');
-    if (colon == std::string::npos) {
-        return {field, false, true};
-    }
-    const bool two_digits = field.compare(colon, std::string::npos, ":2") == 0;
-    return {field.substr(0, colon), two_digits, two_digits};
-}
+// A field's width: none, or :2 (two digits at least); any other is unknown.
+bool two_digits(const PatternField& f) { return f.has_width && f.width == "2"; }
+bool width_known(const PatternField& f) { return !f.has_width || two_digits(f); }
 
 std::string two(int n)
 {
@@ -117,10 +106,11 @@ bool parse_moment(const std::string& text, LocalMoment* out, std::string* why)
     if (m.day < 1 || m.day > days_in(m.year, m.month)) {
         LocalMoment last = m;
         last.day = days_in(m.year, m.month);
-        return refuse(why,
-                      (m.month == 2 && m.day == 29 ? std::to_string(m.year) + " is no leap year; " : std::string()) +
-                          "that month has " + std::to_string(last.day) + " days; did you mean " +
-                          moment_text(last).substr(0, rest.empty() ? 10 : std::string::npos) + "?");
+        return refuse(why, problem_text({"",
+                                         (m.month == 2 && m.day == 29 ? std::to_string(m.year) + " is no leap year; "
+                                                                      : std::string()) +
+                                             "that month has " + std::to_string(last.day) + " days",
+                                         moment_text(last).substr(0, rest.empty() ? 10 : std::string::npos), ""}));
     }
     if (m.hour == kHoursPerDay && m.minute == 0) {
         // Midnight at the end of a day is the next day's first moment.
@@ -132,13 +122,13 @@ bool parse_moment(const std::string& text, LocalMoment* out, std::string* why)
             next.month = m.month % 12 + 1;
             next.year = m.year + (m.month == 12 ? 1 : 0);
         }
-        return refuse(why, "hours from 00 to 23; did you mean " + moment_text(next) + "?");
+        return refuse(why, problem_text({"", "hours from 00 to 23", moment_text(next), ""}));
     }
     if (m.hour >= kHoursPerDay || m.minute >= kMinutesPerHour) {
         return refuse(why, "a time from 00:00 to 23:59");
     }
     if (iso) {
-        return refuse(why, "a space between the date and the time; did you mean " + moment_text(m) + "?");
+        return refuse(why, problem_text({"", "a space between the date and the time", moment_text(m), ""}));
     }
     *out = m;
     return true;
@@ -184,14 +174,7 @@ long long moment_utc(const LocalMoment& m, const ZoneRules& zone)
 std::string countdown_text(const std::string& format, long long left)
 {
     const long long s = left < 0 ? 0 : left;
-    std::string out;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        const std::size_t close = format[i] == '{' ? format.find('}', i) : std::string::npos;
-        if (close == std::string::npos) {
-            out += format[i];
-            continue;
-        }
-        const CountdownField f = split_field(format.substr(i + 1, close - i - 1));
+    return fill_pattern_fields(format, [s](const PatternField& f) {
         const long long value = f.name == "days"          ? s / kSecondsPerDay
                                 : f.name == "hours"       ? s % kSecondsPerDay / kSecondsPerHour
                                 : f.name == "minutes"     ? s % kSecondsPerHour / kSecondsPerMinute
@@ -199,13 +182,10 @@ std::string countdown_text(const std::string& format, long long left)
                                 : f.name == "total_hours" ? s / kSecondsPerHour
                                                           : -1;
         if (value < 0) {
-            out += format.substr(i, close - i + 1);
-        } else {
-            out += f.two_digits && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+            return "{" + f.inside + "}";
         }
-        i = close;
-    }
-    return out;
+        return two_digits(f) && value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+    });
 }
 
 bool check_countdown_format(const std::string& format, std::string* why)
@@ -216,20 +196,13 @@ bool check_countdown_format(const std::string& format, std::string* why)
     if (utf8_length(format) > kMaxCountdownFormat) {
         return refuse(why, "longer than 64 characters");
     }
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '{') {
-            continue;
-        }
-        const std::size_t close = format.find('}', i);
-        const std::string field = close == std::string::npos ? std::string() : format.substr(i + 1, close - i - 1);
-        const CountdownField f = split_field(field);
+    for (const PatternField& f : pattern_fields(format)) {
         if (std::find(std::begin(kFields), std::end(kFields), f.name) == std::end(kFields)) {
-            return refuse(why, unknown_field_problem(field, f.name, {std::begin(kFields), std::end(kFields)}));
+            return refuse(why, unknown_field_problem(f.inside, f.name, {std::begin(kFields), std::end(kFields)}));
         }
-        if (!f.width_known) {
-            return refuse(why, "{" + shown(field) + "}: after a field's name only :2 (two digits at least)");
+        if (!width_known(f)) {
+            return refuse(why, "{" + shown(f.inside) + "}: after a field's name only :2 (two digits at least)");
         }
-        i = close;
     }
     return true;
 }

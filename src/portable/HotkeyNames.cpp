@@ -1,6 +1,6 @@
 #include "HotkeyNames.h"
 
-#include "SettingsProblems.h"
+#include "Problem.h"
 
 #include <cctype>
 #include <vector>
@@ -151,7 +151,7 @@ bool parse_hotkey(const std::string& text, HotkeyCombo* out, std::string* why)
     }
     if (unknown) {
         HotkeyCombo guess;
-        return parse_hotkey(meant, &guess, nullptr) ? refuse(why, "did you mean " + hotkey_name(guess) + "?")
+        return parse_hotkey(meant, &guess, nullptr) ? refuse(why, problem_text({"", "", hotkey_name(guess), ""}))
                                                     : refuse(why, "an unknown name");
     }
     const bool may_stand_alone = is_function_key(combo.key) || combo.key == kPauseKey;

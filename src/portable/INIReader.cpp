@@ -1,9 +1,6 @@
 #include "INIReader.h"
 
-#include "FileBytes.h"
 #include "IniLines.h"
-
-#include <utility>
 
 namespace {
 constexpr char kStatusSection[] = "return";
@@ -21,16 +18,6 @@ void apply_line(const std::string& line, std::string& section, IniData& result)
 }
 }
 
-std::string trim(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    const std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 IniData INIReader::parse_text(const std::string& text)
 {
     IniData result;
@@ -40,24 +27,5 @@ IniData INIReader::parse_text(const std::string& text)
         apply_line(line.body, section, result);
     }
     result[kStatusSection][kStatusKey] = "false";
-    return result;
-}
-
-IniData INIReader::parse_file(std::string file_path)
-{
-    path = std::move(file_path);
-    std::string bytes;
-    bool missing = false;
-    const int read = read_file_bytes(path, std::string::npos, &bytes, &missing);
-    // A read error (or a directory, which opens but cannot be read) is not
-    // the end of the file: keep the lines read whole before it, but say so.
-    // Text after a Ctrl-Z is not read, so a failure after one is no failure.
-    const bool failed = read != 0 && bytes.find(static_cast<char>(kEndOfText)) == std::string::npos;
-    if (failed) {
-        const std::size_t last_line_feed = bytes.rfind('\n');
-        bytes.erase(last_line_feed == std::string::npos ? 0 : last_line_feed + 1);
-    }
-    IniData result = parse_text(bytes);
-    result[kStatusSection][kStatusKey] = failed ? "true" : "false";
     return result;
 }

@@ -3,6 +3,7 @@
 #include "INIReader.h"
 #include "IniLines.h"
 #include "TextEncoding.h"
+#include "TextTrim.h"
 
 #include <vector>
 

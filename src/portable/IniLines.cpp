@@ -1,6 +1,6 @@
 #include "IniLines.h"
 
-#include "INIReader.h"
+#include "TextTrim.h"
 
 std::vector<IniLine> split_ini_lines(const std::string& text)
 {

@@ -1,19 +1,13 @@
 #include "Layout.h"
 
 #include "MonitorChoice.h"
+#include "Problem.h"
 
 #include <algorithm>
 
 namespace {
 // Every length at scale 1, scaled: the halves keep 1.5 exact.
 int scaled(int length, int halves) { return length * halves / 2; }
-
-// The span of a line's glyph squares: each a glyph wide, one advance apart.
-int text_width(std::size_t length, int halves)
-{
-    return length == 0 ? 0
-                       : scaled(kGlyphAdvance, halves) * (static_cast<int>(length) - 1) + scaled(kGlyphSize, halves);
-}
 }
 
 int scale_halves_for_dpi(int dpi)
@@ -27,17 +21,6 @@ int scale_halves_for_dpi(int dpi)
         }
     }
     return 2;
-}
-
-StripLayout layout_strip(const Settings& s, const std::vector<std::size_t>& line_lengths,
-                         const std::vector<MonitorArea>& monitors, int scale_halves)
-{
-    std::vector<int> widths;
-    widths.reserve(line_lengths.size());
-    for (std::size_t n : line_lengths) {
-        widths.push_back(text_width(n, scale_halves));
-    }
-    return layout_strip_widths(s, widths, monitors, scale_halves);
 }
 
 StripLayout layout_strip_widths(const Settings& s, const std::vector<int>& line_widths,
@@ -108,12 +91,14 @@ std::vector<std::string> layout_problems(const Settings& s, const StripLayout& l
     const std::string where =
         std::string(s.area == Area::Work ? "the work area" : "the screen") + (monitor.empty() ? "" : " of " + monitor);
     if (layout.x_reduced) {
-        problems.push_back("[overlay] x = " + std::to_string(s.x) + ": the strip would leave " + where +
-                           "; placed at " + std::to_string(layout.placed_x));
+        problems.push_back(
+            problem_text({setting_about("overlay", "x", std::to_string(s.x)), "the strip would leave " + where, "",
+                          "placed at " + std::to_string(layout.placed_x)}));
     }
     if (layout.y_reduced) {
-        problems.push_back("[overlay] y = " + std::to_string(s.y) + ": the strip would leave " + where +
-                           "; placed at " + std::to_string(layout.placed_y));
+        problems.push_back(
+            problem_text({setting_about("overlay", "y", std::to_string(s.y)), "the strip would leave " + where, "",
+                          "placed at " + std::to_string(layout.placed_y)}));
     }
     if (layout.text_cut) {
         problems.push_back("[overlay] the text (" + std::to_string(layout.text_width) + " x " +

@@ -1,9 +1,6 @@
 #include "LineKinds.h"
 
 #include "Countdown.h"
-#include "Settings.h"
-#include "StripModel.h"
-#include "ZoneRules.h"
 
 #include <algorithm>
 
@@ -96,7 +93,7 @@ constexpr unsigned kClockLine = kReadsClock | kReadsZone | kReadsLocale;
 
 // The draw ranks keep the order the lines have always been drawn in: the
 // battery under the date, the date under the time, then the rest.
-const std::array<LineKindRow, kLineKinds> kRows = {{
+constexpr std::array<LineKindRow, kLineKinds> kRows = {{
     {LineKind::Date, "date", date_label, 1, kClockLine, clock_seconds<LineKind::Date>, Regional::ShortDate,
      Regional::LongDate, date_pattern, date_text},
     {LineKind::Time, "time", time_label, 2, kClockLine, clock_seconds<LineKind::Time>, Regional::ShortTime,
@@ -114,6 +111,36 @@ const std::array<LineKindRow, kLineKinds> kRows = {{
     {LineKind::Countdown, "countdown", countdown_label, 7, kReadsClock, countdown_seconds, Regional::None,
      Regional::None, no_pattern, countdown_line_text},
 }};
+
+// The table holds a row for each kind, at the kind's own place (the menu, the
+// show names and line_kind read it so)...
+constexpr bool rows_in_kind_order()
+{
+    for (std::size_t i = 0; i < kRows.size(); ++i) {
+        if (line_index(kRows[i].kind) != static_cast<int>(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rows_in_kind_order(), "each kind's row at its kind's place, in LineKind's order");
+
+// ...and its draw ranks are an order: each rank from 0 once, so that no two
+// lines can tie and the drawing order is the rows' alone.
+constexpr bool ranks_are_an_order()
+{
+    for (int rank = 0; rank < kLineKinds; ++rank) {
+        int rows = 0;
+        for (const LineKindRow& row : kRows) {
+            rows += row.draw_rank == rank ? 1 : 0;
+        }
+        if (rows != 1) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(ranks_are_an_order(), "every draw rank from 0 to kLineKinds - 1 once");
 }
 
 const std::array<LineKindRow, kLineKinds>& line_kinds() { return kRows; }
@@ -162,4 +189,18 @@ std::string line_names_text()
         text += std::string(i == 0 ? "" : (i + 1 == kRows.size() ? " and " : ", ")) + kRows[i].name;
     }
     return text;
+}
+
+std::string zone_pattern(const Settings& s, int zone)
+{
+    const std::string& own = s.zone_formats[zone];
+    if (!own.empty()) {
+        return own;
+    }
+    // A label with a % in it must not read as a conversion.
+    std::string label;
+    for (char c : zone_label(s.zones[zone])) {
+        label += c == '%' ? std::string("%%") : std::string(1, c);
+    }
+    return label + " %H:%M";
 }

@@ -3,6 +3,7 @@
 #include "MonitorChoice.h"
 
 #include "Layout.h"
+#include "Problem.h"
 #include "Settings.h"
 
 #include <algorithm>
@@ -137,8 +138,8 @@ Balloon strip_report(const ProblemSources& p, const Settings& s, const StripLayo
         problems.push_back(p.watch);
     }
     if (layout.monitor_missing) {
-        problems.push_back("[overlay] monitor = " + monitor_setting_text(s) +
-                           ": no such monitor now; the strip is on the primary one");
+        problems.push_back(problem_text({setting_about("overlay", "monitor", monitor_setting_text(s)),
+                                         "no such monitor now", "", "the strip is on the primary one"}));
     }
     const std::vector<std::string> placing = layout_problems(s, layout);
     problems.insert(problems.end(), placing.begin(), placing.end());

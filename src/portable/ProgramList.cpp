@@ -1,7 +1,7 @@
 #include "ProgramList.h"
 
 #include "FileNameCase.h"
-#include "SettingsProblems.h"
+#include "Problem.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -53,7 +53,7 @@ bool parse_program_list(const std::string& text, std::vector<std::string>* out, 
             const std::string last = trimmed(base_name(name));
             const bool path = name.find_first_of("\\/") != std::string::npos && !last.empty() &&
                               last.find_first_of(kNotInFileNames) == std::string::npos;
-            return refuse(why, path ? "the program's file name alone; did you mean " + shown(last) + "?"
+            return refuse(why, path ? problem_text({"", "the program's file name alone", last, ""})
                                     : shown(name) + " is not a file name");
         }
         // Windows drops a trailing dot or space from a file name: no program is called that.
@@ -62,7 +62,7 @@ bool parse_program_list(const std::string& text, std::vector<std::string>* out, 
             while (!meant.empty() && meant.back() == '.') {
                 meant.pop_back();
             }
-            return refuse(why, "a program's whole file name; did you mean " + shown(meant + ".exe") + "?");
+            return refuse(why, problem_text({"", "a program's whole file name", meant + ".exe", ""}));
         }
         list.push_back(upcase_file_name(name));
         if (comma == std::string::npos) {

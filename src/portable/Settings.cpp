@@ -1,6 +1,5 @@
 #include "Settings.h"
 
-#include "FileBytes.h"
 #include "INIReader.h"
 #include "SettingsKeys.h"
 #include "SettingsProblems.h"
@@ -11,22 +10,6 @@
 
 namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-}
-
-bool Settings::operator==(const Settings& o) const
-{
-    return corner == o.corner && x == o.x && y == o.y && area == o.area && monitor == o.monitor &&
-           monitor_name == o.monitor_name && all_monitors == o.all_monitors && colour == o.colour &&
-           shadow == o.shadow && shadow_shown == o.shadow_shown && scale_halves == o.scale_halves &&
-           scale_auto == o.scale_auto && lines == o.lines && date_format == o.date_format &&
-           time_format == o.time_format && hide_over_fullscreen == o.hide_over_fullscreen &&
-           battery_format == o.battery_format && low_battery == o.low_battery && low_colour == o.low_colour &&
-           text == o.text && zones == o.zones && zone_formats == o.zone_formats && locale == o.locale &&
-           font == o.font && drift == o.drift && outline == o.outline && outline_shown == o.outline_shown &&
-           opacity == o.opacity &&
-
-           hotkey == o.hotkey && hide_when == o.hide_when && hide_on_hover == o.hide_on_hover &&
-           countdown == o.countdown && countdown_format == o.countdown_format && countdown_done == o.countdown_done;
 }
 
 Settings default_settings()
@@ -72,9 +55,9 @@ SettingsLoad parse_settings_over(const Settings& base, const std::string& text)
             continue;
         }
         if (!k.parse(kv->second, load.settings)) {
-            found.emplace_back(line_of(body, k.section, k.name), "[" + std::string(k.section) + "] " + k.name + " = " +
-                                                                     shown(kv->second) + ": " +
-                                                                     refusal_text(k, kv->second, decoded.encoding));
+            found.emplace_back(line_of(body, k.section, k.name),
+                               problem_text({setting_about(k.section, k.name, kv->second),
+                                             refusal_text(k, kv->second, decoded.encoding), "", ""}));
         }
     }
     std::vector<std::string> names;
@@ -87,8 +70,8 @@ SettingsLoad parse_settings_over(const Settings& base, const std::string& text)
         if (!keys_without_section &&
             std::find(known_sections.begin(), known_sections.end(), name) == known_sections.end()) {
             const std::string meant = nearest(name, known_sections);
-            found.emplace_back(line_of(body, name, ""), "[" + shown(name) + "]: unknown section" +
-                                                            (meant.empty() ? "" : "; did you mean [" + meant + "]?"));
+            found.emplace_back(line_of(body, name, ""), problem_text({"[" + shown(name) + "]", "unknown section",
+                                                                      meant.empty() ? "" : "[" + meant + "]", ""}));
             continue;
         }
         std::vector<std::string> keys;
@@ -125,18 +108,6 @@ bool parse_key(const std::string& section, const std::string& name, const std::s
         }
     }
     return false;
-}
-
-SettingsLoad load_settings_file(const std::string& path)
-{
-    std::string text;
-    bool missing = false;
-    if (read_file_bytes(path, static_cast<std::size_t>(kMaxSettingsBytes) + 1, &text, &missing) != 0) {
-        // Only a missing file means "no settings"; a folder is unreadable.
-        return missing ? SettingsLoad{default_settings(), {}}
-                       : SettingsLoad{default_settings(), {path + ": cannot be read; the built-in settings apply"}};
-    }
-    return settings_from_bytes(path, text);
 }
 
 SettingsLoad settings_from_bytes(const std::string& path, const std::string& bytes)

@@ -1,6 +1,8 @@
-#include "Settings.h"
+#include "SettingsChecks.h"
 
-#include "SettingsProblems.h"
+#include "PatternFields.h"
+#include "Problem.h"
+#include "SettingsData.h"
 #include "TextEncoding.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
@@ -57,16 +59,11 @@ bool check_battery_format(const std::string& pattern, std::string* why)
         return false;
     }
     static const char* const kFields[] = {"percent", "source", "state", "left", "saver"};
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != '{') {
-            continue;
+    // A battery field takes no width: {percent:2} is a field of its own name.
+    for (const PatternField& f : pattern_fields(pattern)) {
+        if (std::find(std::begin(kFields), std::end(kFields), f.inside) == std::end(kFields)) {
+            return refused(why, unknown_field_problem(f.inside, f.inside, {std::begin(kFields), std::end(kFields)}));
         }
-        const std::size_t close = pattern.find('}', i);
-        const std::string field = close == std::string::npos ? std::string() : pattern.substr(i + 1, close - i - 1);
-        if (std::find(std::begin(kFields), std::end(kFields), field) == std::end(kFields)) {
-            return refused(why, unknown_field_problem(field, field, {std::begin(kFields), std::end(kFields)}));
-        }
-        i = close;
     }
     return true;
 }

@@ -3,10 +3,12 @@
 #include "SettingsValues.h"
 
 #include "HotkeyNames.h"
-#include "INIReader.h"
+#include "LineKinds.h"
+#include "Problem.h"
 #include "ProgramList.h"
-#include "SettingsProblems.h"
+#include "SettingsChecks.h"
 #include "TextEncoding.h"
+#include "TextTrim.h"
 #include "TimeFormat.h"
 #include "Utf8.h"
 
@@ -413,6 +415,6 @@ void explain_refusal(const SettingsKey& k, const std::string& value, std::string
     } else if (k.parse == parse_corner) {
         const std::string meant =
             nearest(value, std::vector<std::string>(std::begin(kCornerWords), std::end(kCornerWords)));
-        *why = meant.empty() ? std::string() : "did you mean " + meant + "?";
+        *why = problem_text({"", "", meant, ""});
     }
 }

@@ -112,7 +112,7 @@ bool take_key(const PolicyValue& v, Settings* s, std::string* why)
     }
     // The file's wording for the same mistake, after the policy's place.
     const std::string problem = unknown_key_problem(v.section, v.key);
-    const std::string where = "[" + shown(v.section) + "] " + shown(v.key) + ": ";
+    const std::string where = key_about(v.section, v.key) + ": ";
     *why = problem.compare(0, where.size(), where) == 0 ? problem.substr(where.size()) : problem;
     return false;
 }
@@ -163,14 +163,9 @@ LayeredSettings layer_settings(const SettingsFileLayer& computer, const Settings
             std::string why;
             const bool taken = v.section.empty() ? take_own(v, &out.own, &why) : take_key(v, &out.settings, &why);
             if (!taken) {
-                std::string problem = policy_name(v);
-                if (v.text_or_number) {
-                    problem += " = ";
-                    problem += shown(v.text);
-                }
-                problem += ": ";
-                problem += why;
-                out.problems.push_back(problem);
+                // Every refusal says why, so the sentence always has its ": ".
+                out.problems.push_back(problem_text(
+                    {policy_name(v) + (v.text_or_number ? " = " + shown(v.text) : std::string()), why, "", ""}));
             } else if (!v.section.empty()) {
                 locked.push_back(v.key);
             }

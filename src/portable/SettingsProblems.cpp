@@ -2,81 +2,13 @@
 
 #include "INIReader.h"
 #include "IniLines.h"
-#include "Settings.h"
+#include "SettingsChecks.h"
+#include "SettingsData.h"
 #include "SettingsKeys.h"
 #include "TextEncoding.h"
 #include "Utf8.h"
 
 #include <algorithm>
-
-namespace {
-// Two edits turn "color" into "colour" and "corners" into "corner"; more
-// would suggest unrelated keys.
-constexpr std::size_t kNearMiss = 2;
-
-std::size_t edit_distance(const std::string& a, const std::string& b)
-{
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) {
-        row[j] = j;
-    }
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-}
-
-std::string unknown_field_problem(const std::string& written, const std::string& name,
-                                  const std::vector<std::string>& fields)
-{
-    const std::string meant = nearest(name, fields);
-    return "an unknown field {" + shown(written) + "}" +
-           (meant.empty() ? std::string() : "; did you mean {" + meant + "}?");
-}
-
-std::string nearest(const std::string& name, const std::vector<std::string>& names)
-{
-    std::string best;
-    std::size_t best_distance = kNearMiss + 1;
-    // Names of any length compare; an enormous one is no near miss.
-    if (name.size() > 64) {
-        return best;
-    }
-    for (const std::string& candidate : names) {
-        const std::size_t d = edit_distance(name, candidate);
-        if (d < best_distance) {
-            best_distance = d;
-            best = candidate;
-        }
-    }
-    return best;
-}
-
-std::string shown(const std::string& value)
-{
-    constexpr std::size_t kShownMax = 40;
-    std::string out;
-    std::size_t count = 0;
-    std::size_t i = 0;
-    for (; i < value.size() && count < kShownMax; ++count) {
-        const std::size_t at = i;
-        const char32_t cp = utf8_next(value, &i);
-        const bool bad = cp == kReplacementCharacter && i == at + 1;
-        if (bad || cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
-            out += '?';
-        } else {
-            out.append(value, at, i - at);
-        }
-    }
-    return i < value.size() ? out + "..." : out;
-}
 
 std::string unknown_key_problem(const std::string& section, const std::string& key)
 {
@@ -91,18 +23,16 @@ std::string unknown_key_problem(const std::string& section, const std::string& k
             home = k.section;
         }
     }
-    const std::string where = "[" + shown(section) + "] " + shown(key);
+    const std::string where = key_about(section, key);
     if (!home.empty()) {
-        return where + ": belongs in [" + home + "]";
+        return problem_text({where, "belongs in [" + home + "]", "", ""});
     }
     std::string meant = nearest(key, same_section);
     if (meant.empty()) {
         meant = nearest(key, all);
     }
-    return where + ": unknown key" + (meant.empty() ? "" : "; did you mean " + meant + "?");
+    return problem_text({where, "unknown key", meant, ""});
 }
-
-std::string near_miss(const std::string& name, const std::vector<std::string>& names) { return nearest(name, names); }
 
 std::size_t line_of(const std::string& text, const std::string& section, const std::string& key)
 {

@@ -1,12 +1,9 @@
 #include "SettingsWords.h"
 
-#include "Settings.h"
-
 #include <cstdio>
 #include <cstdlib>
 
 static_assert(sizeof kCornerWords / sizeof kCornerWords[0] == kCornerWordCount, "a name for every corner");
-static_assert(static_cast<int>(Corner::BottomRight) == kCornerWordCount - 1, "a name for every corner");
 static_assert(sizeof kScaleWords / sizeof kScaleWords[0] == kScaleWordCount, "every scale counted");
 
 const char* corner_word(Corner corner) { return kCornerWords[static_cast<int>(corner)]; }

@@ -236,9 +236,9 @@ std::vector<LineKind> StripCore::lines_in_force(const Settings& s)
         const std::string& name = s.zones[static_cast<std::size_t>(z)];
         if (!zone.known && std::find(s.lines.begin(), s.lines.end(), zone_line(z)) != s.lines.end()) {
             const std::string meant = nearest(name, zone.names);
-            zone_problems.push_back("[zones] zone" + std::to_string(z + 1) + " = " + name +
-                                    (name.empty() ? ": no zone set" : ": no such time zone") +
-                                    (meant.empty() ? "" : "; did you mean " + meant + "?") + "; its line is left out");
+            zone_problems.push_back(
+                problem_text({setting_about("zones", "zone" + std::to_string(z + 1), name),
+                              name.empty() ? "no zone set" : "no such time zone", meant, "its line is left out"}));
         }
     }
     return lines_to_draw(s, known, &zone_problems);

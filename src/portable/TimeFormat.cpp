@@ -155,3 +155,22 @@ std::string format_time(const std::string& pattern, const std::tm& t)
     (void)format_time(pattern, t, english_names(), ZoneStamp{}, &out);
     return out;
 }
+
+bool format_has_seconds(const std::string& pattern) { return format_uses(pattern, kSecondsConversions); }
+
+bool format_uses(const std::string& pattern, const char* conversions)
+{
+    for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
+        if (pattern[i] != '%') {
+            continue;
+        }
+        char c = pattern[++i];
+        if ((c == '#' || c == '-') && i + 1 < pattern.size()) {
+            c = pattern[++i];
+        }
+        if (c != '\0' && std::strchr(conversions, c) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}

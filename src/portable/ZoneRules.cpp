@@ -213,8 +213,6 @@ ZoneTime zone_time(long long utc_seconds, const ZoneRules& rules)
     return z;
 }
 
-std::tm zone_local_time(long long utc_seconds, const ZoneRules& rules) { return zone_time(utc_seconds, rules).local; }
-
 std::string zone_label(const std::string& windows_name)
 {
     for (const char* suffix : {" Standard Time", " Daylight Time", " Time"}) {

@@ -1,6 +1,7 @@
 #include "GlobalHotkey.h"
 
 #include "HotkeyNames.h"
+#include "Problem.h"
 
 namespace {
 // Windows 7's: a key held down does not toggle again and again.
@@ -23,7 +24,8 @@ std::string GlobalHotkey::set(HWND window, const std::string& text)
     }
     // Fails when any other program (or Windows itself) registered it first.
     if (!RegisterHotKey(window, kId, combo.modifiers | MOD_NOREPEAT, combo.key)) {
-        return "[overlay] hotkey = " + text + ": another program already uses " + hotkey_name(combo);
+        return problem_text(
+            {setting_about("overlay", "hotkey", text), "another program already uses " + hotkey_name(combo), "", ""});
     }
     owner = window;
     name = hotkey_name(combo);

@@ -3,6 +3,7 @@
 #include "DataFolders.h"
 #include "Layout.h"
 #include "OpenGl.h"
+#include "Problem.h"
 
 namespace {
 // 8/256 is stored as 8 in an 8-bit channel (0.03125 * 255 rounds to 8), which
@@ -119,7 +120,8 @@ int Renderer::load_glyphs(int halves, const std::string& family, std::vector<std
     make_current();
     font.glyphs = &glyphs;
     if (glyphs.init(cell, family) != 0) {
-        problems->push_back("[text] font = " + family + ": no such font is installed; the bundled Fira Code is used");
+        problems->push_back(problem_text(
+            {setting_about("text", "font", family), "no such font is installed", "", "the bundled Fira Code is used"}));
         return -1;
     }
     return 0;

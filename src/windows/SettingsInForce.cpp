@@ -1,5 +1,6 @@
 #include "SettingsInForce.h"
 
+#include "Problem.h"
 #include "SettingsFile.h"
 #include "SystemReadings.h"
 
@@ -51,7 +52,8 @@ void SettingsInForce::follow_locale(const std::string& name)
     locale_name = name;
     locale_problem.clear();
     if (locale.init(name) != 0) {
-        locale_problem = "[text] locale = " + name + ": Windows does not know this locale; the user's own is used";
+        locale_problem = problem_text(
+            {setting_about("text", "locale", name), "Windows does not know this locale", "", "the user's own is used"});
     }
 }
 
