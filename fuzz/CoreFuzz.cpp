@@ -299,13 +299,18 @@ LocaleNames names_from(Bytes& in)
     return names;
 }
 
+// A strip's number: Windows numbers them from 0 below its monitors' count.
+// The core grows its record of reasons to the number it is told, so one
+// near INT_MAX would ask for gigabytes: the far-off numbers stay small.
 int strip_from(Bytes& in)
 {
     const int strips[] = {0, 0, 1, 1, 2, 3, 4, -1, INT_MIN, 64};
     return in.pick(strips);
 }
 
-// A point on the screen: mostly where monitors are, sometimes far off.
+// A point on the screen: mostly where monitors are, sometimes far off, never
+// near INT_MAX (Windows' coordinates are 16-bit; a drag adds and subtracts
+// three of them).
 ScreenPoint point_from(Bytes& in)
 {
     if (in.rarely(8)) {
@@ -316,7 +321,8 @@ ScreenPoint point_from(Bytes& in)
 
 // The clock at some instant: read in the local zone in force, the
 // milliseconds sometimes out of their range, now and then a leap second or
-// a reading that failed.
+// a reading that failed. The seconds are never past 60, as Windows' clock
+// never shows them: the wake counts the minute's rest in int milliseconds.
 ClockReading clock_from(Bytes& in, const StripCore& core)
 {
     ClockReading c;
@@ -544,7 +550,8 @@ void check_wake(const StripEvent& e, const StripCommands& c, const StripCore& co
     }
     check(c.wake_ms >= -1, "a wake that is neither a delay nor -1");
     if (e.kind == StripEventKind::Tick) {
-        // A wake left as it was would never come: the clock's timer fires once.
+        // Each tick arms the clock for the next change: left as it was, it
+        // keeps the last period, which new lines may have made wrong.
         check(c.wake_ms >= 0, "a tick that sets no next wake");
         check(e.clock.ok || c.wake_ms == 1000, "a clock that could not be read is not tried again in a second");
         check(!core.model.shows_seconds() || c.wake_ms <= 1000 + kWakeGuardMs,
