@@ -299,22 +299,21 @@ LocaleNames names_from(Bytes& in)
     return names;
 }
 
-// A strip's number: Windows numbers them from 0 below its monitors' count.
-// The core grows its record of reasons to the number it is told, so one
-// near INT_MAX would ask for gigabytes: the far-off numbers stay small.
+// A strip's number: Windows numbers them from 0 below its monitors' count;
+// one the core does not have is ignored, however far off.
 int strip_from(Bytes& in)
 {
-    const int strips[] = {0, 0, 1, 1, 2, 3, 4, -1, INT_MIN, 64};
+    const int strips[] = {0, 0, 1, 1, 2, 3, 4, -1, INT_MIN, 64, INT_MAX};
     return in.pick(strips);
 }
 
-// A point on the screen: mostly where monitors are, sometimes far off, never
-// near INT_MAX (Windows' coordinates are 16-bit; a drag adds and subtracts
-// three of them).
+// A point on the screen: mostly where monitors are, sometimes at the ends
+// of what a coordinate holds (a drag adds and subtracts three of them).
 ScreenPoint point_from(Bytes& in)
 {
     if (in.rarely(8)) {
-        return ScreenPoint{in.below(2000001) - 1000000, in.below(2000001) - 1000000};
+        const int far[] = {INT_MIN, -1000000, 1000000, INT_MAX};
+        return ScreenPoint{in.pick(far), in.pick(far)};
     }
     return ScreenPoint{in.below(12001) - 4000, in.below(6001) - 2000};
 }
@@ -354,7 +353,8 @@ ClockReading clock_from(Bytes& in, const StripCore& core)
     c.zone.offset_minutes = zt.offset_minutes;
     c.zone.name = in.bit() ? "" : "Pacific Daylight Time";
     if (in.rarely(8)) {
-        c.local.tm_sec = 60;
+        const int odd_seconds[] = {60, 61, -1, INT_MAX, INT_MIN};
+        c.local.tm_sec = in.pick(odd_seconds);
     }
     const int odd_ms[] = {-1, -1000, 1000, 1001, 65535, INT_MIN, INT_MAX};
     c.ms = in.rarely(4) ? in.pick(odd_ms) : in.below(1000);
@@ -380,36 +380,43 @@ PowerReading power_from(Bytes& in)
 StripFacts facts_from(Bytes& in)
 {
     StripFacts f;
-    for (std::vector<std::string>* list : {&f.font, &f.data, &f.placing}) {
+    for (std::vector<std::string>* list : {&f.font, &f.data}) {
         const int count = in.below(4) == 0 ? 1 : 0;
         for (int i = 0; i < count; ++i) {
             list->push_back(in.pick(kProblems));
         }
-    }
-    f.layout.window = Rect{0, 0, 600, 100};
-    f.layout.whole = f.layout.window;
-    if (in.rarely(4)) {
-        f.layout.monitor_missing = in.bit();
-        f.layout.x_reduced = in.bit();
-        f.layout.y_reduced = in.bit();
-        f.layout.too_wide = in.bit();
-        f.layout.too_tall = in.bit();
-        f.layout.text_cut = in.bit();
-        f.layout.placed_x = in.below(5000);
-        f.layout.placed_y = in.below(5000);
-        f.layout.text_width = in.below(5000);
-        f.layout.text_height = in.below(5000);
-        f.layout.area_width = in.below(5000);
-        f.layout.area_height = in.below(5000);
     }
     f.watch = in.rarely(4) ? in.pick(kProblems) : "";
     const char* const files[] = {"C:\\Users\\me\\AppData\\Roaming\\Brindlow\\brindlow.ini", "brindlow.ini", "",
                                  "C:\\a\\very\\long\\path\\that\\goes\\on\\and\\on\\and\\on\\and\\on\\brindlow.ini"};
     f.file = in.pick(files);
     f.organisation = in.bit();
-    const int strips[] = {1, 1, 2, 3, 4, 0, -1};
-    f.strips = in.pick(strips);
     return f;
+}
+
+// Up to four monitors, side by side or stacked, at odd places and DPIs,
+// named alike or not at all.
+std::vector<MonitorArea> monitors_from(Bytes& in)
+{
+    std::vector<MonitorArea> ms;
+    const int count = in.below(5);
+    const char* const names[] = {"", "DELL U2720Q", "DELL U2720Q", "LG HDR 4K"};
+    const int dpis[] = {0, 96, 120, 144, 192, 288};
+    for (int i = 0; i < count; ++i) {
+        MonitorArea m{};
+        const int w = in.rarely(8) ? in.below(20) : 640 + in.below(3200);
+        const int h = in.rarely(8) ? in.below(20) : 480 + in.below(1700);
+        const int x = in.below(8001) - 4000;
+        const int y = in.below(4001) - 2000;
+        m.monitor = Rect{x, y, x + w, y + h};
+        m.work = in.bit() ? m.monitor : Rect{x, y, x + w, y + h - (h > 40 ? 40 : 0)};
+        m.primary = i == 0 ? !in.rarely(8) : in.rarely(8);
+        m.device = "\\\\.\\DISPLAY" + std::to_string(i + 1);
+        m.name = in.pick(names);
+        m.dpi = in.pick(dpis);
+        ms.push_back(m);
+    }
+    return ms;
 }
 
 StripEvent event_from(Bytes& in, const StripCore& core)
@@ -432,12 +439,6 @@ StripEvent event_from(Bytes& in, const StripCore& core)
             const char* const odd[] = {"", "nonsense", "hide_when", "show", "hide_over_fullscreen", "corner"};
             e.settings = settings_from(in, &e.problems);
             e.key = in.pick(odd);
-            // The reasons to hide as they are in force: a file changed
-            // there too is read whole after the write (the menu's follow()
-            // takes the change notice), not through the key.
-            e.settings.hide_over_fullscreen = core.model.settings.hide_over_fullscreen;
-            e.settings.hide_when = core.model.settings.hide_when;
-            e.settings.hide_on_hover = core.model.settings.hide_on_hover;
         } else {
             // What the menu does: the file as it was with one key's value set.
             const SettingsKey& k = keys.first[in.below(static_cast<int>(keys.count))];
@@ -460,6 +461,18 @@ StripEvent event_from(Bytes& in, const StripCore& core)
     case StripEventKind::LocalZoneRead: e.local_zone = rules_from(in); break;
     case StripEventKind::HotkeyRegistered: e.problem = in.bit() ? in.pick(kProblems) : ""; break;
     case StripEventKind::Placed: e.facts = facts_from(in); break;
+    case StripEventKind::ZonesRead: e.zones = zones_from(in); break;
+    case StripEventKind::Monitors: e.monitors = monitors_from(in); break;
+    case StripEventKind::Measured: {
+        e.strip = strip_from(in);
+        const int count = in.below(6);
+        for (int i = 0; i < count; ++i) {
+            e.widths.push_back(in.rarely(8) ? in.below(1000000) - 1000 : in.below(1500));
+        }
+        const int scales[] = {2, 3, 4, 6, 1, 0};
+        e.scale_halves = in.pick(scales);
+        break;
+    }
     case StripEventKind::Looked:
         e.strip = strip_from(in);
         e.sight = StripSight{in.bit(), in.pick(kPrograms), in.bit()};
@@ -512,10 +525,32 @@ struct ReportInputs {
     }
 };
 
+// Where the strips stand, as the report reads it: each one's monitor and layout.
+std::string places_said(const StripCore& core)
+{
+    std::string out;
+    for (const StripPlace& p : core.places) {
+        const StripLayout& l = p.layout;
+        for (int v : {p.has_area ? 1 : 0, p.missing ? 1 : 0, l.window.left, l.window.top, l.window.right,
+                      l.window.bottom, l.placed_x, l.placed_y, l.x_reduced ? 1 : 0, l.y_reduced ? 1 : 0,
+                      l.too_wide ? 1 : 0, l.too_tall ? 1 : 0, l.text_cut ? 1 : 0, l.monitor_missing ? 1 : 0,
+                      l.text_width, l.text_height, l.area_width, l.area_height}) {
+            out += std::to_string(v) + ",";
+        }
+        out += p.label + ";";
+    }
+    return out;
+}
+
 ReportInputs report_inputs(const StripCore& core, std::string facts)
 {
-    return ReportInputs{core.settings_problems,   core.zone_problems,  core.locale_problem, core.hotkey_problem,
-                        core.model.no_lines_left, core.model.settings, std::move(facts)};
+    return ReportInputs{core.settings_problems,
+                        core.zone_problems,
+                        core.locale_problem,
+                        core.hotkey_problem,
+                        core.model.no_lines_left,
+                        core.model.settings,
+                        std::move(facts) + "|" + places_said(core)};
 }
 
 // What Windows was told so far, to hold each step's commands against.
@@ -559,7 +594,7 @@ void check_wake(const StripEvent& e, const StripCommands& c, const StripCore& co
     }
 }
 
-void check_sight(const StripEvent& e, const StripCommands& c, const StripCore& core, Told* told)
+void check_sight(const StripCommands& c, const StripCore& core, Told* told)
 {
     if (c.sight) {
         check(c.visible.size() == core.hiding.size(), "a sight that is not one entry per strip");
@@ -580,11 +615,8 @@ void check_sight(const StripEvent& e, const StripCommands& c, const StripCore& c
         check(!h.hover || s.hide_on_hover, "hidden under the pointer without hide_on_hover");
     }
     // The pointer is not looked at while something else keeps the strip
-    // hidden or it is moved: decided whenever the strip is looked at.
-    const bool looked = e.kind == StripEventKind::Looked || e.kind == StripEventKind::Pointer;
-    const std::size_t strip = e.strip < 0 ? 0 : static_cast<std::size_t>(e.strip);
-    if (looked && strip < core.hiding.size()) {
-        const StripHiding& h = core.hiding[strip];
+    // hidden or it is moved.
+    for (const StripHiding& h : core.hiding) {
         check(!h.hover || !(core.user_hidden || core.moving || h.fullscreen || h.program),
               "hidden under the pointer while something else holds it");
     }
@@ -628,6 +660,33 @@ void check_balloons(const StripEvent& e, const StripCommands& c, const StripCore
     told->refused = false;
 }
 
+// A strip is never off every monitor: one laid out on a monitor meets it,
+// and the strips are as many as the places the monitors give.
+void check_place(const StripCommands& c, const StripCore& core)
+{
+    check(!core.places.empty() && core.places.size() == core.hiding.size(), "strips and their reasons out of step");
+    if (c.arrange) {
+        check(c.places.size() == core.places.size(), "arranged other than the places say");
+    }
+    if (!c.lay_out) {
+        return;
+    }
+    check(c.held >= 0 && static_cast<std::size_t>(c.held) < core.places.size(), "a strip laid out that is not there");
+    const StripPlace& p = core.places[static_cast<std::size_t>(c.held)];
+    if (p.has_area) {
+        const Rect& m = p.area.monitor;
+        const Rect& w = c.window;
+        const bool meets = w.left < m.right && w.right > m.left && w.top < m.bottom && w.bottom > m.top;
+        if (std::getenv("COREFUZZ_TRACE") != nullptr) {
+            std::fprintf(stderr, "monitor %d,%d,%d,%d window %d,%d,%d,%d layout %d,%d,%d,%d scale %d drift %d\n",
+                         m.left, m.top, m.right, m.bottom, w.left, w.top, w.right, w.bottom, p.layout.window.left,
+                         p.layout.window.top, p.layout.window.right, p.layout.window.bottom, p.scale_halves,
+                         core.model.settings.drift);
+        }
+        check(meets || m.right <= m.left || m.bottom <= m.top, "a strip laid out off its monitor");
+    }
+}
+
 void check_move(const StripEvent& e, const StripCommands& c, bool was_moving, bool was_dragging, const StripCore& core)
 {
     if (c.begin_move) {
@@ -662,19 +721,22 @@ void trace(const StripEvent& e, const StripCommands& c)
         return;
     }
     const char* const names[] = {
-        "SettingsRead",  "SettingsBusy",     "KeyWritten",      "Tick",        "LocaleRead",
-        "LocalZoneRead", "HotkeyRegistered", "Placed",          "Looked",      "Pointer",
-        "Hide",          "MoveBegun",        "MoveEnd",         "MovePress",   "MoveDrag",
-        "MoveRelease",   "MoveCaptureLost",  "MoveDoubleClick", "MoveKeyDown", "BalloonRefused"};
+        "SettingsRead",    "SettingsBusy",  "KeyWritten",       "ZonesRead",   "Tick",
+        "LocaleRead",      "LocalZoneRead", "HotkeyRegistered", "Monitors",    "Measured",
+        "Placed",          "Looked",        "Pointer",          "Hide",        "MoveBegun",
+        "MoveEnd",         "MovePress",     "MoveDrag",         "MoveRelease", "MoveCaptureLost",
+        "MoveDoubleClick", "MoveKeyDown",   "BalloonRefused"};
+    static_assert(sizeof names / sizeof names[0] == static_cast<std::size_t>(StripEventKind::BalloonRefused) + 1,
+                  "a name for every kind of event");
     std::fprintf(stderr,
                  "%s key=%s strip=%d sight={%d,%s,%d} hidden=%d keep=%d pointer=(%d,%d) window=(%d,%d) "
                  "move_key=%d strips=%d org=%d clock={ok=%d,utc=%lld,sec=%d,ms=%d} -> wake=%d sight=%d "
                  "warning=\"%s\" info=%d end_move=%d capture=%d place=%d\n",
                  names[static_cast<int>(e.kind)], e.key.c_str(), e.strip, e.sight.fullscreen, e.sight.program.c_str(),
                  e.sight.pointer_over, e.hidden, e.keep, e.pointer.x, e.pointer.y, e.window.x, e.window.y,
-                 static_cast<int>(e.move_key), e.facts.strips, e.facts.organisation, e.clock.ok, e.clock.utc_seconds,
-                 e.clock.local.tm_sec, e.clock.ms, c.wake_ms, c.sight, c.warning.text.c_str(), !c.info.text.empty(),
-                 c.end_move, c.capture, c.place_strip);
+                 static_cast<int>(e.move_key), static_cast<int>(e.monitors.size()), e.facts.organisation, e.clock.ok,
+                 e.clock.utc_seconds, e.clock.local.tm_sec, e.clock.ms, c.wake_ms, c.sight, c.warning.text.c_str(),
+                 !c.info.text.empty(), c.end_move, c.capture, c.place_strip);
 }
 }
 
@@ -705,9 +767,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const StripCommands c = core.step(e);
         trace(e, c);
         check_wake(e, c, core);
-        check_sight(e, c, core, &told);
+        check_sight(c, core, &told);
         check_balloons(e, c, core, facts, &told);
         check_move(e, c, was_moving, was_dragging, core);
+        check_place(c, core);
         reload = c.reload;
     }
     return 0;

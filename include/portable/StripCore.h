@@ -296,7 +296,6 @@ private:
     void sight(StripCommands* c) const;
     // Lets go of the reasons the settings no longer ask for.
     void follow_hiding_settings();
-    StripHiding& hiding_of(int strip);
     StripCommands move(const StripEvent& e);
     StripCommands arrange(const std::vector<MonitorArea>& given);
     StripCommands measured(const StripEvent& e);

@@ -6,6 +6,7 @@
 #include "SettingsProblems.h"
 
 #include <algorithm>
+#include <climits>
 
 StripCommands StripCore::step(const StripEvent& e)
 {
@@ -58,6 +59,7 @@ StripCommands StripCore::step(const StripEvent& e)
         // go: the move ends first, as Esc ends it.
         StripCommands c = e.hidden ? end_move(false) : StripCommands{};
         user_hidden = e.hidden;
+        follow_hiding_settings();
         sight(&c);
         c.present = true;
         return c;
@@ -126,7 +128,14 @@ StripCommands StripCore::key_written(const StripEvent& e)
     // the key is the lines' own (a countdown past its moment stays out).
     Settings s = e.settings;
     s.lines = model.settings.lines;
+    const bool new_hotkey = s.hotkey != model.settings.hotkey;
     model.settings = s;
+    // What the settings in force say of hiding and the hotkey holds whatever
+    // the key: the file may have said more than the key by the time it was written.
+    follow_hiding_settings();
+    sight(&c);
+    c.register_hotkey = new_hotkey;
+    c.hotkey = s.hotkey;
     if (effect == KeyEffect::Lines) {
         // Which of them can be shown depends on the zones Windows knows:
         // looked up now, and told as ZonesRead.
@@ -145,8 +154,6 @@ StripCommands StripCore::key_written(const StripEvent& e)
     case KeyEffect::Colours: c.colours = true; break;
     case KeyEffect::Opacity: c.opacity = true; break;
     case KeyEffect::Hiding: {
-        follow_hiding_settings();
-        sight(&c);
         c.check_stacking = true;
         break;
     }
@@ -252,19 +259,14 @@ bool StripCore::looks_for_programs() const { return !model.settings.hide_when.em
 
 bool StripCore::looks_for_pointer() const { return model.settings.hide_on_hover; }
 
-StripHiding& StripCore::hiding_of(int strip)
-{
-    const std::size_t i = strip < 0 ? 0 : static_cast<std::size_t>(strip);
-    if (i >= hiding.size()) {
-        hiding.resize(i + 1);
-    }
-    return hiding[i];
-}
-
 StripCommands StripCore::looked(const StripEvent& e)
 {
     const Settings& s = model.settings;
-    StripHiding& h = hiding_of(e.strip);
+    // A strip Windows no longer has (closed with its monitor) is not looked at.
+    if (e.strip < 0 || static_cast<std::size_t>(e.strip) >= hiding.size()) {
+        return StripCommands{};
+    }
+    StripHiding& h = hiding[static_cast<std::size_t>(e.strip)];
     if (e.kind == StripEventKind::Looked) {
         h.fullscreen = s.hide_over_fullscreen && e.sight.fullscreen;
         h.program = !s.hide_when.empty() && !e.sight.program.empty() && program_listed(s.hide_when, e.sight.program);
@@ -286,7 +288,8 @@ void StripCore::follow_hiding_settings()
     for (StripHiding& h : hiding) {
         h.fullscreen = h.fullscreen && s.hide_over_fullscreen;
         h.program = h.program && !s.hide_when.empty();
-        h.hover = h.hover && s.hide_on_hover;
+        // The pointer only while nothing else hides the strip.
+        h.hover = h.hover && s.hide_on_hover && !user_hidden && !moving && !h.fullscreen && !h.program;
     }
 }
 
@@ -304,6 +307,15 @@ void StripCore::sight(StripCommands* c) const
 namespace {
 // Shift with an arrow moves this many pixels, an arrow alone one.
 constexpr int kNudgeFast = 10;
+
+// A point moved by (dx, dy), kept within what a coordinate can hold.
+ScreenPoint offset(ScreenPoint at, long long dx, long long dy)
+{
+    auto within = [](long long v) {
+        return static_cast<int>(std::min<long long>(std::max<long long>(v, INT_MIN), INT_MAX));
+    };
+    return ScreenPoint{within(at.x + dx), within(at.y + dy)};
+}
 }
 
 StripCommands StripCore::move(const StripEvent& e)
@@ -315,6 +327,9 @@ StripCommands StripCore::move(const StripEvent& e)
             held = 0;
             c.begin_move = true;
             c.present = true;
+            // The strip is under the pointer on purpose while it is moved.
+            follow_hiding_settings();
+            sight(&c);
         }
         return c;
     }
@@ -350,8 +365,8 @@ StripCommands StripCore::move(const StripEvent& e)
         }
         c.held = held;
         c.place_strip = true;
-        c.place_at =
-            ScreenPoint{drag_window.x + e.pointer.x - drag_pointer.x, drag_window.y + e.pointer.y - drag_pointer.y};
+        c.place_at = offset(drag_window, static_cast<long long>(e.pointer.x) - drag_pointer.x,
+                            static_cast<long long>(e.pointer.y) - drag_pointer.y);
         if (e.kind == StripEventKind::MoveRelease) {
             dragging = false;
             c.capture = 0;
@@ -370,7 +385,7 @@ StripCommands StripCore::move(const StripEvent& e)
         if (dx != 0 || dy != 0) {
             c.held = e.strip;
             c.place_strip = true;
-            c.place_at = ScreenPoint{e.window.x + dx, e.window.y + dy};
+            c.place_at = offset(e.window, dx, dy);
         }
         c.taken = true;
         return c;
@@ -431,7 +446,8 @@ StripCommands StripCore::measured(const StripEvent& e)
     const Settings& s = model.settings;
     StripPlace& p = places[static_cast<std::size_t>(e.strip)];
     p.widths = e.widths;
-    p.scale_halves = e.scale_halves;
+    // A scale of nothing would lay the strip out as a point: the unscaled one instead.
+    p.scale_halves = e.scale_halves > 0 ? e.scale_halves : 2;
     p.layout = layout_strip_on(s, p.widths, p.has_area ? &p.area : nullptr, p.scale_halves);
     p.layout.monitor_missing = p.missing;
     if (p.clip && p.has_area) {

@@ -111,7 +111,7 @@ int StripModel::next_wake_ms(const ClockReading& clock) const
         return kMsPerSecond - ms + kWakeGuardMs;
     }
     // A leap second reads as second 60: the minute turns a second later.
-    const int sec = clock.local.tm_sec < 0 ? 0 : clock.local.tm_sec;
+    const int sec = std::min(std::max(clock.local.tm_sec, 0), kSecondsPerMinute);
     const int left = (kSecondsPerMinute - sec) * kMsPerSecond - ms;
     return (left > 0 ? left : kMsPerSecond - ms) + kWakeGuardMs;
 }
