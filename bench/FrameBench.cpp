@@ -533,13 +533,20 @@ int main(int argc, char** argv)
     // registers it on the icon's, which costs the same.
     GlobalHotkey hotkey;
     if (const OptionMode* m = option_mode(argv[1])) {
-        w.set_hotkey = [&w, &hotkey](const std::string& text) { return hotkey.set(w.view.strip.hwnd, text); };
+        w.to_icon = [&w, &hotkey](const StripCommands& c) {
+            if (c.register_hotkey) {
+                StripEvent registered;
+                registered.kind = StripEventKind::HotkeyRegistered;
+                registered.problem = hotkey.set(w.view.strip.hwnd, c.hotkey);
+                w.core.step(registered);
+            }
+        };
         Settings s = w.core.model.settings;
         m->turn_on(&s);
         w.apply_settings(s);
     }
     const int result = steady(w, argc > 3 ? std::atoi(argv[3]) : 33, argv[1]);
-    w.set_hotkey = nullptr;
+    w.to_icon = nullptr;
     hotkey.destroy();
     return result;
 }

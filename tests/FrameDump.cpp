@@ -141,9 +141,7 @@ int main(int argc, char** argv)
     SettingsFile file;
     int status = 1;
     if (SetCurrentDirectoryA(dir.c_str()) && tray.init() == 0) {
-        window.show_balloon = [&tray](const std::string& title, const std::string& text) {
-            return tray.show_balloon(title, text);
-        };
+        window.to_icon = [&tray](const StripCommands& c) { tray.carry_out(c); };
         tray.strip_window = window.view.strip.hwnd;
         window.settings_file = &file;
         window.read_clock = monday_clock;
@@ -152,7 +150,7 @@ int main(int argc, char** argv)
         if (file.init() == 0 && dump_all(window, dir, out) == 0) {
             status = 0;
         }
-        window.show_balloon = nullptr;
+        window.to_icon = nullptr;
         file.destroy();
         tray.destroy();
     } else {

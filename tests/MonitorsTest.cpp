@@ -227,9 +227,10 @@ TEST_F(Monitors, AFullScreenProgramHidesOnlyTheStripOnItsMonitor)
 TEST_F(Monitors, ANameThatIsNotConnectedMeansThePrimaryAndIsReportedOnce)
 {
     std::vector<std::string> balloons;
-    window.show_balloon = [&balloons](const std::string&, const std::string& text) {
-        balloons.push_back(text);
-        return 0;
+    window.to_icon = [&balloons](const StripCommands& c) {
+        if (!c.warning.text.empty()) {
+            balloons.push_back(c.warning.text);
+        }
     };
     apply([](Settings& s) { s.monitor_name = "Samsung C49"; });
     ASSERT_EQ(window.strips.all().size(), 1u);
@@ -244,15 +245,16 @@ TEST_F(Monitors, ANameThatIsNotConnectedMeansThePrimaryAndIsReportedOnce)
     EXPECT_NE(balloons[0].find("[overlay] monitor = Samsung C49: no such monitor now; the strip is on the primary one"),
               std::string::npos)
         << balloons[0];
-    window.show_balloon = nullptr;
+    window.to_icon = nullptr;
 }
 
 TEST_F(Monitors, AStripWiderThanItsMonitorIsCutToItRatherThanCoverTheNextOnesAndIsReportedWhenItsTextIs)
 {
     std::vector<std::string> balloons;
-    window.show_balloon = [&balloons](const std::string&, const std::string& text) {
-        balloons.push_back(text);
-        return 0;
+    window.to_icon = [&balloons](const StripCommands& c) {
+        if (!c.warning.text.empty()) {
+            balloons.push_back(c.warning.text);
+        }
     };
     g_monitors = {{{0, 0, 600, 384}, {0, 0, 600, 384}, true, "\\\\.\\DISPLAY1", "Wide Enough", 96},
                   {{600, 0, 1024, 384}, {600, 0, 1024, 384}, false, "\\\\.\\DISPLAY2", "Narrow", 96}};
@@ -283,5 +285,5 @@ TEST_F(Monitors, AStripWiderThanItsMonitorIsCutToItRatherThanCoverTheNextOnesAnd
     EXPECT_NE(balloons.back().find("the text (503 x 35) is larger than the screen of Narrow (2) (424 x 384)"),
               std::string::npos)
         << balloons.back();
-    window.show_balloon = nullptr;
+    window.to_icon = nullptr;
 }

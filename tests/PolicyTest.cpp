@@ -28,14 +28,16 @@ protected:
     {
         SettingsInUse::SetUp();
         wire_menu();
-        window.show_info = [this](const std::string& title, const std::string& text) {
-            balloons_info += title + ": " + text + "\n";
-            return tray.show_info(title, text);
+        window.to_icon = [this](const StripCommands& c) {
+            if (!c.info.text.empty()) {
+                balloons_info += c.info.title + ": " + c.info.text + "\n";
+            }
+            tray.carry_out(c);
         };
     }
     void TearDown() override
     {
-        window.show_info = nullptr;
+        window.to_icon = nullptr;
         remove_all();
         SettingsInUse::TearDown();
     }

@@ -623,11 +623,12 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
     // and the key Brindlow had is let go.
     ASSERT_TRUE(RegisterHotKey(nullptr, 78, MOD_CONTROL | MOD_ALT, 'B'));
     std::string balloon;
-    window.show_balloon = [&balloon](const std::string&, const std::string& text) {
-        balloon = text;
-        return 0;
+    window.to_icon = [this, &balloon](const StripCommands& c) {
+        if (!c.warning.text.empty()) {
+            balloon = c.warning.text;
+        }
+        tray.carry_out(c);
     };
-    window.set_hotkey = [this](const std::string& key) { return tray.set_hotkey(key); };
     Settings s = default_settings();
     s.hotkey = "Ctrl+Alt+B";
     window.apply_settings(s);
@@ -647,8 +648,7 @@ TEST_F(Tray, TheHotkeyIsHeldTogglesHideAndIsNamedInTheMenuOrReportedWhenAnotherH
     EXPECT_EQ(tray.hotkey.name, "Ctrl+Alt+B");
     EXPECT_EQ(window.core.hotkey_problem, "");
     EXPECT_FALSE(RegisterHotKey(nullptr, 80, MOD_CONTROL | MOD_ALT, 'B'));
-    window.set_hotkey = nullptr;
-    window.show_balloon = nullptr;
+    window.to_icon = nullptr;
     EXPECT_FALSE(driver.watchdog_fired);
 }
 
@@ -953,7 +953,7 @@ TEST_F(Tray, ACloseRequestEndsTheProgramWhateverItShows)
         tray.settings_file = &file;
         tray.settings = &loop.core.file_settings;
         tray.menu.ending = false;
-        loop.end_modal = [this] { tray.end_modal(); };
+        loop.to_icon = [this](const StripCommands& commands) { tray.carry_out(commands); };
 
         CloseRequest request;
         request.strip = loop.view.strip.hwnd;

@@ -128,6 +128,10 @@ enum class StripEventKind {
     MoveCaptureLost,
     MoveDoubleClick,
     MoveKeyDown,
+    // A kept place could not be written: `problem` says why.
+    PlaceNotKept,
+    // Close: the menu's, an installer's, the session's end.
+    Close,
     // A balloon the last commands asked for could not be shown (no icon
     // yet): `key` is "info" for the information balloon.
     BalloonRefused,
@@ -205,6 +209,11 @@ struct StripCommands {
     // organisation's notice); an empty title: none.
     Balloon warning;
     Balloon info;
+    // A warning said once now, apart from the report (a place that could
+    // not be written).
+    Balloon notice;
+    // Brindlow closes: the icon's menu and dialogs end, then the loop.
+    bool close = false;
     // Each strip shown (true) or hidden as its reasons say, by strip; and
     // whether the pointer must be looked at again soon (it keeps one hidden,
     // and nothing else would say when it has left).

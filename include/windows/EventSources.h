@@ -66,6 +66,8 @@ public:
     // After a window event: a look now (the caller's), and again after a
     // short series of delays; 1 while more are due.
     int next_recheck();
+    // A new window event: the series of looks starts again.
+    int restart_rechecks();
     // After the monitors change (the caller places the strips now): the
     // monitor timer for the next look of the series from `step` (0 starts
     // it again); 1 while more are due.

@@ -44,21 +44,13 @@ public:
     // Wine cannot make (it shows one).
     std::function<std::vector<MonitorArea>()> read_monitors = enumerate_monitors;
     bool running = false;
-    // The settings file, watched while the thread sleeps (not owned), and
-    // where problems are shown (Main hands in the icon's balloon; 0, or -1
-    // when it could not be shown).
+    // The settings file, watched while the thread sleeps (not owned).
     SettingsFile* settings_file = nullptr;
-    std::function<int(const std::string& title, const std::string& text)> show_balloon;
-    // Where a notice the user need not act on is shown (Main hands in the
-    // icon's information balloon).
-    std::function<int(const std::string& title, const std::string& text)> show_info;
-    // Registers [overlay] hotkey where its key is handled (Main hands in the
-    // icon's): empty, or the problem when another program holds the key.
-    std::function<std::string(const std::string& hotkey)> set_hotkey;
-    // Closes whatever the icon has open on this thread (its menu, About,
-    // the colour dialog), so that a close request is not left waiting behind
-    // a modal loop (Main hands in the icon's).
-    std::function<void()> end_modal;
+    // Where the core's commands for the icon go: its balloons, the hotkey
+    // to register, Brindlow closing (Main hands in the icon's carry_out;
+    // what it meets comes back as events). Without it a balloon counts as
+    // not shown, and is tried again at the next report.
+    std::function<void(const StripCommands& c)> to_icon;
 
     // Creates the strip with its context current on this thread and
     // subscribes to what wakes it; -1 (nothing left behind) on failure.

@@ -46,6 +46,9 @@ public:
     // cannot be used falls back to the 24-pixel atlas, stretched, and then
     // to squares, and says why in *problems.
     int load_font(int halves, std::vector<std::string>* problems);
+    // Lets go of its own texture and glyphs (a strip that draws with
+    // another's font needs neither); nothing when it has none.
+    void release_font();
     // Renders glyphs at run time for this text scale from a family (empty:
     // the bundled font for what the atlas lacks); an unknown family is
     // reported in *problems and the bundled font used.

@@ -24,7 +24,8 @@ constexpr WPARAM kStripMoveAsk = 3;
 // (unless another reason keeps it hidden).
 constexpr UINT kStripHideMessage = WM_APP + 3;
 
-// The menu wrote one key of the settings file: lParam is the icon's
-// `const StripEvent*` (a KeyWritten, with the settings as the file says them
-// now), so it is sent, never posted. The strip applies that key at once.
-constexpr UINT kStripKeyWrittenMessage = WM_APP + 4;
+// What the icon tells the strip's core: lParam is the icon's
+// `const StripEvent*` (a key the menu wrote, with the settings as the file
+// says them now; the hotkey registered; a balloon refused), so it is sent,
+// never posted.
+constexpr UINT kStripEventMessage = WM_APP + 4;

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "DialogPlacement.h"
+#include "StripCore.h"
 #include "GlobalHotkey.h"
 #include "TrayMenu.h"
 
@@ -75,6 +76,12 @@ public:
     // Brindlow is closing: its menu and every dialog it shows close, and
     // nothing chosen in them is carried out.
     void end_modal();
+    // Carries out the strip's commands for the icon: the hotkey registered,
+    // the balloons shown, Brindlow closing; what it met is told back to the
+    // strip as events (the hotkey's problem, a balloon refused).
+    void carry_out(const StripCommands& c);
+    // Tells the strip's core an event (sent: it is taken before this returns).
+    void tell(const StripEvent& e);
 
     // Carries out one of the menu's settings commands: one key of the
     // settings file changed, and the strip told at once (kStripKeyWrittenMessage).

@@ -72,6 +72,19 @@ StripCommands StripCore::step(const StripEvent& e)
     case StripEventKind::MoveCaptureLost:
     case StripEventKind::MoveDoubleClick:
     case StripEventKind::MoveKeyDown: return move(e);
+    case StripEventKind::PlaceNotKept: {
+        // Where the settings still say: the file is as it was.
+        StripCommands c;
+        c.notice = Balloon{"Brindlow settings", e.problem};
+        c.place = true;
+        return c;
+    }
+    case StripEventKind::Close: {
+        // Put back, not kept: nothing is written to the settings on the way out.
+        StripCommands c = end_move(false);
+        c.close = true;
+        return c;
+    }
     case StripEventKind::BalloonRefused: {
         // Tried again at the next report.
         if (e.key == "info") {

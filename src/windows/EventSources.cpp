@@ -117,6 +117,12 @@ int EventSources::next_recheck()
     return arm_next(kRecheckTimer, kRecheckDelays, std::size(kRecheckDelays), &recheck_step);
 }
 
+int EventSources::restart_rechecks()
+{
+    recheck_step = 0;
+    return next_recheck();
+}
+
 int EventSources::look_at_monitors(int step)
 {
     monitor_step = step;

@@ -161,18 +161,11 @@ int BRINDLOW_MAIN(int, char**)
     int code = 0;
     if (tray.init() >= 0) {
         // The first load's problems wait for the icon that shows them.
-        window.show_balloon = [&tray](const std::string& title, const std::string& text) {
-            return tray.show_balloon(title, text);
-        };
-        window.show_info = [&tray](const std::string& title, const std::string& text) {
-            return tray.show_info(title, text);
-        };
-        window.set_hotkey = [&tray](const std::string& hotkey) { return tray.set_hotkey(hotkey); };
-        window.end_modal = [&tray] { tray.end_modal(); };
-        StripEvent hotkey;
-        hotkey.kind = StripEventKind::HotkeyRegistered;
-        hotkey.problem = tray.set_hotkey(window.core.model.settings.hotkey);
-        window.core.step(hotkey);
+        window.to_icon = [&tray](const StripCommands& c) { tray.carry_out(c); };
+        StripCommands hotkey;
+        hotkey.register_hotkey = true;
+        hotkey.hotkey = window.core.model.settings.hotkey;
+        tray.carry_out(hotkey);
         window.report();
         // The way to the menu, unless a problem (a missing atlas) took the
         // balloon: the greeting then waits for a start without one.
@@ -192,10 +185,7 @@ int BRINDLOW_MAIN(int, char**)
         MessageBoxA(nullptr, text.c_str(), "Brindlow", MB_ICONERROR);
         code = 1;
     }
-    window.show_balloon = nullptr;
-    window.show_info = nullptr;
-    window.set_hotkey = nullptr;
-    window.end_modal = nullptr;
+    window.to_icon = nullptr;
     tray.destroy();
     settings_file.destroy();
     close_single_instance_check();

@@ -104,11 +104,11 @@ void MainWindow::carry_out(const StripCommands& c)
             all[static_cast<std::size_t>(c.held)]->lay_out(s, c.layout, c.window);
         }
     }
-    if (c.register_hotkey) {
-        StripEvent told;
-        told.kind = StripEventKind::HotkeyRegistered;
-        told.problem = set_hotkey ? set_hotkey(c.hotkey) : std::string();
-        core.step(told);
+    if (c.register_hotkey && to_icon) {
+        StripCommands hotkey;
+        hotkey.register_hotkey = true;
+        hotkey.hotkey = c.hotkey;
+        to_icon(hotkey);
     }
     if (c.reload) {
         settings_written();
@@ -137,18 +137,32 @@ void MainWindow::carry_out(const StripCommands& c)
     if (c.report) {
         report();
     }
-    const struct {
-        const Balloon& balloon;
-        const std::function<int(const std::string&, const std::string&)>& show;
-        const char* which;
-    } balloons[] = {{c.warning, show_balloon, "warning"}, {c.info, show_info, "info"}};
-    for (const auto& b : balloons) {
-        if (!b.balloon.text.empty() && (!b.show || b.show(b.balloon.title, b.balloon.text) != 0)) {
-            StripEvent refused;
-            refused.kind = StripEventKind::BalloonRefused;
-            refused.key = b.which;
-            core.step(refused);
+    if (!c.warning.text.empty() || !c.info.text.empty() || !c.notice.text.empty() || c.close) {
+        StripCommands said;
+        said.warning = c.warning;
+        said.info = c.info;
+        said.notice = c.notice;
+        said.close = c.close;
+        if (to_icon) {
+            to_icon(said);
+        } else {
+            // No icon to show them: tried again at the next report.
+            for (const Balloon* b : {&c.warning, &c.info}) {
+                if (!b->text.empty()) {
+                    StripEvent refused;
+                    refused.kind = StripEventKind::BalloonRefused;
+                    refused.key = b == &c.info ? "info" : "warning";
+                    core.step(refused);
+                }
+            }
         }
+    }
+    if (c.close) {
+        // The quit message ends the dialog loops still unwinding (they post
+        // it again); the flag ends the pass even if a modal loop took the
+        // message without posting it again.
+        running = false;
+        PostQuitMessage(0);
     }
     if (c.present) {
         present();
@@ -355,16 +369,13 @@ int MainWindow::keep_place(int held)
     if (strips.end_move(true, held, core.model.settings, &p) != 1 || settings_file == nullptr) {
         return 0;
     }
-    std::string why;
-    if (settings_file->write_place(p, &why) == 0) {
+    StripEvent refused;
+    if (settings_file->write_place(p, &refused.problem) == 0) {
         // The place is in force now, as any change made from the menu.
         return settings_written();
     }
-    if (show_balloon) {
-        show_balloon("Brindlow settings", why);
-    }
-    // Where the settings still say: the file is as it was.
-    return place();
+    refused.kind = StripEventKind::PlaceNotKept;
+    return take(refused);
 }
 
 StripEvent MainWindow::move_event(StripView* to, UINT msg, WPARAM wparam) const
@@ -406,17 +417,9 @@ StripEvent MainWindow::move_event(StripView* to, UINT msg, WPARAM wparam) const
 
 int MainWindow::close()
 {
-    // Put back, not kept: nothing is written to the settings on the way out.
-    finish_move(false);
-    if (end_modal) {
-        end_modal();
-    }
-    // The quit message ends the dialog loops still unwinding (they post it
-    // again); the flag ends the pass even if a modal loop took the message
-    // without posting it again.
-    running = false;
-    PostQuitMessage(0);
-    return 0;
+    StripEvent close;
+    close.kind = StripEventKind::Close;
+    return take(close);
 }
 
 int MainWindow::destroy()
@@ -477,8 +480,7 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case kStripWindowEventMessage: {
         // A window was created, shown, raised or made foreground somewhere.
         self->check_stacking();
-        self->events.recheck_step = 0;
-        self->events.next_recheck();
+        self->events.restart_rechecks();
         self->present();
         return 0;
     }
@@ -569,11 +571,13 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         }
         return 0;
     }
-    case kStripKeyWrittenMessage: {
+    case kStripEventMessage: {
         // NOLINTNEXTLINE(performance-no-int-to-ptr): the icon sends the event's address.
-        const StripEvent* written = reinterpret_cast<const StripEvent*>(lparam);
-        if (written != nullptr) {
-            self->setting_written(written->settings, written->key);
+        const StripEvent* told = reinterpret_cast<const StripEvent*>(lparam);
+        if (told != nullptr && told->kind == StripEventKind::KeyWritten) {
+            self->setting_written(told->settings, told->key);
+        } else if (told != nullptr) {
+            self->take(*told);
         }
         return 0;
     }

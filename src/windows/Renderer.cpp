@@ -85,6 +85,17 @@ int Renderer::resize(int w, int h)
     return 0;
 }
 
+void Renderer::release_font()
+{
+    if (font_halves == 0) {
+        return;
+    }
+    make_current();
+    glyphs.destroy();
+    font.free();
+    font_halves = 0;
+}
+
 int Renderer::load_font(int halves, std::vector<std::string>* problems)
 {
     const int cell = kGlyphSize * halves / 2;

@@ -137,12 +137,7 @@ int StripView::rescale(const Settings& s)
     DisplayFont* font = &renderer.font;
     if (borrows_font(s)) {
         // Its own texture, if it had one, is not needed any more.
-        if (renderer.font_halves != 0) {
-            renderer.make_current();
-            renderer.glyphs.destroy();
-            renderer.font.free();
-            renderer.font_halves = 0;
-        }
+        renderer.release_font();
         font = &font_owner->renderer.font;
         glyph_family = font_owner->glyph_family;
     } else {

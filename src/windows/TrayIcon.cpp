@@ -157,6 +157,38 @@ void TrayIcon::hide_strip(int hidden)
 
 void TrayIcon::end_modal() { menu.end(); }
 
+void TrayIcon::carry_out(const StripCommands& c)
+{
+    if (c.register_hotkey) {
+        StripEvent registered;
+        registered.kind = StripEventKind::HotkeyRegistered;
+        registered.problem = set_hotkey(c.hotkey);
+        tell(registered);
+    }
+    for (const Balloon* b : {&c.warning, &c.info}) {
+        const bool info = b == &c.info;
+        if (!b->text.empty() && (info ? show_info(b->title, b->text) : show_balloon(b->title, b->text)) != 0) {
+            StripEvent refused;
+            refused.kind = StripEventKind::BalloonRefused;
+            refused.key = info ? "info" : "warning";
+            tell(refused);
+        }
+    }
+    if (!c.notice.text.empty()) {
+        show_balloon(c.notice.title, c.notice.text);
+    }
+    if (c.close) {
+        end_modal();
+    }
+}
+
+void TrayIcon::tell(const StripEvent& e)
+{
+    if (strip_window != nullptr) {
+        SendMessageA(strip_window, kStripEventMessage, 0, reinterpret_cast<LPARAM>(&e));
+    }
+}
+
 int TrayIcon::change_setting(UINT command)
 {
     if (settings_file == nullptr) {
@@ -192,7 +224,7 @@ int TrayIcon::change_setting(UINT command)
     written.kind = StripEventKind::KeyWritten;
     written.settings = next;
     written.key = key;
-    SendMessageA(strip_window, kStripKeyWrittenMessage, 0, reinterpret_cast<LPARAM>(&written));
+    tell(written);
     return 0;
 }
 

@@ -45,15 +45,13 @@ protected:
         write_file(dir + "\\icon.ico", read_whole_file(source_path("icon.ico")));
         ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
         ASSERT_EQ(tray.init(), 0);
-        window.show_balloon = [this](const std::string& title, const std::string& text) {
-            return tray.show_balloon(title, text);
-        };
+        window.to_icon = [this](const StripCommands& c) { tray.carry_out(c); };
         tray.strip_window = window.view.strip.hwnd;
         window.settings_file = &file;
     }
     void TearDown() override
     {
-        window.show_balloon = nullptr;
+        window.to_icon = nullptr;
         file.destroy();
         tray.destroy();
         OverlayTest::TearDown();
