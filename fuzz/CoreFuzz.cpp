@@ -481,7 +481,11 @@ StripEvent event_from(Bytes& in, const StripCore& core)
         e.strip = strip_from(in);
         e.sight.pointer_over = in.bit();
         break;
-    case StripEventKind::Hide: e.hidden = in.bit(); break;
+    case StripEventKind::Hide:
+    case StripEventKind::SessionLock:
+    case StripEventKind::DisplayPower: e.hidden = in.bit(); break;
+    case StripEventKind::PlaceNotKept: e.problem = in.pick(kProblems); break;
+    case StripEventKind::Close: break;
     case StripEventKind::MoveBegun: break;
     case StripEventKind::MoveEnd: e.keep = in.bit(); break;
     case StripEventKind::MovePress:
@@ -584,10 +588,14 @@ void check_wake(const StripEvent& e, const StripCommands& c, const StripCore& co
         check(c.wake_ms >= 1 && c.wake_ms <= 60 * 1000 + kWakeGuardMs, "a wake in the past or over a minute away");
     }
     check(c.wake_ms >= -1, "a wake that is neither a delay nor -1");
-    if (e.kind == StripEventKind::Tick) {
+    // Nothing wakes while nobody can see a strip.
+    check(!core.unseen() || c.wake_ms == -1, "a wake armed while nobody can see the strip");
+    if (e.kind == StripEventKind::Tick && core.unseen()) {
+        check(c.stop_clock, "a tick while nobody can see the strip leaves the clock running");
+    } else if (e.kind == StripEventKind::Tick) {
         // Each tick arms the clock for the next change: left as it was, it
         // keeps the last period, which new lines may have made wrong.
-        check(c.wake_ms >= 0, "a tick that sets no next wake");
+        check(c.wake_ms >= 0 && !c.stop_clock, "a tick that sets no next wake");
         check(e.clock.ok || c.wake_ms == 1000, "a clock that could not be read is not tried again in a second");
         check(!core.model.shows_seconds() || c.wake_ms <= 1000 + kWakeGuardMs,
               "a line with seconds woken later than the next second");
@@ -721,11 +729,12 @@ void trace(const StripEvent& e, const StripCommands& c)
         return;
     }
     const char* const names[] = {
-        "SettingsRead",    "SettingsBusy",  "KeyWritten",       "ZonesRead",   "Tick",
-        "LocaleRead",      "LocalZoneRead", "HotkeyRegistered", "Monitors",    "Measured",
-        "Placed",          "Looked",        "Pointer",          "Hide",        "MoveBegun",
-        "MoveEnd",         "MovePress",     "MoveDrag",         "MoveRelease", "MoveCaptureLost",
-        "MoveDoubleClick", "MoveKeyDown",   "BalloonRefused"};
+        "SettingsRead",    "SettingsBusy",  "KeyWritten",       "ZonesRead",    "Tick",
+        "LocaleRead",      "LocalZoneRead", "HotkeyRegistered", "Monitors",     "Measured",
+        "Placed",          "Looked",        "Pointer",          "Hide",         "MoveBegun",
+        "MoveEnd",         "MovePress",     "MoveDrag",         "MoveRelease",  "MoveCaptureLost",
+        "MoveDoubleClick", "MoveKeyDown",   "SessionLock",      "DisplayPower", "PlaceNotKept",
+        "Close",           "BalloonRefused"};
     static_assert(sizeof names / sizeof names[0] == static_cast<std::size_t>(StripEventKind::BalloonRefused) + 1,
                   "a name for every kind of event");
     std::fprintf(stderr,

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <thread>
@@ -676,6 +677,66 @@ TEST_F(Frames, EachSecondShowsWithinATickOfItsTurnAndTheThreadSleepsBetween)
     }
     // About one wake a second (a polling loop would have made some 250).
     EXPECT_LE(woke, 10u);
+}
+
+namespace {
+// The console display's state as Windows tells it: 0 off, 1 on, 2 dimmed.
+void tell_display(HWND strip, DWORD state)
+{
+    std::vector<unsigned char> bytes(sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD));
+    auto* setting = reinterpret_cast<POWERBROADCAST_SETTING*>(bytes.data());
+    setting->PowerSetting = kConsoleDisplayState;
+    setting->DataLength = sizeof(DWORD);
+    std::memcpy(setting->Data, &state, sizeof state);
+    SendMessageA(strip, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(setting));
+}
+
+// The time line as a clock with seconds shows it now (or a second ago).
+bool shows_now(const std::string& text)
+{
+    for (int back = 0; back <= 1; ++back) {
+        const std::time_t t = std::time(nullptr) - back;
+        std::tm local{};
+        localtime_s(&local, &t);
+        char now[32];
+        std::strftime(now, sizeof now, "Time %H:%M:%S", &local);
+        if (text == now) {
+            return true;
+        }
+    }
+    return false;
+}
+}
+
+TEST_F(Frames, NothingWakesForTheClockWhileNobodyCanSeeTheStripAndTheTimeIsRightAtOnceAfter)
+{
+    const HWND strip = window.view.strip.hwnd;
+    const struct {
+        const char* what;
+        std::function<void()> unseen, seen;
+    } cases[] = {
+        {"the session locked", [strip] { SendMessageA(strip, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1); },
+         [strip] { SendMessageA(strip, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1); }},
+        {"the display off", [strip] { tell_display(strip, 0); }, [strip] { tell_display(strip, 2); }},
+        {"hidden from the menu", [strip] { SendMessageA(strip, kStripHideMessage, 1, 0); },
+         [strip] { SendMessageA(strip, kStripHideMessage, 0, 0); }},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        run_frames(window, 300);
+        ASSERT_TRUE(window.events.clock_armed);
+        k.unseen();
+        const unsigned long arms = window.events.clock_arms;
+        run_frames(window, 2200);
+        EXPECT_FALSE(window.events.clock_armed);
+        EXPECT_EQ(window.events.clock_arms, arms) << "a timer armed while nobody could see the strip";
+        k.seen();
+        EXPECT_TRUE(window.events.clock_armed);
+        EXPECT_TRUE(shows_now(window.view.display_for(LineKind::Time)->text))
+            << window.view.display_for(LineKind::Time)->text;
+        EXPECT_TRUE(run_frames(window, 1300, [&] { return window.events.clock_arms >= arms + 2; }))
+            << "the clock's wakes again";
+    }
 }
 
 TEST_F(Frames, WithoutSecondsShownTheThreadSleepsThroughTheMinute)

@@ -439,3 +439,49 @@ TEST(StripCore, AMonitorUnpluggedTakesItsStripAlongAndAChosenOneMissingIsSaid)
         EXPECT_EQ(report.warning.text.find("monitor") != std::string::npos, k.missing_said) << report.warning.text;
     }
 }
+
+TEST(StripCore, NothingWakesWhileNobodyCanSeeAndTheRightTimeComesAtOnceAfter)
+{
+    auto told = [](StripEventKind kind, bool hidden) {
+        StripEvent e;
+        e.kind = kind;
+        e.hidden = hidden;
+        return e;
+    };
+    using K = StripEventKind;
+    const struct {
+        const char* what;
+        StripEvent unseen, seen;
+    } cases[] = {
+        {"the session locked", told(K::SessionLock, true), told(K::SessionLock, false)},
+        {"the display off", told(K::DisplayPower, true), told(K::DisplayPower, false)},
+        {"hidden from the menu", told(K::Hide, true), told(K::Hide, false)},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        StripCore core;
+        core.step(read(default_settings()));
+        EXPECT_GT(core.step(tick(utc(2027, 3, 14, 9, 59, 0, 0))).wake_ms, 0);
+        EXPECT_TRUE(core.step(k.unseen).stop_clock);
+        // A wake already due, a settings change: texts made, no wake armed.
+        const StripCommands late = core.step(tick(utc(2027, 3, 14, 9, 59, 1, 0)));
+        EXPECT_EQ(late.wake_ms, -1);
+        EXPECT_TRUE(late.stop_clock);
+        EXPECT_EQ(core.step(read(default_settings())).read_now, true);
+        EXPECT_EQ(core.step(tick(utc(2027, 3, 14, 10, 20, 0, 0))).wake_ms, -1);
+        // The display dimmed, the session locked again: still unseen, nothing asked.
+        const StripCommands again = core.step(k.unseen);
+        EXPECT_FALSE(again.read_now);
+        const StripCommands back = core.step(k.seen);
+        EXPECT_TRUE(back.read_now && back.present) << "the right time at once";
+        EXPECT_FALSE(back.stop_clock);
+        EXPECT_EQ(core.step(tick(utc(2027, 3, 14, 10, 30, 5, 0))).wake_ms, 1001);
+    }
+    // Two reasons: seen again only when both end.
+    StripCore core;
+    core.step(read(default_settings()));
+    core.step(told(K::SessionLock, true));
+    core.step(told(K::DisplayPower, true));
+    EXPECT_FALSE(core.step(told(K::DisplayPower, false)).read_now);
+    EXPECT_TRUE(core.step(told(K::SessionLock, false)).read_now);
+}

@@ -128,6 +128,10 @@ enum class StripEventKind {
     MoveCaptureLost,
     MoveDoubleClick,
     MoveKeyDown,
+    // The session locked (`hidden`) or unlocked; the display went off
+    // (`hidden`) or came on (dimmed is on: it can still be read).
+    SessionLock,
+    DisplayPower,
     // A kept place could not be written: `problem` says why.
     PlaceNotKept,
     // Close: the menu's, an installer's, the session's end.
@@ -138,6 +142,15 @@ enum class StripEventKind {
 };
 
 struct StripEvent {
+    // Made and unmade out of line: built in many places, the inline copies
+    // of every member's constructor would weigh on the program's size.
+    StripEvent();
+    ~StripEvent();
+    StripEvent(const StripEvent&);
+    StripEvent(StripEvent&&) noexcept;
+    StripEvent& operator=(const StripEvent&);
+    StripEvent& operator=(StripEvent&&) noexcept;
+
     StripEventKind kind = StripEventKind::Tick;
     Settings settings = default_settings();
     std::vector<std::string> problems;
@@ -166,6 +179,15 @@ struct StripEvent {
 
 // What Windows must do, in this order: each flag set asks for its step.
 struct StripCommands {
+    // Made and unmade out of line: built in many places, the inline copies
+    // of every member's constructor would weigh on the program's size.
+    StripCommands();
+    ~StripCommands();
+    StripCommands(const StripCommands&);
+    StripCommands(StripCommands&&) noexcept;
+    StripCommands& operator=(const StripCommands&);
+    StripCommands& operator=(StripCommands&&) noexcept;
+
     // The settings' look on every strip: all of it (apply), or the part a
     // key decides (the colours, the opacity, the scale).
     bool apply = false;
@@ -183,8 +205,10 @@ struct StripCommands {
     // and kPlacementChanged.
     bool texts = false;
     unsigned changed = 0;
-    // The clock's next wake, in milliseconds (-1: leave it as it is).
+    // The clock's next wake, in milliseconds (-1: leave it as it is), or
+    // no wake at all while nobody can see the strip.
     int wake_ms = -1;
+    bool stop_clock = false;
     // Look at the z-order and the foreground now.
     bool check_stacking = false;
     // The strips placed again now on the monitors there are (and the facts
@@ -274,6 +298,9 @@ public:
     // Why each strip is hidden, by strip, and the menu's Hide for all of them.
     std::vector<StripHiding> hiding = std::vector<StripHiding>(1);
     bool user_hidden = false;
+    // Nobody can see any strip: the session is locked, the display is off.
+    bool session_locked = false;
+    bool display_off = false;
     // While "Move..." is on: the strip last taken hold of (its place is
     // kept), and while the button is held on it, the pointer's and its
     // window's places when it went down.
@@ -289,6 +316,10 @@ public:
 
     // The one way in.
     StripCommands step(const StripEvent& e);
+    // Whether nobody can see a strip: the session locked, the display off,
+    // or every strip hidden from the menu. Nothing wakes for the clock then;
+    // the event that ends it reads the clock at once.
+    bool unseen() const;
     // What Windows need look at for the reasons to hide: a full-screen
     // program, the program in front, the pointer.
     bool looks_for_fullscreen() const;
@@ -310,6 +341,9 @@ private:
     StripCommands measured(const StripEvent& e);
     // Ends the move, kept or put back.
     StripCommands end_move(bool keep);
+    // After something that may make the strips seen or unseen: the clock
+    // stopped, or read now and armed again.
+    void follow_seen(bool was_unseen, StripCommands* c) const;
     // The lines of these settings that can be shown, saying why a zone line is left out.
     std::vector<LineKind> lines_in_force(const Settings& s);
     // Lines shown from here on are new, and the next change may come sooner.

@@ -10,9 +10,17 @@
 #ifndef WM_WTSSESSION_CHANGE
 #define WM_WTSSESSION_CHANGE 0x02B1
 #endif
+#ifndef WTS_SESSION_LOCK
+#define WTS_SESSION_LOCK 0x7
+#endif
 #ifndef WTS_SESSION_UNLOCK
 #define WTS_SESSION_UNLOCK 0x8
 #endif
+
+// The console display's state (0 off, 1 on, 2 dimmed), told with
+// PBT_POWERSETTINGCHANGE to a window that registered for it; spelled here
+// rather than taken from a library of GUIDs.
+constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
 class SettingsFile;
 
@@ -43,6 +51,11 @@ public:
     HWND target = nullptr;
     HWINEVENTHOOK hooks[6] = {};
     bool session_registered = false;
+    HPOWERNOTIFY display_registered = nullptr;
+    // Whether the clock's timer is armed, and how many times it was: the
+    // seam the tests count a sleep that nobody sees by.
+    bool clock_armed = false;
+    unsigned long clock_arms = 0;
     bool hover_armed = false;
     int recheck_step = 0;
     int monitor_step = 0;
@@ -56,6 +69,8 @@ public:
     // wake_tolerance_ms(ms) late (never early), so that Windows can line
     // its wake-up up with others'; elsewhere (Windows 7, Wine) a plain one.
     int arm_clock(int ms);
+    // No clock timer: nobody can see the strip.
+    void stop_clock();
     // Asks Windows to run the process in efficiency mode (EcoQoS on Windows
     // 11: slower, cooler cores and lower clock speeds for its threads) where
     // it can; once, at start. 0, or -1 where Windows has no such request or

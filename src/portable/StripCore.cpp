@@ -8,6 +8,20 @@
 #include <algorithm>
 #include <climits>
 
+StripEvent::StripEvent() = default;
+StripEvent::~StripEvent() = default;
+StripEvent::StripEvent(const StripEvent&) = default;
+StripEvent::StripEvent(StripEvent&&) noexcept = default;
+StripEvent& StripEvent::operator=(const StripEvent&) = default;
+StripEvent& StripEvent::operator=(StripEvent&&) noexcept = default;
+
+StripCommands::StripCommands() = default;
+StripCommands::~StripCommands() = default;
+StripCommands::StripCommands(const StripCommands&) = default;
+StripCommands::StripCommands(StripCommands&&) noexcept = default;
+StripCommands& StripCommands::operator=(const StripCommands&) = default;
+StripCommands& StripCommands::operator=(StripCommands&&) noexcept = default;
+
 StripCommands StripCore::step(const StripEvent& e)
 {
     switch (e.kind) {
@@ -57,11 +71,21 @@ StripCommands StripCore::step(const StripEvent& e)
     case StripEventKind::Hide: {
         // A strip hidden while it is moved could be neither seen nor let
         // go: the move ends first, as Esc ends it.
+        const bool was_unseen = unseen();
         StripCommands c = e.hidden ? end_move(false) : StripCommands{};
         user_hidden = e.hidden;
         follow_hiding_settings();
         sight(&c);
+        follow_seen(was_unseen, &c);
         c.present = true;
+        return c;
+    }
+    case StripEventKind::SessionLock:
+    case StripEventKind::DisplayPower: {
+        const bool was_unseen = unseen();
+        (e.kind == StripEventKind::SessionLock ? session_locked : display_off) = e.hidden;
+        StripCommands c;
+        follow_seen(was_unseen, &c);
         return c;
     }
     case StripEventKind::MoveBegun:
@@ -197,7 +221,9 @@ StripCommands StripCore::tick(const StripEvent& e)
     }
     c.changed = model.update(e.clock, e.power);
     c.texts = true;
-    c.wake_ms = model.next_wake_ms(e.clock);
+    // Nobody sees the next change: the clock sleeps until someone can.
+    c.wake_ms = unseen() ? -1 : model.next_wake_ms(e.clock);
+    c.stop_clock = unseen();
     return c;
 }
 
@@ -474,4 +500,18 @@ StripCommands StripCore::measured(const StripEvent& e)
     c.layout = p.layout;
     c.window = drifted(p.layout.window, shift, bound);
     return c;
+}
+
+bool StripCore::unseen() const { return session_locked || display_off || user_hidden; }
+
+void StripCore::follow_seen(bool was_unseen, StripCommands* c) const
+{
+    if (unseen() && !was_unseen) {
+        c->stop_clock = true;
+    }
+    if (!unseen() && was_unseen) {
+        // The right time at once, and the clock's wakes again.
+        c->read_now = true;
+        c->present = true;
+    }
 }

@@ -73,17 +73,28 @@ int EventSources::init(HWND strip)
     // wtsapi32 is not a KnownDLL: the search is limited to the system folder by now.
     session_registered = optional_functions.load_wtsapi() == 0 &&
                          optional_functions.WTSRegisterSessionNotification(strip, kNotifyForThisSession);
+    // The display turned off (a timeout, a laptop's lid shut on a dock):
+    // nobody sees the strip until it comes on.
+    display_registered = RegisterPowerSettingNotification(strip, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
     return 0;
 }
 
 int EventSources::arm_clock(int ms)
 {
+    clock_armed = true;
+    ++clock_arms;
     const UINT due = static_cast<UINT>(ms > 0 ? ms : 1);
     if (optional_functions.SetCoalescableTimer != nullptr) {
         const auto tolerance = static_cast<ULONG>(wake_tolerance_ms(ms));
         return optional_functions.SetCoalescableTimer(target, kClockTimer, due, nullptr, tolerance) != 0 ? 0 : -1;
     }
     return SetTimer(target, kClockTimer, due, nullptr) != 0 ? 0 : -1;
+}
+
+void EventSources::stop_clock()
+{
+    clock_armed = false;
+    KillTimer(target, kClockTimer);
 }
 
 int EventSources::ask_for_efficiency_mode()
@@ -158,6 +169,10 @@ int EventSources::wait(SettingsFile* settings, DWORD max_ms)
 
 int EventSources::destroy()
 {
+    if (display_registered != nullptr) {
+        UnregisterPowerSettingNotification(display_registered);
+        display_registered = nullptr;
+    }
     if (session_registered) {
         optional_functions.WTSUnRegisterSessionNotification(target);
         session_registered = false;

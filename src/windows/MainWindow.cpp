@@ -128,6 +128,9 @@ void MainWindow::carry_out(const StripCommands& c)
     if (c.wake_ms >= 0) {
         events.arm_clock(c.wake_ms);
     }
+    if (c.stop_clock) {
+        events.stop_clock();
+    }
     if (c.check_stacking) {
         check_stacking();
     }
@@ -485,6 +488,20 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_POWERBROADCAST: {
+        // The display went off or came on (dimmed, it can still be read).
+        if (wparam == PBT_POWERSETTINGCHANGE && lparam != 0) {
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): Windows passes the setting's address.
+            const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lparam);
+            if (IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) && setting->DataLength >= sizeof(DWORD)) {
+                DWORD state = 0;
+                std::memcpy(&state, setting->Data, sizeof state);
+                StripEvent display;
+                display.kind = StripEventKind::DisplayPower;
+                display.hidden = state == 0;
+                self->take(display);
+            }
+            return TRUE;
+        }
         // The power source or the charge changed, or the machine resumed
         // (timers do not run in sleep): read both now and re-arm. After a
         // resume the monitors may have changed while asleep, and wake slowly.
@@ -536,6 +553,12 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         return 0;
     }
     case WM_WTSSESSION_CHANGE: {
+        if (wparam == WTS_SESSION_LOCK || wparam == WTS_SESSION_UNLOCK) {
+            StripEvent session;
+            session.kind = StripEventKind::SessionLock;
+            session.hidden = wparam == WTS_SESSION_LOCK;
+            self->take(session);
+        }
         if (wparam == WTS_SESSION_UNLOCK) {
             self->strips.redraw();
             self->tick();
@@ -619,7 +642,14 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
             StripEvent hide;
             hide.kind = StripEventKind::Hide;
             hide.hidden = wparam == FALSE;
-            self->core.step(hide);
+            // Only the clock follows: the strip shows or hides already.
+            const StripCommands c = self->core.step(hide);
+            if (c.stop_clock) {
+                self->events.stop_clock();
+            }
+            if (c.read_now) {
+                self->refresh();
+            }
         }
         if (lparam == 0 && wparam != FALSE) {
             view->needs_draw = true;
