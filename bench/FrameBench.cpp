@@ -142,8 +142,9 @@ const OptionMode* option_mode(const char* name)
 
 bool known_mode(const char* name)
 {
-    const char* const kLoops[] = {"frames",      "steady", "steady-plain", "minutes",   "polling",
-                                  "every-frame", "memory", "glyphs",       "one-strip", "three-strips"};
+    const char* const kLoops[] = {"frames",      "steady",      "steady-plain", "minutes",   "polling",
+                                  "every-frame", "memory",      "glyphs",       "one-strip", "three-strips",
+                                  "locked",      "display-off", "hidden"};
     for (const char* loop : kLoops) {
         if (std::strcmp(loop, name) == 0) {
             return true;
@@ -427,6 +428,19 @@ int steady(MainWindow& w, int seconds, const char* mode)
         Settings s = w.core.model.settings;
         s.time_format = "Time %H:%M";
         w.apply_settings(s);
+    }
+    // Nobody can see the strip for the whole run: the session locked, the
+    // display off, or the strip hidden from the menu.
+    if (std::strcmp(mode, "locked") == 0) {
+        SendMessageA(hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    } else if (std::strcmp(mode, "display-off") == 0) {
+        std::vector<unsigned char> bytes(sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD), 0);
+        auto* setting = reinterpret_cast<POWERBROADCAST_SETTING*>(bytes.data());
+        setting->PowerSetting = kConsoleDisplayState;
+        setting->DataLength = sizeof(DWORD);
+        SendMessageA(hwnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(setting));
+    } else if (std::strcmp(mode, "hidden") == 0) {
+        SendMessageA(hwnd, kStripHideMessage, 1, 0);
     }
     if (every_frame || polling) {
         // The old loops read the clock on every pass, not on a timer.
