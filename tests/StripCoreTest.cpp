@@ -39,6 +39,15 @@ StripEvent read(const Settings& s, std::vector<std::string> problems = {})
     return e;
 }
 
+// An event that says only its kind and whether something is hidden now.
+StripEvent told(StripEventKind kind, bool hidden = false)
+{
+    StripEvent e;
+    e.kind = kind;
+    e.hidden = hidden;
+    return e;
+}
+
 StripEvent tick(const ClockReading& clock)
 {
     StripEvent e;
@@ -280,12 +289,6 @@ TEST(StripCore, EachReasonToHideHoldsOnItsOwnAndNoneUndoesAnother)
         e.sight = StripSight{fullscreen, program, pointer};
         return e;
     };
-    auto hide = [](bool hidden) {
-        StripEvent e;
-        e.kind = StripEventKind::Hide;
-        e.hidden = hidden;
-        return e;
-    };
     Settings none = s;
     none.hide_over_fullscreen = false;
     none.hide_when.clear();
@@ -298,11 +301,11 @@ TEST(StripCore, EachReasonToHideHoldsOnItsOwnAndNoneUndoesAnother)
     } steps[] = {
         {"a full-screen program on the second's monitor", look(1, true, "", false), {true, false}, false},
         {"a listed program in front of the first", look(0, false, "C:\\Video\\VLC.exe", false), {false, false}, false},
-        {"the menu's Hide", hide(true), {false, false}, false},
+        {"the menu's Hide", told(StripEventKind::Hide, true), {false, false}, false},
         {"the program goes", look(0, false, "C:\\Windows\\notepad.exe", false), {false, false}, false},
         {"the full-screen program goes", look(1, false, "", false), {false, false}, false},
         {"the pointer does not hide what the menu hid", look(0, false, "", true), {false, false}, false},
-        {"the menu shows them", hide(false), {true, true}, false},
+        {"the menu shows them", told(StripEventKind::Hide, false), {true, true}, false},
         {"the pointer over the first's text", look(0, false, "", true), {false, true}, true},
         {"it leaves", look(0, false, "", false), {true, true}, false},
         {"a full-screen program again", look(1, true, "", false), {true, false}, false},
@@ -335,9 +338,7 @@ TEST(StripCore, MoveDraggedAndKeptOrPutBackAndEndedByTheHotkey)
         e.window = window;
         return e;
     };
-    StripEvent hotkey;
-    hotkey.kind = StripEventKind::Hide;
-    hotkey.hidden = true;
+    const StripEvent hotkey = told(StripEventKind::Hide, true);
     using K = StripEventKind;
     const struct {
         const char* what;
@@ -442,12 +443,6 @@ TEST(StripCore, AMonitorUnpluggedTakesItsStripAlongAndAChosenOneMissingIsSaid)
 
 TEST(StripCore, NothingWakesWhileNobodyCanSeeAndTheRightTimeComesAtOnceAfter)
 {
-    auto told = [](StripEventKind kind, bool hidden) {
-        StripEvent e;
-        e.kind = kind;
-        e.hidden = hidden;
-        return e;
-    };
     using K = StripEventKind;
     const struct {
         const char* what;

@@ -346,6 +346,4 @@ private:
     void follow_seen(bool was_unseen, StripCommands* c) const;
     // The lines of these settings that can be shown, saying why a zone line is left out.
     std::vector<LineKind> lines_in_force(const Settings& s);
-    // Lines shown from here on are new, and the next change may come sooner.
-    static void read_again(StripCommands* c);
 };

@@ -40,7 +40,7 @@ StripCommands StripCore::step(const StripEvent& e)
         zones = e.zones;
         model.settings.lines = lines_in_force(file_settings);
         StripCommands c;
-        read_again(&c);
+        c.read_now = true;
         c.place_later = true;
         c.report = true;
         c.present = true;
@@ -144,7 +144,7 @@ StripCommands StripCore::settings_read(const StripEvent& e)
     // Registered again at every load: a key another program held may be free now.
     c.register_hotkey = true;
     c.hotkey = s.hotkey;
-    read_again(&c);
+    c.read_now = true;
     c.place = true;
     return c;
 }
@@ -289,8 +289,6 @@ std::vector<LineKind> StripCore::lines_in_force(const Settings& s)
     }
     return lines_to_draw(s, known, &zone_problems);
 }
-
-void StripCore::read_again(StripCommands* c) { c->read_now = true; }
 
 bool StripCore::looks_for_fullscreen() const { return model.settings.hide_over_fullscreen; }
 
