@@ -144,7 +144,7 @@ bool known_mode(const char* name)
 {
     const char* const kLoops[] = {"frames",      "steady",      "steady-plain", "minutes",   "polling",
                                   "every-frame", "memory",      "glyphs",       "one-strip", "three-strips",
-                                  "locked",      "display-off", "hidden"};
+                                  "locked",      "display-off", "hidden",       "covered",   "pointer"};
     for (const char* loop : kLoops) {
         if (std::strcmp(loop, name) == 0) {
             return true;
@@ -442,6 +442,27 @@ int steady(MainWindow& w, int seconds, const char* mode)
     } else if (std::strcmp(mode, "hidden") == 0) {
         SendMessageA(hwnd, kStripHideMessage, 1, 0);
     }
+    // Hidden by what only a look or a window's event ends: a full-screen
+    // program in front, the pointer over the text.
+    HWND game = nullptr;
+    if (std::strcmp(mode, "covered") == 0) {
+        Settings s = w.core.model.settings;
+        s.hide_over_fullscreen = true;
+        w.apply_settings(s);
+        game = CreateWindowExA(0, "STATIC", "game", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                               GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetForegroundWindow(game);
+        SendMessageA(hwnd, kStripWindowEventMessage, 0, 0);
+    } else if (std::strcmp(mode, "pointer") == 0) {
+        Settings s = w.core.model.settings;
+        s.hide_on_hover = true;
+        w.apply_settings(s);
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        const Rect text = w.view.strip.text_areas.empty() ? Rect{0, 0, 1, 1} : w.view.strip.text_areas.front();
+        SetCursorPos(r.left + (text.left + text.right) / 2, r.top + (text.top + text.bottom) / 2);
+        SendMessageA(hwnd, kStripWindowEventMessage, 0, 0);
+    }
     if (every_frame || polling) {
         // The old loops read the clock on every pass, not on a timer.
         KillTimer(hwnd, EventSources::kClockTimer);
@@ -478,6 +499,9 @@ int steady(MainWindow& w, int seconds, const char* mode)
         w.run();
     }
     closer.join();
+    if (game != nullptr) {
+        DestroyWindow(game);
+    }
     std::vector<double> ms = late.ms;
     std::sort(ms.begin(), ms.end());
     std::printf("steady %s: %.2f s, %lu wake-ups = %.2f a second, %lu swaps, process CPU %.2f%% of one core, "
@@ -498,6 +522,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: FrameBench "
                      "frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs|one-strip|three-strips|"
+                     "locked|display-off|hidden|covered|pointer|"
                      "options-off|outline|opacity|hover|programs|drift|hotkey|options-on "
                      "<atlas.png> "
                      "[count|seconds]\n");

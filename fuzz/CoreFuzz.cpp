@@ -590,6 +590,15 @@ void check_wake(const StripEvent& e, const StripCommands& c, const StripCore& co
     check(c.wake_ms >= -1, "a wake that is neither a delay nor -1");
     // Nothing wakes while nobody can see a strip.
     check(!core.unseen() || c.wake_ms == -1, "a wake armed while nobody can see the strip");
+    // Programs in front that hide every strip are watched, so that their
+    // end shows the strip; nothing else is.
+    bool covering = false;
+    for (const StripHiding& h : core.hiding) {
+        covering = covering || h.fullscreen || h.program;
+    }
+    const bool only_covered = core.unseen() && !core.session_locked && !core.display_off && !core.user_hidden;
+    check(c.cover_look == (only_covered && covering),
+          "programs in front that hide every strip not watched, or watched when something else hides it");
     if (e.kind == StripEventKind::Tick && core.unseen()) {
         check(c.stop_clock, "a tick while nobody can see the strip leaves the clock running");
     } else if (e.kind == StripEventKind::Tick) {

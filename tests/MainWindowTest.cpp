@@ -421,8 +421,8 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
         run_frames(window, 600);
         EXPECT_EQ(IsWindowVisible(window.view.strip.hwnd) == FALSE, k.hides);
         DestroyWindow(big);
-        // Wine reports no window's end: the one-second backstop shows it again.
-        run_frames(window, 1200);
+        // Wine reports no window's end: the slow look shows it again.
+        run_frames(window, EventSources::kCoverLookMs + 400);
         EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
     }
 
@@ -441,7 +441,7 @@ TEST_F(Frames, HidesOverFullScreenProgramsOnlyWhenAskedAndNeverUndoesTheMenusHid
     run_frames(window, 200);
     EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd)) << "the setting turned off let go of the strip";
     DestroyWindow(video);
-    run_frames(window, 1200);
+    run_frames(window, EventSources::kCoverLookMs + 400);
     EXPECT_TRUE(IsWindowVisible(window.view.strip.hwnd));
 
     // Hidden from the menu, it stays hidden when a full-screen program ends.
@@ -711,6 +711,7 @@ bool shows_now(const std::string& text)
 TEST_F(Frames, NothingWakesForTheClockWhileNobodyCanSeeTheStripAndTheTimeIsRightAtOnceAfter)
 {
     const HWND strip = window.view.strip.hwnd;
+    HWND game = nullptr;
     const struct {
         const char* what;
         std::function<void()> unseen, seen;
@@ -720,17 +721,37 @@ TEST_F(Frames, NothingWakesForTheClockWhileNobodyCanSeeTheStripAndTheTimeIsRight
         {"the display off", [strip] { tell_display(strip, 0); }, [strip] { tell_display(strip, 2); }},
         {"hidden from the menu", [strip] { SendMessageA(strip, kStripHideMessage, 1, 0); },
          [strip] { SendMessageA(strip, kStripHideMessage, 0, 0); }},
+        // What the window events tell on Windows (Wine reports only a
+        // window's creation): the program came to the front, then ended.
+        {"a full-screen program in front",
+         [this, strip, &game] {
+             Settings s = window.core.model.settings;
+             s.hide_over_fullscreen = true;
+             window.apply_settings(s);
+             game = CreateWindowExA(0, test_window_class(), "game", WS_POPUP | WS_VISIBLE, 0, 0,
+                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+             SetForegroundWindow(game);
+             SendMessageA(strip, kStripWindowEventMessage, 0, 0);
+         },
+         [strip, &game] {
+             DestroyWindow(game);
+             SendMessageA(strip, kStripWindowEventMessage, 0, 0);
+         }},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         run_frames(window, 300);
         ASSERT_TRUE(window.events.clock_armed);
         k.unseen();
+        const bool covered = game != nullptr;
+        EXPECT_EQ(window.events.cover_armed, covered) << "only a program in front is looked for";
         const unsigned long arms = window.events.clock_arms;
         run_frames(window, 2200);
         EXPECT_FALSE(window.events.clock_armed);
         EXPECT_EQ(window.events.clock_arms, arms) << "a timer armed while nobody could see the strip";
         k.seen();
+        EXPECT_FALSE(window.events.cover_armed);
         EXPECT_TRUE(window.events.clock_armed);
         EXPECT_TRUE(shows_now(window.view.display_for(LineKind::Time)->text))
             << window.view.display_for(LineKind::Time)->text;

@@ -48,6 +48,17 @@ StripEvent told(StripEventKind kind, bool hidden = false)
     return e;
 }
 
+// What strip `strip` was seen under: a full-screen program, the program in
+// front, the pointer.
+StripEvent look(int strip, bool fullscreen, const char* program, bool pointer)
+{
+    StripEvent e;
+    e.kind = StripEventKind::Looked;
+    e.strip = strip;
+    e.sight = StripSight{fullscreen, program, pointer};
+    return e;
+}
+
 StripEvent tick(const ClockReading& clock)
 {
     StripEvent e;
@@ -282,13 +293,6 @@ TEST(StripCore, EachReasonToHideHoldsOnItsOwnAndNoneUndoesAnother)
     s.all_monitors = true;
     core.step(read(s));
     core.step(monitors(kTwoMonitors));
-    auto look = [](int strip, bool fullscreen, const char* program, bool pointer) {
-        StripEvent e;
-        e.kind = StripEventKind::Looked;
-        e.strip = strip;
-        e.sight = StripSight{fullscreen, program, pointer};
-        return e;
-    };
     Settings none = s;
     none.hide_over_fullscreen = false;
     none.hide_when.clear();
@@ -444,32 +448,48 @@ TEST(StripCore, AMonitorUnpluggedTakesItsStripAlongAndAChosenOneMissingIsSaid)
 TEST(StripCore, NothingWakesWhileNobodyCanSeeAndTheRightTimeComesAtOnceAfter)
 {
     using K = StripEventKind;
+    Settings hiding = default_settings();
+    hiding.hide_over_fullscreen = true;
+    hiding.hide_on_hover = true;
+    std::string why;
+    ASSERT_TRUE(parse_program_list("vlc.exe", &hiding.hide_when, &why)) << why;
     const struct {
         const char* what;
         StripEvent unseen, seen;
+        // Only a program in front is watched; the pointer has its own look.
+        bool cover_look;
+        bool hover_look;
     } cases[] = {
-        {"the session locked", told(K::SessionLock, true), told(K::SessionLock, false)},
-        {"the display off", told(K::DisplayPower, true), told(K::DisplayPower, false)},
-        {"hidden from the menu", told(K::Hide, true), told(K::Hide, false)},
+        {"the session locked", told(K::SessionLock, true), told(K::SessionLock, false), false, false},
+        {"the display off", told(K::DisplayPower, true), told(K::DisplayPower, false), false, false},
+        {"hidden from the menu", told(K::Hide, true), told(K::Hide, false), false, false},
+        {"a full-screen program", look(0, true, "", false), look(0, false, "", false), true, false},
+        {"a listed program in front", look(0, false, "C:\\Apps\\VLC.EXE", false), look(0, false, "", false), true,
+         false},
+        {"the pointer over the text", look(0, false, "", true), look(0, false, "", false), false, true},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         StripCore core;
-        core.step(read(default_settings()));
+        core.step(read(hiding));
         EXPECT_GT(core.step(tick(utc(2027, 3, 14, 9, 59, 0, 0))).wake_ms, 0);
-        EXPECT_TRUE(core.step(k.unseen).stop_clock);
+        const StripCommands hidden = core.step(k.unseen);
+        EXPECT_TRUE(hidden.stop_clock);
+        EXPECT_EQ(hidden.cover_look, k.cover_look);
+        EXPECT_EQ(hidden.hover_look, k.hover_look);
         // A wake already due, a settings change: texts made, no wake armed.
         const StripCommands late = core.step(tick(utc(2027, 3, 14, 9, 59, 1, 0)));
         EXPECT_EQ(late.wake_ms, -1);
         EXPECT_TRUE(late.stop_clock);
-        EXPECT_EQ(core.step(read(default_settings())).read_now, true);
+        EXPECT_EQ(late.cover_look, k.cover_look) << "the watch kept while it lasts";
+        EXPECT_EQ(core.step(read(hiding)).read_now, true);
         EXPECT_EQ(core.step(tick(utc(2027, 3, 14, 10, 20, 0, 0))).wake_ms, -1);
-        // The display dimmed, the session locked again: still unseen, nothing asked.
+        // Told again (the display dimmed, the program still in front): still unseen, nothing asked.
         const StripCommands again = core.step(k.unseen);
         EXPECT_FALSE(again.read_now);
         const StripCommands back = core.step(k.seen);
         EXPECT_TRUE(back.read_now && back.present) << "the right time at once";
-        EXPECT_FALSE(back.stop_clock);
+        EXPECT_FALSE(back.stop_clock || back.cover_look);
         EXPECT_EQ(core.step(tick(utc(2027, 3, 14, 10, 30, 5, 0))).wake_ms, 1001);
     }
     // Two reasons: seen again only when both end.

@@ -244,6 +244,11 @@ struct StripCommands {
     bool sight = false;
     std::vector<bool> visible;
     bool hover_look = false;
+    // Every strip is hidden and a full-screen or listed program in front
+    // keeps one hidden: the clock sleeps, and what ends it is watched (the
+    // program in front, that window's own changes) with a slow look behind
+    // for what goes unreported. False: no such watch.
+    bool cover_look = false;
     // "Move...": every strip made grabbable.
     bool begin_move = false;
     // The move ends: 1 kept where strip `held` is (its place written to the
@@ -317,9 +322,13 @@ public:
     // The one way in.
     StripCommands step(const StripEvent& e);
     // Whether nobody can see a strip: the session locked, the display off,
-    // or every strip hidden from the menu. Nothing wakes for the clock then;
-    // the event that ends it reads the clock at once.
+    // every strip hidden from the menu, or each by a reason of its own (a
+    // full-screen or listed program, the pointer). Nothing wakes for the
+    // clock then; the event that ends it reads the clock at once.
     bool unseen() const;
+    // Unseen only because programs in front hide every strip (see
+    // StripCommands::cover_look).
+    bool hidden_by_cover() const;
     // What Windows need look at for the reasons to hide: a full-screen
     // program, the program in front, the pointer.
     bool looks_for_fullscreen() const;
@@ -327,6 +336,8 @@ public:
     bool looks_for_pointer() const;
 
 private:
+    StripCommands dispatch(const StripEvent& e);
+    bool every_strip_hidden() const;
     StripCommands settings_read(const StripEvent& e);
     StripCommands key_written(const StripEvent& e);
     StripCommands tick(const StripEvent& e);

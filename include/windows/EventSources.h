@@ -47,9 +47,18 @@ public:
     static constexpr UINT kHoverMs = 250;
     // Looks at the monitors again after they change, twice.
     static constexpr UINT_PTR kMonitorTimer = 5;
+    // Looks at the z-order now and then while programs in front hide every
+    // strip and the clock sleeps: for their endings Windows does not report
+    // (and Wine reports none of them out of context).
+    static constexpr UINT_PTR kCoverTimer = 6;
+    static constexpr UINT kCoverLookMs = 2000;
 
     HWND target = nullptr;
     HWINEVENTHOOK hooks[6] = {};
+    // The window in front that hides every strip, and its thread's events
+    // (closed, hidden, moved or resized: out of full screen) while it does.
+    HWND cover = nullptr;
+    HWINEVENTHOOK cover_hooks[2] = {};
     bool session_registered = false;
     HPOWERNOTIFY display_registered = nullptr;
     // Whether the clock's timer is armed, and how many times it was: the
@@ -57,6 +66,7 @@ public:
     bool clock_armed = false;
     unsigned long clock_arms = 0;
     bool hover_armed = false;
+    bool cover_armed = false;
     int recheck_step = 0;
     int monitor_step = 0;
     // Times the thread woke from wait(): the seam the tests and the benchmark count.
@@ -78,6 +88,9 @@ public:
     static int ask_for_efficiency_mode();
     // The pointer's timer, running while `hidden_by_pointer` and only then.
     int follow_hover(bool hidden_by_pointer);
+    // While `covered` (see StripCommands::cover_look): the window in front
+    // watched and the slow look armed; else neither.
+    int follow_cover(bool covered);
     // After a window event: a look now (the caller's), and again after a
     // short series of delays; 1 while more are due.
     int next_recheck();
@@ -94,6 +107,7 @@ public:
     int destroy();
 
 private:
+    void unhook_cover();
     // The timer of a series of looks, armed for the delay at *step (then
     // the next); past the last, stopped and the series ready to start
     // again. 1 while more are due.

@@ -24,6 +24,15 @@ StripCommands& StripCommands::operator=(StripCommands&&) noexcept = default;
 
 StripCommands StripCore::step(const StripEvent& e)
 {
+    const bool was_unseen = unseen();
+    StripCommands c = dispatch(e);
+    follow_seen(was_unseen, &c);
+    c.cover_look = hidden_by_cover();
+    return c;
+}
+
+StripCommands StripCore::dispatch(const StripEvent& e)
+{
     switch (e.kind) {
     case StripEventKind::SettingsRead: return settings_read(e);
     case StripEventKind::SettingsBusy: {
@@ -71,22 +80,17 @@ StripCommands StripCore::step(const StripEvent& e)
     case StripEventKind::Hide: {
         // A strip hidden while it is moved could be neither seen nor let
         // go: the move ends first, as Esc ends it.
-        const bool was_unseen = unseen();
         StripCommands c = e.hidden ? end_move(false) : StripCommands{};
         user_hidden = e.hidden;
         follow_hiding_settings();
         sight(&c);
-        follow_seen(was_unseen, &c);
         c.present = true;
         return c;
     }
     case StripEventKind::SessionLock:
     case StripEventKind::DisplayPower: {
-        const bool was_unseen = unseen();
         (e.kind == StripEventKind::SessionLock ? session_locked : display_off) = e.hidden;
-        StripCommands c;
-        follow_seen(was_unseen, &c);
-        return c;
+        return StripCommands{};
     }
     case StripEventKind::MoveBegun:
     case StripEventKind::MoveEnd:
@@ -500,7 +504,23 @@ StripCommands StripCore::measured(const StripEvent& e)
     return c;
 }
 
-bool StripCore::unseen() const { return session_locked || display_off || user_hidden; }
+bool StripCore::every_strip_hidden() const
+{
+    return !hiding.empty() && std::all_of(hiding.begin(), hiding.end(),
+                                          [](const StripHiding& h) { return h.fullscreen || h.program || h.hover; });
+}
+
+bool StripCore::unseen() const { return session_locked || display_off || user_hidden || every_strip_hidden(); }
+
+bool StripCore::hidden_by_cover() const
+{
+    // Locked, dark or hidden from the menu, nothing is looked at: the
+    // event that ends those says so itself.
+    if (session_locked || display_off || user_hidden || !every_strip_hidden()) {
+        return false;
+    }
+    return std::any_of(hiding.begin(), hiding.end(), [](const StripHiding& h) { return h.fullscreen || h.program; });
+}
 
 void StripCore::follow_seen(bool was_unseen, StripCommands* c) const
 {

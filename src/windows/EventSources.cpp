@@ -8,8 +8,10 @@
 #include <iterator>
 
 namespace {
-// WinEvent callbacks carry no context: the one strip of the process.
+// WinEvent callbacks carry no context: the one strip of the process, and
+// the window in front that hides it.
 HWND g_strip = nullptr;
+HWND g_cover = nullptr;
 bool g_event_pending = false;
 
 // The events that can put a window over the strip or a program in front of
@@ -58,6 +60,17 @@ void CALLBACK on_window_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG
     if (GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow() && !is_strip(hwnd)) {
         g_event_pending = PostMessageA(g_strip, kStripWindowEventMessage, 0, 0) != FALSE;
     }
+}
+
+// The covering window's own thread: only that window's changes count (its
+// thread's other windows, and the pointer, report moves too).
+void CALLBACK on_cover_event(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD)
+{
+    if (hwnd != g_cover || g_cover == nullptr || object != OBJID_WINDOW || child != CHILDID_SELF ||
+        g_strip == nullptr || g_event_pending) {
+        return;
+    }
+    g_event_pending = PostMessageA(g_strip, kStripWindowEventMessage, 0, 0) != FALSE;
 }
 }
 
@@ -122,6 +135,52 @@ int EventSources::follow_hover(bool hidden_by_pointer)
     return 0;
 }
 
+int EventSources::follow_cover(bool covered)
+{
+    HWND in_front = covered ? GetForegroundWindow() : nullptr;
+    if (in_front == g_strip) {
+        in_front = nullptr;
+    }
+    if (covered && in_front != cover) {
+        unhook_cover();
+        DWORD process = 0;
+        const DWORD thread = in_front != nullptr ? GetWindowThreadProcessId(in_front, &process) : 0;
+        if (thread != 0) {
+            cover = in_front;
+            g_cover = in_front;
+            // Destroyed, shown or hidden; and moved or resized, which is
+            // how a window leaves full screen without giving up the front.
+            cover_hooks[0] = SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_HIDE, nullptr, on_cover_event, process,
+                                             thread, WINEVENT_OUTOFCONTEXT);
+            cover_hooks[1] = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, nullptr,
+                                             on_cover_event, process, thread, WINEVENT_OUTOFCONTEXT);
+        }
+    } else if (!covered) {
+        unhook_cover();
+    }
+    if (covered == cover_armed || target == nullptr) {
+        return 0;
+    }
+    cover_armed = covered;
+    if (covered) {
+        return SetTimer(target, kCoverTimer, kCoverLookMs, nullptr) != 0 ? 0 : -1;
+    }
+    KillTimer(target, kCoverTimer);
+    return 0;
+}
+
+void EventSources::unhook_cover()
+{
+    for (HWINEVENTHOOK& hook : cover_hooks) {
+        if (hook != nullptr) {
+            UnhookWinEvent(hook);
+            hook = nullptr;
+        }
+    }
+    cover = nullptr;
+    g_cover = nullptr;
+}
+
 int EventSources::next_recheck()
 {
     g_event_pending = false;
@@ -177,6 +236,7 @@ int EventSources::destroy()
         optional_functions.WTSUnRegisterSessionNotification(target);
         session_registered = false;
     }
+    unhook_cover();
     for (HWINEVENTHOOK& hook : hooks) {
         if (hook != nullptr) {
             UnhookWinEvent(hook);
@@ -184,6 +244,7 @@ int EventSources::destroy()
         }
     }
     if (target != nullptr) {
+        KillTimer(target, kCoverTimer);
         KillTimer(target, kRecheckTimer);
         KillTimer(target, kResizeTimer);
         KillTimer(target, kHoverTimer);
@@ -193,5 +254,6 @@ int EventSources::destroy()
     g_strip = nullptr;
     target = nullptr;
     hover_armed = false;
+    cover_armed = false;
     return 0;
 }

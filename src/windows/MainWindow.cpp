@@ -67,6 +67,7 @@ void MainWindow::carry_out(const StripCommands& c)
         }
         events.follow_hover(c.hover_look);
     }
+    events.follow_cover(c.cover_look);
     if (c.begin_move) {
         strips.begin_move(move_foreground, s);
     }
@@ -465,6 +466,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
         } else if (wparam == EventSources::kRecheckTimer) {
             self->check_stacking();
             self->events.next_recheck();
+            self->present();
+        } else if (wparam == EventSources::kCoverTimer) {
+            // Only a look: the clock is read when a strip shows again.
+            self->check_stacking();
             self->present();
         } else if (wparam == EventSources::kHoverTimer) {
             self->follow_pointer();
