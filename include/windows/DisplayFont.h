@@ -20,14 +20,15 @@ public:
     int glyph_height = 0;
     int glyphs_per_row = 0;
     unsigned int texture = 0;
+    // The texture's size: the image's, or once an outline is made, larger,
+    // with every cell's outline ink below the atlas: `outline_width` pixels
+    // out (see spread_coverage), in cells that much larger on each side.
+    int texture_width = 0;
+    int texture_height = 0;
+    int outline_width = 0; // 0: no outline cells yet
     // Each cell's ink within the cell, found as the atlas loads (none when
     // it failed): a quad need cover no more of it.
     std::vector<InkBounds> ink;
-    // Every cell's outline ink, `outline_width` pixels out (see
-    // spread_coverage), in cells that much larger on each side; made from
-    // the atlas's texture when an outline of that width is first drawn.
-    unsigned int outline_texture = 0;
-    int outline_width = 0; // 0: none made yet
     const char* failure = nullptr; // why the last load failed (see decode_atlas_file)
     // Where characters beyond the atlas come from, and with a font family
     // of the user's every character (not owned; none: they show as '?').
@@ -36,11 +37,11 @@ public:
     // Needs a current OpenGL context. 0 on success, -1 when the image cannot be
     // decoded; then no texture exists and every character draws as a square.
     int load_from_file(const char* file_path, int glyph_w, int glyph_h, int per_row);
-    // Makes the outline texture for this width unless it is there; needs
-    // the font's context. -1 when the font has no atlas to make it from.
+    // Makes the outline cells for this width unless they are there, from
+    // the atlas in the texture; needs the font's context. -1 when the font
+    // has no atlas to make them from.
     int make_outline(int width);
     void free();
-    void free_outline();
 };
 
 // Draws UTF-8 text as a row of size x size textured squares, one per

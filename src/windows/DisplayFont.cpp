@@ -22,12 +22,13 @@ int DisplayFont::load_from_file(const char* file_path, int glyph_w, int glyph_h,
     glyph_width = glyph_w;
     glyph_height = glyph_h;
     glyphs_per_row = per_row;
-    // An outline made from the atlas before is not this one's.
-    free_outline();
+    outline_width = 0;
     ink.clear();
 
     failure = nullptr;
     unsigned char* pixels = decode_atlas_file(file_path, &width, &height, &failure);
+    texture_width = width;
+    texture_height = height;
     if (pixels == nullptr) {
         return -1;
     }
@@ -54,42 +55,47 @@ int DisplayFont::load_from_file(const char* file_path, int glyph_w, int glyph_h,
 
 int DisplayFont::make_outline(int w)
 {
-    if (outline_texture != 0 && outline_width == w) {
+    if (outline_width == w) {
         return 0;
     }
     if (texture == 0 || ink.empty()) {
         return -1;
     }
-    // The atlas as the texture holds it: white ink with its coverage as
-    // alpha (what the atlas maker writes), so its alpha is all the outline needs.
-    std::vector<unsigned char> atlas(static_cast<std::size_t>(width) * height * 4);
+    // The atlas as the texture holds it, at its top: white ink with its
+    // coverage as alpha (what the atlas maker writes), so its alpha is all
+    // the outline needs.
+    std::vector<unsigned char> held(static_cast<std::size_t>(texture_width) * texture_height * 4);
     gl.glBindTexture(GL_TEXTURE_2D, texture);
-    gl.glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, atlas.data());
+    gl.glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, held.data());
+    // The outline cells go below the atlas, in the same texture: the passes
+    // of a line then draw from one texture, which the software rasteriser
+    // takes without changing state between them.
     const int cell_w = glyph_width + 2 * w, cell_h = glyph_height + 2 * w;
-    const int side_w = glyphs_per_row * cell_w;
     const int rows = (static_cast<int>(ink.size()) + glyphs_per_row - 1) / glyphs_per_row;
-    std::vector<unsigned char> cells(static_cast<std::size_t>(side_w) * rows * cell_h * 4, 0);
+    const int side_w = std::max(width, glyphs_per_row * cell_w);
+    const int side_h = height + rows * cell_h;
+    const std::size_t row_bytes = static_cast<std::size_t>(side_w) * 4;
+    std::vector<unsigned char> image(row_bytes * side_h, 0);
+    for (int y = 0; y < height; ++y) {
+        std::copy_n(&held[static_cast<std::size_t>(y) * texture_width * 4], static_cast<std::size_t>(width) * 4,
+                    &image[y * row_bytes]);
+    }
     for (int i = 0; i < static_cast<int>(ink.size()); ++i) {
         if (ink[i].x1 < 0) {
             continue;
         }
         const int col = i % glyphs_per_row, row = i / glyphs_per_row;
-        const std::vector<unsigned char> spread =
-            spread_coverage(atlas.data(), width, col * glyph_width, row * glyph_height, glyph_width, glyph_height, w);
+        const std::vector<unsigned char> spread = spread_coverage(held.data(), texture_width, col * glyph_width,
+                                                                  row * glyph_height, glyph_width, glyph_height, w);
         for (int y = 0; y < cell_h; ++y) {
-            std::copy_n(
-                &spread[static_cast<std::size_t>(y) * cell_w * 4], cell_w * 4,
-                &cells[(static_cast<std::size_t>(row * cell_h + y) * side_w + static_cast<std::size_t>(col) * cell_w) *
-                       4]);
+            std::copy_n(&spread[static_cast<std::size_t>(y) * cell_w * 4], static_cast<std::size_t>(cell_w) * 4,
+                        &image[static_cast<std::size_t>(height + row * cell_h + y) * row_bytes +
+                               static_cast<std::size_t>(col) * cell_w * 4]);
         }
     }
-    if (outline_texture == 0) {
-        gl.glGenTextures(1, &outline_texture);
-    }
-    gl.glBindTexture(GL_TEXTURE_2D, outline_texture);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side_w, rows * cell_h, 0, GL_RGBA, GL_UNSIGNED_BYTE, cells.data());
+    gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, side_w, side_h, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
+    texture_width = side_w;
+    texture_height = side_h;
     outline_width = w;
     return 0;
 }
@@ -98,17 +104,8 @@ void DisplayFont::free()
 {
     // Deleting name 0 is a no-op, so a font that never loaded is safe here.
     gl.glDeleteTextures(1, &texture);
-    free_outline();
-    ink.clear();
-}
-
-void DisplayFont::free_outline()
-{
-    if (outline_texture != 0) {
-        gl.glDeleteTextures(1, &outline_texture);
-        outline_texture = 0;
-    }
     outline_width = 0;
+    ink.clear();
 }
 
 namespace {
@@ -218,8 +215,8 @@ void textured_quad(float left, float top, float right, float bottom, float u0, f
 void draw_laid_out(const std::vector<std::pair<int, int>>& atlas, const std::vector<Placed>& cached, DisplayFont* font,
                    int y, float size, const Nudge* nudges, int count)
 {
-    const float fw = static_cast<float>(font->width);
-    const float fh = static_cast<float>(font->height);
+    const float fw = static_cast<float>(font->texture_width);
+    const float fh = static_cast<float>(font->texture_height);
     // A font that was never loaded has no grid; every character then takes
     // cell 0 rather than dividing by zero.
     const int per_row = font->glyphs_per_row > 0 ? font->glyphs_per_row : 1;
@@ -280,15 +277,14 @@ void draw_laid_out(const std::vector<std::pair<int, int>>& atlas, const std::vec
 }
 
 // The outline ink of the atlas's characters, one quad each, from the
-// font's outline texture.
+// outline cells below the atlas in its texture.
 void draw_atlas_outlines(const std::vector<std::pair<int, int>>& atlas, const DisplayFont* font, int y, int width)
 {
     const int per_row = font->glyphs_per_row;
     const int cell_w = font->glyph_width + 2 * width, cell_h = font->glyph_height + 2 * width;
-    const int rows = (static_cast<int>(font->ink.size()) + per_row - 1) / per_row;
-    const float fw = static_cast<float>(per_row * cell_w);
-    const float fh = static_cast<float>(rows * cell_h);
-    gl.glBindTexture(GL_TEXTURE_2D, font->outline_texture);
+    const float fw = static_cast<float>(font->texture_width);
+    const float fh = static_cast<float>(font->texture_height);
+    gl.glBindTexture(GL_TEXTURE_2D, font->texture);
     gl.glBegin(GL_QUADS);
     for (const auto& a : atlas) {
         const int i = a.first;
@@ -298,7 +294,7 @@ void draw_atlas_outlines(const std::vector<std::pair<int, int>>& atlas, const Di
         }
         // The cell's ink spread `width` out: in its outline cell, from the
         // ink's own corner to `width` twice past the far one.
-        const int tx = i % per_row * cell_w, ty = i / per_row * cell_h;
+        const int tx = i % per_row * cell_w, ty = font->height + i / per_row * cell_h;
         const float left = static_cast<float>(a.second + b.x0 - width);
         const float top = static_cast<float>(y + b.y0 - width);
         const float right = static_cast<float>(a.second + b.x1 + 1 + width);
@@ -363,7 +359,7 @@ void draw_text_outline(const std::string& text, DisplayFont* font, int x, int y,
     std::vector<Placed> cached_eight;
     gl.glEnable(GL_TEXTURE_2D);
     if (!atlas.empty()) {
-        if (font->outline_texture != 0 && font->outline_width == width && one_to_one(font, size)) {
+        if (font->outline_width == width && one_to_one(font, size)) {
             draw_atlas_outlines(atlas, font, y, width);
         } else {
             atlas_eight.swap(atlas);
