@@ -1,7 +1,9 @@
 // Where a frame's time goes, on the real window, font and lines.
 //
 //   FrameBench frames <atlas.png> [count]   per-step medians of a full frame
-//                                           and of an empty one (clear, swap)
+//                                           and of an empty one (clear, swap),
+//                                           plain against outlined, and at
+//                                           scale 1 against 2
 //   FrameBench steady <atlas.png> [seconds] the real loop, asleep between
 //                                           events: wake-ups, swaps, CPU and
 //                                           how late each second shows
@@ -255,6 +257,36 @@ int frames(MainWindow& w, int count)
     }
     std::printf("  quiet pass   %8.1f  (frame() with no line changed; of it, the on-top check %.1f)\n", median(quiet),
                 median(on_top));
+    return 0;
+}
+
+// Full frames (update, draw, swap) without an outline and with a black one,
+// in alternating blocks so that the machine's drift falls on both alike.
+int frames_with_outline(MainWindow& w, int count)
+{
+    std::printf("full frames, plain against outlined: %d of each, alternating in blocks of %d; medians in "
+                "microseconds\n",
+                count, count / 10);
+    FrameTimes plain, outlined;
+    for (int block = 0; block < 20; ++block) {
+        Settings s = w.core.model.settings;
+        s.outline = 0x000000;
+        s.outline_shown = block % 2 == 1;
+        w.apply_settings(s);
+        const FrameTimes f = time_full_frames(w, count / 10, false);
+        FrameTimes& into = s.outline_shown ? outlined : plain;
+        for (auto part : {&FrameTimes::update, &FrameTimes::draw, &FrameTimes::swap, &FrameTimes::full}) {
+            (into.*part).insert((into.*part).end(), (f.*part).begin(), (f.*part).end());
+        }
+    }
+    Settings s = w.core.model.settings;
+    s.outline_shown = false;
+    w.apply_settings(s);
+    std::printf("  plain        %8.1f  = update %.1f + draw %.1f + swap %.1f\n", median(plain.full),
+                median(plain.update), median(plain.draw), median(plain.swap));
+    std::printf("  outlined     %8.1f  = update %.1f + draw %.1f + swap %.1f\n", median(outlined.full),
+                median(outlined.update), median(outlined.draw), median(outlined.swap));
+    std::printf("  outlined / plain %4.2f\n", median(outlined.full) / median(plain.full));
     return 0;
 }
 
@@ -556,7 +588,7 @@ int main(int argc, char** argv)
     w.init_displays();
     if (std::strcmp(argv[1], "frames") == 0) {
         const int count = argc > 3 ? std::atoi(argv[3]) : 2000;
-        if (frames(w, count) != 0) {
+        if (frames(w, count) != 0 || frames_with_outline(w, count) != 0) {
             return 1;
         }
         // The atlas's folder is res/ of the folder to work from.

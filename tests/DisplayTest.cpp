@@ -4,6 +4,11 @@
 #include "DisplayFont.h"
 #include "GlyphCache.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 class DisplayDraw : public OverlayTest {
 protected:
@@ -103,6 +108,40 @@ TEST_F(DisplayDraw, AnOutlineRimsEveryGlyphOnAllEightSidesUnderTheText)
         clear_to(kKey);
         line.draw();
         const std::vector<Rgb> rimmed = read_frame();
+        // Drawn from the outline ink made for this width, one quad a glyph,
+        // as the glyph drawn eight times would have it but for the rounding
+        // of one blend against eight.
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        const bool from_atlas = static_cast<unsigned char>(k.text[0]) < 0x80;
+        if (from_atlas) {
+            EXPECT_EQ(atlas.outline_width, k.width);
+            EXPECT_GT(atlas.texture_height, atlas.height) << "the outline cells below the atlas";
+        } else {
+            EXPECT_EQ(cache.glyph(U'\u0416').outline, k.width);
+        }
+        clear_to(kKey);
+        glColor3f(1.0f, 0.0f, 0.0f);
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (dx != 0 || dy != 0) {
+                    draw_text(k.text, &atlas, 10 + dx * k.width, 10 + dy * k.width, line.font_size, line.font_spacing);
+                }
+            }
+        }
+        glColor3f(0.0f, 1.0f, 1.0f);
+        draw_text(k.text, &atlas, 10, 10, line.font_size, line.font_spacing);
+        const std::vector<Rgb> eight = read_frame();
+        int off_by_one = 0, outlined = 0;
+        for (int y = 0; y < kNear; ++y) {
+            for (int x = 0; x < kNear; ++x) {
+                const Rgb a = pixel(rimmed, x, y), b = pixel(eight, x, y);
+                const int most = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+                ASSERT_LE(most, 1) << "at " << x << "," << y;
+                off_by_one += most;
+                outlined += a != pixel(plain, x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_LT(off_by_one * 10, outlined) << "only where rounding can tell one blend from eight";
         int rim = 0;
         for (int y = k.width; y < kNear; ++y) {
             for (int x = k.width; x < kNear; ++x) {
@@ -147,6 +186,10 @@ TEST_F(DisplayDraw, AnOutlineRimsEveryGlyphOnAllEightSidesUnderTheText)
             }
         }
     }
+    // Freed with the font and the cache.
+    const unsigned int texture = atlas.texture;
     cache.destroy();
     atlas.free();
+    EXPECT_FALSE(glIsTexture(texture));
+    EXPECT_EQ(atlas.outline_width, 0);
 }

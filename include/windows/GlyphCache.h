@@ -20,6 +20,10 @@ struct CachedGlyph {
     int height = 0;
     int advance = 0; // pixels to the next pen position
     bool missing = false; // no installed font has it: drawn as a box
+    // Its outline ink (see spread_coverage), `outline` pixels out round the
+    // ink, beside it in the texture; outline 0: none made.
+    float ou0 = 0, ov0 = 0, ou1 = 0, ov1 = 0;
+    int outline = 0;
 };
 
 class GlyphCache {
@@ -41,6 +45,8 @@ public:
     unsigned long generation = 0;
     // Glyphs rendered since init (the benchmark counts them).
     unsigned long rendered = 0;
+    // The outline width each glyph's outline ink is made for; 0: none.
+    int outline = 0;
 
     // Needs a current OpenGL context. Renders for this cell size from the
     // family (empty: the bundled font) first, then the system's fallback
@@ -51,6 +57,10 @@ public:
     // A run of a script Windows must shape, or a letter with its combining
     // marks, rendered as one string in the font of its first character.
     const CachedGlyph& run(const std::string& text, char32_t first);
+    // Renders each glyph with its outline ink `width` pixels out from now
+    // on: those rendered without it (or at another width) are rendered
+    // again as they are next drawn.
+    void make_outlines(int width);
     // Whether a family is installed (or loaded privately).
     static bool installed(const std::string& font_family);
     void destroy();

@@ -11,7 +11,7 @@
 // clang-format off
 #define BRINDLOW_GL_FUNCTIONS(X) \
     X(glBegin) X(glBindTexture) X(glBlendFunc) X(glClear) X(glClearColor) X(glColor3f) X(glDeleteTextures) \
-    X(glEnable) X(glEnd) X(glGenTextures) X(glLoadIdentity) X(glMatrixMode) X(glOrtho) X(glTexCoord2f) \
+    X(glEnable) X(glEnd) X(glGenTextures) X(glGetTexImage) X(glLoadIdentity) X(glMatrixMode) X(glOrtho) X(glTexCoord2f) \
     X(glTexEnvi) X(glTexImage2D) X(glTexParameteri) X(glTexSubImage2D) X(glVertex2f) X(glViewport) \
     X(wglCreateContext) X(wglDeleteContext) X(wglMakeCurrent)
 // clang-format on

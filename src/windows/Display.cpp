@@ -28,6 +28,9 @@ void set_colour(unsigned int rgb)
 int Display::draw()
 {
     // Shadow first, then the outline, so that each is blended over the one before.
+    if (outline_shown) {
+        prepare_outline(font, font_size, outline_width);
+    }
     if (shadow_shown) {
         set_colour(shadow);
         draw_text(text, font, x + shadow_offset, y + shadow_offset, font_size, font_spacing);

@@ -108,6 +108,7 @@ int GlyphCache::init(int cell_pixels, const std::string& font_family)
     texture_size = 0; // made on the first glyph the atlas lacks: ASCII alone costs nothing
     ++generation;
     rendered = 0;
+    outline = 0;
     return known ? 0 : -1;
 }
 
@@ -198,6 +199,15 @@ void GlyphCache::clear_texture()
     pen_x = kGap;
     pen_y = kGap;
     row_height = 0;
+}
+
+void GlyphCache::make_outlines(int width)
+{
+    if (width == outline) {
+        return;
+    }
+    outline = width;
+    clear_texture();
 }
 
 HFONT GlyphCache::font_at(std::size_t index)
@@ -326,20 +336,25 @@ CachedGlyph GlyphCache::render(const std::wstring& text, int font_index)
     g.height = y1 - y0 + 1;
     g.left = x0 - origin_x + box_left;
     g.top = y0 - cell;
+    // With an outline, its ink goes in the same block, a gap right of the
+    // glyph: `outline` further out on every side.
+    const int spread = outline;
+    const int block_w = spread > 0 ? g.width + kGap + g.width + 2 * spread : g.width;
+    const int block_h = g.height + 2 * spread;
     // A run wider than the texture needs a wider one.
-    while (g.width + 2 * kGap > texture_size && texture_size < kLargestTextureSize) {
+    while (block_w + 2 * kGap > texture_size && texture_size < kLargestTextureSize) {
         grow_texture(texture_size * 2);
     }
-    if (g.width + 2 * kGap > texture_size) {
+    if (block_w + 2 * kGap > texture_size) {
         g.width = 0; // wider than any texture: drawn as its advance alone
         return g;
     }
-    if (pen_x + g.width + kGap > texture_size) {
+    if (pen_x + block_w + kGap > texture_size) {
         pen_x = kGap;
         pen_y += row_height + kGap;
         row_height = 0;
     }
-    if (pen_y + g.height + kGap > texture_size) {
+    if (pen_y + block_h + kGap > texture_size) {
         // Full: a texture twice the side, or at the largest, the same one
         // again; either way with only what is drawn from now on.
         if (texture_size < kLargestTextureSize) {
@@ -348,16 +363,40 @@ CachedGlyph GlyphCache::render(const std::wstring& text, int font_index)
             clear_texture();
         }
     }
-    const std::vector<unsigned char> rgba = coverage_rgba(bits, canvas_width, x0, y0, g.width, g.height);
+    std::vector<unsigned char> rgba = coverage_rgba(bits, canvas_width, x0, y0, g.width, g.height);
+    if (spread > 0) {
+        // One upload of both: the glyph top-left, its outline's ink beside it.
+        const std::vector<unsigned char> rim = spread_coverage(rgba.data(), g.width, 0, 0, g.width, g.height, spread);
+        std::vector<unsigned char> block(static_cast<std::size_t>(block_w) * block_h * kBytesPerPixel, 0);
+        const std::size_t glyph_row = static_cast<std::size_t>(g.width) * kBytesPerPixel;
+        const std::size_t ink_row = static_cast<std::size_t>(g.width + 2 * spread) * kBytesPerPixel;
+        const std::size_t block_row = static_cast<std::size_t>(block_w) * kBytesPerPixel;
+        for (int y = 0; y < block_h; ++y) {
+            if (y < g.height) {
+                std::copy_n(&rgba[y * glyph_row], glyph_row, &block[y * block_row]);
+            }
+            std::copy_n(&rim[y * ink_row], ink_row,
+                        &block[y * block_row + glyph_row + static_cast<std::size_t>(kGap) * kBytesPerPixel]);
+        }
+        rgba.swap(block);
+    }
     gl.glBindTexture(GL_TEXTURE_2D, texture);
-    gl.glTexSubImage2D(GL_TEXTURE_2D, 0, pen_x, pen_y, g.width, g.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    gl.glTexSubImage2D(GL_TEXTURE_2D, 0, pen_x, pen_y, block_w, block_h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     const float size = static_cast<float>(texture_size);
     g.u0 = static_cast<float>(pen_x) / size;
     g.v0 = static_cast<float>(pen_y) / size;
     g.u1 = static_cast<float>(pen_x + g.width) / size;
     g.v1 = static_cast<float>(pen_y + g.height) / size;
-    pen_x += g.width + kGap;
-    row_height = std::max(row_height, g.height);
+    if (spread > 0) {
+        const int ink_x = pen_x + g.width + kGap;
+        g.ou0 = static_cast<float>(ink_x) / size;
+        g.ov0 = g.v0;
+        g.ou1 = static_cast<float>(ink_x + g.width + 2 * spread) / size;
+        g.ov1 = static_cast<float>(pen_y + block_h) / size;
+        g.outline = spread;
+    }
+    pen_x += block_w + kGap;
+    row_height = std::max(row_height, block_h);
     ++rendered;
     return g;
 }
