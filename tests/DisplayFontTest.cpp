@@ -56,7 +56,7 @@ protected:
 TEST_F(DisplayFontDraw, LoadKeepsGridAndImageSize)
 {
     load_synthetic();
-    EXPECT_EQ(font.path, atlas.c_str());
+    EXPECT_EQ(font.path, atlas);
     EXPECT_EQ(font.width, kAtlasW);
     EXPECT_EQ(font.height, kAtlasH);
     EXPECT_EQ(font.glyph_width, kCell);

@@ -13,7 +13,7 @@ class GlyphCache;
 // character from code 32 upward, uploaded once as an OpenGL texture.
 class DisplayFont {
 public:
-    const char* path = nullptr; // borrowed: the caller's string must outlive the font
+    std::string path; // a copy: the loader's string is often a temporary
     int width = 0;
     int height = 0;
     int glyph_width = 0;
