@@ -27,6 +27,9 @@
 //   FrameBench one-strip|three-strips <atlas.png> [seconds]
 //                                           the real loop with monitor = all
 //                                           over one fake monitor or three
+//   FrameBench strip-steps <atlas.png> [count]
+//                                           ticks with one strip and with
+//                                           three, timed step by step per strip
 //   FrameBench options-off|outline|opacity|hover|programs|drift|hotkey|
 //              options-on <atlas.png> [seconds]
 //                                           the real loop with none, one or
@@ -142,9 +145,9 @@ const OptionMode* option_mode(const char* name)
 
 bool known_mode(const char* name)
 {
-    const char* const kLoops[] = {"frames",      "steady",      "steady-plain", "minutes",   "polling",
-                                  "every-frame", "memory",      "glyphs",       "one-strip", "three-strips",
-                                  "locked",      "display-off", "hidden"};
+    const char* const kLoops[] = {"frames",      "steady",      "steady-plain", "minutes",    "polling",
+                                  "every-frame", "memory",      "glyphs",       "one-strip",  "three-strips",
+                                  "locked",      "display-off", "hidden",       "strip-steps"};
     for (const char* loop : kLoops) {
         if (std::strcmp(loop, name) == 0) {
             return true;
@@ -363,6 +366,91 @@ int memory(MainWindow& w, int count)
     return 0;
 }
 
+// Ticks one after another, each with the next second on the time line,
+// timed step by step with one strip and with three: what the tick's reads
+// and the core cost once, and what each strip's text, draw, raster and swap
+// cost again. Wall-clock medians, and the process's CPU summed by step.
+struct StepTimes {
+    std::vector<double> refresh, stacking, draw, raster, swap;
+    double cpu_refresh = 0, cpu_stacking = 0, cpu_draw = 0, cpu_raster = 0, cpu_swap = 0;
+};
+
+int g_fake_second = 0;
+ClockReading next_second()
+{
+    ClockReading c = read_local_clock();
+    c.local.tm_sec = g_fake_second++ % 60;
+    return c;
+}
+
+StepTimes time_strip_steps(MainWindow& w, int count)
+{
+    StepTimes t;
+    for (int i = 0; i < count; ++i) {
+        drain();
+        double c0 = process_cpu_seconds();
+        double t0 = now_us();
+        w.refresh();
+        double t1 = now_us();
+        double c1 = process_cpu_seconds();
+        t.refresh.push_back(t1 - t0);
+        t.cpu_refresh += c1 - c0;
+        w.check_stacking();
+        const double t2 = now_us();
+        const double c2 = process_cpu_seconds();
+        t.stacking.push_back(t2 - t1);
+        t.cpu_stacking += c2 - c1;
+        for (StripView* v : w.strips.all()) {
+            c0 = process_cpu_seconds();
+            t0 = now_us();
+            v->draw(w.core.model.draw_order(), w.core.model.settings);
+            t1 = now_us();
+            c1 = process_cpu_seconds();
+            // What llvmpipe would otherwise rasterise inside the swap.
+            glFinish();
+            const double t3 = now_us();
+            const double c3 = process_cpu_seconds();
+            v->renderer.swap();
+            v->needs_draw = false;
+            const double t4 = now_us();
+            const double c4 = process_cpu_seconds();
+            t.draw.push_back(t1 - t0);
+            t.raster.push_back(t3 - t1);
+            t.swap.push_back(t4 - t3);
+            t.cpu_draw += c1 - c0;
+            t.cpu_raster += c3 - c1;
+            t.cpu_swap += c4 - c3;
+        }
+    }
+    return t;
+}
+
+int strip_steps(MainWindow& w, int count)
+{
+    w.read_clock = next_second;
+    std::printf("strip steps: %d ticks of each, a new second each; medians in microseconds (wall clock), "
+                "and the process's CPU per tick in microseconds (GetProcessTimes, summed)\n",
+                count);
+    for (int round = 0; round < 2; ++round) {
+        for (bool one : {true, false}) {
+            w.read_monitors = one ? one_monitor : three_monitors;
+            w.place();
+            w.present();
+            for (int i = 0; i < 30; ++i) { // warm-up
+                time_strip_steps(w, 1);
+            }
+            const StepTimes t = time_strip_steps(w, count);
+            const double per = 1e6 / count;
+            std::printf("  %-12s refresh %6.1f (cpu %6.1f)  stacking %6.1f (cpu %6.1f)  per strip: draw %6.1f "
+                        "(cpu %6.1f) raster %6.1f (cpu %6.1f) swap %6.1f (cpu %6.1f)  strips %zu\n",
+                        one ? "one strip" : "three strips", median(t.refresh), t.cpu_refresh * per, median(t.stacking),
+                        t.cpu_stacking * per, median(t.draw), t.cpu_draw * per, median(t.raster), t.cpu_raster * per,
+                        median(t.swap), t.cpu_swap * per, w.strips.all().size());
+        }
+    }
+    return 0;
+}
+
 // Records, for each second turning on screen, how many milliseconds after
 // its boundary the swap that shows it came.
 struct Lateness {
@@ -495,12 +583,13 @@ int main(int argc, char** argv)
 {
     const bool known = argc >= 3 && known_mode(argv[1]);
     if (!known) {
-        std::fprintf(stderr,
-                     "usage: FrameBench "
-                     "frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs|one-strip|three-strips|"
-                     "options-off|outline|opacity|hover|programs|drift|hotkey|options-on "
-                     "<atlas.png> "
-                     "[count|seconds]\n");
+        std::fprintf(
+            stderr,
+            "usage: FrameBench "
+            "frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs|one-strip|three-strips|strip-steps|"
+            "options-off|outline|opacity|hover|programs|drift|hotkey|options-on "
+            "<atlas.png> "
+            "[count|seconds]\n");
         return 2;
     }
     QueryPerformanceFrequency(&g_frequency);
@@ -537,6 +626,12 @@ int main(int argc, char** argv)
         return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);
     }
     const bool one = std::strcmp(argv[1], "one-strip") == 0;
+    if (std::strcmp(argv[1], "strip-steps") == 0) {
+        Settings s = w.core.model.settings;
+        s.all_monitors = true;
+        w.apply_settings(s);
+        return strip_steps(w, argc > 3 ? std::atoi(argv[3]) : 500);
+    }
     if (one || std::strcmp(argv[1], "three-strips") == 0) {
         w.read_monitors = one ? one_monitor : three_monitors;
         Settings s = w.core.model.settings;

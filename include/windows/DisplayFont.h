@@ -1,11 +1,13 @@
 #pragma once
 
 #include "AtlasDecoding.h"
+#include "GlyphPixels.h"
 
 class GlyphCache;
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // A monospaced bitmap font: one atlas image cut into equal cells, one per
 // character from code 32 upward, uploaded once as an OpenGL texture.
@@ -22,6 +24,10 @@ public:
     // Where characters beyond the atlas come from, and with a font family
     // of the user's every character (not owned; none: they show as '?').
     GlyphCache* glyphs = nullptr;
+    // Each cell's ink, by atlas index, found as the atlas is loaded: a
+    // character's quad covers only that (llvmpipe rasterises every pixel
+    // of a quad, though most of a cell is clear); empty while none is loaded.
+    std::vector<InkBounds> ink;
 
     // Needs a current OpenGL context. 0 on success, -1 when the image cannot be
     // decoded; then no texture exists and every character draws as a square.

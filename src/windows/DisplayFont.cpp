@@ -18,6 +18,7 @@ int DisplayFont::load_from_file(const char* file_path, int glyph_w, int glyph_h,
     glyphs_per_row = per_row;
 
     failure = nullptr;
+    ink.clear();
     unsigned char* pixels = decode_atlas_file(file_path, &width, &height, &failure);
     if (pixels == nullptr) {
         return -1;
@@ -30,6 +31,7 @@ int DisplayFont::load_from_file(const char* file_path, int glyph_w, int glyph_h,
     // Rows go up top row first, so v = 0 is the image's top edge, which is
     // what the top-down projection wants.
     gl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    ink = atlas_ink(pixels, width, height, glyph_width, glyph_height, glyphs_per_row);
     stbi_image_free(pixels);
     return 0;
 }
@@ -38,6 +40,7 @@ void DisplayFont::free()
 {
     // Deleting name 0 is a no-op, so a font that never loaded is safe here.
     gl.glDeleteTextures(1, &texture);
+    ink.clear();
 }
 
 namespace {
@@ -138,6 +141,13 @@ void draw_laid_out(const std::vector<std::pair<int, int>>& atlas, const std::vec
     // Texture 0 of a font that failed to load is incomplete, so texturing has
     // no effect and each character comes out as a square in the current colour.
     gl.glEnable(GL_TEXTURE_2D);
+    // A cell drawn at a whole multiple of its texels: its ink's quad
+    // samples each pixel's texel as the cell's quad would.
+    const int cell = static_cast<int>(size);
+    const int zoom = font->glyph_width > 0 && font->glyph_width == font->glyph_height &&
+                             static_cast<float>(cell) == size && cell % font->glyph_width == 0
+                         ? cell / font->glyph_width
+                         : 0;
     if (!atlas.empty()) {
         gl.glBindTexture(GL_TEXTURE_2D, font->texture);
         gl.glBegin(GL_QUADS);
@@ -148,19 +158,35 @@ void draw_laid_out(const std::vector<std::pair<int, int>>& atlas, const std::vec
                 const float pen_x = static_cast<float>(a.second + nudges[n].dx);
                 const int col = i % per_row;
                 const int row = i / per_row;
-                const float u_left = static_cast<float>(col * font->glyph_width) / fw;
-                const float v_top = static_cast<float>(row * font->glyph_height) / fh;
-                const float u_right = static_cast<float>((col + 1) * font->glyph_width) / fw;
-                const float v_bottom = static_cast<float>((row + 1) * font->glyph_height) / fh;
+                // The whole cell, unless its ink is known.
+                InkBounds box{0, 0, font->glyph_width - 1, font->glyph_height - 1};
+                float left = pen_x;
+                float top = yf;
+                float right = pen_x + size;
+                float bottom = yf + size;
+                if (zoom > 0 && static_cast<std::size_t>(i) < font->ink.size()) {
+                    box = font->ink[static_cast<std::size_t>(i)];
+                    if (box.x1 < box.x0) {
+                        continue; // a space: nothing to draw
+                    }
+                    left = pen_x + static_cast<float>(box.x0 * zoom);
+                    top = yf + static_cast<float>(box.y0 * zoom);
+                    right = pen_x + static_cast<float>((box.x1 + 1) * zoom);
+                    bottom = yf + static_cast<float>((box.y1 + 1) * zoom);
+                }
+                const float u_left = static_cast<float>(col * font->glyph_width + box.x0) / fw;
+                const float v_top = static_cast<float>(row * font->glyph_height + box.y0) / fh;
+                const float u_right = static_cast<float>(col * font->glyph_width + box.x1 + 1) / fw;
+                const float v_bottom = static_cast<float>(row * font->glyph_height + box.y1 + 1) / fh;
 
                 gl.glTexCoord2f(u_left, v_top);
-                gl.glVertex2f(pen_x, yf);
+                gl.glVertex2f(left, top);
                 gl.glTexCoord2f(u_right, v_top);
-                gl.glVertex2f(pen_x + size, yf);
+                gl.glVertex2f(right, top);
                 gl.glTexCoord2f(u_right, v_bottom);
-                gl.glVertex2f(pen_x + size, yf + size);
+                gl.glVertex2f(right, bottom);
                 gl.glTexCoord2f(u_left, v_bottom);
-                gl.glVertex2f(pen_x, yf + size);
+                gl.glVertex2f(left, bottom);
             }
         }
         gl.glEnd();
