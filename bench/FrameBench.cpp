@@ -371,8 +371,8 @@ int memory(MainWindow& w, int count)
 // and the core cost once, and what each strip's text, draw, raster and swap
 // cost again. Wall-clock medians, and the process's CPU summed by step.
 struct StepTimes {
-    std::vector<double> refresh, stacking, draw, raster, swap;
-    double cpu_refresh = 0, cpu_stacking = 0, cpu_draw = 0, cpu_raster = 0, cpu_swap = 0;
+    std::vector<double> refresh, stacking, current, draw, raster, swap;
+    double cpu_refresh = 0, cpu_stacking = 0, cpu_current = 0, cpu_draw = 0, cpu_raster = 0, cpu_swap = 0;
 };
 
 int g_fake_second = 0;
@@ -401,6 +401,14 @@ StepTimes time_strip_steps(MainWindow& w, int count)
         t.stacking.push_back(t2 - t1);
         t.cpu_stacking += c2 - c1;
         for (StripView* v : w.strips.all()) {
+            // The context made current on the strip's window: its draw's first step.
+            c0 = process_cpu_seconds();
+            t0 = now_us();
+            v->renderer.make_current();
+            t1 = now_us();
+            c1 = process_cpu_seconds();
+            t.current.push_back(t1 - t0);
+            t.cpu_current += c1 - c0;
             c0 = process_cpu_seconds();
             t0 = now_us();
             v->draw(w.core.model.draw_order(), w.core.model.settings);
