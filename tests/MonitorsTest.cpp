@@ -367,3 +367,17 @@ TEST_F(Monitors, AGlyphTheAtlasLacksIsRenderedOnceForEveryStripAtItsScale)
     window.present();
     EXPECT_EQ(window.view.renderer.glyphs.rendered, rendered) << "drawn again from the cache";
 }
+
+TEST_F(Monitors, EveryStripsWindowHasColourBuffersAloneNoDepthOrStencilToKeep)
+{
+    apply([](Settings& s) { s.all_monitors = true; });
+    ASSERT_EQ(window.strips.all().size(), 3u);
+    for (StripView* v : window.strips.all()) {
+        PIXELFORMATDESCRIPTOR pfd{};
+        ASSERT_NE(DescribePixelFormat(v->renderer.hdc, GetPixelFormat(v->renderer.hdc), sizeof pfd, &pfd), 0);
+        EXPECT_GE(pfd.cColorBits, 24);
+        EXPECT_NE(pfd.dwFlags & PFD_DOUBLEBUFFER, 0u);
+        EXPECT_EQ(pfd.cDepthBits, 0);
+        EXPECT_EQ(pfd.cStencilBits, 0);
+    }
+}
