@@ -405,9 +405,6 @@ StepTimes time_strip_steps(MainWindow& w, int count)
         const double c2 = process_cpu_seconds();
         t.stacking.push_back(t2 - t1);
         t.cpu_stacking += c2 - c1;
-        // As StripSet::present: strips alike replay the first one's lines.
-        RecordedFrame frame;
-        const bool several = w.strips.all().size() > 1;
         for (StripView* v : w.strips.all()) {
             // The context made current on the strip's window: its draw's first step.
             c0 = process_cpu_seconds();
@@ -419,7 +416,7 @@ StepTimes time_strip_steps(MainWindow& w, int count)
             t.cpu_current += c1 - c0;
             c0 = process_cpu_seconds();
             t0 = now_us();
-            v->draw_frame(w.core.model.draw_order(), w.core.model.settings, several ? &frame : nullptr);
+            v->draw(w.core.model.draw_order(), w.core.model.settings);
             t1 = now_us();
             c1 = process_cpu_seconds();
             // What llvmpipe would otherwise rasterise inside the swap.
@@ -441,15 +438,6 @@ StepTimes time_strip_steps(MainWindow& w, int count)
     return t;
 }
 
-unsigned long replays(const MainWindow& w)
-{
-    unsigned long n = 0;
-    for (const StripView* v : w.strips.all()) {
-        n += v->renderer.replay_count;
-    }
-    return n;
-}
-
 int strip_steps(MainWindow& w, int count)
 {
     w.read_clock = next_second;
@@ -468,11 +456,10 @@ int strip_steps(MainWindow& w, int count)
             const double per = 1e6 / count;
             std::printf(
                 "  %-12s refresh %6.1f (cpu %6.1f)  stacking %6.1f (cpu %6.1f)  per strip: current %6.1f (cpu %6.1f) "
-                "draw %6.1f (cpu %6.1f) raster %6.1f (cpu %6.1f) swap %6.1f (cpu %6.1f)  strips %zu, replays %lu\n",
+                "draw %6.1f (cpu %6.1f) raster %6.1f (cpu %6.1f) swap %6.1f (cpu %6.1f)  strips %zu\n",
                 one ? "one strip" : "three strips", median(t.refresh), t.cpu_refresh * per, median(t.stacking),
                 t.cpu_stacking * per, median(t.current), t.cpu_current * per, median(t.draw), t.cpu_draw * per,
-                median(t.raster), t.cpu_raster * per, median(t.swap), t.cpu_swap * per, w.strips.all().size(),
-                replays(w));
+                median(t.raster), t.cpu_raster * per, median(t.swap), t.cpu_swap * per, w.strips.all().size());
         }
     }
     return 0;

@@ -131,9 +131,6 @@ public:
     // when it did. With `frame`, it replays the frame recorded there when
     // its lines and size are the recorder's, and otherwise records its own.
     int present(const std::vector<LineKind>& order, const Settings& s, RecordedFrame* frame = nullptr);
-    // The frame present() swaps in, drawn into the back buffer (replayed or
-    // recorded with `frame`), and kept as what it drew.
-    void draw_frame(const std::vector<LineKind>& order, const Settings& s, RecordedFrame* frame);
     // "Move...": from its own place, not a drifted one, so that the place
     // kept is where the text was put.
     void begin_move(HWND foreground, bool drifting);

@@ -280,17 +280,6 @@ int StripView::present(const std::vector<LineKind>& order, const Settings& s, Re
         (!needs_draw && (strip.moving || shows_already(order)))) {
         return 0;
     }
-    draw_frame(order, s, frame);
-    renderer.swap();
-    needs_draw = false;
-    if (on_swap) {
-        on_swap();
-    }
-    return 1;
-}
-
-void StripView::draw_frame(const std::vector<LineKind>& order, const Settings& s, RecordedFrame* frame)
-{
     if (frame == nullptr || strip.moving) {
         draw(order, s);
     } else if (frame->from != nullptr && frame->from->renderer.width == renderer.width &&
@@ -312,12 +301,18 @@ void StripView::draw_frame(const std::vector<LineKind>& order, const Settings& s
         const bool recorded = renderer.draw_recorded(lines, count, &frame->list) == 0;
         frame->from = recorded && (cache == nullptr || cache->rendered == rendered) ? this : nullptr;
     }
+    renderer.swap();
+    needs_draw = false;
     drawn.clear();
     if (!strip.moving) {
         for (LineKind kind : order) {
             drawn.push_back(*display_for(kind));
         }
     }
+    if (on_swap) {
+        on_swap();
+    }
+    return 1;
 }
 
 void StripView::begin_move(HWND foreground, bool drifting)
