@@ -10,8 +10,8 @@
 // write to that folder could plant a copy that runs inside the program.
 // clang-format off
 #define BRINDLOW_GL_FUNCTIONS(X) \
-    X(glBegin) X(glBindTexture) X(glBlendFunc) X(glCallList) X(glClear) X(glClearColor) X(glColor3f) X(glDeleteLists) X(glDeleteTextures) \
-    X(glEnable) X(glEnd) X(glEndList) X(glGenLists) X(glGenTextures) X(glLoadIdentity) X(glMatrixMode) X(glNewList) X(glOrtho) X(glTexCoord2f) \
+    X(glBegin) X(glBindTexture) X(glBlendFunc) X(glClear) X(glClearColor) X(glColor3f) X(glDeleteTextures) \
+    X(glEnable) X(glEnd) X(glGenTextures) X(glLoadIdentity) X(glMatrixMode) X(glOrtho) X(glTexCoord2f) \
     X(glTexEnvi) X(glTexImage2D) X(glTexParameteri) X(glTexSubImage2D) X(glVertex2f) X(glViewport) \
     X(wglCreateContext) X(wglDeleteContext) X(wglMakeCurrent)
 // clang-format on

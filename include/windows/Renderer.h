@@ -29,8 +29,6 @@ public:
     int font_halves = 2; // the text scale, in halves, the font was loaded for
     // Buffers swapped since init: what a frame costs is mostly its swap.
     unsigned long swap_count = 0;
-    // Frames replayed from another strip's recording since init.
-    unsigned long replay_count = 0;
     const char* failed_call = nullptr;
     DWORD failed_error = 0;
 
@@ -58,12 +56,6 @@ public:
     // Clears to the key colour (or another backdrop, 0xRRGGBB) and draws
     // the lines in the order given.
     int draw(Display* const* lines, int count, unsigned int backdrop = kKeyBackdrop);
-    // Draws as draw() does over the key colour, recording the lines into
-    // the display list *list (made when 0) as they are drawn; 0, or -1 when
-    // no list could be made (the lines are drawn all the same).
-    int draw_recorded(Display* const* lines, int count, unsigned int* list);
-    // Clears to the key colour and replays lines recorded by draw_recorded.
-    int replay(unsigned int list);
     static constexpr unsigned int kKeyBackdrop = kKeyColourRgb;
     int swap();
     int destroy(HWND hwnd);

@@ -59,8 +59,6 @@ public:
 
 private:
     std::vector<StripView*> views;
-    // This pass's frame, for the strips alike to replay.
-    RecordedFrame frame;
     // A strip like the first, with its settings, lines and reasons to hide.
     int add(const Settings& s, const StripModel& model);
 };

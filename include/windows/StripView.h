@@ -15,16 +15,6 @@
 #include <string>
 #include <vector>
 
-class StripView;
-
-// The lines one strip drew this pass, recorded as a display list of the
-// context every strip shares, for a strip showing the same lines at the
-// same size to replay rather than send each glyph to OpenGL again.
-struct RecordedFrame {
-    unsigned int list = 0; // 0 until made
-    const StripView* from = nullptr; // none this pass
-};
-
 // One strip on the screen: its window, its OpenGL renderer, a line for every
 // kind and where they are. It draws what it is given and places itself over
 // the monitors it is handed; what the lines say and when they change is the
@@ -106,8 +96,6 @@ public:
     bool measures_as(const StripView& other);
     // Whether these lines, drawn now, would show what it last drew.
     bool shows_already(const std::vector<LineKind>& order);
-    // Whether its lines now are these, as drawn (its own last frame's, or another strip's).
-    bool drew(const std::vector<LineKind>& order, const std::vector<Display>& lines);
     // Loads the atlas for a text scale; data_problems says why one failed.
     int load_font(int halves);
     // The DPI of the strip's monitor as this process is told it.
@@ -128,9 +116,8 @@ public:
     // while moving, the hint instead.
     int draw(const std::vector<LineKind>& order, const Settings& s);
     // Draws and swaps when something changed and the strip is shown; 1
-    // when it did. With `frame`, it replays the frame recorded there when
-    // its lines and size are the recorder's, and otherwise records its own.
-    int present(const std::vector<LineKind>& order, const Settings& s, RecordedFrame* frame = nullptr);
+    // when it did.
+    int present(const std::vector<LineKind>& order, const Settings& s);
     // "Move...": from its own place, not a drifted one, so that the place
     // kept is where the text was put.
     void begin_move(HWND foreground, bool drifting);

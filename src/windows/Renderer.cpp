@@ -158,36 +158,6 @@ int Renderer::draw(Display* const* lines, int count, unsigned int backdrop)
     return 0;
 }
 
-int Renderer::draw_recorded(Display* const* lines, int count, unsigned int* list)
-{
-    make_current();
-    if (*list == 0) {
-        *list = gl.glGenLists(1);
-    }
-    if (*list == 0) {
-        draw(lines, count);
-        return -1;
-    }
-    gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
-    gl.glClear(GL_COLOR_BUFFER_BIT);
-    gl.glNewList(*list, GL_COMPILE_AND_EXECUTE);
-    for (int i = 0; i < count; ++i) {
-        lines[i]->draw();
-    }
-    gl.glEndList();
-    return 0;
-}
-
-int Renderer::replay(unsigned int list)
-{
-    make_current();
-    gl.glClearColor(kClearLevel, kClearLevel, kClearLevel, 0.0f);
-    gl.glClear(GL_COLOR_BUFFER_BIT);
-    gl.glCallList(list);
-    ++replay_count;
-    return 0;
-}
-
 int Renderer::swap()
 {
     SwapBuffers(hdc);

@@ -108,10 +108,8 @@ bool StripSet::rescale_asked(const Settings& s)
 
 void StripSet::present(const std::vector<LineKind>& order, const Settings& s)
 {
-    // One strip alone has nobody to replay its frame for.
-    frame.from = nullptr;
     for (StripView* v : all()) {
-        v->present(order, s, all().size() > 1 ? &frame : nullptr);
+        v->present(order, s);
     }
 }
 

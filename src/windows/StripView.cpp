@@ -112,15 +112,13 @@ bool looks_alike(const Display& a, const Display& b)
 }
 }
 
-bool StripView::shows_already(const std::vector<LineKind>& order) { return drew(order, drawn); }
-
-bool StripView::drew(const std::vector<LineKind>& order, const std::vector<Display>& lines)
+bool StripView::shows_already(const std::vector<LineKind>& order)
 {
-    if (lines.size() != order.size()) {
+    if (drawn.size() != order.size()) {
         return false;
     }
     for (std::size_t i = 0; i < order.size(); ++i) {
-        if (!looks_alike(lines[i], *display_for(order[i]))) {
+        if (!looks_alike(drawn[i], *display_for(order[i]))) {
             return false;
         }
     }
@@ -272,7 +270,7 @@ int StripView::draw(const std::vector<LineKind>& order, const Settings& s)
     return renderer.draw(lines, count);
 }
 
-int StripView::present(const std::vector<LineKind>& order, const Settings& s, RecordedFrame* frame)
+int StripView::present(const std::vector<LineKind>& order, const Settings& s)
 {
     // A hidden strip keeps its changes for the frame after it is shown.
     // While moving it shows the hint, whatever the lines say.
@@ -280,27 +278,7 @@ int StripView::present(const std::vector<LineKind>& order, const Settings& s, Re
         (!needs_draw && (strip.moving || shows_already(order)))) {
         return 0;
     }
-    if (frame == nullptr || strip.moving) {
-        draw(order, s);
-    } else if (frame->from != nullptr && frame->from->renderer.width == renderer.width &&
-               frame->from->renderer.height == renderer.height && &frame->from->renderer != &renderer &&
-               drew(order, frame->from->drawn)) {
-        renderer.replay(frame->list);
-    } else if (frame->from != nullptr) {
-        draw(order, s); // unlike the strip recorded, which the others may still be like
-    } else {
-        Display* lines[kLineKinds];
-        int count = 0;
-        for (LineKind kind : order) {
-            lines[count++] = display_for(kind);
-        }
-        // A glyph rendered while recording went into the list as an upload
-        // too: such a frame is not replayed.
-        const GlyphCache* cache = display_for(LineKind::Time)->font->glyphs;
-        const unsigned long rendered = cache != nullptr ? cache->rendered : 0;
-        const bool recorded = renderer.draw_recorded(lines, count, &frame->list) == 0;
-        frame->from = recorded && (cache == nullptr || cache->rendered == rendered) ? this : nullptr;
-    }
+    draw(order, s);
     renderer.swap();
     needs_draw = false;
     drawn.clear();
