@@ -29,6 +29,12 @@
 //   FrameBench one-strip|three-strips <atlas.png> [seconds]
 //                                           the real loop with monitor = all
 //                                           over one fake monitor or three
+//   FrameBench strip-steps <atlas.png> [count]
+//                                           ticks with one strip and with
+//                                           three, timed step by step per strip
+//   FrameBench memory-steps <atlas.png> [count] [hold]
+//                                           committed memory step by step
+//                                           from the start, then held
 //   FrameBench options-off|outline|opacity|hover|programs|drift|hotkey|
 //              options-on <atlas.png> [seconds]
 //                                           the real loop with none, one or
@@ -36,6 +42,7 @@
 //                                           options on
 #include "GlobalHotkey.h"
 #include "MainWindow.h"
+#include "OpenGl.h"
 #include "OptionalFunctions.h"
 #include "SettingsFile.h"
 
@@ -47,6 +54,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -144,9 +152,9 @@ const OptionMode* option_mode(const char* name)
 
 bool known_mode(const char* name)
 {
-    const char* const kLoops[] = {"frames",      "steady",      "steady-plain", "minutes",   "polling",
-                                  "every-frame", "memory",      "glyphs",       "one-strip", "three-strips",
-                                  "locked",      "display-off", "hidden",       "covered",   "pointer"};
+    const char* const kLoops[] = {"frames", "steady",  "steady-plain", "minutes",      "polling",     "every-frame",
+                                  "memory", "glyphs",  "one-strip",    "three-strips", "locked",      "display-off",
+                                  "hidden", "covered", "pointer",      "strip-steps",  "memory-steps"};
     for (const char* loop : kLoops) {
         if (std::strcmp(loop, name) == 0) {
             return true;
@@ -395,6 +403,191 @@ int memory(MainWindow& w, int count)
     return 0;
 }
 
+// Ticks one after another, each with the next second on the time line,
+// timed step by step with one strip and with three: what the tick's reads
+// and the core cost once, and what each strip's text, draw, raster and swap
+// cost again. Wall-clock medians, and the process's CPU summed by step.
+struct StepTimes {
+    std::vector<double> refresh, stacking, current, draw, raster, swap;
+    double cpu_refresh = 0, cpu_stacking = 0, cpu_current = 0, cpu_draw = 0, cpu_raster = 0, cpu_swap = 0;
+};
+
+int g_fake_second = 0;
+ClockReading next_second()
+{
+    ClockReading c = read_local_clock();
+    c.local.tm_sec = g_fake_second++ % 60;
+    return c;
+}
+
+StepTimes time_strip_steps(MainWindow& w, int count)
+{
+    StepTimes t;
+    for (int i = 0; i < count; ++i) {
+        drain();
+        double c0 = process_cpu_seconds();
+        double t0 = now_us();
+        w.refresh();
+        double t1 = now_us();
+        double c1 = process_cpu_seconds();
+        t.refresh.push_back(t1 - t0);
+        t.cpu_refresh += c1 - c0;
+        w.check_stacking();
+        const double t2 = now_us();
+        const double c2 = process_cpu_seconds();
+        t.stacking.push_back(t2 - t1);
+        t.cpu_stacking += c2 - c1;
+        for (StripView* v : w.strips.all()) {
+            // The context made current on the strip's window: its draw's first step.
+            c0 = process_cpu_seconds();
+            t0 = now_us();
+            v->renderer.make_current();
+            t1 = now_us();
+            c1 = process_cpu_seconds();
+            t.current.push_back(t1 - t0);
+            t.cpu_current += c1 - c0;
+            c0 = process_cpu_seconds();
+            t0 = now_us();
+            v->draw(w.core.model.draw_order(), w.core.model.settings);
+            t1 = now_us();
+            c1 = process_cpu_seconds();
+            // What llvmpipe would otherwise rasterise inside the swap.
+            glFinish();
+            const double t3 = now_us();
+            const double c3 = process_cpu_seconds();
+            v->renderer.swap();
+            v->needs_draw = false;
+            const double t4 = now_us();
+            const double c4 = process_cpu_seconds();
+            t.draw.push_back(t1 - t0);
+            t.raster.push_back(t3 - t1);
+            t.swap.push_back(t4 - t3);
+            t.cpu_draw += c1 - c0;
+            t.cpu_raster += c3 - c1;
+            t.cpu_swap += c4 - c3;
+        }
+    }
+    return t;
+}
+
+int strip_steps(MainWindow& w, int count)
+{
+    w.read_clock = next_second;
+    std::printf("strip steps: %d ticks of each, a new second each; medians in microseconds (wall clock), "
+                "and the process's CPU per tick in microseconds (GetProcessTimes, summed)\n",
+                count);
+    for (int round = 0; round < 2; ++round) {
+        for (bool one : {true, false}) {
+            w.read_monitors = one ? one_monitor : three_monitors;
+            w.place();
+            w.present();
+            for (int i = 0; i < 30; ++i) { // warm-up
+                time_strip_steps(w, 1);
+            }
+            const StepTimes t = time_strip_steps(w, count);
+            const double per = 1e6 / count;
+            std::printf(
+                "  %-12s refresh %6.1f (cpu %6.1f)  stacking %6.1f (cpu %6.1f)  per strip: current %6.1f (cpu %6.1f) "
+                "draw %6.1f (cpu %6.1f) raster %6.1f (cpu %6.1f) swap %6.1f (cpu %6.1f)  strips %zu\n",
+                one ? "one strip" : "three strips", median(t.refresh), t.cpu_refresh * per, median(t.stacking),
+                t.cpu_stacking * per, median(t.current), t.cpu_current * per, median(t.draw), t.cpu_draw * per,
+                median(t.raster), t.cpu_raster * per, median(t.swap), t.cpu_swap * per, w.strips.all().size());
+        }
+    }
+    return 0;
+}
+
+// Committed memory (PagefileUsage; under Wine the process's anonymous
+// resident pages, RssAnon) and the working set, step by step from the start,
+// then held for `hold` seconds for scripts/memory-map to read the Linux
+// side's /proc/<pid>/smaps. The window is made here, so that it and its
+// context come as a step.
+struct MemoryMark {
+    std::size_t committed_kb, working_kb, heap_kb;
+};
+
+MemoryMark memory_now()
+{
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    // What the Windows side's heaps hold in use (ours, and Wine's DLLs').
+    std::size_t busy = 0;
+    HANDLE heaps[64];
+    const DWORD n = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < n && i < 64; ++i) {
+        PROCESS_HEAP_ENTRY e{};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &e)) {
+            if ((e.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) {
+                busy += e.cbData;
+            }
+        }
+        HeapUnlock(heaps[i]);
+    }
+    return {static_cast<std::size_t>(pmc.PagefileUsage / 1024), static_cast<std::size_t>(pmc.WorkingSetSize / 1024),
+            busy / 1024};
+}
+
+void print_mark(const char* what, const MemoryMark& m, const MemoryMark& before)
+{
+    std::printf("  %-44s committed %7zu KB (%+7lld)  working set %7zu KB  heaps in use %6zu KB (%+6lld)\n", what,
+                m.committed_kb, static_cast<long long>(m.committed_kb) - static_cast<long long>(before.committed_kb),
+                m.working_kb, m.heap_kb, static_cast<long long>(m.heap_kb) - static_cast<long long>(before.heap_kb));
+}
+
+int memory_steps(const char* atlas, int frame_count, int hold)
+{
+    std::printf("memory by steps from the start (KB; committed is GetProcessMemoryInfo's PagefileUsage)\n");
+    const MemoryMark start = memory_now();
+    MemoryMark last = start;
+    auto mark = [&last](const char* what) {
+        const MemoryMark m = memory_now();
+        print_mark(what, m, last);
+        last = m;
+    };
+    print_mark("at start", start, start);
+    gl.init();
+    mark("opengl32.dll loaded");
+    auto w = std::make_unique<MainWindow>();
+    if (w->init() != 0) {
+        return 1;
+    }
+    mark("the strip's window and OpenGL context");
+    if (w->view.renderer.font.load_from_file(atlas, 24, 24, 19) != 0) {
+        return 1;
+    }
+    mark("the atlas decoded and its texture made");
+    w->init_displays();
+    mark("the settings applied, the lines laid out");
+    w->read_clock = next_second;
+    w->tick();
+    mark("the first frame drawn and swapped");
+    for (int i = 0; i < frame_count; ++i) {
+        drain();
+        w->tick();
+    }
+    mark("more frames, a new second each");
+    Settings s = w->core.model.settings;
+    s.lines = {LineKind::Text};
+    s.text = "M\xC3\xA4rz \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1";
+    w->apply_settings(s);
+    w->present();
+    mark("a line with glyphs the atlas lacks");
+    s = default_settings();
+    s.all_monitors = true;
+    w->read_monitors = three_monitors;
+    w->apply_settings(s);
+    for (int i = 0; i < frame_count; ++i) {
+        drain();
+        w->tick();
+    }
+    mark("three strips, their frames");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(hold) * 1000);
+    return 0;
+}
+
 // Records, for each second turning on screen, how many milliseconds after
 // its boundary the swap that shows it came.
 struct Lateness {
@@ -567,7 +760,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr,
                      "usage: FrameBench "
                      "frames|steady|steady-plain|minutes|polling|every-frame|memory|glyphs|one-strip|three-strips|"
-                     "locked|display-off|hidden|covered|pointer|"
+                     "locked|display-off|hidden|covered|pointer|strip-steps|memory-steps|"
                      "options-off|outline|opacity|hover|programs|drift|hotkey|options-on "
                      "<atlas.png> "
                      "[count|seconds]\n");
@@ -576,6 +769,9 @@ int main(int argc, char** argv)
     QueryPerformanceFrequency(&g_frequency);
     // As Main does first: the optional functions looked up.
     optional_functions.init();
+    if (std::strcmp(argv[1], "memory-steps") == 0) {
+        return memory_steps(argv[2], argc > 3 ? std::atoi(argv[3]) : 60, argc > 4 ? std::atoi(argv[4]) : 0);
+    }
     MainWindow w;
     if (w.init() != 0) {
         std::fprintf(stderr, "FrameBench: the overlay window could not be created\n");
@@ -607,6 +803,12 @@ int main(int argc, char** argv)
         return memory(w, argc > 3 ? std::atoi(argv[3]) : 60000);
     }
     const bool one = std::strcmp(argv[1], "one-strip") == 0;
+    if (std::strcmp(argv[1], "strip-steps") == 0) {
+        Settings s = w.core.model.settings;
+        s.all_monitors = true;
+        w.apply_settings(s);
+        return strip_steps(w, argc > 3 ? std::atoi(argv[3]) : 500);
+    }
     if (one || std::strcmp(argv[1], "three-strips") == 0) {
         w.read_monitors = one ? one_monitor : three_monitors;
         Settings s = w.core.model.settings;

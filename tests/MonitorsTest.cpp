@@ -34,6 +34,10 @@ std::vector<MonitorArea> fake_monitors()
 // Monday 2026-12-07 17:33:00: the same text on every strip, whenever it is drawn.
 ClockReading fixed_clock() { return clock_at(1796664780); }
 
+// A clock a test moves on by hand.
+long long g_now = 1796664780;
+ClockReading hand_clock() { return clock_at(g_now); }
+
 RECT rect_of(HWND hwnd)
 {
     RECT r{};
@@ -286,4 +290,94 @@ TEST_F(Monitors, AStripWiderThanItsMonitorIsCutToItRatherThanCoverTheNextOnesAnd
               std::string::npos)
         << balloons.back();
     window.to_icon = nullptr;
+}
+
+TEST_F(Monitors, EachStripIsDrawnOnlyWhenItsOwnPictureChanged)
+{
+    apply([](Settings& s) { s.all_monitors = true; });
+    window.read_clock = hand_clock;
+    const std::vector<StripView*> strips = window.strips.all();
+    ASSERT_EQ(strips.size(), 3u);
+    StripView* middle = strips[1];
+    auto swaps = [&] {
+        std::vector<unsigned long> n;
+        for (StripView* v : strips) {
+            n.push_back(v->renderer.swap_count);
+        }
+        return n;
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::vector<unsigned long> drawn; // each strip's swaps
+    } cases[] = {
+        {"the next second", [&] { ++g_now, window.refresh(); }, {1, 1, 1}},
+        {"the same second again", [&] { window.refresh(); }, {0, 0, 0}},
+        {"Windows asks one strip to paint", [&] { SendMessageA(middle->strip.hwnd, WM_PAINT, 0, 0); }, {0, 1, 0}},
+        {"one strip hidden, the next second",
+         [&] { middle->strip.set_visible(false), ++g_now, window.refresh(); },
+         {1, 0, 1}},
+        {"shown again, with no new second", [&] { middle->strip.set_visible(true); }, {0, 1, 0}},
+        {"the same place again",
+         [&] { middle->lay_out(window.core.model.settings, middle->layout, middle->layout.window); },
+         {0, 0, 0}},
+        {"moved down a pixel",
+         [&] {
+             Rect r = middle->layout.window;
+             ++r.top, ++r.bottom;
+             middle->lay_out(window.core.model.settings, middle->layout, r);
+         },
+         {0, 1, 0}},
+        {"another colour for the text",
+         [&] {
+             for (StripView* v : strips) {
+                 v->display_for(LineKind::Time)->colour ^= 0x010101;
+             }
+         },
+         {1, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The core's own look at the strips would show the hidden one again.
+        const std::vector<unsigned long> before = swaps();
+        c.act();
+        window.present();
+        const std::vector<unsigned long> after = swaps();
+        for (std::size_t i = 0; i < strips.size(); ++i) {
+            EXPECT_EQ(after[i] - before[i], c.drawn[i]) << "strip " << i;
+        }
+    }
+}
+
+TEST_F(Monitors, AGlyphTheAtlasLacksIsRenderedOnceForEveryStripAtItsScale)
+{
+    apply([](Settings& s) {
+        s.all_monitors = true;
+        s.lines = {LineKind::Text};
+        s.text = "M\xC3\xA4rz \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1";
+    });
+    ASSERT_EQ(window.strips.all().size(), 3u);
+    const unsigned long rendered = window.view.renderer.glyphs.rendered;
+    EXPECT_GE(rendered, 6u) << "\xC3\xA4 and five Greek letters";
+    for (const auto& other : window.strips.others) {
+        EXPECT_EQ(other->display_for(LineKind::Text)->font, &window.view.renderer.font);
+        EXPECT_EQ(other->renderer.glyphs.rendered, 0u);
+    }
+    window.strips.redraw();
+    window.present();
+    EXPECT_EQ(window.view.renderer.glyphs.rendered, rendered) << "drawn again from the cache";
+}
+
+TEST_F(Monitors, EveryStripsWindowHasColourBuffersAloneNoDepthOrStencilToKeep)
+{
+    apply([](Settings& s) { s.all_monitors = true; });
+    ASSERT_EQ(window.strips.all().size(), 3u);
+    for (StripView* v : window.strips.all()) {
+        PIXELFORMATDESCRIPTOR pfd{};
+        ASSERT_NE(DescribePixelFormat(v->renderer.hdc, GetPixelFormat(v->renderer.hdc), sizeof pfd, &pfd), 0);
+        EXPECT_GE(pfd.cColorBits, 24);
+        EXPECT_NE(pfd.dwFlags & PFD_DOUBLEBUFFER, 0u);
+        EXPECT_EQ(pfd.cDepthBits, 0);
+        EXPECT_EQ(pfd.cStencilBits, 0);
+    }
 }

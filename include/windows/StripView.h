@@ -51,10 +51,15 @@ public:
     // one draws with while both are at the same scale and family, so that
     // one texture serves them all; null: always its own.
     StripView* font_owner = nullptr;
-    // Set when something visible changed (a line's text, the window shown
-    // again or resized, Windows asking for a repaint); the next present()
-    // then draws and swaps, and otherwise the picture stays as it is.
+    // Set when the picture on the screen may be gone or out of place (the
+    // window shown again, resized or moved, Windows asking for a repaint):
+    // the next present() then draws and swaps whatever the lines say.
+    // Otherwise it draws only when the lines differ from those it last
+    // drew (their texts, places, font and colours: `drawn`).
     bool needs_draw = true;
+    std::vector<Display> drawn;
+    // Each shown line's width in pixels as its text was last taken.
+    std::vector<int> taken_widths;
     bool needs_place = false;
     bool needs_rescale = false;
     // Called after every swap (the benchmark times the clock's lateness).
@@ -83,8 +88,14 @@ public:
     void set_colours(const Settings& s);
     // Takes the lines' texts (by kind); the battery line in low_colour when
     // `battery_low`. `changed` is the model's kPictureChanged and
-    // kPlacementChanged.
-    void take(const std::array<std::string, kLineKinds>& texts, const Settings& s, bool battery_low, unsigned changed);
+    // kPlacementChanged. `like`, when given, took the same texts before it:
+    // its widths are this one's too when it draws in the same font and size.
+    void take(const std::array<std::string, kLineKinds>& texts, const Settings& s, bool battery_low, unsigned changed,
+              const StripView* like = nullptr);
+    // Whether its lines are measured as another's: the same font, size and spacing.
+    bool measures_as(const StripView& other);
+    // Whether these lines, drawn now, would show what it last drew.
+    bool shows_already(const std::vector<LineKind>& order);
     // Loads the atlas for a text scale; data_problems says why one failed.
     int load_font(int halves);
     // The DPI of the strip's monitor as this process is told it.

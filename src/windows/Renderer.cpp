@@ -32,8 +32,10 @@ int Renderer::init(HWND hwnd, int w, int h, const Renderer* shared)
     pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     pfd.iPixelType = PFD_TYPE_RGBA;
     pfd.cColorBits = 32;
-    pfd.cDepthBits = 24;
-    pfd.cStencilBits = 8;
+    // No depth or stencil: nothing is drawn with them, and each would be a
+    // buffer the size of the strip's for the driver to keep.
+    pfd.cDepthBits = 0;
+    pfd.cStencilBits = 0;
     pfd.iLayerType = PFD_MAIN_PLANE;
 
     // A context can be made current on any window whose pixel format is

@@ -66,8 +66,10 @@ int StripSet::arrange(const std::vector<StripPlace>& places, const std::vector<M
 
 void StripSet::take(const StripModel& model, unsigned changed)
 {
+    const StripView* before = nullptr;
     for (StripView* v : all()) {
-        v->take(model.texts, model.settings, model.battery_low, changed);
+        v->take(model.texts, model.settings, model.battery_low, changed, before);
+        before = v;
     }
 }
 

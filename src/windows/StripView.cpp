@@ -77,18 +77,52 @@ void StripView::set_colours(const Settings& s)
 }
 
 void StripView::take(const std::array<std::string, kLineKinds>& texts, const Settings& s, bool battery_low,
-                     unsigned changed)
+                     unsigned changed, const StripView* like)
 {
     for (std::size_t i = 0; i < displays.size(); ++i) {
         displays[i].text = texts[i];
     }
     // Only the text changes colour when the battery runs low: its shadow stays.
     display_for(LineKind::Battery)->colour = battery_low ? s.low_colour : s.colour;
-    needs_draw = needs_draw || (changed & kPictureChanged) != 0;
     needs_place = needs_place || (changed & kPlacementChanged) != 0;
-    // Text from the glyph cache has no fixed advance: the same number of
-    // bytes may measure wider.
-    needs_place = needs_place || ((changed & kPictureChanged) != 0 && line_widths(s.lines) != placed_widths);
+    if ((changed & kPictureChanged) != 0) {
+        // Text from the glyph cache has no fixed advance: the same number of
+        // bytes may measure wider. Measured once for the strips alike.
+        taken_widths = like != nullptr && measures_as(*like) ? like->taken_widths : line_widths(s.lines);
+        needs_place = needs_place || taken_widths != placed_widths;
+    }
+}
+
+bool StripView::measures_as(const StripView& other)
+{
+    const Display* mine = display_for(LineKind::Time);
+    const Display& theirs = other.displays[static_cast<std::size_t>(line_index(LineKind::Time))];
+    return mine->font == theirs.font && mine->font_size == theirs.font_size &&
+           mine->font_spacing == theirs.font_spacing;
+}
+
+namespace {
+// Whether two lines draw the same pixels: every field Display::draw reads.
+bool looks_alike(const Display& a, const Display& b)
+{
+    return a.font == b.font && a.x == b.x && a.y == b.y && a.font_size == b.font_size &&
+           a.font_spacing == b.font_spacing && a.text == b.text && a.colour == b.colour && a.shadow == b.shadow &&
+           a.shadow_shown == b.shadow_shown && a.shadow_offset == b.shadow_offset && a.outline == b.outline &&
+           a.outline_shown == b.outline_shown && a.outline_width == b.outline_width;
+}
+}
+
+bool StripView::shows_already(const std::vector<LineKind>& order)
+{
+    if (drawn.size() != order.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (!looks_alike(drawn[i], *display_for(order[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int StripView::load_font(int halves)
@@ -139,18 +173,22 @@ int StripView::rescale(const Settings& s)
         // Its own texture, if it had one, is not needed any more.
         renderer.release_font();
         font = &font_owner->renderer.font;
+        // The same font object with other glyphs in it: drawn again.
+        needs_draw = needs_draw || glyph_family != font_owner->glyph_family;
         glyph_family = font_owner->glyph_family;
     } else {
         // A font another caller loaded (tests, the benchmark) stays unless
         // the scale really changed.
         if (scale_halves != renderer.font_halves) {
             load_font(scale_halves);
+            needs_draw = true;
         }
         const int cell = kGlyphSize * scale_halves / 2;
         if (renderer.hglrc != nullptr && (renderer.glyphs.cell != cell || s.font != glyph_family)) {
             glyph_family = s.font;
             font_problems.clear();
             renderer.load_glyphs(scale_halves, glyph_family, &font_problems);
+            needs_draw = true;
         }
     }
     for (Display& d : displays) {
@@ -193,18 +231,25 @@ void StripView::lay_out(const Settings& s, const StripLayout& given, const Rect&
     strip.text_areas = hover_areas(layout, scale_halves);
     const Rect& r = layout.window;
     // While the user moves it, the strip stays where the hand puts it.
+    bool moved = true;
     if (strip.hwnd != nullptr && !strip.moving) {
         // A frame drawn at once may still land in a buffer of the old size
         // (under Wine the X window follows later), and nothing else would
         // draw until a text changes: draw again a moment later.
         strip.monitor_area = has_area ? area.monitor : Rect{0, 0, 0, 0};
+        RECT before{};
+        GetWindowRect(strip.hwnd, &before);
+        moved = before.left != window.left || before.top != window.top || before.right != window.right ||
+                before.bottom != window.bottom || renderer.width != r.right - r.left ||
+                renderer.height != r.bottom - r.top;
         if (strip.move_to(window) == 1) {
             SetTimer(strip.hwnd, EventSources::kResizeTimer, EventSources::kResizeDrawMs, nullptr);
         }
         renderer.resize(r.right - r.left, r.bottom - r.top);
     }
     needs_place = false;
-    needs_draw = true;
+    // Placed where it was, its lines are drawn again only if they changed.
+    needs_draw = needs_draw || moved;
 }
 
 int StripView::draw(const std::vector<LineKind>& order, const Settings& s)
@@ -228,12 +273,20 @@ int StripView::draw(const std::vector<LineKind>& order, const Settings& s)
 int StripView::present(const std::vector<LineKind>& order, const Settings& s)
 {
     // A hidden strip keeps its changes for the frame after it is shown.
-    if (!needs_draw || strip.hwnd == nullptr || !IsWindowVisible(strip.hwnd)) {
+    // While moving it shows the hint, whatever the lines say.
+    if (strip.hwnd == nullptr || !IsWindowVisible(strip.hwnd) ||
+        (!needs_draw && (strip.moving || shows_already(order)))) {
         return 0;
     }
     draw(order, s);
     renderer.swap();
     needs_draw = false;
+    drawn.clear();
+    if (!strip.moving) {
+        for (LineKind kind : order) {
+            drawn.push_back(*display_for(kind));
+        }
+    }
     if (on_swap) {
         on_swap();
     }
